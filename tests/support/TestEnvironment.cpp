@@ -1,0 +1,80 @@
+#include "TestEnvironment.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace testing_support {
+
+namespace {
+
+std::filesystem::path& runRoot()
+{
+    static std::filesystem::path root;
+    return root;
+}
+
+std::filesystem::path makeFolder(const std::filesystem::path& parent, const std::string& stem)
+{
+    std::string pattern = (parent / (stem + "XXXXXX")).string();
+    if (::mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("cannot create a temporary folder under " + parent.string());
+    return pattern;
+}
+
+} // namespace
+
+void prepareTestEnvironment()
+{
+    if (!runRoot().empty())
+        return;
+    runRoot() = makeFolder(std::filesystem::temp_directory_path(), "gaze-test-");
+    std::atexit([] {
+        std::error_code ignored;
+        std::filesystem::remove_all(runRoot(), ignored);
+    });
+    const auto config = runRoot() / "config";
+    const auto runtime = runRoot() / "runtime";
+    const auto programs = runRoot() / "programs";
+    for (const auto& folder : {config, runtime, programs})
+        std::filesystem::create_directories(folder);
+    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    ::setenv("ProgramFiles", programs.c_str(), 1);
+    ::unsetenv("ProgramFiles(x86)");
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    ::setenv("GAZEVIEW_AUDIO_SINK", "fakesink", 0);
+    ::setenv("QT_GSTREAMER_PLAYBIN_AUDIOSINK", "fakesink", 0);
+}
+
+TempDir::TempDir()
+{
+    prepareTestEnvironment();
+    path_ = makeFolder(runRoot(), "case-");
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string readFile(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeFile(const std::filesystem::path& file, const std::string& content)
+{
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+} // namespace testing_support

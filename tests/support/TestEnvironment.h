@@ -1,0 +1,32 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace testing_support {
+
+// Points XDG_CONFIG_HOME, XDG_RUNTIME_DIR and ProgramFiles at fresh private
+// folders, selects the offscreen Qt platform and a silent audio sink, so that no
+// test touches the user's real folders, display or sound card.
+void prepareTestEnvironment();
+
+// A fresh folder under the test run's temporary root, removed with the object.
+class TempDir
+{
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string readFile(const std::filesystem::path& file);
+void writeFile(const std::filesystem::path& file, const std::string& content);
+
+} // namespace testing_support
