@@ -1,0 +1,21 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace platform {
+
+// Ids of all running processes, or nothing when the process list cannot be read.
+std::optional<std::vector<pid_t>> runningProcessIds();
+
+// The program file name of a process: the base name of /proc/<pid>/exe, else of the
+// first word of its command line, else "<unknown>".
+std::string processName(pid_t pid);
+
+// Asks the process to end (SIGTERM) and, if it is still there after graceMs, kills it.
+// Returns once the process has gone or was killed. Refuses ids of 1 and below and our own.
+bool endProcess(pid_t pid, int graceMs);
+
+} // namespace platform

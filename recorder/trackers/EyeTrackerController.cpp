@@ -1,0 +1,221 @@
+#include "recorder/trackers/EyeTrackerController.h"
+
+#include "common/Logger.h"
+#include "common/QtLogItems.h"
+#include "recorder/trackers/ExaminationStatistics.h"
+#include "recorder/trackers/OperatorPrompt.h"
+#include "recorder/trackers/ProcessControl.h"
+#include "recorder/trackers/ResultsFile.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QMutexLocker>
+#include <QTimer>
+#include <cstdlib>
+
+EyeTrackerController::EyeTrackerController(OperatorPrompt& prompt, QObject* parent)
+    : QObject(parent), prompt_(prompt), wallClock_([] { return QDateTime::currentMSecsSinceEpoch(); })
+{
+    // Linux timers are precise already; there is no system timer resolution to raise.
+    LOG("timer resolution request not needed");
+}
+
+EyeTrackerController::~EyeTrackerController() = default;
+
+qint64 EyeTrackerController::movieTimeNow() const
+{
+    // The time base works on the low 32-bit words, as the player's times are 32-bit.
+    const auto movie = static_cast<uint32_t>(syncMovieTime);
+    const auto reference = static_cast<uint32_t>(syncSystemTime);
+    const auto now = static_cast<uint32_t>(wallClock_());
+    return static_cast<int32_t>(movie + (now - reference));
+}
+
+void EyeTrackerController::startExamination()
+{
+    QMutexLocker lock(&mutex_);
+    LOG("start examination");
+    gazePoints_.clear();
+    syncMovieTime = -1;
+    syncSystemTime = -1;
+    examinationInProgress = true;
+    examinationPaused = false;
+    lastResultPath_.clear();
+    delete noDataTimer;
+    noDataTimer = new QTimer(this);
+    noDataTimer->setInterval(noDataIntervalMs_);
+    noDataTimer->setSingleShot(true);
+    connect(noDataTimer, &QTimer::timeout, this, &EyeTrackerController::noDataFromPlayer);
+    LOG("starting time synchronization timer");
+    noDataTimer->start();
+    LOG("examination started");
+}
+
+bool EyeTrackerController::setSynchronizationTime(qint64 movieTime)
+{
+    QMutexLocker lock(&mutex_);
+    syncMovieTime = movieTime;
+    syncSystemTime = wallClock_();
+    if (noDataTimer)
+        noDataTimer->start();
+    const qint64 lastSampleTime = gazePoints_.empty() ? 0 : gazePoints_.back().time;
+    return movieTime <= lastSampleTime + defaultNoDataIntervalMs;
+}
+
+bool EyeTrackerController::addNewGazePointPosition(GazePoint point, bool stampWithMovieTime, bool quiet)
+{
+    if (!examinationInProgress || examinationPaused) {
+        if (examinationPaused)
+            LOG("examination paused - ingoring gaze data");
+        return false;
+    }
+    if (syncSystemTime == -1 || syncMovieTime == -1) {
+        LOG("No synchronization time information - gaze point not saved, values: ", syncSystemTime, " ",
+            syncMovieTime);
+        return false;
+    }
+    if (stampWithMovieTime)
+        point.time = static_cast<int32_t>(movieTimeNow());
+    if (!gazePoints_.empty() && gazePoints_.back().time >= point.time) {
+        LOG("already saved gaze point with bigger time - skipping this gaze point");
+        return false;
+    }
+    gazePoints_.push_back(point);
+    if (quiet)
+        LOG_QUIET(point.time, " gaze point added to vector. Data: fix: ", point.fix, " state: ", point.state,
+                  " pos: (", point.avg.x, ", ", point.avg.y, ")");
+    else
+        LOG(point.time, " gaze point added to vector. Data: fix: ", point.fix, " state: ", point.state, " pos: (",
+            point.avg.x, ", ", point.avg.y, ")");
+    return true;
+}
+
+void EyeTrackerController::addInterestingPoint(qint64 pointTime, int userFeedback)
+{
+    LOG("pointTime: ", pointTime, ", userFeedback: ", userFeedback);
+    QMutexLocker lock(&mutex_);
+    if (!(examinationInProgress && !examinationPaused)) {
+        LOG("(examinationInProgress && !examinationPaused) == false -> dropping interesting point");
+        return;
+    }
+    if (gazePoints_.empty()) {
+        LOG("Gaze points vector is empty - dropping interesting point");
+        return;
+    }
+    GazePoint& last = gazePoints_.back();
+    if (std::llabs(static_cast<qint64>(last.time) - pointTime) > 250)
+        return;
+    LOG("modifying gaze point to interesting point, userFeedback = ", userFeedback, ", point time = ", pointTime);
+    last.interestingPointValue = userFeedback;
+    LOG("last point feedback after modification: ", last.interestingPointValue);
+}
+
+void EyeTrackerController::noDataFromPlayer()
+{
+    LOG("Error - no data from tracker for ", defaultNoDataIntervalMs, " time period!!");
+    Q_EMIT examinationError(false, true);
+}
+
+void EyeTrackerController::setExaminationPaused(bool paused)
+{
+    QMutexLocker lock(&mutex_);
+    LOG("paused: ", paused);
+    examinationPaused = paused;
+    if (!noDataTimer)
+        return;
+    if (paused)
+        noDataTimer->stop();
+    else
+        noDataTimer->start();
+}
+
+bool EyeTrackerController::isExaminationInProgress()
+{
+    return examinationInProgress;
+}
+
+bool EyeTrackerController::endExamination(bool save, const QString& filePath, const QStringList& headerLines,
+                                          const QRect& screenArea, bool forceSave, int errorFlag)
+{
+    // Held through the statistics question and the writing: tracker threads wait, then drop their samples.
+    QMutexLocker lock(&mutex_);
+    delete noDataTimer;
+    noDataTimer = nullptr;
+    if (!examinationInProgress && !forceSave)
+        return false;
+    LOG(examinationInProgress ? "examination in progress " : "force save results ", "- finishing examination");
+    examinationInProgress = false;
+    examinationPaused = false;
+    if (errorFlag != -1)
+        finishedWithError = errorFlag != 0;
+    stopPlayer();
+    if (save || forceSave)
+        return saveExaminationResult(filePath, headerLines, screenArea, finishedWithError);
+    return false;
+}
+
+void EyeTrackerController::stopPlayer()
+{
+    if (playerStopper_) {
+        playerStopper_();
+        return;
+    }
+    if (const pid_t pid = findProcessId(platformProgramName("Gazeview.exe")))
+        killProcess(pid);
+}
+
+QString EyeTrackerController::lastResultPath()
+{
+    QMutexLocker lock(&mutex_);
+    return lastResultPath_;
+}
+
+bool EyeTrackerController::validateExaminationStats(bool finishedWithError)
+{
+    if (gazePoints_.empty()) {
+        LOG("empty gazepoints vector");
+        prompt_.warning(tr("Error"), tr("No data from EyeTribe (gaze points list is empty)! \nRestart EyeTribe "
+                                        "server and repeat examination."));
+        return false;
+    }
+    const QString message =
+        examinationStatisticsMessage(computeExaminationStatistics(gazePoints_), finishedWithError);
+    LOG("Examination stats: ", message);
+    const bool keep = prompt_.question(tr("Examination statistics"), message);
+    LOG("Save results: ", keep ? 1 : 0);
+    return keep;
+}
+
+bool EyeTrackerController::saveExaminationResult(const QString& filePath, const QStringList& headerLines,
+                                                 const QRect& screenArea, bool finishedWithError)
+{
+    if (!validateExaminationStats(finishedWithError)) {
+        LOG("not saving results - user selected to drop results");
+        return false;
+    }
+    LOG("saving results");
+    if (!ResultsFile::save(filePath.toStdString(), headerLines, screenArea, gazePoints_)) {
+        LOG("ResultsFile::save failed: results not written, path: ", filePath);
+        return false;
+    }
+    LOG("Finished saving results");
+    lastResultPath_ = filePath;
+    return true;
+}
+
+std::vector<GazePoint> EyeTrackerController::interestingPoints()
+{
+    QMutexLocker lock(&mutex_);
+    std::vector<GazePoint> points;
+    for (const GazePoint& p : gazePoints_) {
+        if (p.interestingPointValue != 0)
+            points.push_back(p);
+    }
+    return points;
+}
+
+std::vector<GazePoint> EyeTrackerController::gazePoints()
+{
+    QMutexLocker lock(&mutex_);
+    return gazePoints_;
+}

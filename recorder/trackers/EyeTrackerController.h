@@ -1,0 +1,118 @@
+#pragma once
+
+#include "recorder/trackers/GazePoint.h"
+
+#include <QMutex>
+#include <QObject>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <functional>
+#include <vector>
+
+class OperatorPrompt;
+class QTimer;
+
+// The abstract tracker controller. It owns the samples of the running (or last)
+// examination, stamps each sample with the movie time reported by the player,
+// watches that the player keeps reporting, and hands the samples to the
+// statistics and the results file when the examination ends. Concrete trackers
+// deliver samples from their own threads through addNewGazePointPosition(),
+// holding mutex().
+class EyeTrackerController : public QObject
+{
+    Q_OBJECT
+
+public:
+    using WallClock = std::function<qint64()>;
+    static constexpr int defaultNoDataIntervalMs = 10000;
+
+    // The prompt answers the statistics question and warnings; it must outlive the controller.
+    explicit EyeTrackerController(OperatorPrompt& prompt, QObject* parent = nullptr);
+    ~EyeTrackerController() override;
+
+    virtual void emitInitialSignals() = 0;
+    virtual bool isReadyForExamination() = 0;
+    virtual bool isInstalled() = 0;
+    virtual void setScreen(int screenIndex) = 0;
+    virtual void setFps(int fps) = 0;
+    virtual void disconnectFromServer() = 0;
+    virtual QStringList serverArguments() = 0;
+    virtual void tryConnectToServer() = 0;
+
+    void startExamination();
+    // Stops recording and, when asked, saves. Returns the result of saveExaminationResult,
+    // false when nothing was saved. errorFlag -1 keeps the earlier error state.
+    bool endExamination(bool save, const QString& filePath, const QStringList& headerLines, const QRect& screenArea,
+                        bool forceSave, int errorFlag);
+    void setExaminationPaused(bool paused);
+    bool isExaminationInProgress();
+    // A movie time from the player. False when it lies more than 10,000 ms beyond the
+    // last stored sample (the player runs without gaze data).
+    bool setSynchronizationTime(qint64 movieTime);
+    // The caller holds mutex(). Returns true when the sample was stored.
+    bool addNewGazePointPosition(GazePoint point, bool stampWithMovieTime, bool quiet);
+    void addInterestingPoint(qint64 pointTime, int userFeedback);
+    QString lastResultPath();
+
+    bool validateExaminationStats(bool finishedWithError);
+    bool saveExaminationResult(const QString& filePath, const QStringList& headerLines, const QRect& screenArea,
+                               bool finishedWithError);
+
+    // Samples with an interesting point, for the keypoints list.
+    std::vector<GazePoint> interestingPoints();
+    std::vector<GazePoint> gazePoints();
+
+    QMutex& mutex() { return mutex_; }
+
+    // Test seams: the wall clock (ms since the epoch), the no-data watchdog interval,
+    // and what ends a running player when the examination ends.
+    void setWallClock(WallClock clock) { wallClock_ = std::move(clock); }
+    void setNoDataIntervalMs(int intervalMs) { noDataIntervalMs_ = intervalMs; }
+    void setPlayerStopper(std::function<void()> stopper) { playerStopper_ = std::move(stopper); }
+
+Q_SIGNALS:
+    void connectionStateChanged(bool eyeTrackerConnected);
+    void trackerConnectionChanged(int tracker_state);
+    void calibrationChanged(bool is_calibrated, int calibrationQuality);
+    void screenChanged(int screenIndex);
+    void requestConnectToServer(bool restartServer = false);
+    void requestAfterCalibrationSteps();
+    void examinationError(bool movieFinished, bool error);
+
+public Q_SLOTS:
+    void noDataFromPlayer();
+    virtual void runCalibration() = 0;
+    virtual void afterCalibration() = 0;
+
+protected:
+    OperatorPrompt& prompt() { return prompt_; }
+
+    qint64 syncMovieTime = -1;
+    qint64 syncSystemTime = -1;
+    // Read without the mutex by isExaminationInProgress(): the player's messages are
+    // handled on the GUI thread, also while endExamination holds the mutex for its dialog.
+    std::atomic<bool> examinationInProgress = false;
+    bool examinationPaused = false;
+    unsigned timerPeriod = 0;
+    int screenIndex = 0;
+    int fps = 60;
+    bool finishedWithError = false;
+    QString lastResultPath_;
+    QTimer* restartTimer = nullptr;
+    QTimer* noDataTimer = nullptr;
+    QString serverProcessName;
+    QString serverCommand;
+
+private:
+    qint64 movieTimeNow() const;
+    void stopPlayer();
+
+    QMutex mutex_;
+    std::vector<GazePoint> gazePoints_;
+    OperatorPrompt& prompt_;
+    WallClock wallClock_;
+    int noDataIntervalMs_ = defaultNoDataIntervalMs;
+    std::function<void()> playerStopper_;
+};

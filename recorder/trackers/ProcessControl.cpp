@@ -1,0 +1,46 @@
+#include "recorder/trackers/ProcessControl.h"
+
+#include "common/Logger.h"
+#include "platform/processes.h"
+
+#include <unistd.h>
+
+namespace {
+constexpr int killGraceMs = 1500; // well before the 2 s re-run after a kill
+}
+
+pid_t findProcessId(const std::string& name)
+{
+    const auto ids = platform::runningProcessIds();
+    if (!ids) {
+        LOG("process list cannot be read - assuming ", name, " is not running");
+        return 0;
+    }
+    for (const pid_t pid : *ids) {
+        if (pid != 0 && processHasName(pid, name))
+            return pid;
+    }
+    return 0;
+}
+
+bool processHasName(pid_t pid, const std::string& name)
+{
+    return platform::processName(pid) == name;
+}
+
+void killProcess(pid_t pid)
+{
+    if (pid <= 1 || pid == ::getpid()) {
+        LOG("refusing to kill process with pid: ", pid);
+        return;
+    }
+    platform::endProcess(pid, killGraceMs);
+}
+
+std::string platformProgramName(const std::string& windowsName)
+{
+    const std::string exe = ".exe";
+    if (windowsName.size() > exe.size() && windowsName.ends_with(exe))
+        return windowsName.substr(0, windowsName.size() - exe.size());
+    return windowsName;
+}

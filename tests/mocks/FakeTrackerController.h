@@ -1,0 +1,30 @@
+#pragma once
+
+#include "recorder/trackers/EyeTrackerController.h"
+
+// A tracker with no device: tests feed samples through deliver().
+class FakeTrackerController : public EyeTrackerController
+{
+public:
+    using EyeTrackerController::EyeTrackerController;
+
+    void emitInitialSignals() override {}
+    bool isReadyForExamination() override { return ready; }
+    bool isInstalled() override { return true; }
+    void setScreen(int index) override { screenIndex = index; }
+    void setFps(int value) override { fps = value; }
+    void disconnectFromServer() override {}
+    QStringList serverArguments() override { return {}; }
+    void tryConnectToServer() override {}
+    void runCalibration() override {}
+    void afterCalibration() override {}
+
+    // As a tracker thread does: under the controller's mutex.
+    bool deliver(GazePoint point, bool stamp = true)
+    {
+        QMutexLocker lock(&mutex());
+        return addNewGazePointPosition(point, stamp, true);
+    }
+
+    bool ready = true;
+};
