@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The questions and warnings the recording core puts to the operator. The window
+// The questions, warnings and file choices put to the operator. The window
 // answers them with message boxes; tests answer them in code.
 class OperatorPrompt
 {
@@ -12,4 +12,8 @@ public:
     virtual void warning(const QString& title, const QString& text) = 0;
     // A Yes/No question without a default button; true for Yes.
     virtual bool question(const QString& title, const QString& text) = 0;
+    // A file to open; empty when cancelled.
+    virtual QString openFile(const QString& title, const QString& startFolder, const QString& filter) = 0;
+    // An existing folder; empty when cancelled.
+    virtual QString chooseFolder(const QString& title, const QString& startFolder) = 0;
 };

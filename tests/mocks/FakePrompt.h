@@ -15,7 +15,19 @@ public:
         return answer;
     }
 
+    QString openFile(const QString& title, const QString&, const QString& filter) override
+    {
+        questions << title + "|" + filter;
+        return fileAnswer;
+    }
+    QString chooseFolder(const QString& title, const QString&) override
+    {
+        questions << title;
+        return fileAnswer;
+    }
+
     bool answer = true;
+    QString fileAnswer;
     QStringList warnings;
     QStringList questions;
 };

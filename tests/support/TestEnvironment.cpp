@@ -49,6 +49,8 @@ void prepareTestEnvironment()
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     ::setenv("GAZEVIEW_AUDIO_SINK", "fakesink", 0);
     ::setenv("QT_GSTREAMER_PLAYBIN_AUDIOSINK", "fakesink", 0);
+    // A closed loopback port: no test ever reaches for a real camera.
+    ::setenv("GAZELOG_GOPRO_ADDRESS", "127.0.0.1:1", 1);
 }
 
 TempDir::TempDir()

@@ -1,0 +1,12 @@
+#pragma once
+
+class QObject;
+
+namespace platform {
+
+// SIGINT, SIGTERM and SIGHUP close the program as its window's close box would:
+// the handler runs on the GUI thread (through a self-pipe), closes every window
+// and quits the event loop, so the log ends with its closing line.
+void quitOnTerminationSignals(QObject* owner);
+
+} // namespace platform

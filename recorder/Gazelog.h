@@ -1,0 +1,111 @@
+#pragma once
+
+#include "recorder/PlayerCommands.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QRect>
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class Gazelog;
+}
+class EyeTrackerController;
+class OperatorPrompt;
+class QMediaPlayer;
+class QSliderWithTicks;
+
+// What the main window needs from outside; tests replace each piece.
+struct GazelogServices
+{
+    // Null: message boxes and file dialogs owned by the window.
+    OperatorPrompt* prompt = nullptr;
+    // Creates the controller of tracker index 0 (EyeTribe) or 1 (EyeX); may answer null
+    // when that tracker is not built in.
+    std::function<EyeTrackerController*(int trackerIndex, OperatorPrompt& prompt, QObject* parent)>
+        makeController;
+    // Null: QProcess::startDetached.
+    DetachedStarter startDetached;
+    // Empty: "Gazeview" beside the running program.
+    QString playerPath;
+    // The area results are normalised to; null: the primary screen's available geometry.
+    std::function<QRect()> workArea;
+};
+
+// The recorder's main window: tracker settings, the examination workflow and the
+// keypoints of the last examination. It receives the player's reports (movie
+// duration, time, pause, resume, interesting points, end) through
+// handlePlayerMessage().
+class Gazelog : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr quint32 wmUser = 0x0400;
+    static constexpr const char* version = "1.3.160625.1";
+
+    explicit Gazelog(const QString& moviePath, GazelogServices services = {}, QWidget* parent = nullptr);
+    ~Gazelog() override;
+
+    // A message posted by the player. Returns true when it was consumed.
+    bool handlePlayerMessage(quint32 message, quint64 code, qint64 time);
+
+    bool validateInputData(const QString& moviePath, const QString& outputPath, bool checkMovie,
+                           bool checkTracker);
+
+    EyeTrackerController* trackerController() const { return controller; }
+    QSliderWithTicks* progressSlider() const { return slider; }
+    Ui::Gazelog* form() const { return ui.get(); }
+    qint64 currentMovieDuration() const { return movieDuration; }
+
+Q_SIGNALS:
+    void requestConnectToServer(bool restartServer);
+    void addInterestingPoint(qint64 pointTime);
+    void examinationFinished(bool movieFinished);
+    void examinationError(bool movieFinished, bool error);
+
+public Q_SLOTS:
+    void onEyeTrackerChanged(int eyeTrackerIndex);
+    void onFpsChanged(int fpsValueIndex);
+    void selectedScreenChanged(int screenIndex);
+    void onScreenChanged(int screenIndex);
+    void onTrackerConnectionChanged(int trackerState);
+    void onConnectionStateChanged(bool eyeTrackerConnected);
+    void onCalibrationChanged(bool isCalibrated, int calibrationQuality);
+    void restartServer();
+
+    void selectMovie(QString selectedMoviePath = QString());
+    void selectOutputDirectory();
+    void examinationLengthChanged();
+    void onDurationChanged(qint64 duration);
+    void startExamination();
+    void stopExamination(bool movieFinished = false, bool error = false);
+    void saveExamination();
+    void runVisualization();
+    void runPlayer();
+    void showAboutDialog();
+
+private:
+    void connectController();
+    void announceInstallation(const char* installedText, const char* missingText);
+    void fillScreenList();
+    void lookUpPlayer();
+    void setSliderRange(qint64 start, qint64 end);
+    QStringList headerLines(const QString& dateText, const QString& resultsPath) const;
+    QRect resultsArea() const;
+    void warn(const QString& text);
+
+    std::unique_ptr<Ui::Gazelog> ui;
+    EyeTrackerController* controller = nullptr;
+    QSliderWithTicks* slider = nullptr;
+    QPointer<QMediaPlayer> durationProbe;
+    qint64 examinationLength = 0;
+    qint64 movieDuration = 0;
+    QString examinationId;
+
+    GazelogServices services_;
+    std::unique_ptr<OperatorPrompt> ownPrompt_;
+    OperatorPrompt* prompt_ = nullptr;
+    QString playerPath_;
+};

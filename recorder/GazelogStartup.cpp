@@ -1,0 +1,105 @@
+#include "recorder/GazelogStartup.h"
+
+#include "common/AppDataFolder.h"
+#include "common/IniFile.h"
+#include "common/Logger.h"
+#include "platform/quit_signals.h"
+#include "recorder/Gazelog.h"
+#include "recorder/MessageBoxPrompt.h"
+#include "recorder/TrackerFactory.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QMessageBox>
+#include <QTextCodec>
+#include <QTranslator>
+#include <cerrno>
+#include <cstdlib>
+#include <iostream>
+
+namespace {
+
+// A Qt application can only be made for a message box when some display platform is reachable.
+bool displayAvailable()
+{
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return true;
+    }
+    return false;
+}
+
+void reportLogFailure(int argc, char** argv, const std::filesystem::path& logPath)
+{
+    const QString text =
+        QString::fromUtf8("Nie można otworzyć pliku \"%1\" do zapisu. Program kończy działanie.")
+            .arg(QString::fromStdString(logPath.string()));
+    std::cerr << text.toStdString() << std::endl;
+    if (!displayAvailable())
+        return;
+    QApplication app(argc, argv);
+    MessageBoxPrompt(nullptr).warning(QStringLiteral("Gazelog"), text);
+}
+
+void installTranslator(QApplication& app, QTranslator& translator,
+                       const std::optional<std::filesystem::path>& folder)
+{
+    if (!folder)
+        return;
+    const std::string language = IniFile::readString(*folder / "GazeviewGUI.ini", "GUI", "language", "en");
+    LOG("language: ", language);
+    if (language != "pl")
+        return;
+    // The working folder first, as on Windows; then beside the program, where the build puts it.
+    if (translator.load(QStringLiteral("gazelog_pl.qm")) ||
+        translator.load(QStringLiteral("gazelog_pl.qm"), QCoreApplication::applicationDirPath()))
+        app.installTranslator(&translator);
+}
+
+} // namespace
+
+int runGazelog(int argc, char** argv)
+{
+    const auto folder = ensureAppDataFolder();
+    std::filesystem::path logPath = "Gazelog.log";
+    if (folder)
+        logPath = *folder / "Gazelog.log";
+    else
+        std::cout << "Failed to get roaming app data folder path, result: " << -1 << " last error:" << errno
+                  << std::endl;
+
+    std::cout << "Log file path: " << logPath.string() << std::endl;
+    if (Logger::open(recorderLogStyle(), logPath)) {
+        // A start that could not open its log must not report success.
+        reportLogFailure(argc, argv, logPath);
+        return 1;
+    }
+    LOG("Start");
+    for (int i = 0; i < argc; ++i)
+        LOG("Parametr nr ", i, ": ", argv[i]);
+
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption movieOption(QStringList{QStringLiteral("m"), QStringLiteral("movie")},
+                                         QStringLiteral("Sciezka do filmu"), QStringLiteral("movie"),
+                                         QString());
+    parser.addOption(movieOption);
+    parser.process(app);
+    const QString moviePath = parser.isSet(movieOption) ? parser.value(movieOption) : QString();
+
+    QTranslator translator;
+    installTranslator(app, translator, folder);
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+    platform::quitOnTerminationSignals(&app);
+
+    int exitCode = 0;
+    {
+        GazelogServices services;
+        services.makeController = makeTrackerController;
+        Gazelog window(moviePath, std::move(services));
+        window.show();
+        exitCode = app.exec();
+    }
+    return exitCode;
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "recorder/trackers/OperatorPrompt.h"
+
+class QWidget;
+
+// Asks the operator with modal message boxes and file dialogs.
+class MessageBoxPrompt : public OperatorPrompt
+{
+public:
+    explicit MessageBoxPrompt(QWidget* parent = nullptr) : parent_(parent) {}
+    void warning(const QString& title, const QString& text) override;
+    bool question(const QString& title, const QString& text) override;
+    QString openFile(const QString& title, const QString& startFolder, const QString& filter) override;
+    QString chooseFolder(const QString& title, const QString& startFolder) override;
+
+private:
+    QWidget* parent_;
+};

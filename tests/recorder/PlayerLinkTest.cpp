@@ -1,0 +1,189 @@
+#include "TestEnvironment.h"
+#include "mocks/FakePrompt.h"
+#include "mocks/FakeTrackerController.h"
+#include "recorder/Gazelog.h"
+#include "recorder/PlayerCommands.h"
+#include "recorder/QSliderWithTicks.h"
+#include "ui_Gazelog.h"
+
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+namespace {
+
+class PlayerLinkTest : public ::testing::Test
+{
+protected:
+    PlayerLinkTest()
+    {
+        GazelogServices services;
+        services.prompt = &prompt;
+        services.makeController = [this](int, OperatorPrompt& p, QObject* parent) {
+            auto* fake = new FakeTrackerController(p, parent);
+            fake->setWallClock([this] { return now; });
+            fake->setPlayerStopper([] {});
+            tracker = fake;
+            return fake;
+        };
+        services.startDetached = [this](const QString& program, const QStringList& arguments) {
+            started << (QStringList{program} + arguments);
+            return startSucceeds;
+        };
+        services.playerPath = QStringLiteral("/opt/gaze view/Gazeview");
+        services.workArea = [] { return QRect(0, 0, 1000, 1000); };
+        window = std::make_unique<Gazelog>(QString(), std::move(services));
+    }
+
+    // Fills the examination tab so that an examination can start.
+    void prepareExamination()
+    {
+        movie = dir / "my movie.avi";
+        testing_support::writeFile(movie, "");
+        window->form()->lineEditMoviePath->setText(QString::fromStdString(movie.string()));
+        window->form()->lineEditOutputDirectory->setText(QString::fromStdString(dir.path().string()));
+        window->form()->lineEditExaminationId->setText("P01");
+    }
+
+    bool post(quint64 code, qint64 time) { return window->handlePlayerMessage(Gazelog::wmUser, code, time); }
+
+    testing_support::TempDir dir;
+    std::filesystem::path movie;
+    FakePrompt prompt;
+    FakeTrackerController* tracker = nullptr;
+    QList<QStringList> started;
+    bool startSucceeds = true;
+    qint64 now = 1'000'000;
+    std::unique_ptr<Gazelog> window;
+};
+
+} // namespace
+
+TEST_F(PlayerLinkTest, AWholeExaminationDrivenByThePlayersReports)
+{
+    prepareExamination();
+    EXPECT_FALSE(post(32, 5000)) << "the duration is taken, but not consumed, while idle";
+    EXPECT_EQ(window->currentMovieDuration(), 5000);
+    EXPECT_EQ(window->form()->lineEditMoviePartEnd->text(), "5000");
+
+    window->startExamination();
+    ASSERT_TRUE(tracker->isExaminationInProgress());
+    ASSERT_EQ(started.size(), 1);
+    EXPECT_EQ(started[0],
+              (QStringList{"/opt/gaze view/Gazeview", "-m", QString::fromStdString(movie.string()), "-p", "0",
+                           "-s", "Orvalis Reelscan Gazelog", "-u", "-1"}));
+    EXPECT_FALSE(window->form()->buttonExaminationStart->isEnabled());
+    EXPECT_TRUE(window->form()->buttonExaminationAbort->isEnabled());
+
+    QSignalSpy ticks(window.get(), &Gazelog::addInterestingPoint);
+    EXPECT_TRUE(post(8, 0));
+    now += 40;
+    ASSERT_TRUE(tracker->deliver(GazePoint{0, 0, 1, {}, {500, 500}}));
+    EXPECT_TRUE(post(8, 64));
+    EXPECT_EQ(window->progressSlider()->value(), 64);
+    now += 30;
+    ASSERT_TRUE(tracker->deliver(GazePoint{0, 0, 1, {}, {100, 200}})); // at 94
+    EXPECT_TRUE(post(16, 100));
+    ASSERT_EQ(ticks.count(), 1);
+    EXPECT_EQ(window->progressSlider()->ticks(), (QVector<qint64>{100}));
+
+    EXPECT_TRUE(post(3, 120));
+    now += 30;
+    EXPECT_FALSE(tracker->deliver(GazePoint{0, 0, 1, {}, {1, 1}})) << "paused";
+    EXPECT_TRUE(post(2, 120));
+    EXPECT_FALSE(post(99, 120)) << "unknown codes are left alone";
+
+    EXPECT_TRUE(post(4, 200));
+    EXPECT_FALSE(tracker->isExaminationInProgress());
+    const QString keypoints = window->form()->plainTextEditInterestingPoints->toPlainText();
+    EXPECT_EQ(keypoints, "0: 94 time: 0.0.0 gaze point pos:(100, 200)\n");
+    EXPECT_TRUE(window->form()->buttonRunVisualization->isEnabled());
+    const QString results = tracker->lastResultPath();
+    EXPECT_TRUE(results.startsWith(QString::fromStdString(dir.path().string()) + "/P01_"));
+    const auto text = testing_support::readFile(results.toStdString());
+    EXPECT_NE(text.find("#Examination id: P01\n40;500000;500000;1;0;0\n94;100000;200000;1;0;1\n"),
+              std::string::npos)
+        << text;
+
+    window->runVisualization();
+    ASSERT_EQ(started.size(), 2);
+    EXPECT_EQ(started[1], (QStringList{"/opt/gaze view/Gazeview", "-m",
+                                       QString::fromStdString(movie.string()), "-f", results}));
+}
+
+TEST_F(PlayerLinkTest, ASynchronisationErrorStopsTheExaminationAsFailed)
+{
+    prepareExamination();
+    window->startExamination();
+    ASSERT_TRUE(tracker->isExaminationInProgress());
+    EXPECT_TRUE(post(8, 10001));
+    EXPECT_FALSE(tracker->isExaminationInProgress());
+    EXPECT_TRUE(prompt.warnings.last().startsWith("Error|No data from EyeTribe for 10000 ms."));
+    EXPECT_TRUE(prompt.questions.isEmpty()) << "nothing is offered for saving";
+    EXPECT_FALSE(window->form()->buttonRunVisualization->isEnabled());
+    EXPECT_TRUE(window->form()->buttonExaminationSave->isEnabled());
+    EXPECT_TRUE(window->form()->buttonExaminationStart->isEnabled());
+}
+
+TEST_F(PlayerLinkTest, CodesWhileIdleAreIgnored)
+{
+    QSignalSpy ticks(window.get(), &Gazelog::addInterestingPoint);
+    for (const quint64 code : {8, 3, 2, 16, 4})
+        EXPECT_FALSE(post(code, 100));
+    EXPECT_EQ(ticks.count(), 0);
+    EXPECT_FALSE(window->handlePlayerMessage(0x0401, 16, 100)) << "only WM_USER carries reports";
+}
+
+TEST_F(PlayerLinkTest, ValidationRefusesBadInputsBeforeAnythingStarts)
+{
+    prepareExamination();
+    const char* const badIds[] = {"", "a/b", "a\\b", "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b"};
+    for (const char* id : badIds) {
+        window->form()->lineEditExaminationId->setText(id);
+        window->startExamination();
+        EXPECT_TRUE(prompt.warnings.last().startsWith("Error|Test id can't be blank")) << id;
+    }
+    window->form()->lineEditExaminationId->setText("Anna Smith 2");
+    tracker->ready = false;
+    window->startExamination();
+    EXPECT_EQ(prompt.warnings.last(), "Error|EyeTribe is not ready - check state in \"Calibration\" tab");
+    EXPECT_TRUE(started.isEmpty());
+
+    // A missing results folder is created, nested, when the operator agrees.
+    tracker->ready = true;
+    const auto nested = dir / "a" / "b";
+    window->form()->lineEditOutputDirectory->setText(QString::fromStdString(nested.string()));
+    prompt.answer = false;
+    window->startExamination();
+    EXPECT_FALSE(std::filesystem::exists(nested));
+    prompt.answer = true;
+    window->startExamination();
+    EXPECT_TRUE(std::filesystem::is_directory(nested));
+    EXPECT_EQ(started.size(), 1);
+}
+
+TEST_F(PlayerLinkTest, AFailedPlayerStartLeavesTheTabIdle)
+{
+    prepareExamination();
+    startSucceeds = false;
+    window->startExamination();
+    EXPECT_FALSE(tracker->isExaminationInProgress());
+    EXPECT_TRUE(prompt.warnings.last().startsWith("Error|Failed to run player."));
+    EXPECT_TRUE(window->form()->buttonExaminationStart->isEnabled());
+}
+
+TEST(PlayerCommands, CommandLinesQuotePathsAndCarryPartsOnlyWhenAsked)
+{
+    const qint64 start = 1000;
+    const qint64 end = 2000;
+    EXPECT_EQ(PlayerCommands::examination("/a b/Gazeview", "/m n/x.avi", "Orvalis Reelscan Gazelog"),
+              "\"/a b/Gazeview\" -m \"/m n/x.avi\" -p 0 -s \"Orvalis Reelscan Gazelog\" -u -1");
+    EXPECT_EQ(PlayerCommands::examination("/g", "/x.avi", "T", &start, &end),
+              "\"/g\" -m \"/x.avi\" -p 0 -s \"T\" -u -1 -b 1000 -e 2000");
+    const QString startText = "10";
+    const QString endText = "abc";
+    EXPECT_EQ(PlayerCommands::visualisation("/g", "/x.avi", "/r s/P01.csv"),
+              "\"/g\" -m \"/x.avi\" -f \"/r s/P01.csv\"");
+    EXPECT_EQ(PlayerCommands::visualisation("/g", "/x.avi", "/r.csv", &startText, &endText),
+              "\"/g\" -m \"/x.avi\" -f \"/r.csv\" -b 10 -e abc");
+    EXPECT_EQ(PlayerCommands::plain("/g h/Gazeview"), "\"/g h/Gazeview\"");
+}
