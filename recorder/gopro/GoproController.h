@@ -71,7 +71,6 @@ public:
     void setUrlOpener(UrlOpener opener);
 
     const QString& address() const { return address_; }
-    const QString& password() const { return password_; }
 
 private:
     int waitForReply(QNetworkReply* reply);
