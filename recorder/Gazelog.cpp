@@ -6,6 +6,7 @@
 #include "recorder/MessageBoxPrompt.h"
 #include "recorder/QSliderWithTicks.h"
 #include "recorder/RecorderTexts.h"
+#include "recorder/gopro/GoproController.h"
 #include "recorder/trackers/EyeTrackerController.h"
 #include "ui_Gazelog.h"
 
@@ -40,6 +41,7 @@ Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* pa
     }
     if (!services_.startDetached)
         services_.startDetached = systemDetachedStarter();
+    gopro = services_.makeGopro ? services_.makeGopro(this) : new GoproController(this);
     playerPath_ = services_.playerPath.isEmpty() ? PlayerCommands::playerExecutable() : services_.playerPath;
 
     // The screen choice and the examination length are not offered to operators.
@@ -63,6 +65,9 @@ Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* pa
     connect(ui->comboBoxFps, qOverload<int>(&QComboBox::currentIndexChanged), this, &Gazelog::onFpsChanged);
     connect(ui->comboBoxEyeTracker, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &Gazelog::onEyeTrackerChanged);
+    connect(ui->buttonGoProPreview, &QPushButton::clicked, this, &Gazelog::showGoproPreview);
+    connect(ui->buttonGoProMovies, &QPushButton::clicked, this, &Gazelog::showGoproMovies);
+    connect(ui->checkBoxUseGoProCamera, &QCheckBox::stateChanged, this, &Gazelog::onUseGoproStateChanged);
     connect(ui->buttonSelectMoviePath, &QPushButton::clicked, this, [this] { selectMovie(); });
     connect(ui->buttonSelectOutputDirectory, &QPushButton::clicked, this, &Gazelog::selectOutputDirectory);
     connect(ui->radioButtonExaminationLengthFullMovie, &QRadioButton::toggled, this,
@@ -227,6 +232,56 @@ void Gazelog::onScreenChanged(int screenIndex)
     ui->comboBoxScreenList->setCurrentIndex(inRange ? screenIndex : 0);
 }
 
+void Gazelog::setGoproButtonsEnabled(bool enabled)
+{
+    ui->buttonGoProPreview->setEnabled(enabled);
+    ui->buttonGoProMovies->setEnabled(enabled);
+}
+
+void Gazelog::goProNotAvaibleError()
+{
+    LOG("Error - Gopro camera is not avaible!");
+    warn(tr("GoPro camera is not avaible! \nCheck wifi connection and GoPro camera."));
+}
+
+void Gazelog::onUseGoproStateChanged(int state)
+{
+    LOG("state: ", state);
+    if (state == Qt::Unchecked) {
+        setGoproButtonsEnabled(false);
+        return;
+    }
+    if (!gopro->isAvailable()) {
+        goProNotAvaibleError();
+        const QSignalBlocker block(ui->checkBoxUseGoProCamera);
+        ui->checkBoxUseGoProCamera->setChecked(false);
+        setGoproButtonsEnabled(false);
+        return;
+    }
+    if (!gopro->configureCamera(ui->lineEditGoProPassword->text())) {
+        LOG("Failed to configure Gopro!");
+        warn(tr("Failed to configure GoPro camera! \nRequired version is at least GoPro Hero 3."));
+        return;
+    }
+    setGoproButtonsEnabled(true);
+}
+
+void Gazelog::showGoproPreview()
+{
+    if (gopro->isAvailable())
+        gopro->showPreview();
+    else
+        goProNotAvaibleError();
+}
+
+void Gazelog::showGoproMovies()
+{
+    if (gopro->isAvailable())
+        gopro->showMovies();
+    else
+        goProNotAvaibleError();
+}
+
 void Gazelog::showAboutDialog()
 {
     auto* about = new AboutWindow(this, QString::fromLatin1(version));
@@ -369,6 +424,20 @@ void Gazelog::startExamination()
     }
     slider->clearTicks();
 
+    const bool useGopro = ui->checkBoxUseGoProCamera->isChecked();
+    if (useGopro) {
+        LOG("Using Gopro");
+        if (!gopro->isAvailable()) {
+            goProNotAvaibleError();
+            return;
+        }
+        if (!gopro->setRecording(true)) {
+            LOG("Failed to start recording using Gopro!");
+            warn(tr("Failed to start recording using GoPro camera!."));
+            return;
+        }
+    }
+
     LOG("Going to start player");
     const bool part = examinationLength != movieDuration;
     const QString command = PlayerCommands::examination(playerPath_, moviePath, windowTitle(),
@@ -376,6 +445,8 @@ void Gazelog::startExamination()
     if (!runDetachedCommand(services_.startDetached, command)) {
         warn(tr("Failed to run player. \nCheck whether file \"Gazeview\" is in \nthe same directory as file "
                 "\"Gazelog\"."));
+        if (useGopro)
+            gopro->setRecording(false);
         return;
     }
     controller->startExamination();
@@ -425,6 +496,8 @@ void Gazelog::stopExamination(bool movieFinished, bool error)
     LOG("outputpath=", resultsPath);
     LOG(movieFinished ? "Examination finished in normal way" : "Examination finished by user");
     controller->setExaminationPaused(true);
+    if (ui->checkBoxUseGoProCamera->isChecked())
+        gopro->setRecording(false);
     const bool saved = controller->endExamination(true, resultsPath, headerLines(dateText, resultsPath),
                                                   resultsArea(), false, movieFinished ? 0 : 1);
     LOG(saved ? "Results saved" : "Results ignored");

@@ -12,6 +12,7 @@ namespace Ui {
 class Gazelog;
 }
 class EyeTrackerController;
+class GoproController;
 class OperatorPrompt;
 class QMediaPlayer;
 class QSliderWithTicks;
@@ -31,6 +32,8 @@ struct GazelogServices
     QString playerPath;
     // The area results are normalised to; null: the primary screen's available geometry.
     std::function<QRect()> workArea;
+    // Null: the camera at its default address (or the one in the environment).
+    std::function<GoproController*(QObject* parent)> makeGopro;
 };
 
 // The recorder's main window: tracker settings, the examination workflow and the
@@ -74,6 +77,9 @@ public Q_SLOTS:
     void onConnectionStateChanged(bool eyeTrackerConnected);
     void onCalibrationChanged(bool isCalibrated, int calibrationQuality);
     void restartServer();
+    void onUseGoproStateChanged(int state);
+    void showGoproPreview();
+    void showGoproMovies();
 
     void selectMovie(QString selectedMoviePath = QString());
     void selectOutputDirectory();
@@ -95,9 +101,12 @@ private:
     QStringList headerLines(const QString& dateText, const QString& resultsPath) const;
     QRect resultsArea() const;
     void warn(const QString& text);
+    void goProNotAvaibleError();
+    void setGoproButtonsEnabled(bool enabled);
 
     std::unique_ptr<Ui::Gazelog> ui;
     EyeTrackerController* controller = nullptr;
+    GoproController* gopro = nullptr;
     QSliderWithTicks* slider = nullptr;
     QPointer<QMediaPlayer> durationProbe;
     qint64 examinationLength = 0;
