@@ -42,22 +42,23 @@ void reportLogFailure(int argc, char** argv, const std::filesystem::path& logPat
     MessageBoxPrompt(nullptr).warning(QStringLiteral("Gazelog"), text);
 }
 
-void installTranslator(QApplication& app, QTranslator& translator,
-                       const std::optional<std::filesystem::path>& folder)
+} // namespace
+
+bool installGazelogTranslator(QCoreApplication& app, QTranslator& translator,
+                              const std::optional<std::filesystem::path>& folder)
 {
     if (!folder)
-        return;
+        return false;
     const std::string language = IniFile::readString(*folder / "GazeviewGUI.ini", "GUI", "language", "en");
     LOG("language: ", language);
     if (language != "pl")
-        return;
+        return false;
     // The working folder first, as on Windows; then beside the program, where the build puts it.
-    if (translator.load(QStringLiteral("gazelog_pl.qm")) ||
-        translator.load(QStringLiteral("gazelog_pl.qm"), QCoreApplication::applicationDirPath()))
-        app.installTranslator(&translator);
+    const bool loaded =
+        translator.load(QStringLiteral("gazelog_pl.qm")) ||
+        translator.load(QStringLiteral("gazelog_pl.qm"), QCoreApplication::applicationDirPath());
+    return loaded && app.installTranslator(&translator);
 }
-
-} // namespace
 
 int runGazelog(int argc, char** argv)
 {
@@ -89,7 +90,7 @@ int runGazelog(int argc, char** argv)
     const QString moviePath = parser.isSet(movieOption) ? parser.value(movieOption) : QString();
 
     QTranslator translator;
-    installTranslator(app, translator, folder);
+    installGazelogTranslator(app, translator, folder);
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
     platform::quitOnTerminationSignals(&app);
 

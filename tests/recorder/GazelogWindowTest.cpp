@@ -1,16 +1,21 @@
+#include "TestEnvironment.h"
 #include "mocks/FakePrompt.h"
 #include "mocks/FakeTrackerController.h"
 #include "recorder/AboutWindow.h"
 #include "recorder/Gazelog.h"
+#include "recorder/GazelogStartup.h"
 #include "recorder/QSliderWithTicks.h"
 #include "ui_Gazelog.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QTranslator>
 #include <gtest/gtest.h>
 
 namespace {
@@ -160,4 +165,31 @@ TEST(GazelogWindow, AboutDialogShowsTheVersion)
     EXPECT_EQ(about->windowTitle(), "About");
     EXPECT_TRUE(about->textBrowser->toPlainText().contains("Version 1.3.160625.1"));
     EXPECT_EQ(about->okButton->geometry(), QRect(90, 100, 151, 21));
+}
+
+TEST(GazelogWindow, PolishIsChosenOnlyByExactlyPl)
+{
+    testing_support::TempDir settings;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(QStringLiteral(GAZE_BIN_DIR)); // where the catalogue is built
+    for (const char* language : {"PL", "pl_PL", "en"}) {
+        testing_support::writeFile(settings / "GazeviewGUI.ini",
+                                   std::string("[GUI]\nlanguage=") + language + "\n");
+        QTranslator translator;
+        EXPECT_FALSE(installGazelogTranslator(*QCoreApplication::instance(), translator, settings.path()))
+            << language;
+    }
+    EXPECT_FALSE(
+        installGazelogTranslator(*QCoreApplication::instance(), *new QTranslator(qApp), std::nullopt));
+
+    testing_support::writeFile(settings / "GazeviewGUI.ini", "[gui]\nLanguage = pl\n");
+    QTranslator translator;
+    ASSERT_TRUE(installGazelogTranslator(*QCoreApplication::instance(), translator, settings.path()));
+    {
+        FakePrompt prompt;
+        Gazelog window(QString(), fakeServices(prompt));
+        EXPECT_EQ(window.findChild<QTabWidget*>("tabWidget")->tabText(0), "Kalibracja");
+    }
+    QCoreApplication::removeTranslator(&translator);
+    QDir::setCurrent(previous);
 }
