@@ -11,6 +11,12 @@ namespace DsCtrl {
 
 namespace detail {
 
+MovieState::~MovieState()
+{
+    if (graph != nullptr)
+        gst_element_set_state(graph, GST_STATE_NULL);
+}
+
 MovieState& state()
 {
     static MovieState movie;
@@ -33,7 +39,8 @@ MediaResult takeBusError()
     MovieState& s = state();
     if (s.bus == nullptr)
         return media_result::Fail;
-    GstMessagePtr message(gst_bus_pop_filtered(s.bus, GST_MESSAGE_ERROR));
+    // The element that failed may post its error just after the state change gave up.
+    GstMessagePtr message(gst_bus_timed_pop_filtered(s.bus, GST_SECOND, GST_MESSAGE_ERROR));
     if (!message)
         return media_result::Fail;
     GError* error = nullptr;
@@ -59,9 +66,6 @@ MediaResult waitForStateChange(GstClockTime timeout)
 
 GCharPtr uriFor(const QString& fileName)
 {
-    const QByteArray name = fileName.toUtf8();
-    if (gst_uri_is_valid(name.constData()))
-        return GCharPtr(g_strdup(name.constData()));
     const QByteArray path = QFileInfo(fileName).absoluteFilePath().toUtf8();
     return GCharPtr(gst_filename_to_uri(path.constData(), nullptr));
 }

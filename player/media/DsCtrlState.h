@@ -18,6 +18,11 @@ namespace DsCtrl::detail {
 
 struct MovieState
 {
+    MovieState() = default;
+    MovieState& operator=(MovieState&&) = default;
+    // A movie still open at exit is stopped before its frame delivery goes away.
+    ~MovieState();
+
     GstElement* graph = nullptr;     // the playbin, owned
     GstElement* videoSink = nullptr; // the appsink inside it, owned
     GstBus* bus = nullptr;           // owned
@@ -45,7 +50,7 @@ MediaResult waitForStateChange(GstClockTime timeout);
 // The code of the first error waiting on the bus (logged), or Fail.
 MediaResult takeBusError();
 
-// file path or URI -> URI; empty when the name cannot be turned into one.
+// A file path as a URI; empty when the path cannot be turned into one.
 GCharPtr uriFor(const QString& fileName);
 
 } // namespace DsCtrl::detail

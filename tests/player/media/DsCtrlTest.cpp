@@ -2,6 +2,7 @@
 #include "FakeVideoWindow.h"
 #include "TestMovies.h"
 
+#include <QDir>
 #include <QFile>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -69,7 +70,12 @@ TEST_F(DsCtrlTest, FilesThatCannotPlayFailWithTheirCode)
 
 TEST_F(DsCtrlTest, MovieOpensFittedToItsVideoAndPlays)
 {
-    for (const QString& file : {movies->withSound, movies->videoOnly}) {
+    // A relative name that starts like a URI and is not ASCII is still a file.
+    const QString oddName = QStringLiteral("Film: r\u0119ka.avi");
+    QFile::copy(movies->videoOnly, movies->folder + QStringLiteral("/") + oddName);
+    const QString previousFolder = QDir::currentPath();
+    QDir::setCurrent(movies->folder);
+    for (const QString& file : {movies->withSound, movies->videoOnly, oddName}) {
         SCOPED_TRACE(file.toStdString());
         FakeVideoWindow fresh;
         LogCapture log;
@@ -93,6 +99,7 @@ TEST_F(DsCtrlTest, MovieOpensFittedToItsVideoAndPlays)
         EXPECT_EQ(frame.format(), QImage::Format_RGB32);
         DsCtrl::CloseInterfaces();
     }
+    QDir::setCurrent(previousFolder);
 }
 
 TEST_F(DsCtrlTest, ViewScaleChoosesThePartOfEachFrame)
