@@ -115,16 +115,33 @@ MediaResult renderFileToVideoRenderer(const QString& fileName)
     return videoStreams + audioStreams > 0 ? media_result::Ok : media_result::CannotRender;
 }
 
+bool mattersToTheWindow(GstMessage* message)
+{
+    return (GST_MESSAGE_TYPE(message) & (GST_MESSAGE_EOS | GST_MESSAGE_ERROR | GST_MESSAGE_WARNING)) != 0;
+}
+
+// The window hears only of the end, errors and warnings: the pipeline's routine
+// messages (state changes, clock, quality) would otherwise wake it after every seek.
+void pollGraph()
+{
+    auto& s = state();
+    if (s.bus == nullptr || s.window == nullptr)
+        return;
+    while (GstMessagePtr head{gst_bus_peek(s.bus)}) {
+        if (mattersToTheWindow(head.get())) {
+            s.window->graphNotify();
+            return;
+        }
+        GstMessagePtr routine(gst_bus_pop(s.bus));
+    }
+}
+
 void startGraphNotifications()
 {
     auto& s = state();
     s.busPoll = new QTimer;
     s.busPoll->setInterval(kGraphPollIntervalMs);
-    QObject::connect(s.busPoll, &QTimer::timeout, [] {
-        auto& movie = state();
-        if (movie.bus != nullptr && movie.window != nullptr && gst_bus_have_pending(movie.bus))
-            movie.window->graphNotify();
-    });
+    QObject::connect(s.busPoll, &QTimer::timeout, &pollGraph);
     s.busPoll->start();
 }
 

@@ -195,6 +195,9 @@ TEST_F(DsCtrlTest, SeeksAreExactAndNeverBeforeTheStart)
     EXPECT_EQ(DsCtrl::ChangeCurrentPositionMilis(-5000), 0);
     EXPECT_EQ(DsCtrl::GetCurrentPositionMilis(), 0);
     EXPECT_EQ(DsCtrl::GetGraphState(), DsCtrl::GraphState::Paused);
+    // Routine pipeline messages do not wake the window.
+    waitUntil([] { return false; }, 3 * DsCtrl::kGraphPollIntervalMs);
+    EXPECT_EQ(window.graphNotifications, 0);
 }
 
 TEST_F(DsCtrlTest, RateChangesMultiplyAndReset)
