@@ -30,7 +30,6 @@ struct MovieState
     std::unique_ptr<FrameDelivery> frames;
     std::unique_ptr<MixerBitmap> mixer;
     QTimer* busPoll = nullptr; // deleted later: it may be closing the movie itself
-    QSize nativeSize;
     std::int32_t timePerFrame = 0;
     QRect videoRect;
     QRect sourceRect;

@@ -34,9 +34,8 @@ QRect scaledSource(QSize native, ViewScale scale)
 void placeVideo(const QRect& videoRect, ViewScale scale)
 {
     auto& s = state();
-    s.nativeSize = nativeOrDefault();
     s.videoRect = videoRect;
-    s.sourceRect = scaledSource(s.nativeSize, scale);
+    s.sourceRect = scaledSource(nativeOrDefault(), scale);
     if (s.window != nullptr)
         s.window->videoChanged();
 }
