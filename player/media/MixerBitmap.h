@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QRectF>
+#include <QRgb>
+#include <functional>
+#include <optional>
+
+class QPainter;
+
+// One overlay handed to the mixer: a part of a bitmap placed over the video.
+struct AlphaBitmap
+{
+    // RGB32 for a drawing without transparency of its own; ARGB32 for a
+    // surface whose pixels carry their own alpha.
+    QImage image;
+    // The part of the image shown, in image pixels.
+    QRect source;
+    // Where it goes, normalised to the video rectangle: (0, 0, 1, 1) covers it
+    // exactly. Parts outside the video rectangle are clipped.
+    QRectF destination;
+    // Opacity of the whole overlay, 0 to 1.
+    qreal alpha = 1.0;
+    // Pixels of this colour (alpha ignored) are transparent.
+    std::optional<QRgb> colourKey;
+};
+
+// The overlay mixer: keeps one alpha bitmap and blends it over the video each
+// time the video is painted. Scaling uses the nearest pixel, so a colour key
+// stays exact at any size. Lives on the GUI thread.
+class MixerBitmap
+{
+public:
+    // onChange runs after every change, so the window can repaint a paused movie.
+    explicit MixerBitmap(std::function<void()> onChange = {});
+
+    // Replaces the overlay. The image is copied; the caller may reuse it at once.
+    void SetAlphaBitmap(const AlphaBitmap& bitmap);
+    // Removes the overlay.
+    void Clear();
+
+    bool isEmpty() const { return prepared_.isNull(); }
+    const AlphaBitmap& parameters() const { return parameters_; }
+
+    // Blends the overlay into videoRect of the painter's device.
+    void blend(QPainter& painter, const QRect& videoRect) const;
+    // The overlay's pixel rectangle inside videoRect (before clipping).
+    QRect destinationIn(const QRect& videoRect) const;
+
+private:
+    std::function<void()> onChange_;
+    AlphaBitmap parameters_;
+    QImage prepared_; // the source part, keyed out and premultiplied
+};
