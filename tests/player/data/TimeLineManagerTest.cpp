@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using results_text::Row;
 using testing_support::readFile;
 using testing_support::TempDir;
@@ -156,4 +158,35 @@ TEST_F(TimeLineManagerTest, NavigatesAndCountsInterestingPoints)
     // Action marks follow the radius given to add.
     EXPECT_EQ(results.timeLines()[0].items()[26].nearAction, 1);
     EXPECT_EQ(results.timeLines()[0].items()[25].nearAction, 0);
+}
+
+TEST_F(TimeLineManagerTest, StatisticsTakeTheItemEachFileGivesAtTheStep)
+{
+    // The second file's times go back once; each step still uses the item lookup of the file.
+    std::vector<Row> ordered;
+    for (int t = 0; t <= 2000; t += 17)
+        ordered.push_back({t, 1, 1, 1, 20000 + t, 0});
+    const std::vector<Row> shuffled = {{0, 1, 1, 1, 30000, 0},   {400, 1, 1, 1, 31000, 0},
+                                       {200, 1, 1, 1, 32000, 0}, {900, 1, 1, 1, 0, 0},
+                                       {800, 1, 1, 1, 33000, 0}, {1500, 1, 1, 1, 34000, 0}};
+    ASSERT_EQ(add(write("ordered.csv", ordered)), 0);
+    ASSERT_EQ(add(write("shuffled.csv", shuffled)), 0);
+    results.calculateStats();
+
+    std::vector<PupilStep> expected;
+    for (int t = 0; t < 2000 + 32; t += 32) {
+        std::vector<int> pupils;
+        for (const TimeLine& timeLine : results.timeLines())
+            if (const int pupil = timeLine.itemAt(t).pupil; pupil > 0)
+                pupils.push_back(pupil);
+        if (pupils.empty())
+            continue;
+        const int mean = pupils.size() == 1 ? pupils[0] : (pupils[0] + pupils[1]) / 2;
+        float squares = 0.0f;
+        for (int pupil : pupils)
+            squares += static_cast<float>(pupil - mean) * static_cast<float>(pupil - mean);
+        expected.push_back(
+            {t, mean, static_cast<int>(std::sqrt(squares / static_cast<float>(pupils.size())))});
+    }
+    EXPECT_EQ(results.pupilSeries(), expected);
 }
