@@ -178,9 +178,38 @@ void TimeLine::smoothAndCountRuns(int eventsNum, int filterRadius)
 void TimeLine::markActions(int actionRadiusMs)
 {
     const std::int64_t radius = actionRadiusMs;
+    const size_t n = items_.size();
     for (TimeLineItem& item : items_)
         item.nearAction = 0;
-    const size_t n = items_.size();
+    const bool ascending =
+        std::is_sorted(items_.begin(), items_.end(),
+                       [](const TimeLineItem& a, const TimeLineItem& b) { return a.time < b.time; });
+    if (ascending) {
+        // With ascending times the walk from an interesting point reaches an item
+        // exactly when the nearest interesting point on that side is close enough,
+        // so one pass each way marks the same items as walking from every point.
+        std::int64_t previous = 0;
+        bool havePrevious = false;
+        for (TimeLineItem& item : items_) {
+            if (item.interestingPoint == 1) {
+                previous = item.time;
+                havePrevious = true;
+            }
+            if (item.interestingPoint == 1 || (havePrevious && item.time - previous < radius))
+                item.nearAction = 1;
+        }
+        bool haveNext = false;
+        std::int64_t next = 0;
+        for (size_t k = n; k-- > 0;) {
+            if (items_[k].interestingPoint == 1) {
+                next = items_[k].time;
+                haveNext = true;
+            }
+            if (haveNext && next - items_[k].time < radius)
+                items_[k].nearAction = 1;
+        }
+        return;
+    }
     for (size_t i = 0; i < n; ++i) {
         if (items_[i].interestingPoint != 1)
             continue;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using results_text::Row;
 using testing_support::TempDir;
 using testing_support::writeFile;
@@ -224,6 +226,40 @@ TEST(TimeLine, MarksSamplesNearInterestingPoints)
     timeLine.markActions(0);
     for (const TimeLineItem& item : timeLine.items())
         EXPECT_EQ(item.nearAction, item.interestingPoint) << item.time;
+}
+
+TEST(TimeLine, MarksActionsAsWalkingFromEveryInterestingPoint)
+{
+    // Times with repeats and gaps, and (in the second round) out of order.
+    for (const bool shuffled : {false, true}) {
+        std::mt19937 random(shuffled ? 11 : 5);
+        std::vector<Row> rows;
+        int t = 0;
+        for (int i = 0; i < 3000; ++i) {
+            t += static_cast<int>(random() % 40);
+            const int time = shuffled && random() % 50 == 0 ? t - 300 : t;
+            rows.push_back({time, 1, 1, 1, 0, random() % 60 == 0 ? 1 : 0});
+        }
+        TimeLine timeLine;
+        ASSERT_EQ(timeLine.loadText(results_text::fileOf(rows)), 0);
+        for (const int radius : {-5, 0, 1, 100, 500, 5000}) {
+            std::vector<int> walked(rows.size(), 0);
+            for (size_t i = 0; i < rows.size(); ++i) {
+                if (rows[i].interestingPoint != 1)
+                    continue;
+                walked[i] = 1;
+                for (size_t k = i; k-- > 0 && rows[i].time - rows[k].time < radius;)
+                    walked[k] = 1;
+                for (size_t k = i + 1; k < rows.size() && rows[k].time - rows[i].time < radius; ++k)
+                    walked[k] = 1;
+            }
+            timeLine.markActions(radius);
+            std::vector<int> marked;
+            for (const TimeLineItem& item : timeLine.items())
+                marked.push_back(item.nearAction);
+            EXPECT_EQ(marked, walked) << "radius " << radius << (shuffled ? ", shuffled" : "");
+        }
+    }
 }
 
 TEST(TimeLine, LooksItemsAndKeypointsUpByTime)
