@@ -65,21 +65,18 @@ void countSteadyRuns(std::vector<TimeLineItem>& items, int radius)
     for (size_t p = 0; p < items.size(); ++p) {
         const std::int64_t x = items[p].avgX;
         const std::int64_t y = items[p].avgY;
-        // q + 1 is the count of items not yet passed; the walk passes from q downwards.
+        // The items before index remaining are not passed yet; the walk goes on at remaining - 1.
         size_t remaining = p;
         while (remaining > 0) {
-            int level = std::min(std::countr_zero(remaining), topLevel);
-            bool passed = false;
-            for (; level >= 0; --level) {
-                const size_t block = (remaining >> level) - 1;
-                if (insideCircle(levels[static_cast<size_t>(level)][block], x, y, radius2)) {
-                    remaining -= size_t{1} << level;
-                    passed = true;
-                    break;
-                }
-            }
-            if (!passed)
+            // The item itself first: a gaze on the move ends most walks right there.
+            if (!insideCircle(levels[0][remaining - 1], x, y, radius2))
                 break;
+            // Then the largest aligned block ending at it that passes as a whole.
+            int level = std::min(std::countr_zero(remaining), topLevel);
+            while (level > 0 &&
+                   !insideCircle(levels[static_cast<size_t>(level)][(remaining >> level) - 1], x, y, radius2))
+                --level;
+            remaining -= size_t{1} << level;
         }
         items[p].stillCount = static_cast<int>(p - remaining);
     }
