@@ -67,35 +67,6 @@ TEST(TimeLine, ReportsEveryLoadStatus)
     EXPECT_EQ(missing.path(), dir / "ok.csv");
 }
 
-TEST(TimeLine, ReadsTheRecordersLayoutBackIntact)
-{
-    // Header, the four comment lines the recorder writes, then valid, invalid,
-    // blink and off-screen samples.
-    const std::string text =
-        "time_ms;pos_x_1m_normalized;pos_y_1m_normalized;blink_bool;pupil_diameter_100nm;"
-        "interesting_point_value\n"
-        "#Examination date: 2016_07_11_18_12_25\n"
-        "#Movie path: C:/movies/trailer.avi\n"
-        "#Output path: C:/results/P01_2016_07_11_18_12_25.csv\n"
-        "#Examination id: P01\n"
-        "1017;486250;512037;1;152000;0\n"
-        "1034;-1;-1;-1;-1;0\n"
-        "1051;999999;0;0;35000;1\n"
-        "1068;1500000;-20000;1;0;0\n";
-    TempDir dir;
-    writeFile(dir / "P01_2016_07_11_18_12_25.csv", text);
-    TimeLine timeLine;
-    ASSERT_EQ(timeLine.load(dir / "P01_2016_07_11_18_12_25.csv"), 0);
-    EXPECT_EQ(timeLine.movieName(), "trailer.avi");
-    const std::vector<TimeLineItem> expected = {
-        raw(1017, 486250, 512037, 1, 152000, 0),
-        raw(1034, -1, -1, -1, 0, 0),
-        raw(1051, 999999, 0, 0, 35000, 1),
-        raw(1068, 1500000, -20000, 1, 0, 0),
-    };
-    EXPECT_EQ(timeLine.items(), expected);
-}
-
 TEST(TimeLine, MapsColumnsByTheirHeaderNames)
 {
     TimeLine reordered;
