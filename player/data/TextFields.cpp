@@ -1,0 +1,63 @@
+#include "player/data/TextFields.h"
+
+#include <climits>
+#include <cstdint>
+
+namespace text_fields {
+
+bool nextLine(std::string_view& text, std::string_view& line)
+{
+    if (text.empty())
+        return false;
+    const size_t end = text.find('\n');
+    if (end == std::string_view::npos) {
+        line = text;
+        text = {};
+    } else {
+        line = text.substr(0, end);
+        text.remove_prefix(end + 1);
+    }
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return true;
+}
+
+void split(std::string_view line, std::vector<std::string_view>& fields)
+{
+    fields.clear();
+    for (;;) {
+        const size_t end = line.find(';');
+        if (end == std::string_view::npos) {
+            fields.push_back(line);
+            return;
+        }
+        fields.push_back(line.substr(0, end));
+        line.remove_prefix(end + 1);
+    }
+}
+
+int toInt(std::string_view field)
+{
+    size_t i = 0;
+    const auto isBlank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    while (i < field.size() && isBlank(field[i]))
+        ++i;
+    bool negative = false;
+    if (i < field.size() && (field[i] == '+' || field[i] == '-')) {
+        negative = field[i] == '-';
+        ++i;
+    }
+    std::int64_t value = 0;
+    const std::int64_t limit = negative ? -static_cast<std::int64_t>(INT_MIN) : INT_MAX;
+    for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) {
+        value = value * 10 + (field[i] - '0');
+        if (value > limit) {
+            value = limit;
+            while (i + 1 < field.size() && field[i + 1] >= '0' && field[i + 1] <= '9')
+                ++i;
+        }
+    }
+    return static_cast<int>(negative ? -value : value);
+}
+
+} // namespace text_fields

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "player/data/PupilStep.h"
+#include "player/data/TimeLine.h"
+
+#include <filesystem>
+#include <vector>
+
+// Every results file loaded at one time, walked together at a movie time, with the
+// pupil statistics of the whole set. Used from one thread.
+class TimeLineManager
+{
+public:
+    TimeLineManager();
+    ~TimeLineManager();
+    TimeLineManager(const TimeLineManager&) = delete;
+    TimeLineManager& operator=(const TimeLineManager&) = delete;
+
+    // Loads the file and derives its values; returns 0 or the load status, in
+    // which case nothing is kept.
+    int add(const std::filesystem::path& path, int eventsNum, int filterRadius, int actionRadiusMs);
+
+    // Drops every file and the pupil series; the statistics values stay until the next calculateStats().
+    void clear();
+
+    // Pupil series and ranges over all files; call after the last add().
+    void calculateStats();
+
+    // Overlay pass: rewind(), then getNextItem(t) while anyMore(); the n-th item
+    // belongs to the n-th loaded file.
+    void rewind();
+    bool anyMore() const;
+    TimeLineItem getNextItem(int t);
+
+    // Keypoint navigation, asked of the first loaded file only; -1 when none.
+    int GetFirstPreviousActionTime(int t) const;
+    int GetFirstNextActionTime(int t) const;
+
+    // The first step at or after t, clamped to the series; all zero when empty.
+    PupilStep pupilStepAt(int t) const;
+
+    // Files with an interesting point at or after from and before to (to = -1: to the end).
+    int countWithInterestingPoint(int to, int from) const;
+
+    const std::vector<std::filesystem::path>& paths() const { return paths_; }
+    const std::vector<TimeLine>& timeLines() const { return timeLines_; }
+    const std::vector<PupilStep>& pupilSeries() const { return pupilSeries_; }
+    int minDiameter() const { return minDiameter_; }
+    int maxDiameter() const { return maxDiameter_; }
+    int maxDiameterTime() const { return maxDiameterTime_; }
+    int smallestDeviation() const { return smallestDeviation_; }
+    int largestDeviation() const { return largestDeviation_; }
+
+    static constexpr int statsStepMs = 32;
+
+private:
+    std::vector<std::filesystem::path> paths_;
+    std::vector<TimeLine> timeLines_;
+    size_t cursor_ = 0;
+    int minDiameter_ = 1000000;
+    int maxDiameter_ = -1;
+    int smallestDeviation_ = 1000000;
+    int largestDeviation_ = -1;
+    int maxDiameterTime_ = 0;
+    std::vector<PupilStep> pupilSeries_;
+};

@@ -1,0 +1,185 @@
+#include "analysis/AnalysisReport.h"
+
+#include "ResultsText.h"
+#include "TestEnvironment.h"
+#include "common/AppDataFolder.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using testing_support::TempDir;
+using testing_support::writeFile;
+
+namespace {
+
+ParsedArguments parse(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), "gaze-analyse");
+    return parseAnalysisArguments(arguments);
+}
+
+class AnalysisToolTest : public ::testing::Test
+{
+protected:
+    AnalysisToolTest()
+    {
+        // Two viewers of a 20 s movie; the first marks 3 s and 12 s, the second 12.5 s.
+        auto first = results_text::steadyRows(20000, 100, 30000);
+        auto second = results_text::steadyRows(10000, 100, 40000);
+        first[30].interestingPoint = 1;
+        first[120].interestingPoint = 1;
+        second[95].interestingPoint = 1;
+        writeFile(dir / "P01.csv", results_text::fileOf(first));
+        writeFile(dir / "P02.csv", results_text::fileOf(second));
+        writeFile(dir / "film.avi_shots.csv", "#Gazeview shot file version 0.0.1\r\ntime_ms;number\r\n0;1\r\n"
+                                              "9000;2\r\n");
+    }
+
+    struct Output
+    {
+        int status;
+        std::string out;
+        std::string err;
+    };
+
+    Output run(const std::vector<std::string>& arguments)
+    {
+        const ParsedArguments parsed = parse(arguments);
+        EXPECT_EQ(parsed.error, "");
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = runAnalysis(parsed.options, out, err);
+        return {status, out.str(), err.str()};
+    }
+
+    std::string at(const std::string& name) const { return (dir / name).string(); }
+
+    TempDir dir;
+};
+
+} // namespace
+
+TEST_F(AnalysisToolTest, TakesPreprocessingValuesFromTheSettingsFileThenTheOptions)
+{
+    EXPECT_EQ(parse({"a.csv"}).options.eventsNum, 8);
+    EXPECT_EQ(parse({"a.csv"}).options.filterRadius, 20000);
+    EXPECT_EQ(parse({"a.csv"}).options.actionRadius, 500);
+    EXPECT_TRUE(parse({"a.csv"}).options.settingsFile.empty());
+
+    const auto folder = appDataFolder();
+    ASSERT_TRUE(folder);
+    std::filesystem::create_directories(*folder);
+    writeFile(*folder / "Gazeview.ini", "[Preprocessing]\r\neventsNum=4\r\nactionRadius=900\r\n");
+    const ParsedArguments fromFile = parse({"a.csv"});
+    EXPECT_EQ(fromFile.options.eventsNum, 4);
+    EXPECT_EQ(fromFile.options.filterRadius, 20000);
+    EXPECT_EQ(fromFile.options.actionRadius, 900);
+    EXPECT_EQ(fromFile.options.settingsFile, *folder / "Gazeview.ini");
+
+    const ParsedArguments overridden = parse({"--events-num", "2", "--filter-radius=7", "a.csv"});
+    EXPECT_EQ(overridden.options.eventsNum, 2);
+    EXPECT_EQ(overridden.options.filterRadius, 7);
+    EXPECT_EQ(overridden.options.actionRadius, 900);
+
+    writeFile(dir / "other.ini", "[preprocessing]\neventsnum=3\n");
+    EXPECT_EQ(parse({"--settings", at("other.ini"), "a.csv"}).options.eventsNum, 3);
+    std::filesystem::remove(*folder / "Gazeview.ini");
+
+    EXPECT_NE(parse({"--settings", at("none.ini"), "a.csv"}).error, "");
+    EXPECT_NE(parse({"--at", "soon", "a.csv"}).error, "");
+    EXPECT_NE(parse({"--bogus", "a.csv"}).error, "");
+    EXPECT_NE(parse({}).error, "");
+    EXPECT_TRUE(parse({"--help"}).helpRequested);
+}
+
+TEST_F(AnalysisToolTest, PrintsAPlainReport)
+{
+    const Output result = run(
+        {"--at", "12000", "--no-series", "--shots", at("film.avi_shots.csv"), at("P01.csv"), at("P02.csv")});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    const std::vector<std::string> expected = {
+        "Preprocessing: eventsNum 8, filterRadius 20000, actionRadius 500 (settings: defaults)\n",
+        "File " + at("P01.csv") + ": status 0, loaded, 201 samples, movie \"trailer.avi\"\n",
+        "  " + at("P01.csv") + ": 12000 500000 500000 1 30000 1 500000 500000 1 120\n",
+        "  " + at("P02.csv") + ": 10000 500000 500000 1 40000 0 500000 500000 0 100\n",
+        "Keypoints around 12000 ms (first file): previous 3000, next -1\n",
+        "Pupil statistics: minDiameter 35000, maxDiameter 35000, maxDiameterTime 0, smallest deviation 5000, "
+        "largest deviation 5001, 626 steps\n",
+        "  shot 1 at 0 ms: 1 of 2 files with an interesting point\n",
+        "  shot 2 at 9000 ms: 2 of 2 files with an interesting point\n",
+    };
+    for (const std::string& line : expected)
+        EXPECT_NE(result.out.find(line), std::string::npos) << line << "in\n" << result.out;
+    EXPECT_EQ(result.out.find("Pupil series"), std::string::npos);
+}
+
+TEST_F(AnalysisToolTest, PrintsJson)
+{
+    const Output result =
+        run({"--json", "--at", "9200", "--shots", at("film.avi_shots.csv"), dir.path().string()});
+    EXPECT_EQ(result.status, 0) << result.err;
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(result.out), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << result.out;
+    const QJsonObject root = document.object();
+
+    // The folder gives both results files in name order, without the shot file.
+    const QJsonArray files = root[QStringLiteral("files")].toArray();
+    ASSERT_EQ(files.size(), 2);
+    EXPECT_EQ(files[0][QStringLiteral("path")].toString().toStdString(), at("P01.csv"));
+    EXPECT_EQ(files[1][QStringLiteral("movie")].toString(), QStringLiteral("trailer.avi"));
+    const QJsonObject item = files[1][QStringLiteral("item")].toObject();
+    EXPECT_EQ(item.size(), 10);
+    EXPECT_EQ(item[QStringLiteral("time")].toInt(), 9200);
+    EXPECT_EQ(item[QStringLiteral("nearAction")].toInt(), 1);
+    EXPECT_EQ(item[QStringLiteral("stillCount")].toInt(), 92);
+
+    EXPECT_EQ(root[QStringLiteral("keypoints")][QStringLiteral("next")].toInt(), 12000);
+    const QJsonObject pupil = root[QStringLiteral("pupil")].toObject();
+    const QJsonArray series = pupil[QStringLiteral("series")].toArray();
+    ASSERT_EQ(series.size(), 626);
+    EXPECT_EQ(series[0].toArray(), (QJsonArray{0, 35000, 5000}));
+    EXPECT_EQ(series[625].toArray(), (QJsonArray{20000, 35000, 5000}));
+    const QJsonArray shots = root[QStringLiteral("shots")][QStringLiteral("list")].toArray();
+    ASSERT_EQ(shots.size(), 2);
+    EXPECT_EQ(shots[1][QStringLiteral("interestingCount")].toInt(), 2);
+}
+
+TEST_F(AnalysisToolTest, FailsClearlyOnUnreadableInput)
+{
+    writeFile(dir / "broken.csv", "time_ms;foo;bar;blink_bool;pupil_diameter_100nm\n");
+    std::filesystem::create_directory(dir / "empty");
+    const Output result = run(
+        {"--shots", at("none_shots.csv"), at("P01.csv"), at("missing.csv"), at("broken.csv"), at("empty")});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find(at("missing.csv") + ": the file cannot be opened (status 1)"),
+              std::string::npos);
+    EXPECT_NE(result.err.find(at("broken.csv") + ": two columns of the same kind"), std::string::npos);
+    EXPECT_NE(result.err.find("the folder " + at("empty") + " holds no results files"), std::string::npos);
+    EXPECT_NE(result.err.find(at("none_shots.csv") + ": the file cannot be opened"), std::string::npos);
+    // What could be read is still reported.
+    EXPECT_NE(result.out.find("File " + at("P01.csv") + ": status 0"), std::string::npos);
+}
+
+TEST_F(AnalysisToolTest, RunsAsACommand)
+{
+    QProcess tool;
+    tool.start(QStringLiteral(GAZE_BIN_DIR "/gaze-analyse"),
+               {QString::fromStdString(at("P01.csv")), QString::fromStdString(at("missing.csv"))});
+    ASSERT_TRUE(tool.waitForFinished(30000));
+    EXPECT_EQ(tool.exitCode(), 2);
+    EXPECT_TRUE(tool.readAllStandardError().contains("missing.csv: the file cannot be opened"));
+    EXPECT_TRUE(tool.readAllStandardOutput().contains("P01.csv: status 0"));
+
+    tool.start(QStringLiteral(GAZE_BIN_DIR "/gaze-analyse"), {QString::fromStdString(at("P01.csv"))});
+    ASSERT_TRUE(tool.waitForFinished(30000));
+    EXPECT_EQ(tool.exitCode(), 0);
+    EXPECT_TRUE(tool.readAllStandardError().isEmpty());
+}

@@ -1,0 +1,121 @@
+#include "analysis/AnalysisOptions.h"
+
+#include "common/AppDataFolder.h"
+#include "common/IniFile.h"
+
+#include <QCommandLineParser>
+#include <QStringList>
+
+namespace {
+
+bool readIntOption(const QCommandLineParser& parser, const QString& name, int& value, std::string& error)
+{
+    if (!parser.isSet(name))
+        return true;
+    bool ok = false;
+    const int parsed = parser.value(name).toInt(&ok);
+    if (!ok) {
+        error =
+            "--" + name.toStdString() + " needs an integer, not \"" + parser.value(name).toStdString() + "\"";
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+} // namespace
+
+ParsedArguments parseAnalysisArguments(const std::vector<std::string>& arguments)
+{
+    ParsedArguments result;
+    AnalysisOptions& options = result.options;
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Loads examination results files and prints their load status, the sample of every file "
+        "at a movie time, the pupil statistics of the set, the keypoints around that time and, "
+        "with a shot file, every shot with the number of files that have an interesting point "
+        "in it."));
+    parser.addPositionalArgument(QStringLiteral("inputs"),
+                                 QStringLiteral("Results files, or folders whose .csv files are all loaded."),
+                                 QStringLiteral("<file|folder>..."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption at(QStringLiteral("at"), QStringLiteral("Movie time to look at (default 0)."),
+                                QStringLiteral("ms"));
+    const QCommandLineOption settings(QStringLiteral("settings"),
+                                      QStringLiteral("Settings file to read the Preprocessing values from "
+                                                     "(default: the player's Gazeview.ini when present)."),
+                                      QStringLiteral("file"));
+    const QCommandLineOption eventsNum(QStringLiteral("events-num"),
+                                       QStringLiteral("Samples averaged for the smoothed position."),
+                                       QStringLiteral("n"));
+    const QCommandLineOption filterRadius(QStringLiteral("filter-radius"),
+                                          QStringLiteral("Radius of a steady gaze, 1,000,000 = screen size."),
+                                          QStringLiteral("n"));
+    const QCommandLineOption actionRadius(QStringLiteral("action-radius"),
+                                          QStringLiteral("Time around an interesting point that is marked."),
+                                          QStringLiteral("ms"));
+    const QCommandLineOption shots(
+        QStringLiteral("shots"), QStringLiteral("Shot file of the movie to count."), QStringLiteral("file"));
+    const QCommandLineOption json(QStringLiteral("json"),
+                                  QStringLiteral("Print JSON instead of plain text."));
+    const QCommandLineOption noSeries(QStringLiteral("no-series"),
+                                      QStringLiteral("Leave the 32 ms pupil series out of the report."));
+    const QCommandLineOption log(QStringLiteral("log"),
+                                 QStringLiteral("Write the diagnostic log to this file."),
+                                 QStringLiteral("file"));
+    parser.addOptions(
+        {help, at, settings, eventsNum, filterRadius, actionRadius, shots, json, noSeries, log});
+
+    QStringList list;
+    for (const std::string& argument : arguments)
+        list << QString::fromStdString(argument);
+    if (!parser.parse(list)) {
+        result.error = parser.errorText().toStdString();
+        return result;
+    }
+    if (parser.isSet(help)) {
+        result.helpRequested = true;
+        result.helpText = parser.helpText().toStdString();
+        return result;
+    }
+
+    if (parser.isSet(settings)) {
+        options.settingsFile = parser.value(settings).toStdString();
+        std::error_code ignored;
+        if (!std::filesystem::is_regular_file(options.settingsFile, ignored)) {
+            result.error = "cannot read the settings file " + options.settingsFile.string();
+            return result;
+        }
+    } else if (const auto folder = appDataFolder()) {
+        std::error_code ignored;
+        if (std::filesystem::is_regular_file(*folder / "Gazeview.ini", ignored))
+            options.settingsFile = *folder / "Gazeview.ini";
+    }
+    if (!options.settingsFile.empty()) {
+        options.eventsNum =
+            IniFile::readInt(options.settingsFile, "Preprocessing", "eventsNum", options.eventsNum);
+        options.filterRadius =
+            IniFile::readInt(options.settingsFile, "Preprocessing", "filterRadius", options.filterRadius);
+        options.actionRadius =
+            IniFile::readInt(options.settingsFile, "Preprocessing", "actionRadius", options.actionRadius);
+    }
+    if (!readIntOption(parser, eventsNum.names().front(), options.eventsNum, result.error) ||
+        !readIntOption(parser, filterRadius.names().front(), options.filterRadius, result.error) ||
+        !readIntOption(parser, actionRadius.names().front(), options.actionRadius, result.error) ||
+        !readIntOption(parser, at.names().front(), options.atMs, result.error))
+        return result;
+
+    if (parser.isSet(shots))
+        options.shotFile = parser.value(shots).toStdString();
+    if (parser.isSet(log))
+        options.logFile = parser.value(log).toStdString();
+    options.json = parser.isSet(json);
+    options.series = !parser.isSet(noSeries);
+    for (const QString& input : parser.positionalArguments())
+        options.inputs.emplace_back(input.toStdString());
+    if (options.inputs.empty())
+        result.error = "no results file or folder given";
+    return result;
+}

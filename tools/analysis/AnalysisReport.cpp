@@ -1,0 +1,374 @@
+#include "analysis/AnalysisReport.h"
+
+#include "analysis/JsonWriter.h"
+#include "player/data/ShotLine.h"
+#include "player/data/TimeLineManager.h"
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+
+namespace {
+
+struct FileEntry
+{
+    std::filesystem::path path;
+    int status = 0;
+    const TimeLine* timeLine = nullptr; // when loaded
+    TimeLineItem item;                  // at the asked time, when loaded
+};
+
+struct ShotEntry
+{
+    std::filesystem::path path;
+    int status = 0;
+    std::unique_ptr<ShotLine> shots;
+};
+
+struct Analysis
+{
+    std::vector<FileEntry> files;
+    std::vector<std::string> folderProblems;
+    std::optional<ShotEntry> shots;
+    bool failed = false;
+};
+
+bool isResultsFileName(const std::filesystem::path& file)
+{
+    std::string name = file.filename().string();
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return name.ends_with(".csv") && !name.ends_with("_shots.csv");
+}
+
+// Folders give their .csv files (shot files left out) in name order.
+std::vector<std::filesystem::path> expandInputs(const std::vector<std::filesystem::path>& inputs,
+                                                std::vector<std::string>& problems)
+{
+    std::vector<std::filesystem::path> files;
+    for (const std::filesystem::path& input : inputs) {
+        std::error_code error;
+        if (!std::filesystem::is_directory(input, error)) {
+            files.push_back(input);
+            continue;
+        }
+        std::vector<std::filesystem::path> found;
+        for (std::filesystem::directory_iterator it(input, error), end; !error && it != end;
+             it.increment(error)) {
+            std::error_code typeError;
+            if (it->is_regular_file(typeError) && isResultsFileName(it->path()))
+                found.push_back(it->path());
+        }
+        if (error)
+            problems.push_back("cannot read the folder " + input.string() + ": " + error.message());
+        else if (found.empty())
+            problems.push_back("the folder " + input.string() + " holds no results files (*.csv)");
+        std::sort(found.begin(), found.end());
+        files.insert(files.end(), found.begin(), found.end());
+    }
+    return files;
+}
+
+void analyse(const AnalysisOptions& options, TimeLineManager& results, Analysis& analysis)
+{
+    for (const std::filesystem::path& file : expandInputs(options.inputs, analysis.folderProblems)) {
+        FileEntry entry;
+        entry.path = file;
+        entry.status = results.add(file, options.eventsNum, options.filterRadius, options.actionRadius);
+        analysis.files.push_back(entry);
+    }
+    results.calculateStats();
+
+    // The overlay pass hands out one item per loaded file, in loading order.
+    size_t loaded = 0;
+    results.rewind();
+    for (FileEntry& entry : analysis.files) {
+        if (entry.status != 0)
+            continue;
+        entry.timeLine = &results.timeLines()[loaded++];
+        entry.item = results.getNextItem(options.atMs);
+    }
+
+    if (options.shotFile) {
+        ShotEntry& shots = analysis.shots.emplace();
+        shots.path = *options.shotFile;
+        shots.shots = std::make_unique<ShotLine>(results);
+        shots.status = shots.shots->load(shots.path);
+        shots.shots->recount();
+    }
+    analysis.failed = !analysis.folderProblems.empty() ||
+                      std::any_of(analysis.files.begin(), analysis.files.end(),
+                                  [](const FileEntry& entry) { return entry.status != 0; }) ||
+                      (analysis.shots && analysis.shots->status != 0);
+}
+
+std::string settingsSource(const AnalysisOptions& options)
+{
+    return options.settingsFile.empty() ? std::string("defaults") : options.settingsFile.string();
+}
+
+void printText(const AnalysisOptions& options, const TimeLineManager& results, const Analysis& analysis,
+               std::ostream& out)
+{
+    out << "Preprocessing: eventsNum " << options.eventsNum << ", filterRadius " << options.filterRadius
+        << ", actionRadius " << options.actionRadius << " (settings: " << settingsSource(options) << ")\n";
+    for (const std::string& problem : analysis.folderProblems)
+        out << "Input problem: " << problem << '\n';
+    for (const FileEntry& entry : analysis.files) {
+        out << "File " << entry.path.string() << ": status " << entry.status << ", "
+            << resultsStatusText(entry.status);
+        if (entry.timeLine)
+            out << ", " << entry.timeLine->items().size() << " samples, movie \""
+                << entry.timeLine->movieName() << '"';
+        out << '\n';
+    }
+
+    out << "Items at " << options.atMs
+        << " ms (time x y blink pupil interestingPoint avgX avgY nearAction stillCount):\n";
+    for (const FileEntry& entry : analysis.files) {
+        if (!entry.timeLine)
+            continue;
+        const TimeLineItem& i = entry.item;
+        out << "  " << entry.path.string() << ": " << i.time << ' ' << i.x << ' ' << i.y << ' ' << i.blink
+            << ' ' << i.pupil << ' ' << i.interestingPoint << ' ' << i.avgX << ' ' << i.avgY << ' '
+            << i.nearAction << ' ' << i.stillCount << '\n';
+    }
+
+    if (!results.timeLines().empty())
+        out << "Keypoints around " << options.atMs << " ms (first file): previous "
+            << results.GetFirstPreviousActionTime(options.atMs) << ", next "
+            << results.GetFirstNextActionTime(options.atMs) << '\n';
+
+    out << "Pupil statistics: minDiameter " << results.minDiameter() << ", maxDiameter "
+        << results.maxDiameter() << ", maxDiameterTime " << results.maxDiameterTime()
+        << ", smallest deviation " << results.smallestDeviation() << ", largest deviation "
+        << results.largestDeviation() << ", " << results.pupilSeries().size() << " steps\n";
+    if (options.series) {
+        out << "Pupil series (time mean deviation):\n";
+        for (const PupilStep& step : results.pupilSeries())
+            out << "  " << step.time << ' ' << step.mean << ' ' << step.deviation << '\n';
+    }
+
+    if (analysis.shots) {
+        const ShotEntry& shots = *analysis.shots;
+        out << "Shot file " << shots.path.string() << ": status " << shots.status << ", "
+            << shotStatusText(shots.status) << ", " << shots.shots->shots().size() << " shots\n";
+        for (const Shot& shot : shots.shots->shots())
+            out << "  shot " << shot.number << " at " << shot.time << " ms: " << shot.interestingCount
+                << " of " << results.timeLines().size() << " files with an interesting point\n";
+    }
+}
+
+void writeItem(JsonWriter& json, const TimeLineItem& i)
+{
+    json.beginObject();
+    const std::pair<const char*, int> values[] = {
+        {"time", i.time},
+        {"x", i.x},
+        {"y", i.y},
+        {"blink", i.blink},
+        {"pupil", i.pupil},
+        {"interestingPoint", i.interestingPoint},
+        {"avgX", i.avgX},
+        {"avgY", i.avgY},
+        {"nearAction", i.nearAction},
+        {"stillCount", i.stillCount},
+    };
+    for (const auto& [name, value] : values) {
+        json.key(name);
+        json.value(value);
+    }
+    json.endObject();
+}
+
+void printJson(const AnalysisOptions& options, const TimeLineManager& results, const Analysis& analysis,
+               std::ostream& out)
+{
+    JsonWriter json(out);
+    json.beginObject();
+    json.key("settings");
+    json.beginObject();
+    json.key("eventsNum");
+    json.value(options.eventsNum);
+    json.key("filterRadius");
+    json.value(options.filterRadius);
+    json.key("actionRadius");
+    json.value(options.actionRadius);
+    json.key("file");
+    if (options.settingsFile.empty())
+        json.null();
+    else
+        json.value(options.settingsFile.string());
+    json.endObject();
+
+    json.key("atMs");
+    json.value(options.atMs);
+    json.key("inputProblems");
+    json.beginArray();
+    for (const std::string& problem : analysis.folderProblems)
+        json.value(problem);
+    json.endArray();
+
+    json.key("files");
+    json.beginArray();
+    for (const FileEntry& entry : analysis.files) {
+        json.beginObject();
+        json.key("path");
+        json.value(entry.path.string());
+        json.key("status");
+        json.value(entry.status);
+        json.key("message");
+        json.value(resultsStatusText(entry.status));
+        json.key("movie");
+        if (entry.timeLine)
+            json.value(entry.timeLine->movieName());
+        else
+            json.null();
+        json.key("samples");
+        json.value(entry.timeLine ? static_cast<long long>(entry.timeLine->items().size()) : 0);
+        json.key("item");
+        if (entry.timeLine)
+            writeItem(json, entry.item);
+        else
+            json.null();
+        json.endObject();
+    }
+    json.endArray();
+
+    json.key("keypoints");
+    json.beginObject();
+    json.key("previous");
+    json.value(results.timeLines().empty() ? -1 : results.GetFirstPreviousActionTime(options.atMs));
+    json.key("next");
+    json.value(results.timeLines().empty() ? -1 : results.GetFirstNextActionTime(options.atMs));
+    json.endObject();
+
+    json.key("pupil");
+    json.beginObject();
+    json.key("minDiameter");
+    json.value(results.minDiameter());
+    json.key("maxDiameter");
+    json.value(results.maxDiameter());
+    json.key("maxDiameterTime");
+    json.value(results.maxDiameterTime());
+    json.key("smallestDeviation");
+    json.value(results.smallestDeviation());
+    json.key("largestDeviation");
+    json.value(results.largestDeviation());
+    json.key("steps");
+    json.value(static_cast<long long>(results.pupilSeries().size()));
+    if (options.series) {
+        json.key("series");
+        json.beginArray();
+        for (const PupilStep& step : results.pupilSeries()) {
+            json.beginArray();
+            json.value(step.time);
+            json.value(step.mean);
+            json.value(step.deviation);
+            json.endArray();
+        }
+        json.endArray();
+    }
+    json.endObject();
+
+    if (analysis.shots) {
+        const ShotEntry& shots = *analysis.shots;
+        json.key("shots");
+        json.beginObject();
+        json.key("path");
+        json.value(shots.path.string());
+        json.key("status");
+        json.value(shots.status);
+        json.key("message");
+        json.value(shotStatusText(shots.status));
+        json.key("list");
+        json.beginArray();
+        for (const Shot& shot : shots.shots->shots()) {
+            json.beginObject();
+            json.key("number");
+            json.value(shot.number);
+            json.key("time");
+            json.value(shot.time);
+            json.key("interestingCount");
+            json.value(shot.interestingCount);
+            json.endObject();
+        }
+        json.endArray();
+        json.endObject();
+    }
+    json.endObject();
+    out << '\n';
+}
+
+} // namespace
+
+std::string resultsStatusText(int status)
+{
+    switch (status) {
+    case TimeLine::Loaded:
+        return "loaded";
+    case TimeLine::CannotOpen:
+        return "the file cannot be opened";
+    case TimeLine::NegativeTime:
+        return "a data line has a negative time_ms";
+    case TimeLine::PupilBelowMinusOne:
+        return "a data line has a pupil_diameter_100nm below -1";
+    case TimeLine::NoHeader:
+        return "no column header line, or its first column is not a known name";
+    case 21:
+    case 22:
+    case 23:
+    case 24:
+        return "the column header has only " + std::to_string(status - 20) + " of at least 5 columns";
+    case TimeLine::DuplicateColumn:
+        return "two columns of the same kind in the header (unknown names count as one kind)";
+    default:
+        return "unknown status";
+    }
+}
+
+std::string shotStatusText(int status)
+{
+    switch (status) {
+    case ShotLine::Loaded:
+        return "loaded";
+    case ShotLine::CannotOpen:
+        return "the file cannot be opened";
+    case ShotLine::NegativeTime:
+        return "a shot has a negative time_ms";
+    case ShotLine::NumbersOutOfOrder:
+        return "the shot numbers are not 1, 2, 3, ... in order";
+    case ShotLine::NoHeader:
+        return "no column header line, or its first column is not a known name";
+    case ShotLine::TooFewColumns:
+        return "the column header has fewer than 2 columns";
+    case ShotLine::DuplicateColumn:
+        return "two columns of the same kind in the header";
+    default:
+        return "unknown status";
+    }
+}
+
+int runAnalysis(const AnalysisOptions& options, std::ostream& out, std::ostream& err)
+{
+    TimeLineManager results;
+    Analysis analysis;
+    analyse(options, results, analysis);
+
+    for (const std::string& problem : analysis.folderProblems)
+        err << "gaze-analyse: " << problem << '\n';
+    for (const FileEntry& entry : analysis.files)
+        if (entry.status != 0)
+            err << "gaze-analyse: " << entry.path.string() << ": " << resultsStatusText(entry.status)
+                << " (status " << entry.status << ")\n";
+    if (analysis.shots && analysis.shots->status != 0)
+        err << "gaze-analyse: " << analysis.shots->path.string() << ": "
+            << shotStatusText(analysis.shots->status) << " (status " << analysis.shots->status << ")\n";
+
+    if (options.json)
+        printJson(options, results, analysis, out);
+    else
+        printText(options, results, analysis, out);
+    out.flush();
+    return analysis.failed ? 2 : 0;
+}

@@ -1,0 +1,29 @@
+#include "analysis/AnalysisReport.h"
+
+#include "common/Logger.h"
+
+#include <QCoreApplication>
+
+#include <iostream>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    std::vector<std::string> arguments(argv, argv + argc);
+    const ParsedArguments parsed = parseAnalysisArguments(arguments);
+    if (parsed.helpRequested) {
+        std::cout << parsed.helpText;
+        return 0;
+    }
+    if (!parsed.error.empty()) {
+        std::cerr << "gaze-analyse: " << parsed.error << "\nTry 'gaze-analyse --help'.\n";
+        return 1;
+    }
+    // The data code logs as the player does; without --log those lines are not wanted on the console.
+    const std::filesystem::path log = parsed.options.logFile.value_or("/dev/null");
+    if (Logger::open(playerLogStyle(), log)) {
+        std::cerr << "gaze-analyse: cannot write the log file " << log.string() << '\n';
+        return 1;
+    }
+    return runAnalysis(parsed.options, std::cout, std::cerr);
+}
