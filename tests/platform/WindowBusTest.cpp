@@ -8,7 +8,6 @@
 #include <QSignalSpy>
 #include <QThread>
 
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -26,7 +25,7 @@ using testing_support::TempDir;
 namespace {
 
 // Runs the event loop until `done` holds; false when it never does.
-bool processEventsUntil(const std::function<bool()>& done, int timeoutMs = 5000)
+bool processEventsUntil(const std::function<bool()>& done, int timeoutMs = 30000)
 {
     QElapsedTimer clock;
     clock.start();

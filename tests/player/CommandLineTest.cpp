@@ -5,7 +5,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <gtest/gtest.h>
-#include <memory>
 
 using player_test::CapturedLog;
 using Mode = AppCtrl::Mode;
