@@ -15,7 +15,7 @@
 // Receiving, for a QWidget main window:
 //
 //     class MainWindow : public QMainWindow {
-//         platform::WindowMessageReceiver receiver_{this};
+//         platform::WindowMessageReceiver receiver_;
 //         bool handleWindowMessage(const platform::WindowMessage& message);
 //     };
 //     MainWindow::MainWindow() {
@@ -25,7 +25,10 @@
 //     }
 //
 // The handler runs on the thread that owns the receiver (the GUI thread), once
-// per message, in the order the messages were posted by one sender.
+// per message, in the order the messages were posted by one sender. The
+// registration ends with the receiver; a window that outlives its closing calls
+// unregisterWindow() from its closeEvent(). Connect closeRequested() to close()
+// for the default answer to WM_CLOSE.
 
 #include <QObject>
 #include <QString>

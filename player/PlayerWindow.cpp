@@ -6,6 +6,8 @@
 
 #include <QSlider>
 
+#include <algorithm>
+
 PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
     : QMainWindow(parent), app_(app), videoArea_(new QWidget), slider_(new QSlider(Qt::Horizontal))
 {
@@ -25,7 +27,11 @@ PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
 
     LOG("ownFileName: ", app_.ownFileName);
     LOG("recorderFileName: ", app_.recorderFileName);
-    app_.serverWindow = platform::findWindow(app_.serverWindowCaption);
+    if (!app_.serverWindowCaption.isEmpty()) {
+        if (const auto bus = platform::windowBusFolder(); !bus.path)
+            LOG(bus.error);
+        app_.serverWindow = platform::findWindow(app_.serverWindowCaption);
+    }
 }
 
 QRect PlayerWindow::videoRect() const
