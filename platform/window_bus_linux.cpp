@@ -279,8 +279,11 @@ void WindowMessageReceiver::setAcceptedUserId(std::uint32_t uid)
 
 void WindowMessageReceiver::readPending()
 {
+    // A bounded batch, so that a sender that never stops cannot starve the
+    // event loop; the notifier fires again for what is left.
+    constexpr int batchLimit = 256;
     const QPointer<WindowMessageReceiver> alive(this);
-    while (alive && socket_ >= 0) {
+    for (int read = 0; read < batchLimit && alive && socket_ >= 0; ++read) {
         std::array<char, windowMessageSize + 1> data;
         alignas(cmsghdr) std::array<char, controlSize> control;
         iovec part{data.data(), data.size()};
