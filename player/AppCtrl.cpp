@@ -12,6 +12,8 @@
 #include <QScreen>
 #include <QTranslator>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <sstream>
 #include <variant>
@@ -96,10 +98,21 @@ const char* separatorFor(std::string_view section)
     return section == "Preprocessing" || section == "Navigation" ? ": " : "= ";
 }
 
-// Leading sign and digits, anything else 0, like the C library's conversion.
+// The C library's conversion: leading blanks, a sign and digits ("abc" gives 0),
+// saturating at the ends of the int range rather than wrapping.
 int toInt(const QString& text)
 {
-    return IniFile::toInt(text.toStdString());
+    int i = 0;
+    while (i < text.size() && text[i].isSpace())
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
+        negative = text[i++] == QLatin1Char('-');
+    const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
+    long long value = 0;
+    for (; i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); ++i)
+        value = std::min(limit, value * 10 + text[i].digitValue());
+    return static_cast<int>(negative ? -value : value);
 }
 
 constexpr int captionLimit = 259;

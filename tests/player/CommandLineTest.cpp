@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <climits>
 #include <gtest/gtest.h>
 
 using player_test::CapturedLog;
@@ -94,10 +95,20 @@ TEST(CommandLine, TimesAreConvertedLenientlyAndClamped)
         int endTimeMs;
         int playDelayMs;
     } cases[] = {
-        {{"-b", "-5"}, 0, -1, 0},           {{"-e", "0"}, 0, 1, 0},     {{"-e", "-7"}, 0, 1, 0},
-        {{"-p", "abc"}, 0, -1, 0},          {{"-p", "-100"}, 0, -1, 0}, {{"-b", "12abc"}, 12, -1, 0},
-        {{"-b", " +40"}, 40, -1, 0},        {{"-e", "abc"}, 0, 1, 0},   {{"-p", "250ms"}, 0, -1, 250},
+        {{"-b", "-5"}, 0, -1, 0},
+        {{"-e", "0"}, 0, 1, 0},
+        {{"-e", "-7"}, 0, 1, 0},
+        {{"-p", "abc"}, 0, -1, 0},
+        {{"-p", "-100"}, 0, -1, 0},
+        {{"-b", "12abc"}, 12, -1, 0},
+        {{"-b", " +40"}, 40, -1, 0},
+        {{"-e", "abc"}, 0, 1, 0},
+        {{"-p", "250ms"}, 0, -1, 250},
         {{"-b", "7", "-b", "9"}, 9, -1, 0},
+        // Out-of-range numbers saturate instead of wrapping to the other sign.
+        {{"-e", "99999999999"}, 0, INT_MAX, 0},
+        {{"-b", "-99999999999"}, 0, -1, 0},
+        {{"-p", "4294967297"}, 0, -1, INT_MAX},
     };
     for (const auto& c : cases) {
         Parsed parsed(c.arguments);
