@@ -1,0 +1,36 @@
+#include "player/Gazeview.h"
+
+#include "common/Logger.h"
+#include "player/AppCtrl.h"
+#include "player/PlayerWindow.h"
+#include "player/StringTable.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+int runGazeview(AppCtrl& app, const QStringList& arguments, const QString& executablePath,
+                std::ostream& helpOutput)
+{
+    if (const auto fatal = app.Start(arguments, executablePath)) {
+        QMessageBox::critical(nullptr, QStringLiteral("Orvalis Reelscan Gazeview"), *fatal);
+        return 1;
+    }
+    if (app.helpRequested) {
+        QString help = loadString(IDS_HELP);
+        help.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        helpOutput << help.toStdString() << std::flush;
+    }
+
+    PlayerWindow window(app);
+    window.show();
+    // A quit requested during start-up ends the loop as soon as it runs.
+    if (app.quitCode) {
+        const int code = *app.quitCode;
+        QMetaObject::invokeMethod(
+            qApp, [code] { QCoreApplication::exit(code); }, Qt::QueuedConnection);
+    }
+    LOG("Begin of the main loop");
+    const int code = QApplication::exec();
+    LOG("End of the main loop");
+    return code;
+}

@@ -1,0 +1,12 @@
+#include "player/AppCtrl.h"
+#include "player/Gazeview.h"
+
+#include <QApplication>
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    AppCtrl app;
+    return runGazeview(app, QApplication::arguments(), QApplication::applicationFilePath(), std::cout);
+}

@@ -1,0 +1,112 @@
+#include "player/AppCtrl.h"
+#include "player/PlayerWindow.h"
+
+#include "PlayerTestSupport.h"
+
+#include <QProcess>
+#include <QSlider>
+#include <gtest/gtest.h>
+
+using testing_support::readFile;
+using testing_support::TempDir;
+
+namespace {
+
+struct ProgramRun
+{
+    int exitCode = -1;
+    std::string output;
+    std::string log;
+};
+
+// Runs the built program with its own settings folder and no display.
+ProgramRun runGazeview(const QStringList& arguments)
+{
+    TempDir config;
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(config.path().string()));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(GAZE_BIN_DIR "/Gazeview"), arguments);
+    if (!program.waitForFinished(60000)) {
+        program.kill();
+        program.waitForFinished();
+        return {};
+    }
+    ProgramRun run;
+    run.exitCode = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+    run.output = program.readAllStandardOutput().toStdString();
+    run.log = readFile(config / "Orvalis" / "Gazeview.log");
+    return run;
+}
+
+} // namespace
+
+TEST(Gazeview, HelpGoesToStandardOutputAndEndsWithCodeZero)
+{
+    const ProgramRun run = runGazeview({QStringLiteral("-h")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.output.find('\r'), std::string::npos);
+    EXPECT_NE(run.output.find("\nHELP:\n\nCommand line parameters:\n\t-m <movie_filename>\n"),
+              std::string::npos);
+    EXPECT_NE(run.output.find("\t-u <screen_num> fullscreen on chosen screen in play mode\n"
+                              "The parameters -p -f and -d are disjunctive\n"),
+              std::string::npos);
+}
+
+TEST(Gazeview, AQuitRequestedDuringStartUpEndsTheLoopWithItsCode)
+{
+    const ProgramRun run = runGazeview(
+        {QStringLiteral("-f"), QStringLiteral("a.csv"), QStringLiteral("-d"), QStringLiteral("/results")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.output.empty());
+    // Start-up went on to the window and its loop, and the log was closed in order.
+    const auto at = [&](const char* line) { return run.log.find(line); };
+    ASSERT_NE(at("Begin of the main loop"), std::string::npos) << run.log;
+    EXPECT_LT(at("Parameter d excludes p and/or f"), at("Begin of the main loop"));
+    EXPECT_LT(at("Begin of the main loop"), at("End of the main loop"));
+    EXPECT_LT(at("End of the main loop"), at("AppCtrl stopped"));
+    EXPECT_LT(at("AppCtrl stopped"), at("The log ends here"));
+
+    EXPECT_EQ(runGazeview({QStringLiteral("movie.avi")}).exitCode, 1);
+}
+
+TEST(Gazeview, TheMainWindowHasItsNameTitleAndSize)
+{
+    player_test::CapturedLog log;
+    AppCtrl app;
+    PlayerWindow window(app);
+    window.show();
+
+    EXPECT_EQ(window.objectName(), "GazeviewCls");
+    EXPECT_EQ(window.windowTitle(), "Orvalis Reelscan Gazeview");
+    EXPECT_EQ(window.size(), QSize(960, 384));
+    EXPECT_EQ(window.minimumSize(), QSize(960, 384));
+    window.resize(500, 200);
+    EXPECT_EQ(window.size(), QSize(960, 384));
+
+    // The slider takes a 22-pixel strip under the video.
+    window.resize(1200, 700);
+    const QSize client = window.centralWidget()->size();
+    EXPECT_EQ(window.videoRect(), QRect(0, 0, client.width(), client.height() - 22));
+    EXPECT_EQ(window.slider()->geometry(), QRect(0, client.height() - 22, client.width(), 22));
+    EXPECT_EQ(window.slider()->maximum(), 1000);
+}
+
+TEST(Gazeview, TheRecorderWindowIsLookedUpByTheGivenCaption)
+{
+    platform::WindowMessageReceiver recorder;
+    ASSERT_TRUE(recorder.registerWindow(QStringLiteral("Orvalis Reelscan Gazelog")));
+
+    player_test::CapturedLog log;
+    AppCtrl app;
+    app.serverWindowCaption = QStringLiteral("Orvalis Reelscan Gazelog");
+    PlayerWindow window(app);
+    EXPECT_EQ(app.serverWindow, recorder.socketPath());
+
+    AppCtrl other;
+    other.serverWindowCaption = QStringLiteral("Orvalis Reelscan Gazelog (old)");
+    PlayerWindow otherWindow(other);
+    EXPECT_TRUE(other.serverWindow.empty());
+}
