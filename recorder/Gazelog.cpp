@@ -2,6 +2,7 @@
 
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
+#include "platform/window_bus.h"
 #include "recorder/AboutWindow.h"
 #include "recorder/MessageBoxPrompt.h"
 #include "recorder/QSliderWithTicks.h"
@@ -93,6 +94,7 @@ Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* pa
                          "eyetribe not installed - don't emit initial signals");
 
     lookUpPlayer();
+    listenForPlayer();
     if (!moviePath.isEmpty())
         selectMovie(moviePath);
     LOG("end");
@@ -122,6 +124,20 @@ void Gazelog::lookUpPlayer()
     warn(
         tr("Player not found - performing examination and running visualisation will not be possible.\nCheck "
            "whether file \"Gazeview\" is in the same directory as file \"Gazelog\"."));
+}
+
+void Gazelog::listenForPlayer()
+{
+    playerReports = new platform::WindowMessageReceiver(this);
+    playerReports->setHandler([this](const platform::WindowMessage& message) {
+        return handlePlayerMessage(message.identifier, message.wParam, message.lParam);
+    });
+    connect(playerReports, &platform::WindowMessageReceiver::closeRequested, this, &QWidget::close);
+    connect(playerReports, &platform::WindowMessageReceiver::messageDropped, this,
+            [](const QString& reason) { LOG("message dropped: ", reason); });
+    if (!playerReports->registerWindow(windowTitle()))
+        LOG("WindowMessageReceiver::registerWindow failed: the player cannot report, ",
+            playerReports->errorString());
 }
 
 void Gazelog::fillScreenList()

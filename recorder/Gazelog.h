@@ -16,6 +16,9 @@ class GoproController;
 class OperatorPrompt;
 class QMediaPlayer;
 class QSliderWithTicks;
+namespace platform {
+class WindowMessageReceiver;
+}
 
 // What the main window needs from outside; tests replace each piece.
 struct GazelogServices
@@ -39,7 +42,7 @@ struct GazelogServices
 // The recorder's main window: tracker settings, the examination workflow and the
 // keypoints of the last examination. It receives the player's reports (movie
 // duration, time, pause, resume, interesting points, end) through
-// handlePlayerMessage().
+// handlePlayerMessage(), posted to the window by its title.
 class Gazelog : public QMainWindow
 {
     Q_OBJECT
@@ -97,6 +100,7 @@ private:
     void announceInstallation(const char* installedText, const char* missingText);
     void fillScreenList();
     void lookUpPlayer();
+    void listenForPlayer();
     void setSliderRange(qint64 start, qint64 end);
     QStringList headerLines(const QString& dateText, const QString& resultsPath) const;
     QRect resultsArea() const;
@@ -108,6 +112,7 @@ private:
     EyeTrackerController* controller = nullptr;
     GoproController* gopro = nullptr;
     QSliderWithTicks* slider = nullptr;
+    platform::WindowMessageReceiver* playerReports = nullptr;
     QPointer<QMediaPlayer> durationProbe;
     qint64 examinationLength = 0;
     qint64 movieDuration = 0;

@@ -1,10 +1,14 @@
 #include "TestEnvironment.h"
 #include "mocks/FakePrompt.h"
 #include "mocks/FakeTrackerController.h"
+#include "platform/window_bus.h"
 #include "recorder/Gazelog.h"
 #include "recorder/PlayerCommands.h"
 #include "recorder/QSliderWithTicks.h"
 #include "ui_Gazelog.h"
+
+#include <QProcess>
+#include <QTest>
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -186,4 +190,23 @@ TEST(PlayerCommands, CommandLinesQuotePathsAndCarryPartsOnlyWhenAsked)
     EXPECT_EQ(PlayerCommands::visualisation("/g", "/x.avi", "/r.csv", &startText, &endText),
               "\"/g\" -m \"/x.avi\" -f \"/r.csv\" -b 10 -e abc");
     EXPECT_EQ(PlayerCommands::plain("/g h/Gazeview"), "\"/g h/Gazeview\"");
+}
+
+TEST_F(PlayerLinkTest, ReportsArriveByTheWindowTitleAndCloseWorks)
+{
+    window->show();
+    const auto handle = platform::findWindow("Orvalis Reelscan Gazelog");
+    ASSERT_FALSE(handle.empty());
+    ASSERT_EQ(platform::postMessage(handle, platform::WM_USER, 32, 7000), platform::PostResult::Posted);
+    QTRY_COMPARE(window->currentMovieDuration(), qint64(7000));
+
+    // The player's side of the link as an outside program.
+    QProcess peer;
+    peer.start(QStringLiteral(GAZE_BIN_DIR "/link-peer"),
+               {"--title", "Orvalis Reelscan Gazelog", "32:9000", "close"});
+    ASSERT_TRUE(peer.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 5000);
+    EXPECT_EQ(window->currentMovieDuration(), 9000);
+    peer.waitForFinished(5000);
+    EXPECT_EQ(peer.exitCode(), 0);
 }
