@@ -58,26 +58,16 @@ int ShotLine::loadText(std::string_view text)
 {
     shots_.clear();
     std::string_view line;
-    bool haveHeader = false;
-    while (text_fields::nextLine(text, line)) {
-        if (!text_fields::isSkipped(line)) {
-            haveHeader = true;
-            break;
-        }
-    }
     std::vector<std::string_view> fields;
     std::vector<ShotColumn> columns;
-    if (haveHeader) {
-        text_fields::split(line, fields);
-        for (std::string_view name : fields) {
-            const ShotColumn kind = shotColumnFromHeader(name);
-            if (std::find(columns.begin(), columns.end(), kind) != columns.end())
-                return DuplicateColumn;
-            columns.push_back(kind);
-        }
-    }
-    if (!haveHeader || columns.front() == ShotColumn::Ignored)
+    switch (text_fields::readHeader(text, columns, shotColumnFromHeader, ShotColumn::Ignored)) {
+    case text_fields::HeaderResult::Missing:
         return NoHeader;
+    case text_fields::HeaderResult::Duplicate:
+        return DuplicateColumn;
+    case text_fields::HeaderResult::Read:
+        break;
+    }
     if (columns.size() < 2)
         return TooFewColumns;
 

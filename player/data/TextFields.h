@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -23,5 +24,38 @@ void split(std::string_view line, std::vector<std::string_view>& fields);
 // The C library's atoi: optional leading blanks and sign, then decimal digits;
 // no digits give 0. Values beyond the int range saturate instead of wrapping.
 int toInt(std::string_view field);
+
+enum class HeaderResult
+{
+    Read,
+    Missing,   // no header line, or its first field names no known column
+    Duplicate, // two fields of the same kind (unknown names count as one kind)
+};
+
+// Reads the header line, the first line that is not skipped, and maps each of
+// its fields to a column kind.
+template <typename Column, typename KindOf>
+HeaderResult readHeader(std::string_view& text, std::vector<Column>& columns, KindOf kindOf, Column unknown)
+{
+    std::string_view line;
+    bool found = false;
+    while (nextLine(text, line)) {
+        if (!isSkipped(line)) {
+            found = true;
+            break;
+        }
+    }
+    if (!found)
+        return HeaderResult::Missing;
+    std::vector<std::string_view> fields;
+    split(line, fields);
+    for (std::string_view name : fields) {
+        const Column kind = kindOf(name);
+        if (std::find(columns.begin(), columns.end(), kind) != columns.end())
+            return HeaderResult::Duplicate;
+        columns.push_back(kind);
+    }
+    return columns.front() == unknown ? HeaderResult::Missing : HeaderResult::Read;
+}
 
 } // namespace text_fields

@@ -56,25 +56,15 @@ int TimeLine::loadText(std::string_view text)
     movieName_.clear();
 
     std::string_view line;
-    bool haveHeader = false;
-    while (text_fields::nextLine(text, line)) {
-        if (!text_fields::isSkipped(line)) {
-            haveHeader = true;
-            break;
-        }
-    }
     std::vector<std::string_view> fields;
-    if (haveHeader) {
-        text_fields::split(line, fields);
-        for (std::string_view name : fields) {
-            const ResultColumn kind = resultColumnFromHeader(name);
-            if (std::find(columns_.begin(), columns_.end(), kind) != columns_.end())
-                return DuplicateColumn;
-            columns_.push_back(kind);
-        }
-    }
-    if (!haveHeader || columns_.front() == ResultColumn::Ignored)
+    switch (text_fields::readHeader(text, columns_, resultColumnFromHeader, ResultColumn::Ignored)) {
+    case text_fields::HeaderResult::Missing:
         return NoHeader;
+    case text_fields::HeaderResult::Duplicate:
+        return DuplicateColumn;
+    case text_fields::HeaderResult::Read:
+        break;
+    }
     if (columns_.size() < 5)
         return TooFewColumns + static_cast<int>(columns_.size()) - 1;
 

@@ -1,3 +1,4 @@
+#include "TestEnvironment.h"
 #include "platform/known_folders.h"
 
 #include <cstdlib>
@@ -5,36 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace {
-
-// Sets or clears variables for one test and puts the previous values back.
-class ScopedEnv
-{
-public:
-    void set(const char* name, const char* value)
-    {
-        const char* old = std::getenv(name);
-        saved_.push_back({name, old ? std::optional<std::string>(old) : std::nullopt});
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->second)
-                ::setenv(it->first.c_str(), it->second->c_str(), 1);
-            else
-                ::unsetenv(it->first.c_str());
-        }
-    }
-
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
-
-} // namespace
+using testing_support::ScopedEnv;
 
 TEST(KnownFolders, RoamingFolderFollowsTheXdgRules)
 {
@@ -42,9 +14,9 @@ TEST(KnownFolders, RoamingFolderFollowsTheXdgRules)
     env.set("XDG_CONFIG_HOME", "/x/config");
     env.set("HOME", "/home/u");
     EXPECT_EQ(platform::roamingAppDataFolder(), std::filesystem::path("/x/config"));
-    env.set("XDG_CONFIG_HOME", "");
+    env.set("XDG_CONFIG_HOME", std::string());
     EXPECT_EQ(platform::roamingAppDataFolder(), std::filesystem::path("/home/u/.config"));
-    env.set("HOME", nullptr);
+    env.set("HOME", std::nullopt);
     EXPECT_EQ(platform::roamingAppDataFolder(), std::nullopt);
 }
 
@@ -54,8 +26,8 @@ TEST(KnownFolders, ProgramFilesPrefersTheX86Variable)
     env.set("ProgramFiles(x86)", "/p86");
     env.set("ProgramFiles", "/p");
     EXPECT_EQ(platform::programFilesFolder(), std::filesystem::path("/p86"));
-    env.set("ProgramFiles(x86)", nullptr);
+    env.set("ProgramFiles(x86)", std::nullopt);
     EXPECT_EQ(platform::programFilesFolder(), std::filesystem::path("/p"));
-    env.set("ProgramFiles", nullptr);
+    env.set("ProgramFiles", std::nullopt);
     EXPECT_EQ(platform::programFilesFolder(), std::filesystem::path("/opt"));
 }

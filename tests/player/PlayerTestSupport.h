@@ -11,36 +11,7 @@
 
 namespace player_test {
 
-// Sets or clears environment variables for one test and puts the old values back.
-class ScopedEnv
-{
-public:
-    ScopedEnv() = default;
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-    void set(const char* name, const std::optional<std::string>& value)
-    {
-        const char* old = std::getenv(name);
-        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        if (value)
-            ::setenv(name, value->c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->second)
-                ::setenv(it->first.c_str(), it->second->c_str(), 1);
-            else
-                ::unsetenv(it->first.c_str());
-        }
-    }
-
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
+using testing_support::ScopedEnv;
 
 // The process log, opened into a fresh file for one test.
 class CapturedLog

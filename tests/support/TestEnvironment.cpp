@@ -65,6 +65,26 @@ TempDir::~TempDir()
     std::filesystem::remove_all(path_, ignored);
 }
 
+void ScopedEnv::set(const char* name, const std::optional<std::string>& value)
+{
+    const char* old = std::getenv(name);
+    saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+    if (value)
+        ::setenv(name, value->c_str(), 1);
+    else
+        ::unsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+        if (it->second)
+            ::setenv(it->first.c_str(), it->second->c_str(), 1);
+        else
+            ::unsetenv(it->first.c_str());
+    }
+}
+
 std::string readFile(const std::filesystem::path& file)
 {
     std::ifstream in(file, std::ios::binary);

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace testing_support {
 
@@ -24,6 +27,22 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// Sets or clears environment variables for one test and puts the old values back.
+class ScopedEnv
+{
+public:
+    ScopedEnv() = default;
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+    // No value unsets the variable.
+    void set(const char* name, const std::optional<std::string>& value);
+    ~ScopedEnv();
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
 std::string readFile(const std::filesystem::path& file);
