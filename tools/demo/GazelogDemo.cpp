@@ -1,0 +1,133 @@
+// Runs one examination through the real recording window, tracker client and
+// player, with a robot in the operator's chair: it waits for the tracker,
+// calibrates, starts the examination, lets the movie play to its end, keeps the
+// results and prints where they are. For demonstrations and smoke tests on
+// machines without a person (or a display).
+
+#include "common/AppDataFolder.h"
+#include "common/Logger.h"
+#include "common/QtLogItems.h"
+#include "recorder/Gazelog.h"
+#include "recorder/TrackerFactory.h"
+#include "recorder/trackers/EyeTrackerController.h"
+#include "recorder/trackers/OperatorPrompt.h"
+#include "ui_Gazelog.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QPushButton>
+#include <QThread>
+#include <functional>
+#include <iostream>
+
+namespace {
+
+// Says yes to every question and reads every warning out.
+class RobotOperator : public OperatorPrompt
+{
+public:
+    void warning(const QString& title, const QString& text) override
+    {
+        std::cout << "[operator sees] " << title.toStdString() << ": " << text.toStdString() << std::endl;
+    }
+    bool question(const QString& title, const QString& text) override
+    {
+        std::cout << "[operator answers Yes to] " << title.toStdString() << ":\n" << text.toStdString() << std::endl;
+        return true;
+    }
+    QString openFile(const QString&, const QString&, const QString&) override { return {}; }
+    QString chooseFolder(const QString&, const QString&) override { return {}; }
+};
+
+bool waitFor(const std::function<bool()>& done, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(10);
+    }
+    return true;
+}
+
+void say(const std::string& text)
+{
+    std::cout << "[demo] " << text << std::endl;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const auto folder = ensureAppDataFolder();
+    if (!folder || Logger::open(recorderLogStyle(), *folder / "Gazelog.log")) {
+        std::cerr << "gazelog-demo: cannot open the log in the settings folder" << std::endl;
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Records one examination with a robot operator.");
+    parser.addHelpOption();
+    const QCommandLineOption movieOption("movie", "The movie to show.", "file");
+    const QCommandLineOption resultsOption("results", "Folder for the results file.", "folder");
+    const QCommandLineOption idOption("id", "Examined person's id.", "id", "demo");
+    const QCommandLineOption timeoutOption("timeout", "Seconds to wait for the examination to end.", "s", "120");
+    parser.addOptions({movieOption, resultsOption, idOption, timeoutOption});
+    parser.process(app);
+    if (!parser.isSet(movieOption) || !parser.isSet(resultsOption)) {
+        std::cerr << "gazelog-demo: --movie and --results are required" << std::endl;
+        return 1;
+    }
+    const int timeoutMs = parser.value(timeoutOption).toInt() * 1000;
+
+    RobotOperator robot;
+    GazelogServices services;
+    services.prompt = &robot;
+    services.makeController = makeTrackerController;
+    Gazelog window(parser.value(movieOption), services);
+    window.show();
+    Ui::Gazelog* ui = window.form();
+    ui->lineEditOutputDirectory->setText(QDir(parser.value(resultsOption)).absolutePath());
+    ui->lineEditExaminationId->setText(parser.value(idOption));
+
+    EyeTrackerController* tracker = window.trackerController();
+    if (!tracker) {
+        say("no tracker controller is built into this program");
+        return 1;
+    }
+    say("waiting for the tracker server");
+    if (!waitFor([&] { return ui->labelConnected->text() == "Yes"; }, 20000)) {
+        say("the tracker server did not come up: " + ui->labelConnectionStatus->text().toStdString());
+        return 1;
+    }
+    say("tracker: " + ui->labelConnectionStatus->text().toStdString() + "; calibrating");
+    ui->buttonCalibrate->click();
+    if (!waitFor([&] { return tracker->isReadyForExamination(); }, 30000)) {
+        say("calibration did not finish: " + ui->labelCalibrationQuality->text().toStdString());
+        return 1;
+    }
+    say("calibration quality: " + ui->labelCalibrationQuality->text().toStdString());
+    if (!waitFor([&] { return window.currentMovieDuration() > 0; }, 10000))
+        say("the movie's length is unknown; examining it anyway");
+
+    say("starting the examination");
+    ui->buttonExaminationStart->click();
+    if (!ui->buttonExaminationAbort->isEnabled()) {
+        say("the examination did not start");
+        return 1;
+    }
+    if (!waitFor([&] { return ui->buttonExaminationStart->isEnabled(); }, timeoutMs)) {
+        say("the examination did not end in time; stopping it");
+        ui->buttonExaminationAbort->click();
+    }
+    const QString results = tracker->lastResultPath();
+    if (results.isEmpty()) {
+        say("no results were saved");
+        return 1;
+    }
+    say("results: " + results.toStdString());
+    return 0;
+}
