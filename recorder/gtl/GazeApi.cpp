@@ -1,0 +1,71 @@
+#include "recorder/gtl/GazeApi.h"
+
+#include "recorder/gtl/GazeApiEngine.h"
+
+namespace gtl {
+
+GazeApi::GazeApi(bool verbose) : engine_(std::make_unique<Engine>(verbose)) {}
+
+GazeApi::~GazeApi() = default;
+
+bool GazeApi::connect(bool push)
+{
+    return engine_->connect(push, defaultPort);
+}
+
+bool GazeApi::connect(bool push, unsigned short port)
+{
+    return engine_->connect(push, port);
+}
+
+void GazeApi::disconnect()
+{
+    engine_->disconnect();
+}
+
+bool GazeApi::is_connected() const
+{
+    return engine_->is_connected();
+}
+
+TrackerValues GazeApi::current_values() const
+{
+    return engine_->current_values();
+}
+
+void GazeApi::calibration_result(CalibrationResult& out) const
+{
+    engine_->calibration_result(out);
+}
+
+void GazeApi::set_screen(const ScreenSetup& screen)
+{
+    engine_->set_screen(screen);
+}
+
+void GazeApi::add_listener(IGazeListener& listener)
+{
+    engine_->add_listener(listener);
+}
+
+void GazeApi::add_listener(ICalibrationResultListener& listener)
+{
+    engine_->add_listener(listener);
+}
+
+void GazeApi::add_listener(ITrackerStateListener& listener)
+{
+    engine_->add_listener(listener);
+}
+
+void GazeApi::add_listener(IConnectionStateListener& listener)
+{
+    engine_->add_listener(listener);
+}
+
+void GazeApi::set_reply_timeout(std::chrono::milliseconds timeout)
+{
+    engine_->set_reply_timeout(timeout);
+}
+
+} // namespace gtl

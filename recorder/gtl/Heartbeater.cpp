@@ -1,0 +1,59 @@
+#include "recorder/gtl/Heartbeater.h"
+
+#include <chrono>
+
+namespace gtl {
+
+Heartbeater::~Heartbeater()
+{
+    stop();
+}
+
+void Heartbeater::start()
+{
+    stop();
+    {
+        boost::lock_guard lock(mutex_);
+        running_ = true;
+    }
+    thread_ = boost::thread([this] { run(); });
+}
+
+void Heartbeater::stop()
+{
+    {
+        boost::lock_guard lock(mutex_);
+        running_ = false;
+    }
+    wake_.notify_all();
+    if (thread_.joinable() && thread_.get_id() != boost::this_thread::get_id())
+        thread_.join();
+}
+
+void Heartbeater::set_interval(int intervalMs)
+{
+    boost::lock_guard lock(mutex_);
+    intervalMs_ = intervalMs;
+}
+
+int Heartbeater::interval() const
+{
+    boost::lock_guard lock(mutex_);
+    return intervalMs_;
+}
+
+void Heartbeater::run()
+{
+    for (;;) {
+        notify([](IHeartbeatListener& listener) { listener.on_heartbeat(); });
+        boost::unique_lock lock(mutex_);
+        const auto deadline = boost::chrono::steady_clock::now() + boost::chrono::milliseconds(intervalMs_);
+        while (running_)
+            if (wake_.wait_until(lock, deadline) == boost::cv_status::timeout)
+                break;
+        if (!running_)
+            return;
+    }
+}
+
+} // namespace gtl

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace gtl {
+
+// Finds where one JSON object ends in a byte stream by counting braces. Braces
+// inside strings (with their backslash escapes) are not counted, and a closing
+// brace outside any object is ignored, so one odd message never misframes the
+// messages after it. The state carries over from one chunk to the next.
+class JsonObjectMatcher
+{
+public:
+    struct Result
+    {
+        std::size_t consumed = 0;  // bytes of the chunk taken by this scan
+        bool matched = false;      // an object ended within them
+        std::size_t objectEnd = 0; // one past its closing brace, when matched
+    };
+
+    // Scans a chunk. On a match the bytes after the object up to the next "{"
+    // (or the end of the chunk) are taken with it and the matcher is ready for
+    // the next object; otherwise the whole chunk is consumed.
+    Result scan(std::string_view chunk);
+
+    void reset() { *this = JsonObjectMatcher{}; }
+
+    // The first complete object in a message text, without the bytes around it;
+    // empty when the text holds none.
+    static std::string_view firstObject(std::string_view text);
+
+private:
+    bool started_ = false;
+    int depth_ = 0;
+    bool inString_ = false;
+    bool escaped_ = false;
+};
+
+} // namespace gtl

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "recorder/gtl/Listeners.h"
+#include "recorder/gtl/MessageFramer.h"
+#include "recorder/gtl/Observable.h"
+
+#include <boost/thread/mutex.hpp>
+#include <boost/thread/thread.hpp>
+
+#include <memory>
+#include <string>
+
+namespace gtl {
+
+// One TCP connection to the tracker server, run by an I/O thread of its own.
+// Listeners receive each framed message and the loss of the connection on that
+// thread. Writes from any thread go through one queue, so texts never mix.
+class Socket : public Observable<ISocketListener>
+{
+public:
+    explicit Socket(bool verbose, std::size_t maxMessageBytes = MessageFramer::defaultMaxMessageBytes);
+    ~Socket() override;
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+
+    // Waits for the I/O thread of an earlier connection, then tries each
+    // endpoint the host and port resolve to. Returns false when none accepts.
+    bool connect(const std::string& host, const std::string& port);
+
+    // Closes the socket and stops the I/O thread without telling listeners.
+    // Safe from any thread, also from a listener call.
+    void disconnect();
+
+    // Queues a copy of the text for writing; a failed write is reported as a
+    // lost connection. Always returns true.
+    bool send(const std::string& text);
+
+    // Disconnects and waits for the I/O thread to end.
+    void shutdown();
+
+private:
+    struct Connection;
+
+    void startRead(Connection& connection);
+    void onRead(Connection& connection, std::size_t bytes);
+    void writeNext(Connection& connection);
+    void closeNow(Connection& connection);
+    void reportLost();
+
+    MessageFramer framer_;
+    boost::thread ioThread_;
+    std::unique_ptr<Connection> connection_;
+    bool verbose_;
+    // Guards connection_ against sends from other threads while it is replaced.
+    boost::mutex connectionMutex_;
+};
+
+} // namespace gtl
