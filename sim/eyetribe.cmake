@@ -1,0 +1,16 @@
+# Stand-in for the EyeTribe tracker server, installed where the recorder looks for
+# it once ProgramFiles points at build/sim: build/sim/EyeTribe/Server/EyeTribe.
+add_library(eyetribe_sim STATIC
+  eyetribe/ServerOptions.h eyetribe/ServerOptions.cpp
+  eyetribe/Script.h eyetribe/Script.cpp
+  eyetribe/GazePath.h eyetribe/GazePath.cpp
+  eyetribe/TrackerModel.h eyetribe/TrackerModel.cpp
+  eyetribe/EyeTribeServer.h eyetribe/EyeTribeServer.cpp)
+target_link_libraries(eyetribe_sim PUBLIC gaze_options gtl Boost::headers Boost::system Threads::Threads)
+set_target_properties(eyetribe_sim PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
+
+add_executable(EyeTribe eyetribe/main.cpp)
+target_link_libraries(EyeTribe PRIVATE eyetribe_sim)
+set_target_properties(EyeTribe PROPERTIES
+  AUTOMOC OFF AUTOUIC OFF AUTORCC OFF
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/sim/EyeTribe/Server)

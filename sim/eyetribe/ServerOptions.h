@@ -1,0 +1,47 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+// How the tracker server stand-in behaves; every default is what a quiet,
+// calibrated-on-request tracker on 127.0.0.1:6555 would do.
+struct ServerOptions
+{
+    unsigned short port = 6555; // 0 picks a free port
+    int framerate = 30;
+    int heartbeatIntervalMs = 3000;
+    int heartbeatTimeoutMs = 0; // a client silent this long is dropped; 0 = three intervals
+    int trackerState = 0;       // 0 = tracker connected and streaming
+    unsigned seed = 1;
+    std::filesystem::path gazeFile;   // empty: a synthetic viewer
+    std::filesystem::path scriptFile; // timed events, see ScriptEvent
+    double calibrationErrorDeg = 0.4;
+    int screenWidth = 1920;
+    int screenHeight = 1080;
+    float screenPhysicalWidth = 0.531f; // metres
+    float screenPhysicalHeight = 0.299f;
+    bool silent = false; // accept connections, never answer
+    bool verbose = false;
+
+    int effectiveHeartbeatTimeoutMs() const
+    {
+        return heartbeatTimeoutMs > 0 ? heartbeatTimeoutMs : 3 * heartbeatIntervalMs;
+    }
+};
+
+struct ParsedServerOptions
+{
+    ServerOptions options;
+    bool help = false;
+    std::string error; // empty when the command line is sound
+};
+
+// Reads "--name=value" arguments (the program name excluded).
+ParsedServerOptions parseServerOptions(const std::vector<std::string>& args);
+
+std::string serverUsage();
+
+} // namespace sim
