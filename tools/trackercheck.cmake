@@ -1,0 +1,8 @@
+# Command-line check of the tracker server for operators.
+add_library(trackercheck_lib STATIC trackercheck/TrackerCheck.h trackercheck/TrackerCheck.cpp)
+target_link_libraries(trackercheck_lib PUBLIC gaze_options gtl)
+set_target_properties(trackercheck_lib PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
+
+add_executable(trackercheck trackercheck/main.cpp)
+target_link_libraries(trackercheck PRIVATE trackercheck_lib)
+set_target_properties(trackercheck PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)

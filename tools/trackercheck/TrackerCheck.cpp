@@ -1,0 +1,181 @@
+#include "tools/trackercheck/TrackerCheck.h"
+
+#include "recorder/gtl/GazeApi.h"
+
+#include <charconv>
+#include <condition_variable>
+#include <iomanip>
+#include <mutex>
+
+namespace tools {
+
+namespace {
+
+bool parseInt(const std::string& text, int& out, int min, int max)
+{
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < min || value > max)
+        return false;
+    out = value;
+    return true;
+}
+
+// Collects what the client reports while the check runs.
+class Observer : public gtl::IGazeListener, public gtl::ITrackerStateListener
+{
+public:
+    explicit Observer(int frames) : wanted_(frames) {}
+
+    // Frames before this call (such as the one in the first answer) are not counted.
+    void startCounting()
+    {
+        std::lock_guard lock(mutex_);
+        counting_ = true;
+    }
+
+    void on_gaze_data(const gtl::GazeFrame&) override
+    {
+        std::lock_guard lock(mutex_);
+        if (!counting_)
+            return;
+        const auto now = std::chrono::steady_clock::now();
+        // The first frame only starts the clock: the rate counts whole intervals.
+        if (received_ == 0)
+            first_ = now;
+        if (received_ <= wanted_)
+            last_ = now;
+        if (++received_ > wanted_)
+            done_.notify_all();
+    }
+    void on_tracker_connection_changed(int) override {}
+    void on_screen_state_changed(const gtl::ScreenSetup& screen) override
+    {
+        std::lock_guard lock(mutex_);
+        screen_ = screen;
+    }
+
+    gtl::ScreenSetup screen() const
+    {
+        std::lock_guard lock(mutex_);
+        return screen_;
+    }
+
+    // Frames per second, or a negative value when the frames did not all arrive in time.
+    double measureRate(std::chrono::milliseconds timeout)
+    {
+        std::unique_lock lock(mutex_);
+        if (!done_.wait_for(lock, timeout, [this] { return received_ > wanted_; }))
+            return -1;
+        const std::chrono::duration<double> elapsed = last_ - first_;
+        return elapsed.count() > 0 ? wanted_ / elapsed.count() : 0;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable done_;
+    const int wanted_;
+    bool counting_ = false;
+    int received_ = 0;
+    std::chrono::steady_clock::time_point first_;
+    std::chrono::steady_clock::time_point last_;
+    gtl::ScreenSetup screen_;
+};
+
+const char* yesNo(bool value)
+{
+    return value ? "true" : "false";
+}
+
+} // namespace
+
+ParsedTrackerCheckOptions parseTrackerCheckOptions(const std::vector<std::string>& args)
+{
+    ParsedTrackerCheckOptions parsed;
+    TrackerCheckOptions& o = parsed.options;
+    for (const std::string& arg : args) {
+        const auto equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        const std::string value = equals == std::string::npos ? std::string() : arg.substr(equals + 1);
+        int number = 0;
+        bool good = true;
+        if (arg == "--help" || arg == "-h") {
+            parsed.help = true;
+        } else if (name == "--port") {
+            good = parseInt(value, number, 1, 65535);
+            o.port = static_cast<unsigned short>(number);
+        } else if (name == "--frames") {
+            good = parseInt(value, o.frames, 1, 1000000);
+        } else if (name == "--timeout") {
+            good = parseInt(value, number, 1, 3600000);
+            o.replyTimeout = std::chrono::milliseconds(number);
+        } else if (name == "--frame-timeout") {
+            good = parseInt(value, number, 1, 3600000);
+            o.frameTimeout = std::chrono::milliseconds(number);
+        } else {
+            parsed.error = "unknown option: " + arg;
+            return parsed;
+        }
+        if (!good) {
+            parsed.error = "bad value in: " + arg;
+            return parsed;
+        }
+    }
+    return parsed;
+}
+
+std::string trackerCheckUsage()
+{
+    return "Usage: trackercheck [--port=N] [--frames=N] [--timeout=MS] [--frame-timeout=MS]\n"
+           "Checks the EyeTribe tracker server on 127.0.0.1: prints its values, screen and\n"
+           "calibration, and the frame rate measured over N frames (default 60).\n"
+           "  --port=N            server port (default 6555)\n"
+           "  --timeout=MS        wait for the server's first answer (default 5000)\n"
+           "  --frame-timeout=MS  wait for all the frames (default 10000)\n"
+           "Exit status: 0 all well, 1 no server answers, 2 bad usage, 3 no frames.\n";
+}
+
+int runTrackerCheck(const TrackerCheckOptions& options, std::ostream& out, std::ostream& err)
+{
+    Observer observer(options.frames);
+    gtl::GazeApi api(false);
+    api.add_listener(static_cast<gtl::IGazeListener&>(observer));
+    api.add_listener(static_cast<gtl::ITrackerStateListener&>(observer));
+    api.set_reply_timeout(options.replyTimeout);
+    if (!api.connect(true, options.port)) {
+        err << "No tracker server answers on 127.0.0.1:" << options.port << "\n";
+        return check_no_server;
+    }
+
+    observer.startCounting();
+    const gtl::TrackerValues values = api.current_values();
+    out << "Tracker server on 127.0.0.1:" << options.port << "\n"
+        << "Tracker values: push=" << yesNo(values.push) << " heartbeatinterval=" << values.heartbeatinterval
+        << " version=" << values.version << " trackerstate=" << values.trackerstate
+        << " framerate=" << values.framerate << " iscalibrated=" << yesNo(values.iscalibrated)
+        << " iscalibrating=" << yesNo(values.iscalibrating) << "\n";
+    const gtl::ScreenSetup screen = observer.screen();
+    out << "Screen: index " << screen.screenindex << ", " << screen.screenresw << "x" << screen.screenresh
+        << " px, physical " << screen.screenpsyw << "x" << screen.screenpsyh << "\n";
+    gtl::CalibrationResult calibration;
+    api.calibration_result(calibration);
+    if (calibration.calibpoints.empty() && !calibration.result)
+        out << "Calibration: none\n";
+    else
+        out << "Calibration: result=" << yesNo(calibration.result) << " average error " << calibration.deg
+            << " deg (left " << calibration.degl << ", right " << calibration.degr << ") over "
+            << calibration.calibpoints.size() << " points\n";
+
+    const double rate = observer.measureRate(options.frameTimeout);
+    api.disconnect();
+    if (rate < 0) {
+        err << "No " << options.frames << " frames arrived within " << options.frameTimeout.count()
+            << " ms (tracker state " << values.trackerstate << ")\n";
+        return check_no_frames;
+    }
+    out << "Frame rate: " << std::fixed << std::setprecision(1) << rate << " frames per second over "
+        << options.frames << " frames\n";
+    return check_ok;
+}
+
+} // namespace tools
