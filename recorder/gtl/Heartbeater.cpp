@@ -32,8 +32,12 @@ void Heartbeater::stop()
 
 void Heartbeater::set_interval(int intervalMs)
 {
-    boost::lock_guard lock(mutex_);
-    intervalMs_ = intervalMs;
+    {
+        boost::lock_guard lock(mutex_);
+        intervalMs_ = intervalMs;
+    }
+    // A sleeping thread measures its sleep again against the new interval.
+    wake_.notify_all();
 }
 
 int Heartbeater::interval() const
@@ -46,11 +50,14 @@ void Heartbeater::run()
 {
     for (;;) {
         notify([](IHeartbeatListener& listener) { listener.on_heartbeat(); });
+        const auto beat = boost::chrono::steady_clock::now();
         boost::unique_lock lock(mutex_);
-        const auto deadline = boost::chrono::steady_clock::now() + boost::chrono::milliseconds(intervalMs_);
-        while (running_)
-            if (wake_.wait_until(lock, deadline) == boost::cv_status::timeout)
+        for (;;) {
+            const auto due = beat + boost::chrono::milliseconds(intervalMs_);
+            if (!running_ || boost::chrono::steady_clock::now() >= due)
                 break;
+            wake_.wait_until(lock, due);
+        }
         if (!running_)
             return;
     }

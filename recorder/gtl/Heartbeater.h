@@ -24,7 +24,7 @@ public:
     // Wakes the thread from its sleep and waits for it to end.
     void stop();
 
-    // Takes effect from the next sleep on.
+    // Also shortens or lengthens a sleep in progress, counted from the last beat.
     void set_interval(int intervalMs);
     int interval() const;
 
