@@ -203,12 +203,15 @@ void EyeTribeServer::Impl::close(const SessionPtr& session, const char* reason)
     session->closed = true;
     if (options.verbose)
         print("--", reason);
+    sessions.remove(session);
+    {
+        // Counted before the client can see the close.
+        std::lock_guard lock(statsMutex);
+        --clients;
+    }
     boost::system::error_code ignored;
     session->socket.shutdown(tcp::socket::shutdown_both, ignored);
     session->socket.close(ignored);
-    sessions.remove(session);
-    std::lock_guard lock(statsMutex);
-    --clients;
 }
 
 void EyeTribeServer::Impl::scheduleFrame(Clock::time_point due)

@@ -1,0 +1,121 @@
+#include "sim/eyetribe/TrackerModel.h"
+
+#include <gtest/gtest.h>
+
+using namespace sim;
+
+namespace {
+
+TrackerModel model(double calibrationErrorDeg = 0.4)
+{
+    ServerOptions options;
+    options.calibrationErrorDeg = calibrationErrorDeg;
+    return TrackerModel(options, GazePath::synthetic(1, 30, 1920, 1080, 1000));
+}
+
+std::string calibration(const std::string& request, const std::string& values = {})
+{
+    return R"({"category":"calibration","request":")" + request + '"' +
+           (values.empty() ? "" : R"(,"values":{)" + values + "}") + "}";
+}
+
+} // namespace
+
+TEST(TrackerModel, AnswersGetWithTheRequestedValuesOnly)
+{
+    TrackerModel tracker = model();
+    TrackerModel::Client client;
+    EXPECT_EQ(
+        tracker
+            .handle(R"({"category":"tracker","request":"get","values":["trackerstate","nonsense"]})", client)
+            .reply,
+        R"({"category":"tracker","request":"get","statuscode":200,"values":{"trackerstate":0}})");
+    // Push and version belong to each client.
+    tracker.handle(R"({"category":"tracker","request":"set","values":{"push":true,"version":1}})", client);
+    TrackerModel::Client other;
+    const char* get = R"({"category":"tracker","request":"get","values":["push","version"]})";
+    EXPECT_EQ(
+        tracker.handle(get, client).reply,
+        R"({"category":"tracker","request":"get","statuscode":200,"values":{"push":true,"version":1}})");
+    EXPECT_EQ(
+        tracker.handle(get, other).reply,
+        R"({"category":"tracker","request":"get","statuscode":200,"values":{"push":false,"version":0}})");
+}
+
+TEST(TrackerModel, RefusesWhatATrackerWouldRefuse)
+{
+    TrackerModel tracker = model();
+    TrackerModel::Client client;
+    const char* refused[] = {
+        R"({"category":"tracker","request":"set","values":{"framerate":60}})",
+        R"({"category":"tracker","request":"set","values":{"version":2}})",
+        R"({"category":"tracker","request":"get"})",
+        R"({"category":"tracker","request":"frobnicate","values":{}})",
+        R"({"category":"calibration","request":"pointend"})",
+        R"({"category":"calibration","request":"start","values":{"pointcount":0}})",
+        R"({"category":"gossip"})",
+        R"({"category":)",
+    };
+    for (const char* request : refused) {
+        const TrackerModel::Outcome outcome = tracker.handle(request, client);
+        EXPECT_TRUE(outcome.reply.find(R"("statuscode":40)") != std::string::npos)
+            << request << " -> " << outcome.reply;
+        EXPECT_EQ(outcome.changes, TrackerModel::no_change);
+    }
+}
+
+TEST(TrackerModel, ScreenChangesAreAnnouncedOnce)
+{
+    TrackerModel tracker = model();
+    TrackerModel::Client client;
+    const char* set = R"({"category":"tracker","request":"set","values":{"screenindex":1,"screenpsyw":0.6}})";
+    EXPECT_EQ(tracker.handle(set, client).changes, TrackerModel::display_changed);
+    EXPECT_EQ(tracker.handle(set, client).changes, TrackerModel::no_change);
+    EXPECT_EQ(TrackerModel::notification(TrackerModel::display_changed),
+              R"({"category":"tracker","statuscode":801})");
+    EXPECT_TRUE(tracker.setTrackerState(1));
+    EXPECT_FALSE(tracker.setTrackerState(1));
+    EXPECT_FALSE(tracker.streaming());
+}
+
+TEST(TrackerModel, RunsACalibrationPointByPoint)
+{
+    TrackerModel tracker = model();
+    TrackerModel::Client client;
+    EXPECT_EQ(tracker.handle(calibration("start", R"("pointcount":2)"), client).changes,
+              TrackerModel::calibration_changed);
+    EXPECT_NE(tracker.handle(calibration("start", R"("pointcount":2)"), client).reply.find("403"),
+              std::string::npos);
+    tracker.handle(calibration("pointstart", R"("x":100,"y":100)"), client);
+    EXPECT_NE(tracker.handle(calibration("pointstart", R"("x":1,"y":1)"), client).reply.find("403"),
+              std::string::npos)
+        << "one point at a time";
+    EXPECT_EQ(tracker.handle(calibration("pointend"), client).reply,
+              R"({"category":"calibration","request":"pointend","statuscode":200})");
+    tracker.handle(calibration("pointstart", R"("x":900,"y":500)"), client);
+    const TrackerModel::Outcome last = tracker.handle(calibration("pointend"), client);
+
+    EXPECT_EQ(last.changes, TrackerModel::calibration_changed);
+    EXPECT_NE(last.reply.find(R"("calibresult":{"result":true)"), std::string::npos) << last.reply;
+    EXPECT_NE(last.reply.find(R"("cp":{"x":900,"y":500})"), std::string::npos) << last.reply;
+    EXPECT_TRUE(tracker.calibrated());
+
+    EXPECT_EQ(tracker.handle(calibration("clear"), client).changes, TrackerModel::calibration_changed);
+    EXPECT_FALSE(tracker.calibrated());
+}
+
+TEST(TrackerModel, APoorCalibrationFailsAndAnAbortForgetsThePoints)
+{
+    TrackerModel tracker = model(3.0);
+    TrackerModel::Client client;
+    tracker.handle(calibration("start", R"("pointcount":1)"), client);
+    tracker.handle(calibration("pointstart", R"("x":10,"y":10)"), client);
+    EXPECT_NE(tracker.handle(calibration("pointend"), client).reply.find(R"("result":false)"),
+              std::string::npos);
+    EXPECT_FALSE(tracker.calibrated());
+
+    tracker.handle(calibration("start", R"("pointcount":2)"), client);
+    tracker.handle(calibration("pointstart", R"("x":10,"y":10)"), client);
+    EXPECT_EQ(tracker.handle(calibration("abort"), client).changes, TrackerModel::calibration_changed);
+    EXPECT_NE(tracker.handle(calibration("pointend"), client).reply.find("403"), std::string::npos);
+}
