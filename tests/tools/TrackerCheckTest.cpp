@@ -1,0 +1,76 @@
+#include "tools/trackercheck/TrackerCheck.h"
+#include "sim/eyetribe/EyeTribeServer.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+std::unique_ptr<sim::EyeTribeServer> startServer(int trackerState = 0)
+{
+    sim::ServerOptions options;
+    options.port = 0;
+    options.framerate = 200;
+    options.trackerState = trackerState;
+    auto server = std::make_unique<sim::EyeTribeServer>(options);
+    std::string error;
+    EXPECT_TRUE(server->start(error)) << error;
+    return server;
+}
+
+tools::TrackerCheckOptions quickCheck(unsigned short port)
+{
+    tools::TrackerCheckOptions options;
+    options.port = port;
+    options.frames = 10;
+    options.replyTimeout = 2s;
+    options.frameTimeout = 5s;
+    return options;
+}
+
+} // namespace
+
+TEST(TrackerCheck, PrintsValuesScreenCalibrationAndFrameRate)
+{
+    const auto server = startServer();
+    std::ostringstream out, err;
+
+    EXPECT_EQ(tools::runTrackerCheck(quickCheck(server->port()), out, err), tools::check_ok);
+
+    const std::string text = out.str();
+    EXPECT_NE(text.find("trackerstate=0 framerate=200 iscalibrated=false"), std::string::npos) << text;
+    EXPECT_NE(text.find("Screen: index 0, 1920x1080 px, physical 0.531x0.299"), std::string::npos) << text;
+    EXPECT_NE(text.find("Calibration: none"), std::string::npos) << text;
+    EXPECT_NE(text.find(" frames per second over 10 frames"), std::string::npos) << text;
+    EXPECT_EQ(err.str(), "");
+}
+
+TEST(TrackerCheck, FailsClearlyWithoutServerOrFrames)
+{
+    auto server = startServer(1);
+    std::ostringstream out, err;
+    tools::TrackerCheckOptions options = quickCheck(server->port());
+    options.frameTimeout = 50ms;
+    EXPECT_EQ(tools::runTrackerCheck(options, out, err), tools::check_no_frames);
+    EXPECT_EQ(err.str(), "No 10 frames arrived within 50 ms (tracker state 1)\n");
+
+    server.reset();
+    err.str("");
+    EXPECT_EQ(tools::runTrackerCheck(options, out, err), tools::check_no_server);
+    EXPECT_EQ(err.str(), "No tracker server answers on 127.0.0.1:" + std::to_string(options.port) + "\n");
+}
+
+TEST(TrackerCheck, ReadsItsCommandLine)
+{
+    const auto parsed = tools::parseTrackerCheckOptions({"--port=7001", "--frames=5", "--timeout=300"});
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_EQ(parsed.options.port, 7001);
+    EXPECT_EQ(parsed.options.frames, 5);
+    EXPECT_EQ(parsed.options.replyTimeout, 300ms);
+    EXPECT_EQ(tools::parseTrackerCheckOptions({"--port=0"}).error, "bad value in: --port=0");
+    EXPECT_EQ(tools::parseTrackerCheckOptions({"--frames=-1"}).error, "bad value in: --frames=-1");
+    EXPECT_EQ(tools::parseTrackerCheckOptions({"--host=x"}).error, "unknown option: --host=x");
+}
