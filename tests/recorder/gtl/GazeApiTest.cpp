@@ -146,7 +146,7 @@ TEST_F(GazeApiTest, PushedFramesFollowTheConfiguredRate)
     // The server stamps each frame; the typical step is one period of 10 ms.
     std::nth_element(steps.begin(), steps.begin() + steps.size() / 2, steps.end());
     EXPECT_GE(steps[steps.size() / 2], 5);
-    EXPECT_LE(steps[steps.size() / 2], 20);
+    EXPECT_LE(steps[steps.size() / 2], 30);
 }
 
 TEST_F(GazeApiTest, HeartbeatsFollowTheIntervalTheServerAsksFor)
