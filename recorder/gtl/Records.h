@@ -50,6 +50,9 @@ struct GazeFrame
     bool operator==(const GazeFrame&) const = default;
 };
 
+// Callers take a frame over as 21 consecutive 32-bit words.
+static_assert(sizeof(GazeFrame) == 21 * 4, "a gaze frame is 21 words");
+
 struct ScreenSetup
 {
     int screenindex = 0;

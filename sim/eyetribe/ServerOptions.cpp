@@ -71,7 +71,8 @@ ParsedServerOptions parseServerOptions(const std::vector<std::string>& args)
         {"--screen-height-mm",
          [&](const std::string& v) { return parseNumber(v, physicalHeightMm, 1, 100000); }},
     };
-    for (const std::string& arg : args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
             parsed.help = true;
             continue;
@@ -90,8 +91,13 @@ ParsedServerOptions parseServerOptions(const std::vector<std::string>& args)
             parsed.error = "unknown option: " + arg;
             return parsed;
         }
-        if (equals == std::string::npos || !setter->second(arg.substr(equals + 1))) {
-            parsed.error = "bad value in: " + arg;
+        // "--name=value" or "--name value"
+        const bool separate = equals == std::string::npos && i + 1 < args.size();
+        const std::string value = separate                      ? args[++i]
+                                  : equals == std::string::npos ? ""
+                                                                : arg.substr(equals + 1);
+        if (!setter->second(value)) {
+            parsed.error = "bad value in: " + arg + (separate ? " " + value : "");
             return parsed;
         }
     }

@@ -39,7 +39,7 @@ struct ParsedServerOptions
     std::string error; // empty when the command line is sound
 };
 
-// Reads "--name=value" arguments (the program name excluded).
+// Reads "--name=value" or "--name value" arguments (the program name excluded).
 ParsedServerOptions parseServerOptions(const std::vector<std::string>& args);
 
 std::string serverUsage();

@@ -65,7 +65,7 @@ TEST(TrackerCheck, FailsClearlyWithoutServerOrFrames)
 
 TEST(TrackerCheck, ReadsItsCommandLine)
 {
-    const auto parsed = tools::parseTrackerCheckOptions({"--port=7001", "--frames=5", "--timeout=300"});
+    const auto parsed = tools::parseTrackerCheckOptions({"--port=7001", "--frames", "5", "--timeout=300"});
     EXPECT_EQ(parsed.error, "");
     EXPECT_EQ(parsed.options.port, 7001);
     EXPECT_EQ(parsed.options.frames, 5);

@@ -93,15 +93,26 @@ ParsedTrackerCheckOptions parseTrackerCheckOptions(const std::vector<std::string
 {
     ParsedTrackerCheckOptions parsed;
     TrackerCheckOptions& o = parsed.options;
-    for (const std::string& arg : args) {
-        const auto equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
-        const std::string value = equals == std::string::npos ? std::string() : arg.substr(equals + 1);
-        int number = 0;
-        bool good = true;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
             parsed.help = true;
-        } else if (name == "--port") {
+            continue;
+        }
+        const auto equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        if (name != "--port" && name != "--frames" && name != "--timeout" && name != "--frame-timeout") {
+            parsed.error = "unknown option: " + arg;
+            return parsed;
+        }
+        // "--name=value" or "--name value"
+        const bool separate = equals == std::string::npos && i + 1 < args.size();
+        const std::string value = separate                      ? args[++i]
+                                  : equals == std::string::npos ? ""
+                                                                : arg.substr(equals + 1);
+        int number = 0;
+        bool good = true;
+        if (name == "--port") {
             good = parseInt(value, number, 1, 65535);
             o.port = static_cast<unsigned short>(number);
         } else if (name == "--frames") {
@@ -109,15 +120,12 @@ ParsedTrackerCheckOptions parseTrackerCheckOptions(const std::vector<std::string
         } else if (name == "--timeout") {
             good = parseInt(value, number, 1, 3600000);
             o.replyTimeout = std::chrono::milliseconds(number);
-        } else if (name == "--frame-timeout") {
+        } else {
             good = parseInt(value, number, 1, 3600000);
             o.frameTimeout = std::chrono::milliseconds(number);
-        } else {
-            parsed.error = "unknown option: " + arg;
-            return parsed;
         }
         if (!good) {
-            parsed.error = "bad value in: " + arg;
+            parsed.error = "bad value in: " + arg + (separate ? " " + value : "");
             return parsed;
         }
     }
