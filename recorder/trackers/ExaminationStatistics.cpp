@@ -38,18 +38,18 @@ ExaminationStatistics computeExaminationStatistics(const std::vector<GazePoint>&
 
 QString examinationStatisticsMessage(const ExaminationStatistics& stats, bool finishedWithError)
 {
-    const QString opening = finishedWithError
-                                ? QCoreApplication::translate("EyeTrackerController",
-                                                              "Examination wasn't finished in conventional way.\n")
-                                : QCoreApplication::translate("EyeTrackerController",
-                                                              "Examination was finished in conventional way.\n");
-    const QString body =
-        QCoreApplication::translate("EyeTrackerController",
-                                    "Invalid samples percentage %1\nReal FPS: %2\nLongest gap between samples: %3 "
-                                    "ms\nLongest gap between valid samples %4 ms\nSave examination results?")
-            .arg(stats.invalidPercent, 0, 'g', 6)
-            .arg(stats.realFps, 0, 'g', 6)
-            .arg(stats.longestGapMs)
-            .arg(stats.longestValidGapMs);
+    const QString opening =
+        finishedWithError ? QCoreApplication::translate("EyeTrackerController",
+                                                        "Examination wasn't finished in conventional way.\n")
+                          : QCoreApplication::translate("EyeTrackerController",
+                                                        "Examination was finished in conventional way.\n");
+    const QString body = QCoreApplication::translate(
+                             "EyeTrackerController",
+                             "Invalid samples percentage %1\nReal FPS: %2\nLongest gap between samples: %3 "
+                             "ms\nLongest gap between valid samples %4 ms\nSave examination results?")
+                             .arg(stats.invalidPercent, 0, 'g', 6)
+                             .arg(stats.realFps, 0, 'g', 6)
+                             .arg(stats.longestGapMs)
+                             .arg(stats.longestValidGapMs);
     return opening + body;
 }

@@ -10,9 +10,9 @@
 struct ExaminationStatistics
 {
     double invalidPercent = 0;
-    double realFps = 0;             // samples per second over the recorded span; inf for one sample
-    int64_t longestGapMs = 0;       // between consecutive samples
-    int64_t longestValidGapMs = 0;  // from a valid sample over invalid ones to the next valid one or the end
+    double realFps = 0;            // samples per second over the recorded span; inf for one sample
+    int64_t longestGapMs = 0;      // between consecutive samples
+    int64_t longestValidGapMs = 0; // from a valid sample over invalid ones to the next valid one or the end
 };
 
 // Expects a non-empty list in increasing time order.

@@ -85,8 +85,8 @@ bool EyeTrackerController::addNewGazePointPosition(GazePoint point, bool stampWi
         LOG_QUIET(point.time, " gaze point added to vector. Data: fix: ", point.fix, " state: ", point.state,
                   " pos: (", point.avg.x, ", ", point.avg.y, ")");
     else
-        LOG(point.time, " gaze point added to vector. Data: fix: ", point.fix, " state: ", point.state, " pos: (",
-            point.avg.x, ", ", point.avg.y, ")");
+        LOG(point.time, " gaze point added to vector. Data: fix: ", point.fix, " state: ", point.state,
+            " pos: (", point.avg.x, ", ", point.avg.y, ")");
     return true;
 }
 
@@ -105,7 +105,8 @@ void EyeTrackerController::addInterestingPoint(qint64 pointTime, int userFeedbac
     GazePoint& last = gazePoints_.back();
     if (std::llabs(static_cast<qint64>(last.time) - pointTime) > 250)
         return;
-    LOG("modifying gaze point to interesting point, userFeedback = ", userFeedback, ", point time = ", pointTime);
+    LOG("modifying gaze point to interesting point, userFeedback = ", userFeedback,
+        ", point time = ", pointTime);
     last.interestingPointValue = userFeedback;
     LOG("last point feedback after modification: ", last.interestingPointValue);
 }
@@ -143,7 +144,8 @@ bool EyeTrackerController::endExamination(bool save, const QString& filePath, co
     noDataTimer = nullptr;
     if (!examinationInProgress && !forceSave)
         return false;
-    LOG(examinationInProgress ? "examination in progress " : "force save results ", "- finishing examination");
+    LOG(examinationInProgress ? "examination in progress " : "force save results ",
+        "- finishing examination");
     examinationInProgress = false;
     examinationPaused = false;
     if (errorFlag != -1)
@@ -174,8 +176,9 @@ bool EyeTrackerController::validateExaminationStats(bool finishedWithError)
 {
     if (gazePoints_.empty()) {
         LOG("empty gazepoints vector");
-        prompt_.warning(tr("Error"), tr("No data from EyeTribe (gaze points list is empty)! \nRestart EyeTribe "
-                                        "server and repeat examination."));
+        prompt_.warning(tr("Error"),
+                        tr("No data from EyeTribe (gaze points list is empty)! \nRestart EyeTribe "
+                           "server and repeat examination."));
         return false;
     }
     const QString message =

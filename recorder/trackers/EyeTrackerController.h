@@ -44,8 +44,8 @@ public:
     void startExamination();
     // Stops recording and, when asked, saves. Returns the result of saveExaminationResult,
     // false when nothing was saved. errorFlag -1 keeps the earlier error state.
-    bool endExamination(bool save, const QString& filePath, const QStringList& headerLines, const QRect& screenArea,
-                        bool forceSave, int errorFlag);
+    bool endExamination(bool save, const QString& filePath, const QStringList& headerLines,
+                        const QRect& screenArea, bool forceSave, int errorFlag);
     void setExaminationPaused(bool paused);
     bool isExaminationInProgress();
     // A movie time from the player. False when it lies more than 10,000 ms beyond the
@@ -57,8 +57,8 @@ public:
     QString lastResultPath();
 
     bool validateExaminationStats(bool finishedWithError);
-    bool saveExaminationResult(const QString& filePath, const QStringList& headerLines, const QRect& screenArea,
-                               bool finishedWithError);
+    bool saveExaminationResult(const QString& filePath, const QStringList& headerLines,
+                               const QRect& screenArea, bool finishedWithError);
 
     // Samples with an interesting point, for the keypoints list.
     std::vector<GazePoint> interestingPoints();

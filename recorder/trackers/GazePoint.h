@@ -12,7 +12,7 @@ struct GazeEye
 {
     GazePosition raw;
     GazePosition avg;
-    float psize = 0;    // pupil size, mm
+    float psize = 0; // pupil size, mm
     GazePosition pcenter;
 };
 
@@ -26,11 +26,11 @@ struct GazePoint
         StateBlink = 4,
     };
 
-    int32_t time = 0;   // ms; movie time once stamped
-    int32_t fix = 0;    // fixation flag, one 32-bit slot
-    int32_t state = 0;  // tracking state bits
-    GazePosition raw;   // screen pixels
-    GazePosition avg;   // smoothed, screen pixels: what the results file stores
+    int32_t time = 0;  // ms; movie time once stamped
+    int32_t fix = 0;   // fixation flag, one 32-bit slot
+    int32_t state = 0; // tracking state bits
+    GazePosition raw;  // screen pixels
+    GazePosition avg;  // smoothed, screen pixels: what the results file stores
     GazeEye lefteye;
     GazeEye righteye;
     int32_t interestingPointValue = 0;

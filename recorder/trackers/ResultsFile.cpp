@@ -36,7 +36,8 @@ std::string dataLine(const GazePoint& p, const QRect& area)
     if (p.isValid()) {
         const double width = static_cast<double>(area.right()) - area.left() + 1;
         const double height = static_cast<double>(area.bottom()) - area.top() + 1;
-        const double pupil = static_cast<double>(truncated((double(p.lefteye.psize) + p.righteye.psize) * 0.5 * 10000));
+        const double pupil =
+            static_cast<double>(truncated((double(p.lefteye.psize) + p.righteye.psize) * 0.5 * 10000));
         line += ';' + std::to_string(truncated(p.avg.x / width * 1000000.0));
         line += ';' + std::to_string(truncated(p.avg.y / height * 1000000.0));
         line += ';' + std::to_string(p.state & GazePoint::StateGazeTracked);
@@ -48,7 +49,8 @@ std::string dataLine(const GazePoint& p, const QRect& area)
     return line;
 }
 
-bool write(std::ostream& out, const QStringList& headerLines, const QRect& area, const std::vector<GazePoint>& points)
+bool write(std::ostream& out, const QStringList& headerLines, const QRect& area,
+           const std::vector<GazePoint>& points)
 {
     if (area.width() <= 0 || area.height() <= 0)
         return false;
@@ -67,7 +69,8 @@ bool save(const std::filesystem::path& file, const QStringList& headerLines, con
     std::error_code error;
     if (file.has_parent_path())
         std::filesystem::create_directories(file.parent_path(), error);
-    return AtomicFile::write(file, [&](std::ostream& out) { return write(out, headerLines, screenArea, points); });
+    return AtomicFile::write(file,
+                             [&](std::ostream& out) { return write(out, headerLines, screenArea, points); });
 }
 
 } // namespace ResultsFile

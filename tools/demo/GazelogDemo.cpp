@@ -34,7 +34,8 @@ public:
     }
     bool question(const QString& title, const QString& text) override
     {
-        std::cout << "[operator answers Yes to] " << title.toStdString() << ":\n" << text.toStdString() << std::endl;
+        std::cout << "[operator answers Yes to] " << title.toStdString() << ":\n"
+                  << text.toStdString() << std::endl;
         return true;
     }
     QString openFile(const QString&, const QString&, const QString&) override { return {}; }
@@ -74,7 +75,8 @@ int main(int argc, char** argv)
     const QCommandLineOption movieOption("movie", "The movie to show.", "file");
     const QCommandLineOption resultsOption("results", "Folder for the results file.", "folder");
     const QCommandLineOption idOption("id", "Examined person's id.", "id", "demo");
-    const QCommandLineOption timeoutOption("timeout", "Seconds to wait for the examination to end.", "s", "120");
+    const QCommandLineOption timeoutOption("timeout", "Seconds to wait for the examination to end.", "s",
+                                           "120");
     parser.addOptions({movieOption, resultsOption, idOption, timeoutOption});
     parser.process(app);
     if (!parser.isSet(movieOption) || !parser.isSet(resultsOption)) {

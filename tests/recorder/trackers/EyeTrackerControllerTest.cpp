@@ -1,6 +1,6 @@
+#include "TestEnvironment.h"
 #include "mocks/FakePrompt.h"
 #include "mocks/FakeTrackerController.h"
-#include "TestEnvironment.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -115,7 +115,8 @@ TEST_F(ControllerTest, InterestingPointsMarkOnlyANearLastSample)
     ASSERT_EQ(controller.interestingPoints().size(), 1u);
     controller.addInterestingPoint(850, 7);
     ASSERT_EQ(controller.interestingPoints().size(), 1u);
-    EXPECT_EQ(controller.interestingPoints()[0].interestingPointValue, 7) << "a second point overwrites the first";
+    EXPECT_EQ(controller.interestingPoints()[0].interestingPointValue, 7)
+        << "a second point overwrites the first";
 }
 
 TEST_F(ControllerTest, SynchronisationBeyondTenSecondsOfDataIsAnError)
@@ -174,7 +175,8 @@ TEST_F(ControllerTest, EndExaminationSavesAndForceSaveWritesTheRetainedSamplesAg
     EXPECT_FALSE(controller.isExaminationInProgress());
     EXPECT_EQ(controller.lastResultPath(), first);
     ASSERT_EQ(prompt.questions.size(), 1);
-    EXPECT_TRUE(prompt.questions[0].startsWith("Examination statistics|Examination was finished in conventional"));
+    EXPECT_TRUE(
+        prompt.questions[0].startsWith("Examination statistics|Examination was finished in conventional"));
 
     // Without force nothing happens once the examination is over.
     const QString second = QString::fromStdString((dir / "second.csv").string());
@@ -216,8 +218,9 @@ TEST_F(ControllerTest, DroppedOrEmptyResultsWriteNothing)
     controller.startExamination();
     EXPECT_FALSE(controller.endExamination(true, path, {}, QRect(0, 0, 10, 10), false, 0));
     ASSERT_EQ(prompt.warnings.size(), 1);
-    EXPECT_EQ(prompt.warnings[0], "Error|No data from EyeTribe (gaze points list is empty)! \nRestart EyeTribe "
-                                  "server and repeat examination.");
+    EXPECT_EQ(prompt.warnings[0],
+              "Error|No data from EyeTribe (gaze points list is empty)! \nRestart EyeTribe "
+              "server and repeat examination.");
     EXPECT_FALSE(std::filesystem::exists(dir / "r.csv"));
     EXPECT_TRUE(controller.lastResultPath().isEmpty());
 }

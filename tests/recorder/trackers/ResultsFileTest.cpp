@@ -30,28 +30,28 @@ TEST(ResultsFile, WritesTheExactLayout)
 {
     const QRect workArea(0, 0, 1920, 1080);
     const std::vector<GazePoint> points = {
-        sample(1017, 1, 933.75f, 553.0f, 15.0f, 15.5f),     // tracked
-        sample(1034, 0, 10, 10, 3, 3),                      // invalid: every field but time and feedback is -1
-        sample(1051, 4, 1919.9f, 1079.9f, 3.5f, 3.5f, 1),  // blink: valid, blink_bool 0
-        sample(1068, 3, -10.0f, 2000.0f, 0, 0),             // EyeX-like: no pupil, outside the primary screen
-        sample(1085, 1, 0, 0, 123.4567f, 123.4567f),        // a pupil value in exponent form
-        sample(1102, 2, 5, 5, 1, 1, -3),                    // bits other than 0 and 2 are not valid
+        sample(1017, 1, 933.75f, 553.0f, 15.0f, 15.5f),   // tracked
+        sample(1034, 0, 10, 10, 3, 3),                    // invalid: every field but time and feedback is -1
+        sample(1051, 4, 1919.9f, 1079.9f, 3.5f, 3.5f, 1), // blink: valid, blink_bool 0
+        sample(1068, 3, -10.0f, 2000.0f, 0, 0),           // EyeX-like: no pupil, outside the primary screen
+        sample(1085, 1, 0, 0, 123.4567f, 123.4567f),      // a pupil value in exponent form
+        sample(1102, 2, 5, 5, 1, 1, -3),                  // bits other than 0 and 2 are not valid
     };
 
     std::ostringstream out;
     ASSERT_TRUE(ResultsFile::write(out, headers, workArea, points));
-    EXPECT_EQ(out.str(),
-              "time_ms;pos_x_1m_normalized;pos_y_1m_normalized;blink_bool;pupil_diameter_100nm;interesting_point_value\n"
-              "#Examination date: 2016_07_11_18_12_25\n"
-              "#Movie path: /movies/trailer.avi\n"
-              "#Output path: /results/P01_2016_07_11_18_12_25.csv\n"
-              "#Examination id: P01\n"
-              "1017;486328;512037;1;152500;0\n"
-              "1034;-1;-1;-1;-1;0\n"
-              "1051;999947;999907;0;35000;1\n"
-              "1068;-5208;1851851;1;0;0\n"
-              "1085;0;0;1;1.23457e+06;0\n"
-              "1102;-1;-1;-1;-1;-3\n");
+    EXPECT_EQ(out.str(), "time_ms;pos_x_1m_normalized;pos_y_1m_normalized;blink_bool;pupil_diameter_100nm;"
+                         "interesting_point_value\n"
+                         "#Examination date: 2016_07_11_18_12_25\n"
+                         "#Movie path: /movies/trailer.avi\n"
+                         "#Output path: /results/P01_2016_07_11_18_12_25.csv\n"
+                         "#Examination id: P01\n"
+                         "1017;486328;512037;1;152500;0\n"
+                         "1034;-1;-1;-1;-1;0\n"
+                         "1051;999947;999907;0;35000;1\n"
+                         "1068;-5208;1851851;1;0;0\n"
+                         "1085;0;0;1;1.23457e+06;0\n"
+                         "1102;-1;-1;-1;-1;-3\n");
 }
 
 TEST(ResultsFile, PositionsAreNotShiftedByTheAreaOrigin)
@@ -78,5 +78,4 @@ TEST(ResultsFile, FailedSaveLeavesNothingBehind)
     // An empty area cannot normalise positions: refused rather than writing garbage.
     EXPECT_FALSE(ResultsFile::save(dir / "a.csv", headers, QRect(), {sample(1, 1, 1, 1, 1, 1)}));
     EXPECT_FALSE(std::filesystem::exists(dir / "a.csv"));
-
 }
