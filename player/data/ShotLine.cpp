@@ -40,18 +40,11 @@ ShotLine::ShotLine(const TimeLineManager& results) : results_(results) {}
 int ShotLine::load(const std::filesystem::path& path)
 {
     shots_.clear();
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error))
-        return CannotOpen;
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open())
+    std::string content;
+    if (!text_fields::readWholeFile(path, content))
         return CannotOpen;
     LOG("ShotLine file '", path.string(), "' load");
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad())
-        return CannotOpen;
-    return loadText(std::move(content).str());
+    return loadText(content);
 }
 
 int ShotLine::loadText(std::string_view text)

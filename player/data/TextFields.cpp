@@ -2,8 +2,34 @@
 
 #include <climits>
 #include <cstdint>
+#include <fstream>
+#include <sstream>
 
 namespace text_fields {
+
+bool readWholeFile(const std::filesystem::path& path, std::string& content)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open())
+        return false;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size > 0) {
+        content.resize(static_cast<size_t>(size));
+        in.read(content.data(), size);
+        content.resize(static_cast<size_t>(in.gcount()));
+        return !in.bad();
+    }
+    // Pipes and special files report no size: read them to their end.
+    std::ostringstream rest;
+    rest << in.rdbuf();
+    content = std::move(rest).str();
+    return !in.bad();
+}
 
 bool nextLine(std::string_view& text, std::string_view& line)
 {

@@ -1,11 +1,16 @@
 #pragma once
 
 #include <algorithm>
+#include <filesystem>
+#include <string>
 #include <string_view>
 #include <vector>
 
 // Line and field helpers shared by the results-file and shot-file readers.
 namespace text_fields {
+
+// The whole content of a regular file; false when it is a folder or cannot be read.
+bool readWholeFile(const std::filesystem::path& path, std::string& content);
 
 // Takes the next line off the front of text (without "\n" and a trailing "\r",
 // so files that went through a Windows text-mode writer read the same).

@@ -6,29 +6,10 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
 constexpr std::string_view movieComment = "#Movie path: ";
-
-bool readWhole(std::ifstream& in, std::string& content)
-{
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (size > 0) {
-        content.resize(static_cast<size_t>(size));
-        in.read(content.data(), size);
-        content.resize(static_cast<size_t>(in.gcount()));
-        return !in.bad();
-    }
-    std::ostringstream rest;
-    rest << in.rdbuf();
-    content = std::move(rest).str();
-    return !in.bad();
-}
 
 } // namespace
 
@@ -36,16 +17,10 @@ int TimeLine::load(const std::filesystem::path& path)
 {
     path_ = path;
     items_.clear();
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error))
-        return CannotOpen;
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open())
+    std::string content;
+    if (!text_fields::readWholeFile(path, content))
         return CannotOpen;
     LOG("TimeLine file '", path.string(), "' load");
-    std::string content;
-    if (!readWhole(in, content))
-        return CannotOpen;
     return loadText(content);
 }
 
