@@ -106,7 +106,6 @@ public:
     // Switches changed by menu commands, not stored.
     bool dataFiltered = true;
     bool considerFocusTime = true;
-    bool shotsEdited = false;
 
 private:
     void ReadSettings();

@@ -23,6 +23,7 @@ int runGazeview(AppCtrl& app, const QStringList& arguments, const QString& execu
 
     PlayerWindow window(app);
     window.show();
+    window.startUp();
     // A quit requested during start-up ends the loop as soon as it runs.
     if (app.quitCode) {
         const int code = *app.quitCode;

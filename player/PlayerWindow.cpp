@@ -1,29 +1,118 @@
 #include "player/PlayerWindow.h"
 
+#include "common/IniFile.h"
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
 #include "player/AppCtrl.h"
+#include "player/Graphics.h"
+#include "player/PlayerMenus.h"
+#include "player/StringTable.h"
+#include "player/TitleText.h"
+#include "player/VideoWidget.h"
+#include "player/data/ServiceShotFile.h"
+#include "player/media/DsCtrl.h"
 
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProcess>
+#include <QScreen>
 #include <QSlider>
 
 #include <algorithm>
 
+namespace {
+
+const QString kCaption = QStringLiteral("Orvalis Reelscan Gazeview");
+constexpr QSize kCounterSize(256, 80);
+constexpr int kCounterAboveSlider = 102;
+
+// File-dialog filters from the string table: "Description (patterns)".
+QString dialogFilter(int id)
+{
+    QString filter = loadString(id);
+    filter.replace(QLatin1Char(';'), QString());
+    return filter;
+}
+
+PlayerWindow::Prompts dialogPrompts(QWidget* owner)
+{
+    PlayerWindow::Prompts prompts;
+    prompts.askYesNo = [owner](const QString& question) {
+        return QMessageBox::question(owner, kCaption, question, QMessageBox::Yes | QMessageBox::No) ==
+               QMessageBox::Yes;
+    };
+    prompts.chooseMovie = [owner] {
+        return QFileDialog::getOpenFileName(owner, loadString(IDS_OPEN_MOVIE_TITLE), QString(),
+                                            dialogFilter(IDS_MOVIE_FILTER));
+    };
+    prompts.chooseResults = [owner] {
+        return QFileDialog::getOpenFileNames(owner, loadString(IDS_OPEN_RESULTS_TITLE), QString(),
+                                             dialogFilter(IDS_RESULTS_FILTER));
+    };
+    return prompts;
+}
+
+} // namespace
+
 PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
-    : QMainWindow(parent), app_(app), videoArea_(new QWidget), slider_(new QSlider(Qt::Horizontal))
+    : QMainWindow(parent), app_(app), video_(new VideoWidget), slider_(new QSlider(Qt::Horizontal)),
+      counter_(new QLabel), clock_(*this), shots_(results_)
 {
     setObjectName(QStringLiteral("GazeviewCls"));
-    setWindowTitle(QStringLiteral("Orvalis Reelscan Gazeview"));
+    setWindowTitle(kCaption);
     setMinimumSize(defaultWidth, defaultHeight);
     resize(defaultWidth, defaultHeight);
+    setFocusPolicy(Qt::StrongFocus);
+    prompts_ = dialogPrompts(this);
 
     auto* client = new QWidget;
-    videoArea_->setParent(client);
-    videoArea_->setObjectName(QStringLiteral("videoArea"));
+    video_->setParent(client);
+    video_->setOnResize([this] {
+        if (DsCtrl::IsMovieOpen())
+            DsCtrl::MoveVideoWindow(video_->rect(), viewScale());
+    });
     slider_->setParent(client);
     slider_->setObjectName(QStringLiteral("positionSlider"));
     slider_->setRange(0, sliderRange);
     slider_->setTickPosition(QSlider::TicksBelow);
+    // The keys belong to the window's commands, not to the slider.
+    slider_->setFocusPolicy(Qt::NoFocus);
+    const auto seekFromSlider = [this] {
+        if (!DsCtrl::IsMovieOpen())
+            return;
+        DsCtrl::SetCurrentPositionMilis(slider_->sliderPosition() * clock_.totalTimeMs() / sliderRange);
+        setFocus();
+        clock_.sliderUsed();
+    };
+    connect(slider_, &QSlider::sliderMoved, this, seekFromSlider);
+    connect(slider_, &QSlider::sliderReleased, this, seekFromSlider);
+
+    counter_->setParent(client);
+    counter_->setObjectName(QStringLiteral("counter"));
+    counter_->setText(QStringLiteral("hh:mm:ss:ff\n# nn / NN"));
+    counter_->setFont(QFont(QStringLiteral("Courier New"), -1));
+    QFont font = counter_->font();
+    font.setPixelSize(40);
+    counter_->setFont(font);
+    counter_->setAutoFillBackground(true);
+    QPalette colours = counter_->palette();
+    colours.setColor(QPalette::Window, QColor(0x40, 0x40, 0x40));
+    colours.setColor(QPalette::WindowText, QColor(16, 255, 32));
+    counter_->setPalette(colours);
+    counter_->setVisible(app_.showBigCounter);
     setCentralWidget(client);
+
+    actions_ = buildPlayerMenus(*menuBar(), [this](int id) { command(id); });
+    syncChecks();
 
     LOG("ownFileName: ", app_.ownFileName);
     LOG("recorderFileName: ", app_.recorderFileName);
@@ -34,21 +123,416 @@ PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
     }
 }
 
+PlayerWindow::~PlayerWindow()
+{
+    if (DsCtrl::IsMovieOpen())
+        CloseClip();
+}
+
+void PlayerWindow::setPrompts(Prompts prompts)
+{
+    prompts_ = std::move(prompts);
+}
+
+void PlayerWindow::startUp()
+{
+    if (!app_.movieFileName.isEmpty()) {
+        LOG("PostMessage(#initclip)");
+        QMetaObject::invokeMethod(
+            this, [this] { command(ID_FILE_INITCLIP); }, Qt::QueuedConnection);
+    }
+    OpenCsv();
+    syncChecks();
+}
+
+QWidget* PlayerWindow::videoWidget() const
+{
+    return video_;
+}
+
 QRect PlayerWindow::videoRect() const
 {
-    return videoArea_->geometry();
+    return video_->geometry();
+}
+
+int PlayerWindow::position() const
+{
+    return static_cast<int>(DsCtrl::GetCurrentPositionMilis());
+}
+
+ViewScale PlayerWindow::viewScale() const
+{
+    return ViewScale{app_.viewScaleX, app_.viewScaleY};
+}
+
+// ---- the movie
+
+void PlayerWindow::OpenClip()
+{
+    LOG("called openclip()");
+    if (app_.movieFileName.isEmpty()) {
+        app_.movieFileName = prompts_.chooseMovie ? prompts_.chooseMovie() : QString();
+        if (app_.movieFileName.isEmpty())
+            return;
+    }
+    const QFileInfo movie(app_.movieFileName);
+    LOG("movieFileName = ", app_.movieFileName);
+    LOG("movieFileNameOnly = ", movie.fileName());
+    if (!movie.exists() || movie.isDir()) {
+        LOG("File not found: ", app_.movieFileName);
+        app_.movieFileName.clear();
+        return;
+    }
+    shotFile_ = app_.movieFileName + QStringLiteral("_shots.csv");
+    const QFileInfo data(movie.path() + QLatin1Char('/') + movie.completeBaseName() +
+                         QStringLiteral("_data"));
+    LOG("_data dir = ", data.isDir() ? data.filePath() : QString());
+
+    finished_ = false;
+    if (const MediaResult hr = DsCtrl::PlayMovieInWindow(app_.movieFileName, *this, viewScale()); hr != 0) {
+        LOG("PlayMovieInWindow() failed: ", hr);
+        CloseClip();
+        return;
+    }
+    graphics_ = std::make_unique<Graphics>(app_.multiQuality == 1 ? 512 : 256, DsCtrl::NativeVideoSize());
+
+    const bool play = app_.mode == AppCtrl::Mode::Play;
+    if (app_.playDelayMs > 0) {
+        if (MixerBitmap* mixer = DsCtrl::GetMixerBitmap())
+            graphics_->ShowIdle(*mixer);
+        DsCtrl::PauseGraph();
+        clock_.delayStart(app_.playDelayMs);
+    }
+    clock_.start(DsCtrl::GetTotalTimeMilis());
+    const auto totalTime = static_cast<int>(clock_.totalTimeMs());
+    if (app_.beginTimeMs > 0)
+        DsCtrl::SetCurrentPositionMilis(app_.beginTimeMs);
+    if (!play) {
+        DsCtrl::PauseGraph();
+    } else {
+        postToServer(32, totalTime);
+        if (app_.monitorNum >= 0)
+            setFullScreen(true);
+    }
+    LOG("Movie totalTime = ", totalTime);
+    ServiceShotFile(shots_, shotFile_.toStdString(), true);
+    UpdateTitle(position(), shots_.currentShot(position()).number);
+}
+
+void PlayerWindow::CloseClip()
+{
+    LOG("CloseClip()");
+    // The examination screen has no one to answer a question: its shot list
+    // is only ever the default one and is left unsaved.
+    if (shots_.modified() && app_.mode != AppCtrl::Mode::Play && prompts_.askYesNo &&
+        prompts_.askYesNo(loadString(IDS_SAVE_EDITED_SHOTS)))
+        ServiceShotFile(shots_, shotFile_.toStdString(), false);
+    shots_.setModified(false);
+    setWindowTitle(kCaption);
+    DsCtrl::StopGraph();
+    clock_.stop();
+    graphics_.reset();
+    DsCtrl::CloseInterfaces();
+    setFullScreen(false);
+    slider_->show();
+    shots_.clear();
+    app_.movieFileName.clear();
+    video_->update();
+}
+
+void PlayerWindow::OpenCsv()
+{
+    if (app_.mode != AppCtrl::Mode::File && app_.mode != AppCtrl::Mode::Directory)
+        return;
+    results_.clear();
+    const QString path = app_.resultsPath;
+    if (app_.mode == AppCtrl::Mode::File) {
+        if (results_.add(path.toStdString(), app_.eventsNum, app_.filterRadius, app_.actionRadius) == 0)
+            LOG("File '", path, "' loaded from command line");
+        else
+            LOG("File not found: '", path, "' or there is an error in it");
+    } else {
+        LOG("Csv directory path and mask: ", path + QStringLiteral("/*.csv"));
+        const QDir folder(path);
+        if (!folder.exists())
+            LOG("FindFirstFile failed");
+        const QStringList names = folder.entryList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name);
+        for (const QString& name : names) {
+            const QString full = folder.filePath(name);
+            LOG("CSV full path: ", full);
+            if (results_.add(full.toStdString(), app_.eventsNum, app_.filterRadius, app_.actionRadius) == 0)
+                LOG("File '", name, "' loaded from command line");
+            else
+                LOG("File '", name, "' not found or there is an error in it");
+        }
+        LOG("FindNextFile() reported no more files");
+        LOG("Multiple files loaded from '", path, "' from command line");
+    }
+    finishLoading();
+}
+
+void PlayerWindow::finishLoading()
+{
+    results_.calculateStats();
+    shots_.recount();
+}
+
+void PlayerWindow::openResults()
+{
+    const QStringList chosen = prompts_.chooseResults ? prompts_.chooseResults() : QStringList();
+    if (chosen.isEmpty())
+        return;
+    results_.clear();
+    for (const QString& file : chosen)
+        results_.add(file.toStdString(), app_.eventsNum, app_.filterRadius, app_.actionRadius);
+
+    const std::string movieName = QFileInfo(app_.movieFileName).fileName().toStdString();
+    QString others;
+    std::vector<std::filesystem::path> kept;
+    for (const TimeLine& timeLine : results_.timeLines()) {
+        if (timeLine.movieName() != movieName)
+            others += QString::fromStdString(timeLine.path().filename().string()) + QStringLiteral(" -> ") +
+                      QString::fromStdString(timeLine.movieName()) + QStringLiteral("\n");
+        else
+            kept.push_back(timeLine.path());
+    }
+    if (!others.isEmpty() &&
+        !(prompts_.askYesNo && prompts_.askYesNo(loadString(IDS_OTHER_MOVIE_RESULTS) + others +
+                                                 loadString(IDS_ACCEPT_OTHER_MOVIE_RESULTS)))) {
+        results_.clear();
+        for (const auto& file : kept)
+            results_.add(file, app_.eventsNum, app_.filterRadius, app_.actionRadius);
+    }
+    finishLoading();
+    const auto count = results_.timeLines().size();
+    if (count == 1)
+        app_.mode = AppCtrl::Mode::File;
+    else if (count > 1)
+        app_.mode = AppCtrl::Mode::Directory;
+    syncChecks();
+}
+
+// ---- reports and the clock's work
+
+bool PlayerWindow::postToServer(int code, int positionMs)
+{
+    if (app_.mode != AppCtrl::Mode::Play || app_.serverWindow.empty())
+        return false;
+    platform::postMessage(app_.serverWindow, platform::WM_USER, static_cast<std::uint64_t>(code), positionMs);
+    return true;
+}
+
+void PlayerWindow::finishExamination(int positionMs)
+{
+    if (finished_)
+        return;
+    finished_ = true;
+    if (postToServer(4, positionMs))
+        LOG("PostMessage(", 4, ", ", positionMs, ")");
+    quitProgram(0);
+}
+
+void PlayerWindow::quitProgram(int code)
+{
+    app_.RequestQuit(code);
+    QCoreApplication::exit(code);
+}
+
+void PlayerWindow::drawOverlay(int positionMs)
+{
+    MixerBitmap* mixer = DsCtrl::GetMixerBitmap();
+    if (mixer == nullptr || !graphics_)
+        return;
+    if (app_.mode == AppCtrl::Mode::File)
+        graphics_->DrawSingle(*mixer, results_, positionMs, app_);
+    else if (app_.mode == AppCtrl::Mode::Directory)
+        graphics_->DrawMulti(*mixer, results_, shots_, positionMs, app_);
+}
+
+void PlayerWindow::clearOverlay()
+{
+    if (MixerBitmap* mixer = DsCtrl::GetMixerBitmap(); mixer != nullptr && graphics_)
+        graphics_->Clear(*mixer);
+}
+
+void PlayerWindow::setSliderPosition(int value)
+{
+    if (!slider_->isSliderDown())
+        slider_->setValue(value);
+}
+
+void PlayerWindow::UpdateTitle(int positionMs, int shotNumber)
+{
+    const QString time = TitleText::movieTime(positionMs, DsCtrl::TimePerFrame());
+    const QString shot = TitleText::shot(shotNumber, static_cast<int>(shots_.shots().size()));
+    setWindowTitle(TitleText::windowTitle(app_.movieFileName, time, shot));
+    if (app_.showBigCounter)
+        counter_->setText(TitleText::counter(time, shot));
+}
+
+// ---- the window as the movie sees it
+
+bool PlayerWindow::hasNormalFrame() const
+{
+    return !fullScreen_;
+}
+
+void PlayerWindow::resizeWindow(QSize size)
+{
+    resize(size);
+}
+
+QRect PlayerWindow::clientArea() const
+{
+    // The layout may not have followed a resize yet: place the parts now.
+    layout()->setGeometry(rect());
+    return centralWidget()->rect();
+}
+
+void PlayerWindow::showAndActivate()
+{
+    show();
+    raise();
+    activateWindow();
+    setFocus();
+}
+
+void PlayerWindow::videoChanged()
+{
+    video_->update();
+}
+
+void PlayerWindow::graphNotify()
+{
+    if (const MediaResult hr = DsCtrl::HandleGraphEvent(); hr != 0)
+        LOG("DsCtrl::HandleGraphEvent() failed: ", hr);
+    if (DsCtrl::MovieCompleted() && app_.mode == AppCtrl::Mode::Play)
+        finishExamination(position());
+}
+
+// ---- layout and input
+
+void PlayerWindow::layoutClientArea()
+{
+    const QSize client = centralWidget()->size();
+    const int videoHeight =
+        slider_->isHidden() ? client.height() : std::max(0, client.height() - sliderHeight);
+    video_->setGeometry(0, 0, client.width(), videoHeight);
+    slider_->setGeometry(0, videoHeight, client.width(), sliderHeight);
+    counter_->setGeometry(QRect(QPoint(0, videoHeight - kCounterAboveSlider), kCounterSize));
+}
+
+void PlayerWindow::setFullScreen(bool on)
+{
+    if (on == fullScreen_)
+        return;
+    fullScreen_ = on;
+    if (on) {
+        QRect area =
+            QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry() : QRect();
+        if (app_.monitorNum >= 0 && app_.monitorNum < static_cast<int>(app_.monitors.size()))
+            area = app_.monitors[static_cast<size_t>(app_.monitorNum)];
+        menuBar()->hide();
+        slider_->hide();
+        setMinimumSize(0, 0);
+        setWindowFlag(Qt::FramelessWindowHint, true);
+        setGeometry(area);
+        setWindowState(windowState() | Qt::WindowFullScreen);
+        setCursor(Qt::BlankCursor);
+        show();
+    } else {
+        menuBar()->show();
+        slider_->show();
+        setWindowFlag(Qt::FramelessWindowHint, false);
+        setWindowState(windowState() & ~Qt::WindowFullScreen);
+        setMinimumSize(defaultWidth, defaultHeight);
+        unsetCursor();
+        if (DsCtrl::IsMovieOpen()) {
+            show();
+            DsCtrl::InitVideoWindow(*this, viewScale());
+        }
+    }
+    layout()->setGeometry(rect());
+    layoutClientArea();
+}
+
+void PlayerWindow::keyPressEvent(QKeyEvent* event)
+{
+    const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        escape();
+        return;
+    case Qt::Key_Space:
+        command(ID_PAUSE_RESUME);
+        return;
+    case Qt::Key_Right:
+        command(shift ? ID_JUMP_FORWARD : ID_STEP_FORWARD);
+        return;
+    case Qt::Key_Left:
+        command(shift ? ID_JUMP_BACK : ID_STEP_BACKWARD);
+        return;
+    case Qt::Key_R:
+        command(ID_PREVIOUS_KEYPOINT);
+        return;
+    case Qt::Key_T:
+        command(ID_NEXT_KEYPOINT);
+        return;
+    case Qt::Key_Comma:
+    case Qt::Key_Less:
+        command(ID_PREVIOUS_SHOT);
+        return;
+    case Qt::Key_Slash:
+        command(ID_START_OF_SHOT);
+        return;
+    case Qt::Key_Period:
+    case Qt::Key_Greater:
+        command(ID_NEXT_SHOT);
+        return;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        command(ID_TOGGLE_SHOT);
+        return;
+    case Qt::Key_F:
+        command(ID_FULL_SCREEN);
+        return;
+    default:
+        QMainWindow::keyPressEvent(event);
+    }
+}
+
+void PlayerWindow::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)
+        postToServer(16, position());
+    QMainWindow::mousePressEvent(event);
+}
+
+void PlayerWindow::closeEvent(QCloseEvent* event)
+{
+    exitProgram();
+    event->accept();
+}
+
+void PlayerWindow::escape()
+{
+    const int at = position();
+    if (postToServer(4, at))
+        LOG("PostMessage(", 4, ", ", at, ")");
+    CloseClip();
+    if (app_.mode == AppCtrl::Mode::Play)
+        quitProgram(0);
+}
+
+void PlayerWindow::exitProgram()
+{
+    if (DsCtrl::IsMovieOpen())
+        CloseClip();
+    quitProgram(0);
 }
 
 void PlayerWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     layoutClientArea();
-}
-
-void PlayerWindow::layoutClientArea()
-{
-    const QSize client = centralWidget()->size();
-    const int videoHeight = std::max(0, client.height() - sliderHeight);
-    videoArea_->setGeometry(0, 0, client.width(), videoHeight);
-    slider_->setGeometry(0, videoHeight, client.width(), sliderHeight);
 }

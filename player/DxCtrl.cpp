@@ -1,0 +1,133 @@
+#include "player/DxCtrl.h"
+
+#include "common/Logger.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr std::uint32_t kCountMask = 0x00FFFFFF;
+
+std::uint32_t level(double fraction)
+{
+    return static_cast<std::uint32_t>(std::clamp(fraction, 0.0, 1.0) * 255.0);
+}
+
+} // namespace
+
+DxCtrl::DxCtrl(int resolution)
+    : n_(std::max(256, resolution)), canvas_(static_cast<size_t>(2 * n_) * static_cast<size_t>(2 * n_), 0)
+{
+}
+
+void DxCtrl::SetAspect(int width, int height)
+{
+    LOG("lWidth: ", width, ", lHeight: ", height);
+    if (width > 0 && height > 0) {
+        width_ = width;
+        height_ = height;
+    }
+}
+
+double DxCtrl::rowScale() const
+{
+    return static_cast<double>(height_) / width_;
+}
+
+int DxCtrl::visibleHeight() const
+{
+    // The canvas holds 1.5 N rows below the visible top: a taller video shows its top part.
+    return std::clamp(static_cast<int>(n_ * rowScale()), 1, n_ + n_ / 2);
+}
+
+void DxCtrl::ClearCanvas()
+{
+    std::fill(canvas_.begin(), canvas_.end(), 0);
+}
+
+void DxCtrl::AddCircle(double x, double y, int radius)
+{
+    const int r = radius * (n_ / 256);
+    if (r <= 0 || !std::isfinite(x) || !std::isfinite(y))
+        return;
+    const int side = 2 * n_;
+    const double cx = n_ / 2 + x * n_;
+    const double cy = n_ / 2 + y * n_ * rowScale();
+    // Positions far off the screen cover no cell.
+    if (cx < -r || cy < -r || cx > side + r || cy > side + r)
+        return;
+    const int centreColumn = static_cast<int>(cx);
+    const int centreRow = static_cast<int>(cy);
+    for (int j = -r + 1; j < r; ++j) {
+        const int row = centreRow + j;
+        if (row < 0 || row >= side)
+            continue;
+        for (int i = -r + 1; i < r; ++i) {
+            const int column = centreColumn + i;
+            if (column < 0 || column >= side || i * i + j * j >= r * r)
+                continue;
+            std::uint32_t& c = canvas_[static_cast<size_t>(row) * side + column];
+            if ((c & kCountMask) != kCountMask)
+                ++c;
+        }
+    }
+}
+
+template <typename Apply> void DxCtrl::forCells(const QRectF& rect, Apply apply)
+{
+    const int side = 2 * n_;
+    const auto column = [&](double x) { return std::clamp(static_cast<int>(n_ / 2 + x * n_), 0, side); };
+    const auto row = [&](double y) {
+        return std::clamp(static_cast<int>(n_ / 2 + y * n_ * rowScale()), 0, side);
+    };
+    for (int r = row(rect.top()); r < row(rect.bottom()); ++r)
+        for (int c = column(rect.left()); c < column(rect.right()); ++c)
+            apply(canvas_[static_cast<size_t>(r) * side + c]);
+}
+
+void DxCtrl::SetMark(const QRectF& rect, std::uint8_t alpha)
+{
+    forCells(rect, [alpha](std::uint32_t& c) { c = (c & kCountMask) | (std::uint32_t{alpha} << 24); });
+}
+
+void DxCtrl::OrMark(const QRectF& rect, std::uint8_t alpha)
+{
+    forCells(rect, [alpha](std::uint32_t& c) { c |= std::uint32_t{alpha} << 24; });
+}
+
+std::uint32_t DxCtrl::cell(int column, int row) const
+{
+    return canvas_[static_cast<size_t>(n_ / 2 + row) * (2 * n_) + (n_ / 2 + column)];
+}
+
+QRgb DxCtrl::heatColour(std::uint32_t cell, const HeatThresholds& t, int resultCount)
+{
+    if (const std::uint32_t mark = cell >> 24; mark != 0)
+        return (mark << 24) | 0xFF00FF;
+    const int results = std::max(1, resultCount);
+    const std::uint32_t count = cell & kCountMask;
+    if (count == 0)
+        return 0;
+    const double v = static_cast<double>(count) / results;
+    if (v < t.cyan)
+        return 0xCF0000FF | level(v / t.cyan) << 8;
+    if (v < t.green)
+        return 0xCF00FF00 | level((t.green - v) / (t.green - t.cyan));
+    if (v < t.yellow)
+        return 0xCF00FF00 | level((v - t.green) / (t.yellow - t.green)) << 16;
+    if (v < t.red)
+        return 0xCFFF0000 | level((t.red - v) / (t.red - t.yellow)) << 8;
+    return 0xCFFF0000;
+}
+
+QImage DxCtrl::GetSurface(const HeatThresholds& thresholds, int resultCount) const
+{
+    QImage surface(n_, visibleHeight(), QImage::Format_ARGB32);
+    for (int row = 0; row < surface.height(); ++row) {
+        auto* line = reinterpret_cast<QRgb*>(surface.scanLine(row));
+        for (int column = 0; column < n_; ++column)
+            line[column] = heatColour(cell(column, row), thresholds, resultCount);
+    }
+    return surface;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QImage>
+#include <QRectF>
+#include <QRgb>
+#include <cstdint>
+#include <vector>
+
+// Shares of the viewers at which the heat map turns cyan, green, yellow and red.
+struct HeatThresholds
+{
+    double cyan = 0.25;
+    double green = 0.5;
+    double yellow = 0.75;
+    double red = 1.0;
+};
+
+// The canvas of the many-viewer overlay: (2N) x (2N) cells whose centre N x N
+// area is visible, so circles near an edge are drawn without clipping. The low
+// 24 bits of a cell count the gaze circles covering it, the top 8 bits hold a
+// mark alpha (0 = no mark). Vertical coordinates are scaled by the video's
+// height / width, so the square canvas keeps the movie's aspect.
+class DxCtrl
+{
+public:
+    // resolution: N, 256 (fast) or 512 (accurate).
+    explicit DxCtrl(int resolution);
+
+    int resolution() const { return n_; }
+    void SetAspect(int width, int height);
+    // Rows of the visible area: N x height / width.
+    int visibleHeight() const;
+
+    void ClearCanvas();
+    // A filled circle at (x, y), normalised to the visible area; radius in
+    // units of N / 256 cells. Cells at offset (i, j) from the centre with
+    // i² + j² < r² count one more circle.
+    void AddCircle(double x, double y, int radius);
+    // Marks over a rectangle normalised to the visible area.
+    void SetMark(const QRectF& rect, std::uint8_t alpha);
+    void OrMark(const QRectF& rect, std::uint8_t alpha);
+
+    // The visible area in colour: N x visibleHeight() ARGB pixels, 0 where
+    // nothing covers a cell. resultCount is the number of loaded results (at
+    // least 1 is assumed).
+    QImage GetSurface(const HeatThresholds& thresholds, int resultCount) const;
+    // The colour of one cell.
+    static QRgb heatColour(std::uint32_t cell, const HeatThresholds& thresholds, int resultCount);
+
+    // A cell of the visible area, for inspection.
+    std::uint32_t cell(int column, int row) const;
+
+private:
+    template <typename Apply> void forCells(const QRectF& rect, Apply apply);
+    double rowScale() const;
+
+    int n_;
+    int width_ = 1;
+    int height_ = 1;
+    std::vector<std::uint32_t> canvas_;
+};

@@ -1,0 +1,163 @@
+#include "player/Graphics.h"
+
+#include "common/Logger.h"
+#include "player/AppCtrl.h"
+#include "player/data/ShotLine.h"
+#include "player/data/TimeLineManager.h"
+
+#include <QPainter>
+#include <algorithm>
+
+namespace {
+
+constexpr QSize kIdleSize(320, 240);
+constexpr qreal kGazeAlpha = 0.7;
+constexpr QRgb kCyan = 0x00FFFF;
+constexpr QRgb kGreen = 0x00FF00;
+constexpr QRgb kRed = 0xFF0000;
+constexpr QRgb kKeyedOut = 0x000000;
+
+// A disc inset from every side of the gaze drawing; no smoothing, so the black
+// colour key stays exact at the rim.
+void disc(QPainter& painter, int inset, QRgb colour)
+{
+    const int side = Graphics::kBitmapSize - 2 * inset;
+    if (side <= 0)
+        return;
+    painter.setBrush(QColor::fromRgb(colour));
+    painter.drawEllipse(QRect(inset, inset, side, side));
+}
+
+QPointF gazeOf(const TimeLineItem& item, const AppCtrl& app)
+{
+    const bool filtered = app.dataFiltered;
+    return QPointF((filtered ? item.avgX : item.x) * 1e-6 * app.viewScaleX,
+                   (filtered ? item.avgY : item.y) * 1e-6 * app.viewScaleY);
+}
+
+} // namespace
+
+Graphics::Graphics(int resolution, QSize videoSize) : dx_(resolution)
+{
+    if (videoSize.isEmpty()) {
+        LOG("Could not acquire resolution of video");
+        videoSize = QSize(kBitmapSize, kBitmapSize);
+    }
+    halfWidth_ = static_cast<double>(kBitmapSize) / videoSize.width() * 0.5;
+    halfHeight_ = static_cast<double>(kBitmapSize) / videoSize.height() * 0.5;
+    dx_.SetAspect(videoSize.width(), videoSize.height());
+}
+
+QImage Graphics::idlePattern()
+{
+    QImage pattern(10, 10, QImage::Format_ARGB32);
+    pattern.fill(0xFF000000);
+    for (const int top : {1, 7})
+        for (const int left : {1, 7})
+            for (int row = top; row < top + 2; ++row)
+                for (int column = left; column < left + 2; ++column)
+                    pattern.setPixel(column, row, 0xFFFFFFFF);
+    for (int row = 4; row < 6; ++row)
+        for (int column = 4; column < 6; ++column)
+            pattern.setPixel(column, row, 0xFFFFFFFF);
+    return pattern;
+}
+
+void Graphics::ShowIdle(MixerBitmap& mixer) const
+{
+    AlphaBitmap idle;
+    idle.image = idlePattern().scaled(kIdleSize);
+    idle.source = idle.image.rect();
+    idle.destination = QRectF(0, 0, 1, 1);
+    idle.alpha = 1.0;
+    mixer.SetAlphaBitmap(idle);
+}
+
+void Graphics::Clear(MixerBitmap& mixer) const
+{
+    mixer.Clear();
+}
+
+AlphaBitmap Graphics::singleViewer(const TimeLineItem& item, const AppCtrl& app) const
+{
+    AlphaBitmap gaze;
+    gaze.image = QImage(kBitmapSize, kBitmapSize, QImage::Format_RGB32);
+    gaze.image.fill(kKeyedOut);
+    if (item.blink >= 0) {
+        QPainter painter(&gaze.image);
+        painter.setPen(Qt::NoPen);
+        if (item.stillCount != 0)
+            disc(painter, 80 - 3 * item.stillCount, kCyan);
+        disc(painter, 80, kGreen);
+        if (item.blink > 0)
+            disc(painter, item.pupil / 2000 + 40, item.nearAction == 1 ? kRed : kKeyedOut);
+    }
+    const QPointF at = gazeOf(item, app);
+    gaze.source = gaze.image.rect();
+    gaze.destination = QRectF(QPointF(at.x() - halfWidth_, at.y() - halfHeight_),
+                              QPointF(at.x() + halfWidth_, at.y() + halfHeight_));
+    gaze.alpha = kGazeAlpha;
+    gaze.colourKey = kKeyedOut;
+    return gaze;
+}
+
+void Graphics::DrawSingle(MixerBitmap& mixer, TimeLineManager& results, int positionMs,
+                          const AppCtrl& app) const
+{
+    results.rewind();
+    if (!results.anyMore()) {
+        mixer.Clear();
+        return;
+    }
+    mixer.SetAlphaBitmap(singleViewer(results.getNextItem(positionMs), app));
+}
+
+void Graphics::DrawMulti(MixerBitmap& mixer, TimeLineManager& results, const ShotLine& shots, int positionMs,
+                         const AppCtrl& app)
+{
+    dx_.ClearCanvas();
+    const int resultCount = static_cast<int>(results.timeLines().size());
+
+    if (app.showHeatmap && resultCount > 0) {
+        results.rewind();
+        while (results.anyMore()) {
+            const TimeLineItem item = results.getNextItem(positionMs);
+            if (item.blink == -1)
+                continue;
+            const int diameter = app.considerFocusTime ? app.heatMapCircleDiameterStep * item.stillCount +
+                                                             app.heatMapCircleDiameterStart
+                                                       : app.heatMapCircleDiameterConst;
+            const QPointF at = gazeOf(item, app);
+            dx_.AddCircle(at.x(), at.y(), diameter);
+        }
+    }
+
+    if (app.showPupil && resultCount > 0) {
+        const int range = results.maxDiameter() - results.minDiameter();
+        const PupilStep step = results.pupilStepAt(positionMs);
+        // A set whose mean never changes has no range to show.
+        const double d =
+            range > 0 ? std::clamp((step.mean - results.minDiameter()) * 100.0 / range, 0.0, 100.0) : 0.0;
+        const int spread = std::max(1, results.largestDeviation() - results.smallestDeviation());
+        const bool agreed =
+            app.pupilStandardDeviationPercentThreshold > static_cast<double>(step.deviation) / spread;
+        dx_.SetMark(QRectF(QPointF(0.05, 0.84), QPointF(0.05 + d * 0.005, 0.88)), agreed ? 255 : 96);
+        dx_.SetMark(QRectF(QPointF(0.057 + d * 0.005, 0.84), QPointF(0.557, 0.88)), agreed ? 64 : 16);
+    }
+
+    if (app.showActions) {
+        const int withPoint = shots.currentShot(positionMs).interestingCount;
+        for (int i = 0; i < resultCount; ++i)
+            dx_.OrMark(QRectF(0.05 + 0.02 * i, 0.75, 0.018, 0.05), i < withPoint ? 255 : 48);
+    }
+
+    AlphaBitmap heat;
+    heat.image = dx_.GetSurface({app.heatMapPercentThresholdCyan, app.heatMapPercentThresholdGreen,
+                                 app.heatMapPercentThresholdYellow, app.heatMapPercentThresholdRed},
+                                resultCount);
+    heat.source = heat.image.rect();
+    heat.destination = QRectF(0, 0, 1, 1);
+    heat.alpha = 1.0;
+    heat.colourKey = 0xFF000000;
+    mixer.SetAlphaBitmap(heat);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "player/DxCtrl.h"
+#include "player/data/TimeLineItem.h"
+#include "player/media/MixerBitmap.h"
+
+#include <QImage>
+#include <QSize>
+
+class AppCtrl;
+class ShotLine;
+class TimeLineManager;
+
+// The overlay of the open movie, handed to the movie's mixer: the idle pattern
+// while an examination waits to start, the gaze of one viewer (gaze point with
+// focus and pupil rings) or of many viewers (focus heat map, pupil-size bar,
+// keypoint markers). One object exists while a movie is open; it is made anew
+// when the presentation quality changes.
+class Graphics
+{
+public:
+    // Side of the drawing of one viewer's gaze, in pixels.
+    static constexpr int kBitmapSize = 255;
+
+    // resolution: of the heat map (256 or 512). videoSize: the movie's frame
+    // size, which sets the size of the gaze drawing over the video.
+    Graphics(int resolution, QSize videoSize);
+
+    // Black with five white squares, stretched over the whole video.
+    void ShowIdle(MixerBitmap& mixer) const;
+    // Removes whatever the overlay showed.
+    void Clear(MixerBitmap& mixer) const;
+
+    // The first loaded result at the position.
+    void DrawSingle(MixerBitmap& mixer, TimeLineManager& results, int positionMs, const AppCtrl& app) const;
+    // Every loaded result at the position.
+    void DrawMulti(MixerBitmap& mixer, TimeLineManager& results, const ShotLine& shots, int positionMs,
+                   const AppCtrl& app);
+
+    // The drawing of one sample, placed over the video; a null image when the
+    // sample has no usable position.
+    AlphaBitmap singleViewer(const TimeLineItem& item, const AppCtrl& app) const;
+    static QImage idlePattern();
+    const DxCtrl& canvas() const { return dx_; }
+
+private:
+    DxCtrl dx_;
+    double halfWidth_;
+    double halfHeight_;
+};

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+
+class PlayerWindow;
+
+// The playback clock: while a movie is open it ticks every 64 ms and makes
+// everything follow the movie time: the delayed start of an examination, the
+// end of the play window, the reports to the recorder, the shot loop, the
+// overlay, the slider, the title and the counter. Lives on the GUI thread.
+class PlaybackClock : public QObject
+{
+public:
+    // Milliseconds since some fixed moment, never going back.
+    using TickCount = std::function<std::int64_t()>;
+
+    static constexpr int kIntervalMs = 64;
+    // The slider stays where the user left it for this long.
+    static constexpr int kSliderHoldMs = 6000;
+
+    explicit PlaybackClock(PlayerWindow& window);
+
+    // For tests: another period, another clock.
+    void setInterval(int intervalMs);
+    void setTickCount(TickCount tickCount);
+    std::int64_t tickCount() const;
+
+    // Starts ticking; the first tick always acts.
+    void start(std::int64_t totalTimeMs);
+    void stop();
+    bool isActive() const { return timer_.isActive(); }
+    std::int64_t totalTimeMs() const { return totalTimeMs_; }
+
+    // The movie starts on the first tick after delayMs from now.
+    void delayStart(int delayMs);
+    bool startPending() const { return startDeadline_ != 0; }
+    // The user moved the slider now.
+    void sliderUsed();
+    // After a jump between shots the shot loop starts afresh.
+    void forgetShot() { currentShot_ = -1; }
+
+    // One tick.
+    void TimerProc();
+
+private:
+    PlayerWindow& window_;
+    QTimer timer_;
+    TickCount tickCount_;
+    std::int64_t lastPositionMs_ = -1;
+    std::int64_t startDeadline_ = 0;
+    std::int64_t totalTimeMs_ = 0;
+    std::int64_t lastSliderUse_ = 0;
+    bool sliderEverUsed_ = false;
+    int currentShot_ = -1;
+};
