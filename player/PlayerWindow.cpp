@@ -75,6 +75,7 @@ PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
     prompts_ = dialogPrompts(this);
 
     auto* client = new QWidget;
+    client->installEventFilter(this);
     video_->setParent(client);
     video_->setOnResize([this] {
         if (DsCtrl::IsMovieOpen())
@@ -531,8 +532,10 @@ void PlayerWindow::exitProgram()
     quitProgram(0);
 }
 
-void PlayerWindow::resizeEvent(QResizeEvent* event)
+bool PlayerWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    QMainWindow::resizeEvent(event);
-    layoutClientArea();
+    // The parts follow the client area, which the menu bar may move without the window resizing.
+    if (watched == centralWidget() && event->type() == QEvent::Resize)
+        layoutClientArea();
+    return QMainWindow::eventFilter(watched, event);
 }

@@ -2,6 +2,7 @@
 #include "player/PlayerWindow.h"
 
 #include "PlayerTestSupport.h"
+#include "PlayerWindowFixture.h"
 
 #include <QProcess>
 #include <QSlider>
@@ -109,4 +110,34 @@ TEST(Gazeview, TheRecorderWindowIsLookedUpByTheGivenCaption)
     other.serverWindowCaption = QStringLiteral("Orvalis Reelscan Gazelog (old)");
     PlayerWindow otherWindow(other);
     EXPECT_TRUE(other.serverWindow.empty());
+}
+
+TEST(Gazeview, AnExaminationScreenReportsToTheRecorderAndEndsWithThePlayWindow)
+{
+    // Given a recorder window on the bus and the command line the recorder builds
+    player_test::FakeRecorder recorder(QStringLiteral("Orvalis Reelscan Gazelog"));
+    ASSERT_TRUE(recorder.registered);
+    TempDir config;
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(config.path().string()));
+    program.setProcessEnvironment(environment);
+
+    // When it plays the first 400 ms of the movie full screen on the last monitor
+    program.start(QStringLiteral(GAZE_BIN_DIR "/Gazeview"),
+                  {QStringLiteral("-m"), testMovies().withSound, QStringLiteral("-p"), QStringLiteral("0"),
+                   QStringLiteral("-s"), QStringLiteral("Orvalis Reelscan Gazelog"), QStringLiteral("-u"),
+                   QStringLiteral("-1"), QStringLiteral("-e"), QStringLiteral("400")});
+    ASSERT_TRUE(waitUntil([&] { return program.state() == QProcess::NotRunning; }, 30000))
+        << readFile(config / "Orvalis" / "Gazeview.log");
+
+    // Then it reported the duration, the movie time, the end, and quit with code 0
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    ASSERT_FALSE(recorder.codes().empty());
+    EXPECT_EQ(recorder.codes().front(), 32);
+    EXPECT_EQ(recorder.codes().back(), 4);
+    EXPECT_NEAR(recorder.timesOf(32).front(), 3000, 100);
+    EXPECT_FALSE(recorder.timesOf(8).empty());
+    EXPECT_GT(recorder.timesOf(4).front(), 400);
 }

@@ -1,0 +1,126 @@
+#include "PlayerWindowFixture.h"
+#include "player/PlayerMenus.h"
+#include "player/TitleText.h"
+#include "player/media/DsCtrl.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QSlider>
+#include <gtest/gtest.h>
+
+using player_test::PlayerWindowTest;
+
+TEST(TitleText, ShowsHoursMinutesSecondsAndFrame)
+{
+    EXPECT_EQ(TitleText::movieTime(3723480, 400000), "01:02:03:12");
+    EXPECT_EQ(TitleText::movieTime(999, 333667), "00:00:00:29");
+    EXPECT_EQ(TitleText::movieTime(0, 0), "00:00:00:00");
+    EXPECT_EQ(TitleText::windowTitle("/films/a%s.avi", TitleText::movieTime(3723480, 400000),
+                                     TitleText::shot(2, 5)),
+              "/films/a%s.avi -- time 01:02:03:12 -- shot # 2 / 5 -- Orvalis Reelscan Gazeview");
+}
+
+TEST_F(PlayerWindowTest, TheCommandLineMovieOpensPausedWithItsTitle)
+{
+    app.movieFileName = movies->videoOnly;
+    startAndOpen();
+
+    EXPECT_EQ(DsCtrl::GetGraphState(), DsCtrl::GraphState::Paused);
+    ASSERT_TRUE(waitUntil([&] { return window->windowTitle().contains(QStringLiteral(" -- time ")); }));
+    EXPECT_EQ(window->windowTitle(),
+              movies->videoOnly + " -- time 00:00:00:00 -- shot # 1 / 1 -- Orvalis Reelscan Gazeview");
+    // The video fills the client area but for the slider strip.
+    const QRect client = window->centralWidget()->rect();
+    EXPECT_EQ(DsCtrl::VideoRect(), QRect(0, 0, client.width(), client.height() - 22));
+    EXPECT_EQ(window->slider()->geometry(), QRect(0, client.height() - 22, client.width(), 22));
+}
+
+TEST_F(PlayerWindowTest, StepsJumpsAndShotsMoveTheMovie)
+{
+    const QString movie = privateMovie();
+    app.movieFileName = movie;
+    app.timeStep = 40;
+    app.timeBiggerStep = 1000;
+    startAndOpen();
+    const auto at = [] { return DsCtrl::GetCurrentPositionMilis(); };
+
+    press(Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_NEAR(at(), 1000, 40);
+    press(Qt::Key_Right);
+    EXPECT_NEAR(at(), 1040, 40);
+    press(Qt::Key_Left, Qt::ShiftModifier);
+    press(Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(at(), 0);
+
+    // One shot only (no shot file): the next shot is the end of the movie
+    press(Qt::Key_Period);
+    EXPECT_NEAR(at(), 3000, 80);
+
+    // A shot added at 1 s: previous and next shot go to its start
+    window->command(ID_FILE_CLOSE);
+    EXPECT_FALSE(questions.empty()) << "a missing shot file asks to save the default one";
+    questions.clear();
+    app.movieFileName = movie;
+    window->command(ID_FILE_INITCLIP);
+    DsCtrl::SetCurrentPositionMilis(1000);
+    press(Qt::Key_Plus);
+    EXPECT_EQ(window->shots().shots().size(), 2u);
+    EXPECT_TRUE(window->windowTitle().contains(QStringLiteral("shot # 2 / 2")));
+    DsCtrl::SetCurrentPositionMilis(2000);
+    press(Qt::Key_Comma);
+    EXPECT_EQ(at(), 0);
+    press(Qt::Key_Period);
+    EXPECT_NEAR(at(), 1000, 40);
+
+    // Closing asks to save the edited shots; yes writes the shot file
+    answer = true;
+    window->command(ID_FILE_CLOSE);
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions.front(), "Shots have been edited - save?");
+    const std::string shotFile = testing_support::readFile(folder / "movie.avi_shots.csv");
+    EXPECT_NE(shotFile.find("1000"), std::string::npos) << shotFile;
+}
+
+TEST_F(PlayerWindowTest, SwitchesAreStoredAndChecked)
+{
+    makeWindow();
+    window->command(ID_SHOW_HEATMAP);
+    window->command(ID_ACCURATE_PRESENTATION);
+    window->command(ID_ADJUST_HORIZONTAL);
+    window->command(ID_SHOW_COUNTER);
+
+    EXPECT_FALSE(app.showHeatmap);
+    EXPECT_FALSE(window->action(ID_SHOW_HEATMAP)->isChecked());
+    EXPECT_TRUE(window->action(ID_ACCURATE_PRESENTATION)->isChecked());
+    EXPECT_FALSE(window->action(ID_FAST_PRESENTATION)->isChecked());
+    EXPECT_TRUE(window->action(ID_ADJUST_HORIZONTAL)->isChecked());
+    EXPECT_FALSE(window->action(ID_ADJUST_DEFAULT)->isChecked());
+    EXPECT_TRUE(window->counter()->isVisible());
+    const std::string gui = testing_support::readFile(app.guiFilePath);
+    for (const char* line : {"showHeatmap=0", "multiQuality=1", "viewScaleXPercent=50",
+                             "viewScaleYPercent=100", "showBigCounter=1"})
+        EXPECT_NE(gui.find(line), std::string::npos) << line << " in\n" << gui;
+}
+
+TEST_F(PlayerWindowTest, ResultsForAnotherMovieAreLoadedOnlyWhenAccepted)
+{
+    app.movieFileName = privateMovie();
+    startAndOpen();
+    const std::string ours = "time_ms;pos_x_1m_normalized;pos_y_1m_normalized;blink_bool;"
+                             "pupil_diameter_100nm;interesting_point_value\n#Movie path: /films/movie.avi\n"
+                             "0;500000;500000;1;30000;0\n";
+    std::string theirs = ours;
+    theirs.replace(theirs.find("movie.avi"), 9, "other.avi");
+    for (const auto& [name, text] : {std::pair{"a.csv", ours}, {"b.csv", ours}, {"c.csv", theirs}}) {
+        testing_support::writeFile(folder / name, text);
+        chosenResults << QString::fromStdString((folder / name).string());
+    }
+
+    window->command(ID_OPEN_RESULTS);
+
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_TRUE(questions.front().contains(QStringLiteral("\nc.csv -> other.avi\n")));
+    EXPECT_EQ(window->results().timeLines().size(), 2u);
+    EXPECT_EQ(app.mode, AppCtrl::Mode::Directory);
+    EXPECT_TRUE(window->action(ID_MULTI_RESULTS)->isChecked());
+}
