@@ -124,3 +124,49 @@ TEST_F(PlayerWindowTest, ResultsForAnotherMovieAreLoadedOnlyWhenAccepted)
     EXPECT_EQ(app.mode, AppCtrl::Mode::Directory);
     EXPECT_TRUE(window->action(ID_MULTI_RESULTS)->isChecked());
 }
+
+TEST_F(PlayerWindowTest, TheSliderSeeksAndTheClockLeavesItAloneForAWhile)
+{
+    std::int64_t now = 1000;
+    app.movieFileName = movies->videoOnly;
+    makeWindow();
+    window->clock().setTickCount([&] { return now; });
+    window->command(ID_FILE_INITCLIP);
+    ASSERT_TRUE(DsCtrl::IsMovieOpen());
+
+    // When the user drags the thumb to the middle
+    QSlider* slider = window->slider();
+    slider->setSliderDown(true);
+    slider->setSliderPosition(500);
+    slider->setSliderDown(false);
+
+    // Then the movie is there, and the clock does not move the thumb for six seconds
+    EXPECT_NEAR(DsCtrl::GetCurrentPositionMilis(), 1500, 40);
+    DsCtrl::SetCurrentPositionMilis(600);
+    window->clock().TimerProc();
+    EXPECT_EQ(slider->value(), 500);
+    now += 6001;
+    DsCtrl::SetCurrentPositionMilis(900);
+    window->clock().TimerProc();
+    EXPECT_EQ(slider->value(), 300);
+}
+
+TEST_F(PlayerWindowTest, ALoopedShotPlaysAgainFromItsStart)
+{
+    app.movieFileName = privateMovie();
+    startAndOpen();
+    DsCtrl::SetCurrentPositionMilis(400);
+    window->command(ID_TOGGLE_SHOT);
+    DsCtrl::SetCurrentPositionMilis(200);
+    window->command(ID_LOOP_SHOT);
+    EXPECT_TRUE(window->action(ID_LOOP_SHOT)->isChecked());
+
+    // Playing past the end of the first shot goes back to its start
+    window->command(ID_PAUSE_RESUME);
+    bool passed = false;
+    ASSERT_TRUE(waitUntil([&] {
+        const auto at = DsCtrl::GetCurrentPositionMilis();
+        passed = passed || at >= 400;
+        return passed && at < 200;
+    }));
+}
