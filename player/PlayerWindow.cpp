@@ -1,20 +1,18 @@
 #include "player/PlayerWindow.h"
 
-#include "common/IniFile.h"
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
 #include "player/AppCtrl.h"
 #include "player/Graphics.h"
 #include "player/PlayerMenus.h"
+#include "player/ResultsFiles.h"
 #include "player/StringTable.h"
 #include "player/TitleText.h"
 #include "player/VideoWidget.h"
 #include "player/data/ServiceShotFile.h"
 #include "player/media/DsCtrl.h"
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -23,7 +21,6 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QProcess>
 #include <QScreen>
 #include <QSlider>
 
@@ -246,29 +243,7 @@ void PlayerWindow::OpenCsv()
     if (app_.mode != AppCtrl::Mode::File && app_.mode != AppCtrl::Mode::Directory)
         return;
     results_.clear();
-    const QString path = app_.resultsPath;
-    if (app_.mode == AppCtrl::Mode::File) {
-        if (results_.add(path.toStdString(), app_.eventsNum, app_.filterRadius, app_.actionRadius) == 0)
-            LOG("File '", path, "' loaded from command line");
-        else
-            LOG("File not found: '", path, "' or there is an error in it");
-    } else {
-        LOG("Csv directory path and mask: ", path + QStringLiteral("/*.csv"));
-        const QDir folder(path);
-        if (!folder.exists())
-            LOG("FindFirstFile failed");
-        const QStringList names = folder.entryList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name);
-        for (const QString& name : names) {
-            const QString full = folder.filePath(name);
-            LOG("CSV full path: ", full);
-            if (results_.add(full.toStdString(), app_.eventsNum, app_.filterRadius, app_.actionRadius) == 0)
-                LOG("File '", name, "' loaded from command line");
-            else
-                LOG("File '", name, "' not found or there is an error in it");
-        }
-        LOG("FindNextFile() reported no more files");
-        LOG("Multiple files loaded from '", path, "' from command line");
-    }
+    ResultsFiles::loadFromCommandLine(results_, app_);
     finishLoading();
 }
 
@@ -284,26 +259,7 @@ void PlayerWindow::openResults()
     if (chosen.isEmpty())
         return;
     results_.clear();
-    for (const QString& file : chosen)
-        results_.add(file.toStdString(), app_.eventsNum, app_.filterRadius, app_.actionRadius);
-
-    const std::string movieName = QFileInfo(app_.movieFileName).fileName().toStdString();
-    QString others;
-    std::vector<std::filesystem::path> kept;
-    for (const TimeLine& timeLine : results_.timeLines()) {
-        if (timeLine.movieName() != movieName)
-            others += QString::fromStdString(timeLine.path().filename().string()) + QStringLiteral(" -> ") +
-                      QString::fromStdString(timeLine.movieName()) + QStringLiteral("\n");
-        else
-            kept.push_back(timeLine.path());
-    }
-    if (!others.isEmpty() &&
-        !(prompts_.askYesNo && prompts_.askYesNo(loadString(IDS_OTHER_MOVIE_RESULTS) + others +
-                                                 loadString(IDS_ACCEPT_OTHER_MOVIE_RESULTS)))) {
-        results_.clear();
-        for (const auto& file : kept)
-            results_.add(file, app_.eventsNum, app_.filterRadius, app_.actionRadius);
-    }
+    ResultsFiles::loadChosen(results_, chosen, app_, app_.movieFileName, prompts_.askYesNo);
     finishLoading();
     const auto count = results_.timeLines().size();
     if (count == 1)
