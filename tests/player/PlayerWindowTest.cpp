@@ -33,6 +33,21 @@ TEST_F(PlayerWindowTest, TheCommandLineMovieOpensPausedWithItsTitle)
     const QRect client = window->centralWidget()->rect();
     EXPECT_EQ(DsCtrl::VideoRect(), QRect(0, 0, client.width(), client.height() - 22));
     EXPECT_EQ(window->slider()->geometry(), QRect(0, client.height() - 22, client.width(), 22));
+
+    // Faster, faster, slower, normal
+    window->command(ID_FASTER);
+    window->command(ID_FASTER);
+    EXPECT_DOUBLE_EQ(DsCtrl::GetRate(), 2.25);
+    window->command(ID_SLOWER);
+    EXPECT_NEAR(DsCtrl::GetRate(), 1.5, 1e-6);
+    window->command(ID_NORMAL_SPEED);
+    EXPECT_DOUBLE_EQ(DsCtrl::GetRate(), 1.0);
+
+    // Escape outside PLAY mode only closes the movie
+    press(Qt::Key_Escape);
+    EXPECT_FALSE(DsCtrl::IsMovieOpen());
+    EXPECT_FALSE(app.quitCode.has_value());
+    EXPECT_EQ(window->windowTitle(), "Orvalis Reelscan Gazeview");
 }
 
 TEST_F(PlayerWindowTest, StepsJumpsAndShotsMoveTheMovie)
@@ -100,6 +115,15 @@ TEST_F(PlayerWindowTest, SwitchesAreStoredAndChecked)
     for (const char* line : {"showHeatmap=0", "multiQuality=1", "viewScaleXPercent=50",
                              "viewScaleYPercent=100", "showBigCounter=1"})
         EXPECT_NE(gui.find(line), std::string::npos) << line << " in\n" << gui;
+
+    // Another language only after a yes, then the program closes
+    window->command(ID_LANGUAGE_POLISH);
+    EXPECT_EQ(questions.size(), 1u);
+    EXPECT_FALSE(app.quitCode.has_value());
+    answer = true;
+    window->command(ID_LANGUAGE_POLISH);
+    EXPECT_NE(testing_support::readFile(app.guiFilePath).find("language=pl"), std::string::npos);
+    EXPECT_EQ(app.quitCode, 0);
 }
 
 TEST_F(PlayerWindowTest, ResultsForAnotherMovieAreLoadedOnlyWhenAccepted)
