@@ -1,0 +1,3 @@
+# Cost of one clock tick's overlay: many viewers at both presentation qualities, one viewer.
+add_executable(player_overlay_bench player/OverlayBench.cpp)
+target_link_libraries(player_overlay_bench PRIVATE player_ui benchmark::benchmark_main)

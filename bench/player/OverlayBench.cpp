@@ -1,0 +1,99 @@
+// The overlay is drawn on every 64 ms tick of the playback clock: these measure
+// one tick's drawing for a study of 40 viewers and for one viewer.
+
+#include "player/AppCtrl.h"
+#include "player/Graphics.h"
+#include "player/data/ShotLine.h"
+#include "player/data/TimeLineManager.h"
+#include "player/media/MixerBitmap.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kViewers = 40;
+constexpr int kMovieMs = 60000;
+
+// Fixations of a few hundred ms around random points, sampled at 30 Hz.
+void writeRecording(const std::filesystem::path& file, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::ofstream out(file);
+    out << "time_ms;pos_x_1m_normalized;pos_y_1m_normalized;blink_bool;pupil_diameter_100nm;"
+           "interesting_point_value\n#Movie path: /films/feature.avi\n";
+    int x = 500000;
+    int y = 500000;
+    for (int t = 0, left = 0; t <= kMovieMs; t += 33) {
+        if (--left <= 0) {
+            x = 100000 + static_cast<int>(random() % 800000);
+            y = 100000 + static_cast<int>(random() % 800000);
+            left = 5 + static_cast<int>(random() % 20);
+        }
+        out << t << ';' << x + static_cast<int>(random() % 4000) << ';'
+            << y + static_cast<int>(random() % 4000) << ";1;" << 28000 + static_cast<int>(random() % 6000)
+            << ';' << (random() % 500 == 0 ? 1 : 0) << '\n';
+    }
+}
+
+struct Study
+{
+    Study()
+    {
+        folder = std::filesystem::temp_directory_path() / ("overlay-bench-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder);
+        for (int i = 0; i < kViewers; ++i) {
+            const auto file = folder / ("viewer" + std::to_string(i) + ".csv");
+            writeRecording(file, static_cast<unsigned>(i + 1));
+            results.add(file, app.eventsNum, app.filterRadius, app.actionRadius);
+        }
+        results.calculateStats();
+        shots.addShot(Shot{});
+        shots.addShot(Shot{kMovieMs / 2, 0, 0, 0});
+    }
+    ~Study() { std::filesystem::remove_all(folder); }
+
+    std::filesystem::path folder;
+    AppCtrl app;
+    TimeLineManager results;
+    ShotLine shots{results};
+};
+
+Study& study()
+{
+    static Study s;
+    return s;
+}
+
+void ManyViewers(benchmark::State& state)
+{
+    Study& s = study();
+    Graphics graphics(static_cast<int>(state.range(0)), QSize(1280, 720));
+    MixerBitmap mixer;
+    int t = 0;
+    for (auto _ : state) {
+        graphics.DrawMulti(mixer, s.results, s.shots, t, s.app);
+        t = (t + 64) % kMovieMs;
+    }
+}
+BENCHMARK(ManyViewers)->Arg(256)->Arg(512)->Unit(benchmark::kMillisecond);
+
+void OneViewer(benchmark::State& state)
+{
+    Study& s = study();
+    const Graphics graphics(256, QSize(1280, 720));
+    MixerBitmap mixer;
+    int t = 0;
+    for (auto _ : state) {
+        graphics.DrawSingle(mixer, s.results, t, s.app);
+        t = (t + 64) % kMovieMs;
+    }
+}
+BENCHMARK(OneViewer)->Unit(benchmark::kMicrosecond);
+
+} // namespace
