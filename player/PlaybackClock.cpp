@@ -102,6 +102,10 @@ void PlaybackClock::TimerProc()
     if ((!sliderEverUsed_ || tickCount() - lastSliderUse_ > kSliderHoldMs) && totalTimeMs_ > 0)
         window_.setSliderPosition(static_cast<int>(position * std::int64_t{1000} / totalTimeMs_));
 
+    // The viewer's recording starts where the movie passes the recording offset.
+    if (lastPositionMs_ + app.recordingOffset < 0 && position + app.recordingOffset >= 0)
+        window_.postToExtension(2, position);
+
     lastPositionMs_ = position;
     window_.UpdateTitle(position, shotNumber);
 }

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
+#include <QTimer>
 
 void PlayerWindow::command(int id)
 {
@@ -36,6 +37,9 @@ void PlayerWindow::command(int id)
         break;
     case ID_OPEN_RESULTS:
         openResults();
+        break;
+    case ID_OPEN_RECORDING:
+        openRecording();
         break;
     case ID_NEW_EXAMINATION:
         startNewExamination();
@@ -162,16 +166,19 @@ void PlayerWindow::pauseResume()
     const int at = position();
     if (postToServer(code, at))
         LOG("PostMessage to server(", code, ", ", at, ")");
+    if (postToExtension(code, at))
+        LOG("PostMessage to ext(", code, ", ", at + app_.recordingOffset, ")");
 }
 
 void PlayerWindow::seekTo(std::int64_t positionMs)
 {
     DsCtrl::SetCurrentPositionMilis(positionMs);
+    postToExtension(8, position());
 }
 
 void PlayerWindow::seekBy(std::int64_t deltaMs)
 {
-    DsCtrl::ChangeCurrentPositionMilis(deltaMs);
+    postToExtension(8, static_cast<int>(DsCtrl::ChangeCurrentPositionMilis(deltaMs)));
 }
 
 void PlayerWindow::nextShot()
@@ -187,6 +194,8 @@ void PlayerWindow::toggleShot()
     if (!DsCtrl::IsMovieOpen())
         return;
     const int at = position();
+    if (at <= 0)
+        return;
     shots_.toggleShot(at);
     shots_.setModified(true);
     UpdateTitle(at, shots_.currentShot(at).number);
@@ -242,6 +251,27 @@ void PlayerWindow::startNewExamination()
     }
     if (started)
         exitProgram();
+}
+
+void PlayerWindow::openRecording()
+{
+    const QString recording = prompts_.chooseRecording ? prompts_.chooseRecording() : QString();
+    if (recording.isEmpty())
+        return;
+    if (!QProcess::startDetached(app_.extensionFileName, {QStringLiteral("-m"), recording})) {
+        LOG("CreateProcess() failed, 4: ", -1);
+        return;
+    }
+    // The extension needs a moment to show its window; the movie goes on meanwhile.
+    QTimer::singleShot(extensionStartWaitMs_, this, [this] {
+        extensionWindow_ = platform::findWindow(QString::fromLatin1(extensionTitle));
+        if (extensionWindow_.empty()) {
+            LOG("FindWindow() didn't work");
+            return;
+        }
+        if (DsCtrl::GetGraphState() == DsCtrl::GraphState::Running)
+            postToExtension(2, position());
+    });
 }
 
 void PlayerWindow::syncChecks()

@@ -30,6 +30,8 @@ const Menu kMenus[] = {
       {0, nullptr},
       {ID_OPEN_RESULTS, QT_TRANSLATE_NOOP("Menu", "Open &examination results...\t^D"), "Ctrl+D"},
       {0, nullptr},
+      {ID_OPEN_RECORDING, QT_TRANSLATE_NOOP("Menu", "Open &camera registration...\t^R"), "Ctrl+R"},
+      {0, nullptr},
       {ID_NEW_EXAMINATION, QT_TRANSLATE_NOOP("Menu", "Start new examination...")},
       {0, nullptr},
       {ID_FILE_EXIT, QT_TRANSLATE_NOOP("Menu", "E&xit")}}},

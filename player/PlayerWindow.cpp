@@ -55,6 +55,10 @@ PlayerWindow::Prompts dialogPrompts(QWidget* owner)
         return QFileDialog::getOpenFileNames(owner, loadString(IDS_OPEN_RESULTS_TITLE), QString(),
                                              dialogFilter(IDS_RESULTS_FILTER));
     };
+    prompts.chooseRecording = [owner] {
+        return QFileDialog::getOpenFileName(owner, loadString(IDS_OPEN_RECORDING_TITLE), QStringLiteral("/"),
+                                            dialogFilter(IDS_MOVIE_FILTER));
+    };
     return prompts;
 }
 
@@ -87,9 +91,11 @@ PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
     const auto seekFromSlider = [this] {
         if (!DsCtrl::IsMovieOpen())
             return;
-        DsCtrl::SetCurrentPositionMilis(slider_->sliderPosition() * clock_.totalTimeMs() / sliderRange);
+        const auto target = slider_->sliderPosition() * clock_.totalTimeMs() / sliderRange;
+        DsCtrl::SetCurrentPositionMilis(target);
         setFocus();
         clock_.sliderUsed();
+        postToExtension(8, static_cast<int>(target));
     };
     connect(slider_, &QSlider::sliderMoved, this, seekFromSlider);
     connect(slider_, &QSlider::sliderReleased, this, seekFromSlider);
@@ -203,8 +209,10 @@ void PlayerWindow::OpenClip()
     }
     clock_.start(DsCtrl::GetTotalTimeMilis());
     const auto totalTime = static_cast<int>(clock_.totalTimeMs());
-    if (app_.beginTimeMs > 0)
+    if (app_.beginTimeMs > 0) {
         DsCtrl::SetCurrentPositionMilis(app_.beginTimeMs);
+        postToExtension(8, app_.beginTimeMs);
+    }
     if (!play) {
         DsCtrl::PauseGraph();
     } else {
@@ -220,8 +228,8 @@ void PlayerWindow::OpenClip()
 void PlayerWindow::CloseClip()
 {
     LOG("CloseClip()");
-    // The examination screen has no one to answer a question: its shot list
-    // is only ever the default one and is left unsaved.
+    // Nobody sits at the examination screen to answer a question, and a
+    // question there would keep the program from ending: its shots stay unsaved.
     if (shots_.modified() && app_.mode != AppCtrl::Mode::Play && prompts_.askYesNo &&
         prompts_.askYesNo(loadString(IDS_SAVE_EDITED_SHOTS)))
         ServiceShotFile(shots_, shotFile_.toStdString(), false);
@@ -279,6 +287,21 @@ bool PlayerWindow::postToServer(int code, int positionMs)
     return true;
 }
 
+bool PlayerWindow::postToExtension(int code, int positionMs)
+{
+    if (extensionWindow_.empty())
+        return false;
+    platform::postMessage(extensionWindow_, platform::WM_USER, static_cast<std::uint64_t>(code),
+                          std::int64_t{positionMs} + app_.recordingOffset);
+    return true;
+}
+
+void PlayerWindow::closeExtension()
+{
+    if (!extensionWindow_.empty())
+        platform::postMessage(extensionWindow_, platform::WM_CLOSE, 0, 0);
+}
+
 void PlayerWindow::finishExamination(int positionMs)
 {
     if (finished_)
@@ -286,6 +309,7 @@ void PlayerWindow::finishExamination(int positionMs)
     finished_ = true;
     if (postToServer(4, positionMs))
         LOG("PostMessage(", 4, ", ", positionMs, ")");
+    closeExtension();
     quitProgram(0);
 }
 
@@ -363,8 +387,16 @@ void PlayerWindow::graphNotify()
 {
     if (const MediaResult hr = DsCtrl::HandleGraphEvent(); hr != 0)
         LOG("DsCtrl::HandleGraphEvent() failed: ", hr);
-    if (DsCtrl::MovieCompleted() && app_.mode == AppCtrl::Mode::Play)
-        finishExamination(position());
+    if (!DsCtrl::MovieCompleted() || finished_)
+        return;
+    const int at = position();
+    if (app_.mode == AppCtrl::Mode::Play) {
+        finishExamination(at);
+    } else {
+        // The movie stays open at its end; the extension hears of it once.
+        finished_ = true;
+        postToExtension(4, at);
+    }
 }
 
 // ---- layout and input
@@ -476,15 +508,19 @@ void PlayerWindow::escape()
     const int at = position();
     if (postToServer(4, at))
         LOG("PostMessage(", 4, ", ", at, ")");
+    postToExtension(4, at);
     CloseClip();
-    if (app_.mode == AppCtrl::Mode::Play)
+    if (app_.mode == AppCtrl::Mode::Play) {
+        closeExtension();
         quitProgram(0);
+    }
 }
 
 void PlayerWindow::exitProgram()
 {
     if (DsCtrl::IsMovieOpen())
         CloseClip();
+    closeExtension();
     quitProgram(0);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/window_bus.h"
 #include "player/PlaybackClock.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
@@ -37,7 +38,11 @@ public:
         std::function<bool(const QString& question)> askYesNo;
         std::function<QString()> chooseMovie;
         std::function<QStringList()> chooseResults;
+        std::function<QString()> chooseRecording;
     };
+
+    // The title of the camera-registration extension's window.
+    static constexpr const char* extensionTitle = "Orvalis Reelscan Gazeview Extension";
 
     // Keeps a reference to `app`, which must outlive the window. Looks the
     // recorder's window up by the caption given on the command line.
@@ -46,6 +51,9 @@ public:
     ~PlayerWindow() override;
 
     void setPrompts(Prompts prompts);
+    // How long the extension program gets to show its window after its start.
+    void setExtensionStartWait(int waitMs) { extensionStartWaitMs_ = waitMs; }
+    bool hasExtension() const { return !extensionWindow_.empty(); }
 
     // What the program does once its window exists: loads the results named on
     // the command line and asks for the command-line movie to open as soon as
@@ -78,6 +86,11 @@ public:
     // Posts one code with a movie time to the recorder in PLAY mode; false
     // when there is no recorder to post to.
     bool postToServer(int code, int positionMs);
+    // Posts one code with the movie time shifted by the recording offset to
+    // the extension's window, when there is one.
+    bool postToExtension(int code, int positionMs);
+    // Asks the extension's window to close.
+    void closeExtension();
     // The movie is over for the examination: report code 4 and quit.
     void finishExamination(int positionMs);
     // Ends the program's event loop with the code.
@@ -113,6 +126,7 @@ private:
     void openResults();
     void loadLanguage(const char* language);
     void startNewExamination();
+    void openRecording();
     void setViewScale(double x, double y);
     void setPresentation(int quality);
     void toggleGuiSetting(bool& setting, const char* key);
@@ -133,6 +147,8 @@ private:
     ShotLine shots_;
     std::unique_ptr<Graphics> graphics_;
     QString shotFile_;
+    platform::WindowHandle extensionWindow_;
+    int extensionStartWaitMs_ = 1000;
     bool fullScreen_ = false;
     bool loopCurrentShot_ = false;
     bool finished_ = false;

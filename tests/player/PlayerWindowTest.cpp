@@ -194,3 +194,40 @@ TEST_F(PlayerWindowTest, ALoopedShotPlaysAgainFromItsStart)
         return passed && at < 200;
     }));
 }
+
+TEST_F(PlayerWindowTest, TheCameraRecordingFollowsTheMovieShiftedByItsOffset)
+{
+    // Given an extension program that shows its window, and a recording that starts 300 ms into the movie
+    player_test::FakeRecorder extension(QString::fromLatin1(PlayerWindow::extensionTitle));
+    ASSERT_TRUE(extension.registered);
+    app.extensionFileName = QStringLiteral("/bin/true");
+    app.recordingOffset = -300;
+    app.movieFileName = movies->videoOnly;
+    startAndOpen();
+    window->setExtensionStartWait(0);
+    PlayerWindow::Prompts prompts;
+    prompts.chooseRecording = [] { return QStringLiteral("/recordings/viewer.mp4"); };
+    window->setPrompts(prompts);
+
+    window->command(40028);
+    ASSERT_TRUE(waitUntil([&] { return window->hasExtension(); }));
+    EXPECT_TRUE(extension.messages.empty()) << "the movie is paused";
+
+    // When the movie plays past the offset, then steps and ends with Escape
+    press(Qt::Key_Space);
+    ASSERT_TRUE(waitUntil([&] { return extension.timesOf(2).size() == 2; }));
+    const auto starts = extension.timesOf(2);
+    EXPECT_NEAR(starts[0], -300, 20);
+    EXPECT_GE(starts[1], 0);
+    EXPECT_LT(starts[1], 200);
+    press(Qt::Key_Space);
+    press(Qt::Key_Right, Qt::ShiftModifier);
+    ASSERT_TRUE(waitUntil([&] { return extension.has(8); }));
+    EXPECT_NEAR(extension.timesOf(8).back(), extension.timesOf(3).front() + app.timeBiggerStep, 40);
+    press(Qt::Key_Escape);
+    ASSERT_TRUE(waitUntil([&] { return extension.has(4); }));
+
+    // Then outside PLAY mode the extension stays open
+    for (const auto& m : extension.messages)
+        EXPECT_EQ(m.identifier, platform::WM_USER) << "a close request";
+}
