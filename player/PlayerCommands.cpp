@@ -155,6 +155,9 @@ void PlayerWindow::command(int id)
         break;
     }
     syncChecks();
+    // A paused movie shows a changed option or new results at once, not at its next move.
+    if (DsCtrl::IsMovieOpen())
+        drawOverlay(position());
 }
 
 void PlayerWindow::pauseResume()

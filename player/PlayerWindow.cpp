@@ -321,13 +321,20 @@ void PlayerWindow::quitProgram(int code)
 
 void PlayerWindow::drawOverlay(int positionMs)
 {
+    const bool single = app_.mode == AppCtrl::Mode::File;
+    const bool many = app_.mode == AppCtrl::Mode::Directory;
     MixerBitmap* mixer = DsCtrl::GetMixerBitmap();
-    if (mixer == nullptr || !graphics_)
+    if ((!single && !many) || mixer == nullptr || !graphics_)
         return;
-    if (app_.mode == AppCtrl::Mode::File)
+    // Nothing loaded: nothing to draw, and no question to the empty set on every tick.
+    if (results_.timeLines().empty()) {
+        if (!mixer->isEmpty())
+            mixer->Clear();
+    } else if (single) {
         graphics_->DrawSingle(*mixer, results_, positionMs, app_);
-    else if (app_.mode == AppCtrl::Mode::Directory)
+    } else {
         graphics_->DrawMulti(*mixer, results_, shots_, positionMs, app_);
+    }
 }
 
 void PlayerWindow::clearOverlay()

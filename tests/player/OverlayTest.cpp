@@ -2,6 +2,7 @@
 #include "data/ResultsText.h"
 #include "player/DxCtrl.h"
 #include "player/Graphics.h"
+#include "player/PlayerMenus.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 #include "player/media/DsCtrl.h"
@@ -168,4 +169,27 @@ TEST_F(PlayerWindowTest, ResultsFileShowsTheGazeOverTheMovie)
     EXPECT_LE(qRed(onRing), 78) << std::hex << onRing;
     EXPECT_LE(qBlue(onRing), 78) << std::hex << onRing;
     EXPECT_EQ(centre, video.center());
+}
+
+TEST_F(PlayerWindowTest, AFolderOfResultsShowsTheHeatMapAndOptionsApplyAtOnce)
+{
+    // Given two viewers of the movie loaded from their folder, the movie paused
+    const auto results = folder / "results";
+    std::filesystem::create_directory(results);
+    writeFile(results / "a.csv", steadyGaze(500000, 500000));
+    writeFile(results / "b.csv", steadyGaze(500000, 500000));
+    writeFile(results / "notes.txt", "not a results file");
+    app.mode = AppCtrl::Mode::Directory;
+    app.resultsPath = QString::fromStdString(results.string());
+    app.movieFileName = movies->videoOnly;
+    startAndOpen();
+    ASSERT_EQ(window->results().timeLines().size(), 2u);
+    ASSERT_TRUE(waitUntil([&] { return window->graphics() && !DsCtrl::GetMixerBitmap()->isEmpty(); }));
+    const int n = window->graphics()->canvas().resolution();
+    const int middleRow = window->graphics()->canvas().visibleHeight() / 2;
+    EXPECT_EQ(window->graphics()->canvas().cell(n / 2, middleRow) & 0xFFFFFF, 2u);
+
+    // When the heat map is switched off, the standing movie shows it gone
+    window->command(ID_SHOW_HEATMAP);
+    EXPECT_EQ(window->graphics()->canvas().cell(n / 2, middleRow) & 0xFFFFFF, 0u);
 }
