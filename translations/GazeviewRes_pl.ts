@@ -1,0 +1,253 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="pl_PL">
+<context>
+    <name>Menu</name>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Plik</translation>
+    </message>
+    <message>
+        <source>&amp;Open examined movie...&#x9;^O</source>
+        <translation>&amp;Otwórz badany film...&#x9;^O</translation>
+    </message>
+    <message>
+        <source>&amp;Close examined movie&#x9;ESC</source>
+        <translation>&amp;Zamknij badany film&#x9;ESC</translation>
+    </message>
+    <message>
+        <source>Open &amp;examination results...&#x9;^D</source>
+        <translation>Otwórz wyniki &amp;badania...&#x9;^D</translation>
+    </message>
+    <message>
+        <source>Open &amp;camera registration...&#x9;^R</source>
+        <translation>Otwórz nagranie z &amp;kamery...&#x9;^R</translation>
+    </message>
+    <message>
+        <source>Start new examination...</source>
+        <translation>Rozpocznij nowe badanie...</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>&amp;Wyjście</translation>
+    </message>
+    <message>
+        <source>&amp;Navigation</source>
+        <translation>&amp;Nawigacja</translation>
+    </message>
+    <message>
+        <source>Pause/resume&#x9;SPACE</source>
+        <translation>Pauza/wznów&#x9;SPACJA</translation>
+    </message>
+    <message>
+        <source>Step forward&#x9;-&gt;</source>
+        <translation>Krok do przodu&#x9;-&gt;</translation>
+    </message>
+    <message>
+        <source>Step backward&#x9;&lt;-</source>
+        <translation>Krok do tyłu&#x9;&lt;-</translation>
+    </message>
+    <message>
+        <source>Jump forward&#x9;^-&gt;</source>
+        <translation>Skok do przodu&#x9;^-&gt;</translation>
+    </message>
+    <message>
+        <source>Jump back&#x9;^&lt;-</source>
+        <translation>Skok do tyłu&#x9;^&lt;-</translation>
+    </message>
+    <message>
+        <source>Previous keypoint&#x9;R</source>
+        <translation>Poprzedni punkt kluczowy&#x9;R</translation>
+    </message>
+    <message>
+        <source>Next keypoint&#x9;T</source>
+        <translation>Następny punkt kluczowy&#x9;T</translation>
+    </message>
+    <message>
+        <source>Slower</source>
+        <translation>Wolniej</translation>
+    </message>
+    <message>
+        <source>Normal playback</source>
+        <translation>Normalne odtwarzanie</translation>
+    </message>
+    <message>
+        <source>Faster</source>
+        <translation>Szybciej</translation>
+    </message>
+    <message>
+        <source>Shots</source>
+        <translation>Ujęcia</translation>
+    </message>
+    <message>
+        <source>Previous shot&#x9;&lt;</source>
+        <translation>Poprzednie ujęcie&#x9;&lt;</translation>
+    </message>
+    <message>
+        <source>Start current shot&#x9;/</source>
+        <translation>Początek bieżącego ujęcia&#x9;/</translation>
+    </message>
+    <message>
+        <source>Next shot&#x9;&gt;</source>
+        <translation>Następne ujęcie&#x9;&gt;</translation>
+    </message>
+    <message>
+        <source>Add/remove shot&#x9;+</source>
+        <translation>Dodaj/usuń ujęcie&#x9;+</translation>
+    </message>
+    <message>
+        <source>Loop current shot</source>
+        <translation>Zapętl bieżące ujęcie</translation>
+    </message>
+    <message>
+        <source>Analyse</source>
+        <translation>Analiza</translation>
+    </message>
+    <message>
+        <source>Consider focus time</source>
+        <translation>Uwzględniaj czas skupienia</translation>
+    </message>
+    <message>
+        <source>Adjust screen horizontally</source>
+        <translation>Dopasuj ekran w poziomie</translation>
+    </message>
+    <message>
+        <source>Adjust screen vertically</source>
+        <translation>Dopasuj ekran w pionie</translation>
+    </message>
+    <message>
+        <source>Default screen</source>
+        <translation>Domyślny ekran</translation>
+    </message>
+    <message>
+        <source>Show focus heatmap</source>
+        <translation>Pokaż mapę cieplną skupienia</translation>
+    </message>
+    <message>
+        <source>Show keypoints</source>
+        <translation>Pokaż punkty kluczowe</translation>
+    </message>
+    <message>
+        <source>Show pupil size</source>
+        <translation>Pokaż wielkość źrenicy</translation>
+    </message>
+    <message>
+        <source>Fast presentation</source>
+        <translation>Szybka prezentacja</translation>
+    </message>
+    <message>
+        <source>Accurate presentation</source>
+        <translation>Dokładna prezentacja</translation>
+    </message>
+    <message>
+        <source>Single test result</source>
+        <translation>Wynik jednego badania</translation>
+    </message>
+    <message>
+        <source>Multi tests result</source>
+        <translation>Wyniki wielu badań</translation>
+    </message>
+    <message>
+        <source>Data filtered</source>
+        <translation>Dane filtrowane</translation>
+    </message>
+    <message>
+        <source>Find the biggest pupil size</source>
+        <translation>Znajdź największą wielkość źrenicy</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>Widok</translation>
+    </message>
+    <message>
+        <source>Show Timeline / Shot counter</source>
+        <translation>Pokaż licznik czasu / ujęć</translation>
+    </message>
+    <message>
+        <source>Full Screen</source>
+        <translation>Pełny ekran</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Ustawienia</translation>
+    </message>
+    <message>
+        <source>&amp;Language</source>
+        <translation>&amp;Język</translation>
+    </message>
+    <message>
+        <source>&amp;English</source>
+        <translation>&amp;Angielski</translation>
+    </message>
+    <message>
+        <source>&amp;Polish</source>
+        <translation>&amp;Polski</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>&amp;O programie</translation>
+    </message>
+    <message>
+        <source>&amp;About...</source>
+        <translation>&amp;O programie...</translation>
+    </message>
+</context>
+<context>
+    <name>PlayerWindow</name>
+    <message>
+        <source>About Gazeview</source>
+        <translation>O programie Gazeview</translation>
+    </message>
+    <message>
+        <source>Orvalis Reelscan Gazeview&#xa;&#xa;Plays a movie with the gaze of its viewers.</source>
+        <translation>Orvalis Reelscan Gazeview&#xa;&#xa;Odtwarza film ze spojrzeniami jego widzów.</translation>
+    </message>
+</context>
+<context>
+    <name>StringTable</name>
+    <message>
+        <source>Video Files (*.asf; *.avi; *.qt; *.mov; *.mp4; *.mpg; *.mpeg; *.m1v; *.wmv)</source>
+        <translation>Pliki wideo (*.asf; *.avi; *.qt; *.mov; *.mp4; *.mpg; *.mpeg; *.m1v; *.wmv)</translation>
+    </message>
+    <message>
+        <source>CSV Files (*.csv; *.txt)</source>
+        <translation>Pliki CSV (*.csv; *.txt)</translation>
+    </message>
+    <message>
+        <source>Open movie file...</source>
+        <translation>Otwórz plik filmu...</translation>
+    </message>
+    <message>
+        <source>Open CSV File(s)...</source>
+        <translation>Otwórz plik(i) CSV...</translation>
+    </message>
+    <message>
+        <source>Open Recording File...</source>
+        <translation>Otwórz plik nagrania...</translation>
+    </message>
+    <message>
+        <source>&#xd;&#xa;HELP:&#xd;&#xa;&#xd;&#xa;Command line parameters:&#xd;&#xa;&#x9;-m &lt;movie_filename&gt;&#xd;&#xa;&#x9;-b &lt;begin_time_in_ms&gt;&#xd;&#xa;&#x9;-e &lt;end_time_in_ms&gt;&#xd;&#xa;&#x9;-s &lt;server_window_caption&gt;&#xd;&#xa;&#x9;-p &lt;waiting_time_in_ms&gt; play mode for eyetracking, waiting, calibration&#xd;&#xa;&#x9;-f &lt;csv_filename&gt;&#xd;&#xa;&#x9;-d &lt;csv_directory_name&gt;&#xd;&#xa;&#x9;-u &lt;screen_num&gt; fullscreen on chosen screen in play mode&#xd;&#xa;The parameters -p -f and -d are disjunctive&#xd;&#xa;</source>
+        <translation>&#xd;&#xa;POMOC:&#xd;&#xa;&#xd;&#xa;Parametry wiersza poleceń:&#xd;&#xa;&#x9;-m &lt;plik_filmu&gt;&#xd;&#xa;&#x9;-b &lt;początek_w_ms&gt;&#xd;&#xa;&#x9;-e &lt;koniec_w_ms&gt;&#xd;&#xa;&#x9;-s &lt;tytuł_okna_serwera&gt;&#xd;&#xa;&#x9;-p &lt;czas_oczekiwania_w_ms&gt; tryb odtwarzania do badania, oczekiwanie, kalibracja&#xd;&#xa;&#x9;-f &lt;plik_csv&gt;&#xd;&#xa;&#x9;-d &lt;katalog_csv&gt;&#xd;&#xa;&#x9;-u &lt;numer_ekranu&gt; pełny ekran na wybranym ekranie w trybie odtwarzania&#xd;&#xa;Parametry -p, -f i -d wykluczają się wzajemnie&#xd;&#xa;</translation>
+    </message>
+    <message>
+        <source>%s -- time %s -- shot %s -- %s</source>
+        <translation>%s -- czas %s -- ujęcie %s -- %s</translation>
+    </message>
+    <message>
+        <source>Shots have been edited - save?</source>
+        <translation>Ujęcia zostały zmienione - zapisać?</translation>
+    </message>
+    <message>
+        <source>Do you want to close the player? Next time it will run using desired language.</source>
+        <translation>Czy zamknąć odtwarzacz? Przy następnym uruchomieniu użyje wybranego języka.</translation>
+    </message>
+    <message>
+        <source>CSV files listed below include recorded movie file names different from current movie loaded. So they might be recorded for another movie.&#xd;&#xa;</source>
+        <translation>Poniższe pliki CSV zawierają nazwy nagranych filmów inne niż bieżący film. Mogły więc zostać nagrane dla innego filmu.&#xd;&#xa;</translation>
+    </message>
+    <message>
+        <source>Do you want to accept and load for the analysis these CSV files?</source>
+        <translation>Czy przyjąć i wczytać te pliki CSV do analizy?</translation>
+    </message>
+</context>
+</TS>
