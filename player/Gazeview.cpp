@@ -1,6 +1,7 @@
 #include "player/Gazeview.h"
 
 #include "common/Logger.h"
+#include "platform/quit_signals.h"
 #include "player/AppCtrl.h"
 #include "player/PlayerWindow.h"
 #include "player/StringTable.h"
@@ -24,6 +25,9 @@ int runGazeview(AppCtrl& app, const QStringList& arguments, const QString& execu
     PlayerWindow window(app);
     window.show();
     window.startUp();
+    // A polite termination (the recorder ending an examination) closes the
+    // window like its close box, so the movie is closed and the log ends in order.
+    platform::quitOnTerminationSignals(&window);
     // A quit requested during start-up ends the loop as soon as it runs.
     if (app.quitCode) {
         const int code = *app.quitCode;

@@ -141,3 +141,26 @@ TEST(Gazeview, AnExaminationScreenReportsToTheRecorderAndEndsWithThePlayWindow)
     EXPECT_FALSE(recorder.timesOf(8).empty());
     EXPECT_GT(recorder.timesOf(4).front(), 400);
 }
+
+TEST(Gazeview, APoliteTerminationClosesTheExaminationScreenInOrder)
+{
+    player_test::FakeRecorder recorder(QStringLiteral("Orvalis Reelscan Gazelog"));
+    ASSERT_TRUE(recorder.registered);
+    TempDir config;
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(config.path().string()));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(GAZE_BIN_DIR "/Gazeview"),
+                  {QStringLiteral("-m"), testMovies().videoOnly, QStringLiteral("-p"), QStringLiteral("0"),
+                   QStringLiteral("-s"), QStringLiteral("Orvalis Reelscan Gazelog")});
+    ASSERT_TRUE(waitUntil([&] { return recorder.has(8); }, 30000));
+
+    program.terminate();
+    ASSERT_TRUE(waitUntil([&] { return program.state() == QProcess::NotRunning; }, 30000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    const std::string log = readFile(config / "Orvalis" / "Gazeview.log");
+    EXPECT_NE(log.find("CloseClip()"), std::string::npos) << log;
+    EXPECT_NE(log.find("The log ends here"), std::string::npos) << log;
+}
