@@ -25,6 +25,7 @@
 #include <QSlider>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -40,8 +41,34 @@ QString dialogFilter(int id)
     return filter;
 }
 
+// On the offscreen and minimal platforms nobody can see, let alone answer, a
+// dialog: questions take GAZEVIEW_UNATTENDED_ANSWER (yes/no, default no) and
+// no file is chosen.
+bool unattended()
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+PlayerWindow::Prompts unattendedPrompts()
+{
+    PlayerWindow::Prompts prompts;
+    prompts.askYesNo = [](const QString& question) {
+        const char* answer = std::getenv("GAZEVIEW_UNATTENDED_ANSWER");
+        const bool yes = answer != nullptr && QByteArray(answer).toLower() == "yes";
+        LOG("unattended question: ", question, " - answered ", yes ? "Yes" : "No");
+        return yes;
+    };
+    prompts.chooseMovie = [] { return QString(); };
+    prompts.chooseResults = [] { return QStringList(); };
+    prompts.chooseRecording = [] { return QString(); };
+    return prompts;
+}
+
 PlayerWindow::Prompts dialogPrompts(QWidget* owner)
 {
+    if (unattended())
+        return unattendedPrompts();
     PlayerWindow::Prompts prompts;
     prompts.askYesNo = [owner](const QString& question) {
         return QMessageBox::question(owner, kCaption, question, QMessageBox::Yes | QMessageBox::No) ==

@@ -164,3 +164,34 @@ TEST(Gazeview, APoliteTerminationClosesTheExaminationScreenInOrder)
     EXPECT_NE(log.find("CloseClip()"), std::string::npos) << log;
     EXPECT_NE(log.find("The log ends here"), std::string::npos) << log;
 }
+
+TEST(Gazeview, WithoutADisplayTheShotQuestionIsAnsweredFromTheEnvironment)
+{
+    // Given results shown over a movie that has no shot file yet, on no display
+    TempDir config;
+    TempDir work;
+    std::filesystem::copy_file(testMovies().videoOnly.toStdString(), work / "movie.avi");
+    testing_support::writeFile(work / "viewer.csv",
+                               "time_ms;pos_x_1m_normalized;pos_y_1m_normalized;blink_bool;"
+                               "pupil_diameter_100nm;interesting_point_value\n"
+                               "0;500000;500000;1;30000;0\n");
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(config.path().string()));
+    environment.insert(QStringLiteral("GAZEVIEW_UNATTENDED_ANSWER"), QStringLiteral("yes"));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(GAZE_BIN_DIR "/Gazeview"),
+                  {QStringLiteral("-m"), QString::fromStdString((work / "movie.avi").string()),
+                   QStringLiteral("-f"), QString::fromStdString((work / "viewer.csv").string())});
+    const auto log = [&] { return readFile(config / "Orvalis" / "Gazeview.log"); };
+    ASSERT_TRUE(waitUntil([&] { return log().find("Movie totalTime = ") != std::string::npos; }, 30000));
+
+    // When it is told to end, it ends without waiting for anybody, and the answer saved the shots
+    program.terminate();
+    ASSERT_TRUE(waitUntil([&] { return program.state() == QProcess::NotRunning; }, 30000)) << log();
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_NE(log().find("unattended question: Shots have been edited - save? - answered Yes"),
+              std::string::npos)
+        << log();
+    EXPECT_TRUE(std::filesystem::exists(work / "movie.avi_shots.csv"));
+}
