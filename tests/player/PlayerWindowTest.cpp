@@ -231,3 +231,26 @@ TEST_F(PlayerWindowTest, TheCameraRecordingFollowsTheMovieShiftedByItsOffset)
     for (const auto& m : extension.messages)
         EXPECT_EQ(m.identifier, platform::WM_USER) << "a close request";
 }
+
+TEST_F(PlayerWindowTest, KeypointKeysGoFromOneInterestingPointToTheNext)
+{
+    std::string text = "time_ms;pos_x_1m_normalized;pos_y_1m_normalized;blink_bool;pupil_diameter_100nm;"
+                       "interesting_point_value\n";
+    for (int t = 0; t <= 3000; t += 20)
+        text += std::to_string(t) + ";500000;500000;1;30000;" + (t == 1000 || t == 2000 ? "1" : "0") + "\n";
+    testing_support::writeFile(folder / "viewer.csv", text);
+    app.mode = AppCtrl::Mode::File;
+    app.resultsPath = QString::fromStdString((folder / "viewer.csv").string());
+    app.movieFileName = movies->videoOnly;
+    startAndOpen();
+    const auto at = [] { return DsCtrl::GetCurrentPositionMilis(); };
+
+    press(Qt::Key_T);
+    EXPECT_EQ(at(), 1000);
+    press(Qt::Key_T);
+    EXPECT_EQ(at(), 2000);
+    press(Qt::Key_T);
+    EXPECT_EQ(at(), 2000) << "no point after the last";
+    press(Qt::Key_R);
+    EXPECT_EQ(at(), 1000);
+}
