@@ -107,7 +107,8 @@ protected:
     std::atomic<bool> examinationInProgress = false;
     bool examinationPaused = false;
     unsigned timerPeriod = 0;
-    int screenIndex = 0;
+    // Also re-applied from the tracker client's thread after a connection change.
+    std::atomic<int> screenIndex = 0;
     int fps = 60;
     bool finishedWithError = false;
     QString lastResultPath_;

@@ -1,4 +1,5 @@
 #include "recorder/trackers/EyeTribeController.h"
+#include "ControllerSignals.h"
 #include "TestEnvironment.h"
 #include "mocks/FakePrompt.h"
 #include "sim/eyetribe/EyeTribeServer.h"
@@ -78,19 +79,9 @@ protected:
         controller.tryConnectToServer();
     }
 
-    bool lastCalibration(bool& calibrated, int& quality) const
-    {
-        if (calibrationSpy.isEmpty())
-            return false;
-        calibrated = calibrationSpy.last().at(0).toBool();
-        quality = calibrationSpy.last().at(1).toInt();
-        return true;
-    }
-
     FakePrompt prompt;
     EyeTribeController controller{prompt};
-    QSignalSpy connectionSpy{&controller, &EyeTrackerController::connectionStateChanged};
-    QSignalSpy calibrationSpy{&controller, &EyeTrackerController::calibrationChanged};
+    ControllerSignals reported{&controller};
 };
 
 } // namespace
@@ -135,7 +126,7 @@ TEST_F(EyeTribeTest, FramesDuringAnExaminationBecomeSamplesStampedWithMovieTime)
     options.gazeFile = dir / "gaze.txt";
     Server server(options);
     connectTo(server);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !connectionSpy.isEmpty(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reported.connected(); }, 5000));
 
     controller.startExamination();
     QTest::qWait(50);
@@ -191,11 +182,10 @@ TEST_F(EyeTribeTest, AConnectionFailureIsRetriedUntilTheServerIsUp)
     controller.setPort(port);
     controller.tryConnectToServer();
     QTest::qWait(100);
-    EXPECT_TRUE(connectionSpy.isEmpty());
+    EXPECT_TRUE(reported.connections.empty());
 
     Server server(Server::options(port));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !connectionSpy.isEmpty(); }, 5000));
-    EXPECT_TRUE(connectionSpy.last().at(0).toBool());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reported.connected(); }, 5000));
     QTest::qWait(100);
     EXPECT_EQ(server.server.clientCount(), 1) << "no further attempts once connected";
 }
@@ -206,27 +196,23 @@ TEST_F(EyeTribeTest, ReadyForExaminationOnlyWhenCalibratedWellEnoughAndStreaming
     poorOptions.calibrationErrorDeg = 1.8;
     Server poor(poorOptions);
     connectTo(poor);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !connectionSpy.isEmpty(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reported.connected(); }, 5000));
     EXPECT_FALSE(controller.isReadyForExamination()) << "not calibrated";
 
     calibrate(poor.server.port());
-    bool calibrated = false;
-    int quality = -1;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return lastCalibration(calibrated, quality) && calibrated; }, 5000));
-    EXPECT_EQ(quality, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reported.calibrated(); }, 5000));
+    EXPECT_EQ(reported.calibrations.back().second, 1);
     EXPECT_FALSE(controller.isReadyForExamination()) << "quality 1 asks for a new calibration";
 
     auto fairOptions = Server::options();
     fairOptions.calibrationErrorDeg = 1.2;
     Server fair(fairOptions);
     calibrate(fair.server.port());
-    calibrationSpy.clear();
     connectTo(fair);
     ASSERT_TRUE(QTest::qWaitFor([&] { return controller.isReadyForExamination(); }, 5000));
 
-    QSignalSpy trackerSpy(&controller, &EyeTrackerController::trackerConnectionChanged);
     fair.server.setTrackerState(3);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !trackerSpy.isEmpty(); }, 5000));
-    EXPECT_EQ(trackerSpy.last().at(0).toInt(), 3);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !reported.trackerStates.empty() && reported.trackerStates.back() == 3; }, 5000));
     EXPECT_FALSE(controller.isReadyForExamination());
 }

@@ -1,3 +1,4 @@
+#include "ControllerSignals.h"
 #include "TestEnvironment.h"
 #include "XvfbDisplay.h"
 #include "mocks/FakePrompt.h"
@@ -8,7 +9,6 @@
 
 #include <QFile>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -77,23 +77,21 @@ TEST_F(EyeTribePrograms, TheServerIsStartedWithTheChosenFrequencyRestartedOnceAn
     auto controller = makeController();
     ASSERT_TRUE(controller->isInstalled()) << "stand-ins in " << GAZE_SIM_DIR;
     controller->setPort(freePort());
-    QSignalSpy connection(controller.get(), &EyeTrackerController::connectionStateChanged);
+    ControllerSignals reported(controller.get());
 
     controller->setFps(30);
     controller->emitInitialSignals();
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return !connection.isEmpty() && connection.last().at(0).toBool(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reported.connected(); }, 5000));
     const pid_t first = serverPid();
     ASSERT_NE(first, 0);
     EXPECT_TRUE(commandLine(first).contains(QByteArray("--framerate=30\0", 15)));
 
-    connection.clear();
+    reported.connections.clear();
     controller->connectToServer(true);
     controller->connectToServer(true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return connection.count() >= 1 && serverPid() != 0; }, 5000));
-    EXPECT_TRUE(connection.last().at(0).toBool());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reported.connected(); }, 5000));
     QTest::qWait(300);
-    EXPECT_EQ(connection.count(), 1) << "connected once after the restart";
+    EXPECT_EQ(reported.connections, std::vector<bool>{true}) << "connected once after the restart";
     EXPECT_NE(serverPid(), first);
 
     controller.reset();
@@ -155,8 +153,7 @@ TEST_F(EyeTribePrograms, ACalibrationResultOnScreenLeadsToTheStepsAfterCalibrati
     auto controller = makeController(&window);
     controller->setParentActivator([&activations] { ++activations; });
     controller->setPort(server.port());
-    QSignalSpy calibration(controller.get(), &EyeTrackerController::calibrationChanged);
-    QSignalSpy afterSteps(controller.get(), &EyeTrackerController::requestAfterCalibrationSteps);
+    ControllerSignals reported(controller.get());
     controller->tryConnectToServer();
 
     QProcess program;
@@ -164,12 +161,11 @@ TEST_F(EyeTribePrograms, ACalibrationResultOnScreenLeadsToTheStepsAfterCalibrati
                   {QStringLiteral("--port=%1").arg(server.port()), QStringLiteral("--calibrate"),
                    QStringLiteral("--points=3"), QStringLiteral("--point-ms=5")});
     ASSERT_TRUE(program.waitForStarted());
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return !calibration.isEmpty() && calibration.last().at(0).toBool(); }, 10000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reported.calibrated(); }, 10000))
         << program.readAllStandardError().toStdString();
-    EXPECT_EQ(calibration.last().at(1).toInt(), 5);
-    ASSERT_EQ(afterSteps.count(), 1) << "the result window was on screen";
+    EXPECT_EQ(reported.calibrations.back().second, 5);
     QTest::qWait(50);
+    EXPECT_EQ(reported.afterCalibrationRequests, 1) << "the result window was on screen";
     EXPECT_EQ(activations, 0) << "the result is still shown";
 
     program.kill();
