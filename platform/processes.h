@@ -18,4 +18,18 @@ std::string processName(pid_t pid);
 // Returns once the process has gone or was killed. Refuses ids of 1 and below and our own.
 bool endProcess(pid_t pid, int graceMs);
 
+// Starts the program on its own (it outlives us and is not our child). False when it
+// cannot be started.
+bool startDetached(const std::string& program, const std::vector<std::string>& arguments);
+
+struct ElevatedStart
+{
+    bool started = false;
+    std::string outcome; // what happened, for the log
+};
+
+// Starts the program with administrator rights through pkexec; fails when pkexec is
+// not installed or cannot be started.
+ElevatedStart startElevated(const std::string& program, const std::vector<std::string>& arguments);
+
 } // namespace platform

@@ -1,5 +1,9 @@
 #include "platform/processes.h"
 
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringList>
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -13,6 +17,14 @@
 namespace platform {
 
 namespace {
+
+QStringList toQt(const std::vector<std::string>& arguments)
+{
+    QStringList list;
+    for (const std::string& argument : arguments)
+        list << QString::fromStdString(argument);
+    return list;
+}
 
 std::string baseName(const std::string& path)
 {
@@ -90,6 +102,22 @@ bool endProcess(pid_t pid, int graceMs)
     for (int i = 0; i < 100 && !isGone(pid); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     return true;
+}
+
+bool startDetached(const std::string& program, const std::vector<std::string>& arguments)
+{
+    return QProcess::startDetached(QString::fromStdString(program), toQt(arguments));
+}
+
+ElevatedStart startElevated(const std::string& program, const std::vector<std::string>& arguments)
+{
+    const QString pkexec = QStandardPaths::findExecutable(QStringLiteral("pkexec"));
+    if (pkexec.isEmpty())
+        return {false, "pkexec not found"};
+    const QStringList pkexecArguments = QStringList{QString::fromStdString(program)} + toQt(arguments);
+    if (!QProcess::startDetached(pkexec, pkexecArguments))
+        return {false, "pkexec could not be started"};
+    return {true, "started through pkexec"};
 }
 
 } // namespace platform

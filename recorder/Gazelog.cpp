@@ -185,8 +185,7 @@ void Gazelog::connectController()
     connect(controller, &EyeTrackerController::calibrationChanged, this, &Gazelog::onCalibrationChanged);
     connect(controller, &EyeTrackerController::screenChanged, this, &Gazelog::onScreenChanged);
     connect(controller, &EyeTrackerController::examinationError, this, &Gazelog::stopExamination);
-    connect(this, &Gazelog::requestConnectToServer, controller,
-            &EyeTrackerController::requestConnectToServer);
+    connect(this, &Gazelog::requestConnectToServer, controller, &EyeTrackerController::connectToServer);
 }
 
 void Gazelog::announceInstallation(const char* installedText, const char* missingText)

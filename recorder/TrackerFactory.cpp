@@ -1,8 +1,21 @@
 #include "recorder/TrackerFactory.h"
 
-#include "recorder/trackers/EyeTrackerController.h"
+#include "recorder/trackers/EyeTribeController.h"
 
-EyeTrackerController* makeTrackerController(int, OperatorPrompt&, QObject*)
+#include <QWidget>
+
+EyeTrackerController* makeTrackerController(int trackerIndex, OperatorPrompt& prompt, QObject* parent)
 {
-    return nullptr;
+    if (trackerIndex != 0)
+        return nullptr;
+    auto* controller = new EyeTribeController(prompt, parent);
+    if (auto* window = qobject_cast<QWidget*>(parent)) {
+        controller->setParentActivator([window] {
+            window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+            window->raise();
+            window->activateWindow();
+            window->setFocus();
+        });
+    }
+    return controller;
 }

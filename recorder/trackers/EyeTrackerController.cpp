@@ -2,6 +2,7 @@
 
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
+#include "platform/processes.h"
 #include "recorder/trackers/ExaminationStatistics.h"
 #include "recorder/trackers/OperatorPrompt.h"
 #include "recorder/trackers/ProcessControl.h"
@@ -11,6 +12,7 @@
 #include <QDateTime>
 #include <QMutexLocker>
 #include <QTimer>
+#include <cerrno>
 #include <cstdlib>
 
 EyeTrackerController::EyeTrackerController(OperatorPrompt& prompt, QObject* parent)
@@ -109,6 +111,68 @@ void EyeTrackerController::addInterestingPoint(qint64 pointTime, int userFeedbac
         ", point time = ", pointTime);
     last.interestingPointValue = userFeedback;
     LOG("last point feedback after modification: ", last.interestingPointValue);
+}
+
+void EyeTrackerController::connectToServer(bool restartServer)
+{
+    LOG("Restart server = ", restartServer);
+    supervising = true;
+    if (restartTimer) {
+        if (restartTimer->isActive())
+            return;
+        // This call may come from the timer's own timeout.
+        restartTimer->deleteLater();
+        restartTimer = nullptr;
+    }
+    const std::string processName = serverProcessName.toStdString();
+    if (restartServer) {
+        LOG("Disconecting...");
+        disconnectFromServer();
+        if (const pid_t pid = findProcessId(processName)) {
+            LOG("Process found, killing process with pid: ", pid);
+            killProcess(pid);
+            scheduleRerun(rerunAfterKillMs_);
+            LOG("Process killed, starting timer");
+            restartTimer->start();
+            return;
+        }
+        LOG("EyeTribeServer process not running!");
+    }
+    if (findProcessId(processName) != 0) {
+        tryConnectToServer();
+        return;
+    }
+    LOG("process doesnt exist");
+    startServer();
+    scheduleRerun(rerunAfterStartMs_);
+    restartTimer->start();
+}
+
+void EyeTrackerController::startServer()
+{
+    QString program = serverCommand;
+    const QStringList arguments = serverArguments();
+    LOG("program: ", program, ", arguments: ", arguments.join(QStringLiteral(", ")));
+    // The command is kept quoted, as a shell would want it; the process start takes the bare path.
+    if (program.size() >= 2 && program.startsWith(QLatin1Char('"')) && program.endsWith(QLatin1Char('"')))
+        program = program.mid(1, program.size() - 2);
+    std::vector<std::string> argumentList;
+    for (const QString& argument : arguments)
+        argumentList.push_back(argument.toStdString());
+    errno = 0;
+    if (!platform::startDetached(program.toStdString(), argumentList)) {
+        const platform::ElevatedStart elevated = platform::startElevated(program.toStdString(), argumentList);
+        LOG("elevated start of ", program, ' ', arguments.join(QLatin1Char(' ')), ": ", elevated.outcome);
+    }
+    LOG("last error: ", errno);
+}
+
+void EyeTrackerController::scheduleRerun(int intervalMs)
+{
+    restartTimer = new QTimer(this);
+    restartTimer->setInterval(intervalMs);
+    restartTimer->setSingleShot(true);
+    connect(restartTimer, &QTimer::timeout, this, [this] { connectToServer(); });
 }
 
 void EyeTrackerController::noDataFromPlayer()

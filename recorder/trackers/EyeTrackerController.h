@@ -27,6 +27,8 @@ class EyeTrackerController : public QObject
 public:
     using WallClock = std::function<qint64()>;
     static constexpr int defaultNoDataIntervalMs = 10000;
+    static constexpr int defaultRerunAfterKillMs = 2000;
+    static constexpr int defaultRerunAfterStartMs = 5000;
 
     // The prompt answers the statistics question and warnings; it must outlive the controller.
     explicit EyeTrackerController(OperatorPrompt& prompt, QObject* parent = nullptr);
@@ -71,6 +73,12 @@ public:
     void setWallClock(WallClock clock) { wallClock_ = std::move(clock); }
     void setNoDataIntervalMs(int intervalMs) { noDataIntervalMs_ = intervalMs; }
     void setPlayerStopper(std::function<void()> stopper) { playerStopper_ = std::move(stopper); }
+    // How long the server supervision waits before it looks again after ending or starting the server.
+    void setServerRerunIntervals(int afterKillMs, int afterStartMs)
+    {
+        rerunAfterKillMs_ = afterKillMs;
+        rerunAfterStartMs_ = afterStartMs;
+    }
 
 Q_SIGNALS:
     void connectionStateChanged(bool eyeTrackerConnected);
@@ -82,6 +90,9 @@ Q_SIGNALS:
     void examinationError(bool movieFinished, bool error);
 
 public Q_SLOTS:
+    // Makes sure the tracker's server runs, restarting it when asked, and connects to
+    // it. Requests that arrive while a re-run is scheduled collapse into that re-run.
+    void connectToServer(bool restartServer = false);
     void noDataFromPlayer();
     virtual void runCalibration() = 0;
     virtual void afterCalibration() = 0;
@@ -96,7 +107,8 @@ protected:
     std::atomic<bool> examinationInProgress = false;
     bool examinationPaused = false;
     unsigned timerPeriod = 0;
-    int screenIndex = 0;
+    // Also re-applied from the tracker client's thread after a connection change.
+    std::atomic<int> screenIndex = 0;
     int fps = 60;
     bool finishedWithError = false;
     QString lastResultPath_;
@@ -104,8 +116,14 @@ protected:
     QTimer* noDataTimer = nullptr;
     QString serverProcessName;
     QString serverCommand;
+    // Set once this controller has looked after the server or started the calibration
+    // program: only then does it end them when it goes.
+    bool supervising = false;
 
 private:
+    void scheduleRerun(int intervalMs);
+    void startServer();
+
     qint64 movieTimeNow() const;
     void stopPlayer();
 
@@ -115,4 +133,6 @@ private:
     WallClock wallClock_;
     int noDataIntervalMs_ = defaultNoDataIntervalMs;
     std::function<void()> playerStopper_;
+    int rerunAfterKillMs_ = defaultRerunAfterKillMs;
+    int rerunAfterStartMs_ = defaultRerunAfterStartMs;
 };

@@ -11,7 +11,11 @@ constexpr int killGraceMs = 1500; // well before the 2 s re-run after a kill
 
 pid_t findProcessId(const std::string& name)
 {
-    const auto ids = platform::runningProcessIds();
+    return findProcessIdIn(platform::runningProcessIds(), name);
+}
+
+pid_t findProcessIdIn(const std::optional<std::vector<pid_t>>& ids, const std::string& name)
+{
     if (!ids) {
         LOG("process list cannot be read - assuming ", name, " is not running");
         return 0;

@@ -1,5 +1,6 @@
 #include "recorder/trackers/ProcessControl.h"
 #include "TestEnvironment.h"
+#include "platform/processes.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -23,6 +24,14 @@ TEST(ProcessControl, FindsAndEndsAProcessByItsExactName)
 
     killProcess(pid);
     EXPECT_TRUE(process.waitForFinished(3000));
+}
+
+TEST(ProcessControl, AnUnreadableProcessListFindsNothing)
+{
+    const std::string self = platform::processName(::getpid());
+    EXPECT_EQ(findProcessIdIn(std::nullopt, self), 0) << "never a made-up id that would then be ended";
+    EXPECT_EQ(findProcessIdIn(std::vector<pid_t>{0, ::getpid()}, self), ::getpid());
+    EXPECT_EQ(findProcessIdIn(std::vector<pid_t>{0}, self), 0);
 }
 
 TEST(ProcessControl, RefusesToEndInitOrItself)

@@ -1,0 +1,297 @@
+#include "recorder/trackers/EyeTribeController.h"
+
+#include "common/Logger.h"
+#include "common/QtLogItems.h"
+#include "platform/known_folders.h"
+#include "platform/processes.h"
+#include "recorder/trackers/ProcessControl.h"
+#include "recorder/trackers/WindowControl.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMutexLocker>
+#include <QScreen>
+#include <cerrno>
+
+namespace {
+
+const std::string calibrationProgramName = platformProgramName("EyeTribeUIWin.exe");
+
+GazeEye toEye(const gtl::EyeValues& eye)
+{
+    return {{eye.raw.x, eye.raw.y}, {eye.avg.x, eye.avg.y}, eye.psize, {eye.pcenter.x, eye.pcenter.y}};
+}
+
+// Member by member: the frame's flag is a bool, the sample's a whole word.
+GazePoint toGazePoint(const gtl::GazeFrame& frame)
+{
+    GazePoint point;
+    point.time = frame.time;
+    point.fix = frame.fix ? 1 : 0;
+    point.state = frame.state;
+    point.raw = {frame.raw.x, frame.raw.y};
+    point.avg = {frame.avg.x, frame.avg.y};
+    point.lefteye = toEye(frame.lefteye);
+    point.righteye = toEye(frame.righteye);
+    point.interestingPointValue = 0;
+    return point;
+}
+
+} // namespace
+
+EyeTribeController::EyeTribeController(OperatorPrompt& prompt, QObject* parent)
+    : EyeTrackerController(prompt, parent)
+{
+    serverProcessName = QString::fromStdString(platformProgramName("EyeTribe.exe"));
+    serverCommand = '"' + eyeTribeFolder() + QStringLiteral("/Server/") + serverProcessName + '"';
+    reconnectTimer_.setSingleShot(true);
+    reconnectTimer_.setInterval(defaultReconnectMs);
+    connect(&reconnectTimer_, &QTimer::timeout, this, &EyeTribeController::tryConnectToServer);
+    connect(this, &EyeTrackerController::requestConnectToServer, this, &EyeTrackerController::connectToServer,
+            Qt::QueuedConnection);
+    connect(this, &EyeTrackerController::requestAfterCalibrationSteps, this,
+            &EyeTribeController::afterCalibration);
+    client_.add_listener(static_cast<gtl::IConnectionStateListener&>(*this));
+    client_.add_listener(static_cast<gtl::ITrackerStateListener&>(*this));
+    client_.add_listener(static_cast<gtl::IGazeListener&>(*this));
+    client_.add_listener(static_cast<gtl::ICalibrationResultListener&>(*this));
+}
+
+EyeTribeController::~EyeTribeController()
+{
+    LOG("start");
+    reconnectTimer_.stop();
+    // Closed first, so that no listener call reaches a controller that is going away.
+    client_.disconnect();
+    if (supervising)
+        endSupervisedPrograms();
+    LOG("end");
+}
+
+void EyeTribeController::endSupervisedPrograms()
+{
+    if (const pid_t server = findProcessId(serverProcessName.toStdString()))
+        killProcess(server);
+    if (const pid_t calibration = findProcessId(calibrationProgramName))
+        killProcess(calibration);
+}
+
+QString EyeTribeController::eyeTribeFolder()
+{
+    return QString::fromStdString((platform::programFilesFolder() / "EyeTribe").string());
+}
+
+void EyeTribeController::setRetryIntervals(int reconnectMs, int calibrationRetryMs, int calibrationStartMs)
+{
+    reconnectTimer_.setInterval(reconnectMs);
+    calibrationRetryMs_ = calibrationRetryMs;
+    calibrationStartMs_ = calibrationStartMs;
+}
+
+QString EyeTribeController::portArgument() const
+{
+    return port_ == gtl::GazeApi::defaultPort ? QString() : QStringLiteral("--port=%1").arg(port_);
+}
+
+int EyeTribeController::calibrationQuality(const gtl::CalibrationResult& result)
+{
+    if (!result.result)
+        return 0;
+    if (result.deg < 0.5f)
+        return 5;
+    if (result.deg < 0.7f)
+        return 4;
+    if (result.deg < 1.0f)
+        return 3;
+    if (result.deg < 1.5f)
+        return 2;
+    return 1;
+}
+
+void EyeTribeController::emitInitialSignals()
+{
+    LOG("start");
+    Q_EMIT requestConnectToServer(false);
+    Q_EMIT connectionStateChanged(client_.is_connected());
+    const int trackerState = client_.current_values().trackerstate;
+    LOG("trackerState = ", trackerState);
+    Q_EMIT trackerConnectionChanged(trackerState);
+    gtl::CalibrationResult result;
+    client_.calibration_result(result);
+    const int quality = calibrationQuality(result);
+    LOG("result=", result.result, ", quality=", quality);
+    Q_EMIT calibrationChanged(result.result, quality);
+}
+
+bool EyeTribeController::isReadyForExamination()
+{
+    if (!client_.is_connected())
+        return false;
+    const gtl::TrackerValues values = client_.current_values();
+    gtl::CalibrationResult result;
+    client_.calibration_result(result);
+    return values.trackerstate == 0 && values.iscalibrated && calibrationQuality(result) >= 2;
+}
+
+bool EyeTribeController::isInstalled()
+{
+    const QString folder = eyeTribeFolder();
+    return QFileInfo(folder).isDir() &&
+           QFileInfo::exists(folder + QStringLiteral("/Client/") +
+                             QString::fromStdString(calibrationProgramName)) &&
+           QFileInfo::exists(folder + QStringLiteral("/Server/") + serverProcessName);
+}
+
+void EyeTribeController::setScreen(int index)
+{
+    screenIndex = index;
+    if (!client_.is_connected()) {
+        LOG("eyetribe not connected - screen not changed");
+        return;
+    }
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (index < 0 || index >= screens.size()) {
+        LOG("no screen with index ", index, " - screen not changed");
+        return;
+    }
+    const QScreen* screen = screens.at(index);
+    gtl::ScreenSetup setup;
+    setup.screenindex = index;
+    setup.screenresw = screen->geometry().width();
+    setup.screenresh = screen->geometry().height();
+    setup.screenpsyw = static_cast<float>(screen->physicalSize().width() / 1000.0);
+    setup.screenpsyh = static_cast<float>(screen->physicalSize().height() / 1000.0);
+    LOG("prepared screen: ", setup.screenindex, ", ", setup.screenresw, "x", setup.screenresh, "px, ",
+        setup.screenpsyw, "x", setup.screenpsyh, "m");
+    client_.set_screen(setup);
+}
+
+void EyeTribeController::setFps(int value)
+{
+    fps = value;
+}
+
+QStringList EyeTribeController::serverArguments()
+{
+    QStringList arguments{QStringLiteral("--framerate=%1").arg(fps)};
+    if (!portArgument().isEmpty())
+        arguments << portArgument();
+    return arguments;
+}
+
+void EyeTribeController::disconnectFromServer()
+{
+    LOG("Disconecting...");
+    client_.disconnect();
+}
+
+void EyeTribeController::tryConnectToServer()
+{
+    if (client_.is_connected())
+        disconnectFromServer();
+    const bool connected = client_.connect(true, port_);
+    LOG("Connected == ", connected);
+    if (connected) {
+        reconnectTimer_.stop();
+        return;
+    }
+    LOG("Connection failed - trying again after 1 second");
+    // One pending retry at most, however many requests failed.
+    reconnectTimer_.start();
+}
+
+void EyeTribeController::on_connection_state_changed(bool connected)
+{
+    LOG("is connected: ", connected);
+    Q_EMIT connectionStateChanged(connected);
+    const int trackerState = client_.current_values().trackerstate;
+    LOG("calling on_tracker_connection_changed with param: ", trackerState);
+    on_tracker_connection_changed(trackerState);
+    LOG("after call");
+    setScreen(screenIndex);
+}
+
+void EyeTribeController::on_tracker_connection_changed(int trackerstate)
+{
+    LOG("Tracker state = ", trackerstate);
+    Q_EMIT trackerConnectionChanged(trackerstate);
+}
+
+void EyeTribeController::on_screen_state_changed(const gtl::ScreenSetup& screen)
+{
+    LOG("screen state changed, new screen = ", screen.screenindex, ", ", screen.screenresw, "x",
+        screen.screenresh, "px, ", screen.screenpsyw, "x", screen.screenpsyh);
+    LOG("emitting signal screenchanged");
+    Q_EMIT screenChanged(screen.screenindex);
+}
+
+void EyeTribeController::on_gaze_data(const gtl::GazeFrame& frame)
+{
+    QMutexLocker lock(&mutex());
+    addNewGazePointPosition(toGazePoint(frame), true, false);
+}
+
+void EyeTribeController::on_calibration_changed(bool isCalibrated, const gtl::CalibrationResult& result)
+{
+    LOG("is calibrated: ", isCalibrated, ", sucessfull: ", result.result, ", average error: ", result.deg);
+    const int quality = calibrationQuality(result);
+    if (isCalibrated) {
+        const pid_t program = findProcessId(calibrationProgramName);
+        const int windows = program != 0 ? helper::findVisibleAppWindowsCount(program) : 0;
+        if (calibrationResultShown(windows)) {
+            LOG("over 11 calibration windows/controls -> emitting requestAfterCalibrationSteps signal");
+            Q_EMIT requestAfterCalibrationSteps();
+        } else {
+            LOG("calibration 100% finished - switch window back to gazeview");
+            if (parent() != nullptr)
+                LOG("parentWindow != NULL");
+        }
+    }
+    LOG("emitting calibrationChanged: ", isCalibrated, ", ", quality);
+    Q_EMIT calibrationChanged(isCalibrated, quality);
+}
+
+void EyeTribeController::afterCalibration()
+{
+    gtl::CalibrationResult result;
+    client_.calibration_result(result);
+    LOG("calib result: ", result.result);
+    if (!result.result)
+        return;
+    const pid_t program = findProcessId(calibrationProgramName);
+    const int windows = program != 0 ? helper::findVisibleAppWindowsCount(program) : 0;
+    if (calibrationResultShown(windows))
+        return;
+    LOG("calibration 100% finished - switch window back to gazeview");
+    if (parent() != nullptr) {
+        LOG("parentWindow != NULL");
+        if (parentActivator_)
+            parentActivator_();
+    }
+}
+
+void EyeTribeController::runCalibration()
+{
+    LOG("start");
+    supervising = true;
+    if (const pid_t program = findProcessId(calibrationProgramName)) {
+        LOG("switching window");
+        if (const helper::WindowHandle window = helper::findMainWindow(program)) {
+            helper::bringWindowToFront(window);
+            return;
+        }
+        LOG("Failed to find window, error: ", errno);
+        QTimer::singleShot(calibrationRetryMs_, this, &EyeTribeController::runCalibration);
+        return;
+    }
+    LOG("running eyeTribeUi");
+    const QString program =
+        eyeTribeFolder() + QStringLiteral("/Client/") + QString::fromStdString(calibrationProgramName);
+    LOG('"' + program + '"');
+    std::vector<std::string> arguments;
+    if (!portArgument().isEmpty())
+        arguments.push_back(portArgument().toStdString());
+    platform::startDetached(program.toStdString(), arguments);
+    QTimer::singleShot(calibrationStartMs_, this, &EyeTribeController::runCalibration);
+}

@@ -1,0 +1,46 @@
+#include "sim/eyetribe_ui/CalibrationWindow.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <iostream>
+
+// Stand-in for the EyeTribe calibration program.
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Stand-in for the EyeTribe calibration program."));
+    parser.addHelpOption();
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("Tracker server port (default 6555)."), QStringLiteral("N"),
+                                  QStringLiteral("6555"));
+    const QCommandLineOption calibrate(QStringLiteral("calibrate"),
+                                       QStringLiteral("Calibrate as soon as the server is reached."));
+    const QCommandLineOption points(QStringLiteral("points"),
+                                    QStringLiteral("Calibration points (default 9)."), QStringLiteral("N"),
+                                    QStringLiteral("9"));
+    const QCommandLineOption pointMs(QStringLiteral("point-ms"),
+                                     QStringLiteral("Milliseconds per point (default 800)."),
+                                     QStringLiteral("MS"), QStringLiteral("800"));
+    parser.addOptions({port, calibrate, points, pointMs});
+    parser.process(app);
+
+    bool portOk = false, pointsOk = false, pointMsOk = false;
+    const uint portValue = parser.value(port).toUInt(&portOk);
+    const int pointsValue = parser.value(points).toInt(&pointsOk);
+    const int pointMsValue = parser.value(pointMs).toInt(&pointMsOk);
+    if (!portOk || portValue == 0 || portValue > 65535 || !pointsOk || pointsValue < 1 || pointsValue > 64 ||
+        !pointMsOk || pointMsValue < 0) {
+        std::cerr << "EyeTribeUIWin: bad option value\n" << parser.helpText().toStdString();
+        return 2;
+    }
+
+    CalibrationWindow::Options options;
+    options.session.port = static_cast<unsigned short>(portValue);
+    options.session.pointCount = pointsValue;
+    options.session.pointMs = pointMsValue;
+    options.calibrateAtOnce = parser.isSet(calibrate);
+    CalibrationWindow window(options);
+    window.show();
+    return app.exec();
+}

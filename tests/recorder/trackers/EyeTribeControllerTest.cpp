@@ -1,0 +1,218 @@
+#include "recorder/trackers/EyeTribeController.h"
+#include "ControllerSignals.h"
+#include "TestEnvironment.h"
+#include "mocks/FakePrompt.h"
+#include "sim/eyetribe/EyeTribeServer.h"
+#include "sim/eyetribe_ui/CalibrationSession.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using testing_support::TempDir;
+using testing_support::writeFile;
+
+namespace {
+
+unsigned short freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+// A tracker server stand-in in this process, on a port of its own.
+struct Server
+{
+    explicit Server(sim::ServerOptions options) : server(options)
+    {
+        std::string error;
+        started = server.start(error);
+        EXPECT_TRUE(started) << error;
+    }
+    static sim::ServerOptions options(unsigned short port = 0)
+    {
+        sim::ServerOptions o;
+        o.port = port;
+        o.framerate = 100;
+        return o;
+    }
+    int screenRequests() const
+    {
+        int count = 0;
+        for (const std::string& request : server.requests())
+            count += request.find("\"screenindex\"") != std::string::npos &&
+                     request.find("\"request\":\"set\"") != std::string::npos;
+        return count;
+    }
+
+    sim::EyeTribeServer server;
+    bool started = false;
+};
+
+// Runs a calibration through the protocol, as the calibration program does.
+void calibrate(unsigned short port)
+{
+    CalibrationSession::Options options;
+    options.port = port;
+    options.pointCount = 9;
+    options.pointMs = 1;
+    options.resultLeadMs = 0;
+    CalibrationSession session(options);
+    QSignalSpy finished(&session, &CalibrationSession::finished);
+    session.start();
+    ASSERT_TRUE(finished.wait(5000));
+    ASSERT_TRUE(finished.at(0).at(0).toBool()) << finished.at(0).at(1).toString().toStdString();
+}
+
+class EyeTribeTest : public ::testing::Test
+{
+protected:
+    EyeTribeTest() { controller.setRetryIntervals(20, 50, 200); }
+
+    void connectTo(const Server& server)
+    {
+        controller.setPort(server.server.port());
+        controller.tryConnectToServer();
+    }
+
+    FakePrompt prompt;
+    EyeTribeController controller{prompt};
+    ControllerSignals reported{&controller};
+};
+
+} // namespace
+
+TEST(EyeTribeQuality, FollowsTheAverageErrorOfASuccessfulCalibration)
+{
+    const struct
+    {
+        bool result;
+        float deg;
+        int quality;
+    } cases[] = {{true, 0.49f, 5}, {true, 0.5f, 4}, {true, 0.7f, 3}, {true, 1.0f, 2},
+                 {true, 1.49f, 2}, {true, 1.5f, 1}, {true, 9.0f, 1}, {false, 0.1f, 0}};
+    for (const auto& c : cases) {
+        gtl::CalibrationResult result;
+        result.result = c.result;
+        result.deg = c.deg;
+        EXPECT_EQ(EyeTribeController::calibrationQuality(result), c.quality) << c.result << " " << c.deg;
+    }
+}
+
+TEST(EyeTribeInstallation, NeedsTheServerAndTheCalibrationProgram)
+{
+    TempDir programFiles;
+    qputenv("ProgramFiles", QByteArray::fromStdString(programFiles.path().string()));
+    FakePrompt prompt;
+    EyeTribeController controller(prompt);
+    EXPECT_FALSE(controller.isInstalled());
+    std::filesystem::create_directories(programFiles / "EyeTribe/Server");
+    std::filesystem::create_directories(programFiles / "EyeTribe/Client");
+    writeFile(programFiles / "EyeTribe/Server/EyeTribe", "");
+    EXPECT_FALSE(controller.isInstalled()) << "the calibration program is missing";
+    writeFile(programFiles / "EyeTribe/Client/EyeTribeUIWin", "");
+    EXPECT_TRUE(controller.isInstalled());
+}
+
+TEST_F(EyeTribeTest, FramesDuringAnExaminationBecomeSamplesStampedWithMovieTime)
+{
+    TempDir dir;
+    writeFile(dir / "gaze.txt", "640;360;3.5\n");
+    auto options = Server::options();
+    options.gazeFile = dir / "gaze.txt";
+    Server server(options);
+    connectTo(server);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reported.connected(); }, 5000));
+
+    controller.startExamination();
+    QTest::qWait(50);
+    EXPECT_TRUE(controller.gazePoints().empty()) << "no movie time yet";
+    ASSERT_TRUE(controller.setSynchronizationTime(5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.gazePoints().size() >= 3; }, 5000));
+
+    const auto samples = controller.gazePoints();
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const GazePoint& s = samples[i];
+        EXPECT_GE(s.time, 5000);
+        EXPECT_LT(s.time, 5000 + 5000);
+        if (i > 0) {
+            EXPECT_GT(s.time, samples[i - 1].time);
+        }
+        EXPECT_EQ(s.state, 7);
+        EXPECT_FLOAT_EQ(s.avg.x, 640);
+        EXPECT_FLOAT_EQ(s.avg.y, 360);
+        EXPECT_FLOAT_EQ(s.lefteye.psize, 3.5f);
+        EXPECT_FLOAT_EQ(s.lefteye.avg.x, 636);
+        EXPECT_FLOAT_EQ(s.righteye.pcenter.x, 0.6f);
+        EXPECT_EQ(s.interestingPointValue, 0);
+    }
+}
+
+TEST_F(EyeTribeTest, TheScreenChosenWhileDisconnectedIsSentAfterTheNextConnection)
+{
+    Server server(Server::options());
+    controller.setScreen(0);
+    EXPECT_EQ(server.screenRequests(), 0);
+
+    connectTo(server);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.screenRequests() == 1; }, 5000));
+    const QRect geometry = QGuiApplication::screens().at(0)->geometry();
+    bool found = false;
+    for (const std::string& request : server.server.requests())
+        found |= request.find("\"screenresw\":" + std::to_string(geometry.width())) != std::string::npos;
+    EXPECT_TRUE(found) << "the screen's size is sent";
+
+    controller.disconnectFromServer();
+    controller.setScreen(0);
+    controller.setScreen(7);
+    controller.setScreen(0);
+    connectTo(server);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.screenRequests() == 2; }, 5000)) << "sent again";
+    QTest::qWait(50);
+    EXPECT_EQ(server.screenRequests(), 2);
+}
+
+TEST_F(EyeTribeTest, AConnectionFailureIsRetriedUntilTheServerIsUp)
+{
+    const unsigned short port = freePort();
+    controller.setPort(port);
+    controller.tryConnectToServer();
+    QTest::qWait(100);
+    EXPECT_TRUE(reported.connections.empty());
+
+    Server server(Server::options(port));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reported.connected(); }, 5000));
+    QTest::qWait(100);
+    EXPECT_EQ(server.server.clientCount(), 1) << "no further attempts once connected";
+}
+
+TEST_F(EyeTribeTest, ReadyForExaminationOnlyWhenCalibratedWellEnoughAndStreaming)
+{
+    auto poorOptions = Server::options();
+    poorOptions.calibrationErrorDeg = 1.8;
+    Server poor(poorOptions);
+    connectTo(poor);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reported.connected(); }, 5000));
+    EXPECT_FALSE(controller.isReadyForExamination()) << "not calibrated";
+
+    calibrate(poor.server.port());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reported.calibrated(); }, 5000));
+    EXPECT_EQ(reported.calibrations.back().second, 1);
+    EXPECT_FALSE(controller.isReadyForExamination()) << "quality 1 asks for a new calibration";
+
+    auto fairOptions = Server::options();
+    fairOptions.calibrationErrorDeg = 1.2;
+    Server fair(fairOptions);
+    calibrate(fair.server.port());
+    connectTo(fair);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.isReadyForExamination(); }, 5000));
+
+    fair.server.setTrackerState(3);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !reported.trackerStates.empty() && reported.trackerStates.back() == 3; }, 5000));
+    EXPECT_FALSE(controller.isReadyForExamination());
+}

@@ -1,0 +1,150 @@
+#include "TestEnvironment.h"
+#include "mocks/FakePrompt.h"
+#include "recorder/trackers/EyeTrackerController.h"
+#include "recorder/trackers/ProcessControl.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+// A controller whose server is a copy of sleep under a name of its own, so that
+// no other program's processes are touched.
+class SupervisedController : public EyeTrackerController
+{
+public:
+    SupervisedController(OperatorPrompt& prompt, const QString& name, const QString& path)
+        : EyeTrackerController(prompt)
+    {
+        serverProcessName = name;
+        serverCommand = '"' + path + '"';
+        setServerRerunIntervals(20, 40);
+    }
+
+    void emitInitialSignals() override {}
+    bool isReadyForExamination() override { return false; }
+    bool isInstalled() override { return true; }
+    void setScreen(int) override {}
+    void setFps(int) override {}
+    void disconnectFromServer() override { ++disconnects; }
+    QStringList serverArguments() override { return {QStringLiteral("30")}; }
+    void tryConnectToServer() override { ++connects; }
+    void runCalibration() override {}
+    void afterCalibration() override {}
+
+    int disconnects = 0;
+    int connects = 0;
+};
+
+class ServerSupervision : public ::testing::Test
+{
+protected:
+    ServerSupervision()
+    {
+        name = QStringLiteral("FakeServer%1").arg(::getpid());
+        path = QString::fromStdString((dir / name.toStdString()).string());
+        std::filesystem::copy_file("/bin/sleep", path.toStdString());
+    }
+    ~ServerSupervision() override
+    {
+        for (pid_t pid = serverPid(); pid != 0; pid = serverPid())
+            killProcess(pid);
+    }
+
+    pid_t serverPid() const { return findProcessId(name.toStdString()); }
+
+    pid_t startServerOurselves()
+    {
+        qint64 pid = 0;
+        EXPECT_TRUE(QProcess::startDetached(path, {QStringLiteral("30")}, QString(), &pid));
+        return static_cast<pid_t>(pid);
+    }
+
+    static QByteArray commandLine(pid_t pid)
+    {
+        QFile file(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    testing_support::TempDir dir;
+    QString name;
+    QString path;
+    FakePrompt prompt;
+};
+
+} // namespace
+
+TEST_F(ServerSupervision, AServerThatIsNotRunningIsStartedThenFoundAndConnected)
+{
+    SupervisedController controller(prompt, name, path);
+    controller.connectToServer();
+    EXPECT_EQ(controller.connects, 0) << "the server needs time to come up";
+    QTRY_VERIFY_WITH_TIMEOUT(serverPid() != 0, 3000);
+    EXPECT_TRUE(commandLine(serverPid())
+                    .endsWith(QByteArray("\0"
+                                         "30\0",
+                                         4)))
+        << "started with its arguments";
+    QTRY_COMPARE_WITH_TIMEOUT(controller.connects, 1, 3000);
+    EXPECT_EQ(controller.disconnects, 0);
+}
+
+TEST_F(ServerSupervision, RestartRequestsWithinTheWaitKillOnceAndConnectOnce)
+{
+    const pid_t first = startServerOurselves();
+    QTRY_COMPARE_WITH_TIMEOUT(serverPid(), first, 3000);
+
+    SupervisedController controller(prompt, name, path);
+    controller.connectToServer(true);
+    controller.connectToServer(true);
+    EXPECT_EQ(controller.disconnects, 1) << "the second request joins the scheduled re-run";
+    EXPECT_NE(serverPid(), first) << "ended before the re-run";
+
+    QTRY_COMPARE_WITH_TIMEOUT(controller.connects, 1, 3000);
+    QTest::qWait(100);
+    EXPECT_EQ(controller.connects, 1);
+    EXPECT_EQ(controller.disconnects, 1);
+    const pid_t second = serverPid();
+    EXPECT_NE(second, 0);
+    killProcess(second);
+    EXPECT_EQ(serverPid(), 0) << "exactly one server was started again";
+}
+
+TEST_F(ServerSupervision, ARestartWithoutARunningServerStartsItLikeANormalRequest)
+{
+    SupervisedController controller(prompt, name, path);
+    controller.connectToServer(true);
+    EXPECT_EQ(controller.disconnects, 1);
+    QTRY_VERIFY_WITH_TIMEOUT(serverPid() != 0, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(controller.connects, 1, 3000);
+}
+
+TEST_F(ServerSupervision, AProcessNamedDifferentlyOnlyInLetterCaseIsNotTheServer)
+{
+    const QString lowerPath = QString::fromStdString((dir / name.toLower().toStdString()).string());
+    std::filesystem::copy_file("/bin/sleep", lowerPath.toStdString());
+    QProcess impostor;
+    impostor.start(lowerPath, {QStringLiteral("30")});
+    ASSERT_TRUE(impostor.waitForStarted());
+
+    SupervisedController controller(prompt, name, path);
+    controller.connectToServer();
+    EXPECT_EQ(controller.connects, 0) << "not taken for the running server";
+    QTRY_VERIFY_WITH_TIMEOUT(serverPid() != 0, 3000);
+    EXPECT_NE(serverPid(), static_cast<pid_t>(impostor.processId()));
+    QTRY_COMPARE_WITH_TIMEOUT(controller.connects, 1, 3000);
+    impostor.kill();
+    impostor.waitForFinished();
+}
+
+TEST_F(ServerSupervision, AServerThatCannotStartIsTriedAgainWithoutConnecting)
+{
+    SupervisedController controller(prompt, name, path + QStringLiteral("-missing"));
+    controller.connectToServer();
+    QTest::qWait(200);
+    EXPECT_EQ(controller.connects, 0);
+    EXPECT_EQ(serverPid(), 0);
+}
