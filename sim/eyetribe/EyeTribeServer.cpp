@@ -56,7 +56,9 @@ struct EyeTribeServer::Impl
     void acceptNext();
     void readNext(const SessionPtr& session);
     void handleRequest(const SessionPtr& session, const std::string& text);
-    void write(const SessionPtr& session, std::string text);
+    // Parts of a split message go out as they are; anything else waits while one is on its way,
+    // as a real server never writes inside a message.
+    void write(const SessionPtr& session, std::string text, bool splitPart = false);
     void writeNext(const SessionPtr& session);
     void broadcast(const std::string& text);
     void broadcastChanges(unsigned changes);
@@ -79,6 +81,8 @@ struct EyeTribeServer::Impl
     std::list<SessionPtr> sessions;
     Clock::time_point startTime = Clock::now();
     bool silent = false;
+    bool splitting = false;
+    std::vector<std::pair<SessionPtr, std::string>> heldWhileSplitting;
     bool started = false;
     std::thread thread;
     unsigned short port = 0;
@@ -155,10 +159,14 @@ void EyeTribeServer::Impl::handleRequest(const SessionPtr& session, const std::s
     broadcastChanges(outcome.changes);
 }
 
-void EyeTribeServer::Impl::write(const SessionPtr& session, std::string text)
+void EyeTribeServer::Impl::write(const SessionPtr& session, std::string text, bool splitPart)
 {
     if (session->closed)
         return;
+    if (splitting && !splitPart) {
+        heldWhileSplitting.emplace_back(session, std::move(text));
+        return;
+    }
     if (options.verbose)
         print("->", text);
     session->writeQueue.push_back(std::move(text));
@@ -279,8 +287,20 @@ void EyeTribeServer::Impl::run(const ScriptEvent& event)
         for (std::size_t i = 0; i < parts; ++i) {
             const std::size_t length = i + 1 == parts ? std::string::npos : size;
             std::string part = event.text.substr(i * size, length);
-            schedule(splitPause * i, [this, part] { broadcast(part); });
+            const bool last = i + 1 == parts;
+            schedule(splitPause * i, [this, part, last] {
+                for (const SessionPtr& session : sessions)
+                    write(session, part, true);
+                if (!last)
+                    return;
+                splitting = false;
+                auto held = std::move(heldWhileSplitting);
+                heldWhileSplitting.clear();
+                for (auto& [session, text] : held)
+                    write(session, std::move(text));
+            });
         }
+        splitting = parts > 0;
         break;
     }
     case ScriptEvent::Kind::silent:
