@@ -280,6 +280,11 @@ std::string TrackerModel::nextFrameMessage(int timeMs)
 {
     if (!path_.empty()) {
         sample_ = path_.at(frameIndex_++);
+        // The synthetic viewer watches whatever screen the client has set up; replayed files stay as written.
+        if (options_.gazeFile.empty() && options_.screenWidth > 0 && options_.screenHeight > 0) {
+            sample_.x *= static_cast<float>(screen_.screenresw) / static_cast<float>(options_.screenWidth);
+            sample_.y *= static_cast<float>(screen_.screenresh) / static_cast<float>(options_.screenHeight);
+        }
         // The smoothed point follows the raw one with a short exponential lag.
         if (sample_.tracked) {
             const bool restart = avgX_ == 0 && avgY_ == 0;

@@ -119,3 +119,19 @@ TEST(TrackerModel, APoorCalibrationFailsAndAnAbortForgetsThePoints)
     EXPECT_EQ(tracker.handle(calibration("abort"), client).changes, TrackerModel::calibration_changed);
     EXPECT_NE(tracker.handle(calibration("pointend"), client).reply.find("403"), std::string::npos);
 }
+
+TEST(TrackerModel, TheSyntheticViewerLooksAtTheScreenTheClientSetUp)
+{
+    TrackerModel tracker = model(); // its viewer was made for 1920 x 1080
+    TrackerModel::Client client;
+    tracker.handle(R"({"category":"tracker","request":"set","values":{"screenresw":640,"screenresh":360}})", client);
+    for (int i = 0; i < 30; ++i) {
+        const std::string frame = tracker.nextFrameMessage(i * 33);
+        const auto at = frame.find(R"("raw":{"x":)");
+        ASSERT_NE(at, std::string::npos) << frame;
+        const double x = std::stod(frame.substr(at + 11));
+        const double y = std::stod(frame.substr(frame.find(R"("y":)", at) + 4));
+        EXPECT_LE(x, 640.0) << frame;
+        EXPECT_LE(y, 360.0) << frame;
+    }
+}

@@ -111,6 +111,7 @@ int main(int argc, char** argv)
         say("calibration did not finish: " + ui->labelCalibrationQuality->text().toStdString());
         return 1;
     }
+    waitFor([&] { return ui->labelCalibrationQuality->text() != "Not calibrated"; }, 2000);
     say("calibration quality: " + ui->labelCalibrationQuality->text().toStdString());
     if (!waitFor([&] { return window.currentMovieDuration() > 0; }, 10000))
         say("the movie's length is unknown; examining it anyway");
