@@ -14,8 +14,9 @@ int main(int argc, char** argv)
     const QCommandLineOption port(QStringLiteral("port"),
                                   QStringLiteral("Tracker server port (default 6555)."), QStringLiteral("N"),
                                   QStringLiteral("6555"));
-    const QCommandLineOption calibrate(QStringLiteral("calibrate"),
-                                       QStringLiteral("Calibrate as soon as the server is reached (also when EYETRIBEUI_CALIBRATE=1)."));
+    const QCommandLineOption calibrate(
+        QStringLiteral("calibrate"),
+        QStringLiteral("Calibrate as soon as the server is reached (also when EYETRIBEUI_CALIBRATE=1)."));
     const QCommandLineOption points(QStringLiteral("points"),
                                     QStringLiteral("Calibration points (default 9)."), QStringLiteral("N"),
                                     QStringLiteral("9"));

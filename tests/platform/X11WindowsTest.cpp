@@ -7,32 +7,16 @@
 
 namespace {
 
-// The helper program's windows, in the order it created them.
-struct HelperWindows
+// The helper program's windows, with what the platform lists of them.
+struct HelperWindows : testing_support::WindowProgram
 {
-    QProcess process;
-    std::vector<platform::WindowId> ids;
-
-    explicit HelperWindows(const QStringList& kinds)
-    {
-        process.start(QStringLiteral(X11_WINDOW_HELPER), kinds);
-        if (!process.waitForStarted() || !process.waitForReadyRead(5000))
-            return;
-        for (const QString& id :
-             QString::fromUtf8(process.readLine()).trimmed().split(' ', Qt::SkipEmptyParts))
-            ids.push_back(id.toULong());
-    }
-    ~HelperWindows()
-    {
-        process.closeWriteChannel();
-        process.waitForFinished(3000);
-    }
+    using WindowProgram::WindowProgram;
 
     std::vector<platform::TopLevelWindow> windows() const
     {
         std::vector<platform::TopLevelWindow> own;
         for (const auto& window : platform::topLevelWindows()) {
-            if (window.pid == static_cast<pid_t>(process.processId()))
+            if (window.pid == pid())
                 own.push_back(window);
         }
         return own;

@@ -85,4 +85,19 @@ XvfbDisplay::~XvfbDisplay()
         ::unsetenv("DISPLAY");
 }
 
+WindowProgram::WindowProgram(const QStringList& kinds)
+{
+    process.start(QStringLiteral(X11_WINDOW_HELPER), kinds);
+    if (!process.waitForStarted() || !process.waitForReadyRead(5000))
+        return;
+    for (const QString& id : QString::fromUtf8(process.readLine()).trimmed().split(' ', Qt::SkipEmptyParts))
+        ids.push_back(id.toULong());
+}
+
+WindowProgram::~WindowProgram()
+{
+    process.closeWriteChannel();
+    process.waitForFinished(3000);
+}
+
 } // namespace testing_support

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QProcess>
+#include <QStringList>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace testing_support {
 
@@ -23,6 +26,22 @@ private:
     std::string whyNot_;
     std::string previousDisplay_;
     bool hadDisplay_ = false;
+};
+
+// The window helper program showing the windows asked for ("visible", "invisible",
+// "owned", ...), bottom to top; ids holds their X11 ids in that order. The program
+// ends when the object goes.
+struct WindowProgram
+{
+    explicit WindowProgram(const QStringList& kinds);
+    ~WindowProgram();
+    WindowProgram(const WindowProgram&) = delete;
+    WindowProgram& operator=(const WindowProgram&) = delete;
+
+    pid_t pid() const { return static_cast<pid_t>(process.processId()); }
+
+    QProcess process;
+    std::vector<unsigned long> ids;
 };
 
 } // namespace testing_support

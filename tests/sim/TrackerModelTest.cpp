@@ -124,7 +124,8 @@ TEST(TrackerModel, TheSyntheticViewerLooksAtTheScreenTheClientSetUp)
 {
     TrackerModel tracker = model(); // its viewer was made for 1920 x 1080
     TrackerModel::Client client;
-    tracker.handle(R"({"category":"tracker","request":"set","values":{"screenresw":640,"screenresh":360}})", client);
+    tracker.handle(R"({"category":"tracker","request":"set","values":{"screenresw":640,"screenresh":360}})",
+                   client);
     for (int i = 0; i < 30; ++i) {
         const std::string frame = tracker.nextFrameMessage(i * 33);
         const auto at = frame.find(R"("raw":{"x":)");

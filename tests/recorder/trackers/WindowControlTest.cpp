@@ -2,35 +2,9 @@
 #include "XvfbDisplay.h"
 #include "platform/x11_windows.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
 
-namespace {
-
-// A program showing the windows asked for, bottom to top.
-struct WindowProgram
-{
-    QProcess process;
-    std::vector<helper::WindowHandle> ids;
-
-    explicit WindowProgram(const QStringList& kinds)
-    {
-        process.start(QStringLiteral(X11_WINDOW_HELPER), kinds);
-        if (!process.waitForStarted() || !process.waitForReadyRead(5000))
-            return;
-        for (const QString& id :
-             QString::fromUtf8(process.readLine()).trimmed().split(' ', Qt::SkipEmptyParts))
-            ids.push_back(id.toULong());
-    }
-    ~WindowProgram()
-    {
-        process.closeWriteChannel();
-        process.waitForFinished(3000);
-    }
-    pid_t pid() const { return static_cast<pid_t>(process.processId()); }
-};
-
-} // namespace
+using testing_support::WindowProgram;
 
 TEST(WindowControl, FindsTheMainWindowAndCountsEveryWindowOfAProcess)
 {
