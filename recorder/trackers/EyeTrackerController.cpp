@@ -58,7 +58,8 @@ bool EyeTrackerController::setSynchronizationTime(qint64 movieTime)
     QMutexLocker lock(&mutex_);
     syncMovieTime = movieTime;
     syncSystemTime = wallClock_();
-    if (noDataTimer)
+    // A paused player still reports clicks; they must not revive the watchdog during the pause.
+    if (noDataTimer && !examinationPaused)
         noDataTimer->start();
     const qint64 lastSampleTime = gazePoints_.empty() ? 0 : gazePoints_.back().time;
     return movieTime <= lastSampleTime + defaultNoDataIntervalMs;
