@@ -3,8 +3,8 @@
 #include "common/AtomicFile.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace ResultsFile {
@@ -21,11 +21,12 @@ long long truncated(double value)
 }
 
 // The default real notation of a text stream: shortest of fixed and exponent form, 6 digits.
+// Always with a decimal point, whatever the user's locale.
 std::string realText(double value)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6);
+    return std::string(text, result.ptr);
 }
 
 } // namespace

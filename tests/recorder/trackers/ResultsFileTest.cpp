@@ -1,8 +1,10 @@
 #include "recorder/trackers/ResultsFile.h"
 #include "TestEnvironment.h"
 
+#include <clocale>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <string>
 
 using testing_support::readFile;
 using testing_support::TempDir;
@@ -52,6 +54,24 @@ TEST(ResultsFile, WritesTheExactLayout)
                          "1068;-5208;1851851;1;0;0\n"
                          "1085;0;0;1;1.23457e+06;0\n"
                          "1102;-1;-1;-1;-1;-3\n");
+}
+
+TEST(ResultsFile, PupilValuesIgnoreTheUserLocale)
+{
+    // A Qt application takes the user's locale for the C library too; Polish writes "1,23457e+06".
+    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+    const char* commaLocale = nullptr;
+    for (const char* name : {"pl_PL.UTF-8", "de_DE.UTF-8", "fr_FR.UTF-8"}) {
+        if (std::setlocale(LC_NUMERIC, name)) {
+            commaLocale = name;
+            break;
+        }
+    }
+    if (!commaLocale)
+        GTEST_SKIP() << "no locale with a decimal comma is installed";
+    const auto line = ResultsFile::dataLine(sample(7, 1, 0, 0, 123.4567f, 123.4567f), QRect(0, 0, 10, 10));
+    std::setlocale(LC_NUMERIC, previous.c_str());
+    EXPECT_EQ(line, "7;0;0;1;1.23457e+06;0") << commaLocale;
 }
 
 TEST(ResultsFile, PositionsAreNotShiftedByTheAreaOrigin)
