@@ -89,10 +89,15 @@ void PlaybackClock::TimerProc()
 
     const ShotLine& shots = window_.shots();
     const int shotNumber = shots.currentShot(position).number;
-    if (window_.loopCurrentShot() && currentShot_ != -1 && shotNumber != currentShot_) {
-        DsCtrl::SetCurrentPositionMilis(shots.previousShot(position).time);
-    }
+    const int remembered = currentShot_;
     currentShot_ = shotNumber;
+    if (window_.loopCurrentShot() && remembered != -1 && shotNumber != remembered) {
+        const Shot again = shots.previousShot(position);
+        DsCtrl::SetCurrentPositionMilis(again.time);
+        // The shot played again is the one looped from now on; remembering the
+        // shot just left would send the next tick one more shot back.
+        currentShot_ = again.number;
+    }
 
     if (app.mode == AppCtrl::Mode::Play)
         window_.postToServer(8, position);

@@ -195,6 +195,29 @@ TEST_F(PlayerWindowTest, ALoopedShotPlaysAgainFromItsStart)
     }));
 }
 
+TEST_F(PlayerWindowTest, ALoopedMiddleShotKeepsPlayingAgainFromItsOwnStart)
+{
+    app.movieFileName = privateMovie();
+    startAndOpen();
+    for (const int start : {1000, 2000}) {
+        DsCtrl::SetCurrentPositionMilis(start);
+        window->command(ID_TOGGLE_SHOT);
+    }
+    DsCtrl::SetCurrentPositionMilis(1500);
+    window->clock().TimerProc();
+    window->command(ID_LOOP_SHOT);
+
+    // Leaving the second shot goes back to its start, and it stays the looped shot
+    DsCtrl::SetCurrentPositionMilis(2100);
+    window->clock().TimerProc();
+    EXPECT_EQ(DsCtrl::GetCurrentPositionMilis(), 1000);
+    window->clock().TimerProc();
+    EXPECT_EQ(DsCtrl::GetCurrentPositionMilis(), 1000);
+    DsCtrl::SetCurrentPositionMilis(1700);
+    window->clock().TimerProc();
+    EXPECT_EQ(DsCtrl::GetCurrentPositionMilis(), 1700);
+}
+
 TEST_F(PlayerWindowTest, TheCameraRecordingFollowsTheMovieShiftedByItsOffset)
 {
     // Given an extension program that shows its window, and a recording that starts 300 ms into the movie
