@@ -48,7 +48,9 @@ void DxCtrl::ClearCanvas()
 
 void DxCtrl::AddCircle(double x, double y, int radius)
 {
-    const int r = radius * (n_ / 256);
+    // Beyond a billion cells every circle covers the whole canvas anyway; the
+    // bound keeps the squared distances within 64 bits.
+    const std::int64_t r = std::min<std::int64_t>(std::int64_t{radius} * (n_ / 256), std::int64_t{1} << 30);
     if (r <= 0 || !std::isfinite(x) || !std::isfinite(y))
         return;
     const int side = 2 * n_;
@@ -57,17 +59,20 @@ void DxCtrl::AddCircle(double x, double y, int radius)
     // Positions far off the screen cover no cell.
     if (cx < -r || cy < -r || cx > side + r || cy > side + r)
         return;
-    const int centreColumn = static_cast<int>(cx);
-    const int centreRow = static_cast<int>(cy);
-    for (int j = -r + 1; j < r; ++j) {
-        const int row = centreRow + j;
-        if (row < 0 || row >= side)
-            continue;
-        for (int i = -r + 1; i < r; ++i) {
-            const int column = centreColumn + i;
-            if (column < 0 || column >= side || i * i + j * j >= r * r)
+    const auto centreColumn = static_cast<std::int64_t>(cx);
+    const auto centreRow = static_cast<std::int64_t>(cy);
+    // Only the cells of the canvas are visited, however large the circle.
+    const std::int64_t firstRow = std::max<std::int64_t>(centreRow - r + 1, 0);
+    const std::int64_t lastRow = std::min<std::int64_t>(centreRow + r - 1, side - 1);
+    const std::int64_t firstColumn = std::max<std::int64_t>(centreColumn - r + 1, 0);
+    const std::int64_t lastColumn = std::min<std::int64_t>(centreColumn + r - 1, side - 1);
+    for (std::int64_t row = firstRow; row <= lastRow; ++row) {
+        const std::int64_t j = row - centreRow;
+        for (std::int64_t column = firstColumn; column <= lastColumn; ++column) {
+            const std::int64_t i = column - centreColumn;
+            if (i * i + j * j >= r * r)
                 continue;
-            std::uint32_t& c = canvas_[static_cast<size_t>(row) * side + column];
+            std::uint32_t& c = canvas_[static_cast<size_t>(row) * side + static_cast<size_t>(column)];
             if ((c & kCountMask) != kCountMask)
                 ++c;
         }

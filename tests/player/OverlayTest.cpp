@@ -70,6 +70,13 @@ TEST(HeatMap, CirclesAreCountedInTheVisibleAreaAndKeepTheAspect)
     const QImage surface = dx.GetSurface({}, 2);
     EXPECT_EQ(surface.size(), QSize(256, 128));
     EXPECT_EQ(surface.pixel(128, 64), 0xCFFF0000u);
+
+    // A circle far larger than the canvas (a long steady gaze, a large setting) covers all of it
+    dx.ClearCanvas();
+    dx.AddCircle(0.5, 0.5, 65536);
+    dx.AddCircle(0.5, 0.5, 2000000000);
+    EXPECT_EQ(dx.cell(0, 0), 2u);
+    EXPECT_EQ(dx.cell(255, 127), 2u);
 }
 
 TEST(HeatMap, MarksAreSetOverTheirRectangle)
