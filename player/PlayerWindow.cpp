@@ -221,6 +221,7 @@ void PlayerWindow::OpenClip()
     LOG("_data dir = ", data.isDir() ? data.filePath() : QString());
 
     finished_ = false;
+    endReported_ = false;
     if (const MediaResult hr = DsCtrl::PlayMovieInWindow(app_.movieFileName, *this, viewScale()); hr != 0) {
         LOG("PlayMovieInWindow() failed: ", hr);
         CloseClip();
@@ -422,14 +423,15 @@ void PlayerWindow::graphNotify()
 {
     if (const MediaResult hr = DsCtrl::HandleGraphEvent(); hr != 0)
         LOG("DsCtrl::HandleGraphEvent() failed: ", hr);
-    if (!DsCtrl::MovieCompleted() || finished_)
+    if (!DsCtrl::MovieCompleted() || finished_ || endReported_)
         return;
     const int at = position();
     if (app_.mode == AppCtrl::Mode::Play) {
         finishExamination(at);
     } else {
-        // The movie stays open at its end; the extension hears of it once.
-        finished_ = true;
+        // The movie stays open at its end; the extension hears of it once. The
+        // end of a play window (-e) may still come and must still quit.
+        endReported_ = true;
         postToExtension(4, at);
     }
 }

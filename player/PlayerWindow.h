@@ -151,5 +151,6 @@ private:
     int extensionStartWaitMs_ = 1000;
     bool fullScreen_ = false;
     bool loopCurrentShot_ = false;
-    bool finished_ = false;
+    bool finished_ = false;    // the examination was finished: code 4 sent, quit asked
+    bool endReported_ = false; // outside PLAY mode: the extension heard of the movie's end
 };

@@ -218,6 +218,26 @@ TEST_F(PlayerWindowTest, ALoopedMiddleShotKeepsPlayingAgainFromItsOwnStart)
     EXPECT_EQ(DsCtrl::GetCurrentPositionMilis(), 1700);
 }
 
+TEST_F(PlayerWindowTest, ThePlayWindowEndsTheProgramAlsoAfterTheMovieReachedItsEnd)
+{
+    app.movieFileName = movies->videoOnly;
+    app.endTimeMs = 2900;
+    makeWindow();
+    window->clock().setInterval(60 * 60 * 1000); // the test ticks the clock itself
+    window->command(ID_FILE_INITCLIP);
+    ASSERT_TRUE(DsCtrl::IsMovieOpen());
+
+    // The end of the stream is handled before the clock sees the position past the play window
+    DsCtrl::SetCurrentPositionMilis(2800);
+    window->command(ID_PAUSE_RESUME);
+    ASSERT_TRUE(waitUntil([] { return DsCtrl::MovieCompleted(); }));
+    window->graphNotify();
+    EXPECT_FALSE(app.quitCode.has_value());
+    ASSERT_GT(DsCtrl::GetCurrentPositionMilis(), app.endTimeMs);
+    window->clock().TimerProc();
+    EXPECT_EQ(app.quitCode, 0);
+}
+
 TEST_F(PlayerWindowTest, TheCameraRecordingFollowsTheMovieShiftedByItsOffset)
 {
     // Given an extension program that shows its window, and a recording that starts 300 ms into the movie
