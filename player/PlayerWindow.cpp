@@ -260,8 +260,14 @@ void PlayerWindow::CloseClip()
     // Nobody sits at the examination screen to answer a question, and a
     // question there would keep the program from ending: its shots stay unsaved.
     if (shots_.modified() && app_.mode != AppCtrl::Mode::Play && prompts_.askYesNo &&
-        prompts_.askYesNo(loadString(IDS_SAVE_EDITED_SHOTS)))
-        ServiceShotFile(shots_, shotFile_.toStdString(), false);
+        prompts_.askYesNo(loadString(IDS_SAVE_EDITED_SHOTS))) {
+        // The list is dropped with the movie: a save that failed is not let go unnoticed.
+        while (!ServiceShotFile(shots_, shotFile_.toStdString(), false) &&
+               prompts_.askYesNo(QCoreApplication::translate(
+                                     "PlayerWindow", "The shots could not be saved to\n%1\nTry again?")
+                                     .arg(shotFile_))) {
+        }
+    }
     shots_.setModified(false);
     setWindowTitle(kCaption);
     DsCtrl::StopGraph();

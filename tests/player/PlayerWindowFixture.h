@@ -77,6 +77,11 @@ protected:
         PlayerWindow::Prompts prompts;
         prompts.askYesNo = [this](const QString& question) {
             questions.push_back(question);
+            if (!answers.empty()) {
+                const bool next = answers.front();
+                answers.erase(answers.begin());
+                return next;
+            }
             return answer;
         };
         prompts.chooseMovie = [] { return QString(); };
@@ -121,6 +126,7 @@ protected:
     AppCtrl app;
     std::vector<QString> questions;
     bool answer = false;
+    std::vector<bool> answers; // taken first, one per question; then `answer`
     QStringList chosenResults;
     // Last, so it closes its movie while everything it asks still exists.
     std::unique_ptr<PlayerWindow> window;

@@ -297,3 +297,20 @@ TEST_F(PlayerWindowTest, KeypointKeysGoFromOneInterestingPointToTheNext)
     press(Qt::Key_R);
     EXPECT_EQ(at(), 1000);
 }
+
+TEST_F(PlayerWindowTest, AShotFileThatCannotBeSavedIsNotDroppedUnnoticed)
+{
+    app.movieFileName = privateMovie();
+    startAndOpen();
+    DsCtrl::SetCurrentPositionMilis(1000);
+    press(Qt::Key_Plus);
+    // A folder stands where the shot file should go, so every save fails.
+    std::filesystem::create_directory(folder / "movie.avi_shots.csv");
+    questions.clear();
+    answers = {true, true, false}; // save; try again; give up
+    window->command(ID_FILE_CLOSE);
+    ASSERT_EQ(questions.size(), 3u);
+    EXPECT_EQ(questions[0], "Shots have been edited - save?");
+    EXPECT_TRUE(questions[1].startsWith("The shots could not be saved to\n")) << questions[1].toStdString();
+    EXPECT_EQ(questions[2], questions[1]);
+}
