@@ -3,14 +3,14 @@
 #include <climits>
 #include <cstdint>
 #include <fstream>
-#include <sstream>
 
 namespace text_fields {
 
 bool readWholeFile(const std::filesystem::path& path, std::string& content)
 {
+    // Only regular files: a folder has no text, and a device such as /dev/zero would never end.
     std::error_code error;
-    if (std::filesystem::is_directory(path, error))
+    if (!std::filesystem::is_regular_file(path, error))
         return false;
     std::ifstream in(path, std::ios::binary);
     if (!in.is_open())
@@ -18,16 +18,11 @@ bool readWholeFile(const std::filesystem::path& path, std::string& content)
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
     in.seekg(0, std::ios::beg);
-    if (size > 0) {
-        content.resize(static_cast<size_t>(size));
-        in.read(content.data(), size);
-        content.resize(static_cast<size_t>(in.gcount()));
-        return !in.bad();
-    }
-    // Pipes and special files report no size: read them to their end.
-    std::ostringstream rest;
-    rest << in.rdbuf();
-    content = std::move(rest).str();
+    if (size < 0)
+        return false;
+    content.resize(static_cast<size_t>(size));
+    in.read(content.data(), size);
+    content.resize(static_cast<size_t>(in.gcount()));
     return !in.bad();
 }
 

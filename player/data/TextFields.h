@@ -9,7 +9,7 @@
 // Line and field helpers shared by the results-file and shot-file readers.
 namespace text_fields {
 
-// The whole content of a regular file; false when it is a folder or cannot be read.
+// The whole content of a regular file; false for anything else or when it cannot be read.
 bool readWholeFile(const std::filesystem::path& path, std::string& content);
 
 // Takes the next line off the front of text (without "\n" and a trailing "\r",

@@ -62,6 +62,7 @@ TEST(TimeLine, ReportsEveryLoadStatus)
     TimeLine missing;
     EXPECT_EQ(missing.load(dir / "none.csv"), 1);
     EXPECT_EQ(missing.load(dir.path()), 1);
+    EXPECT_EQ(missing.load("/dev/zero"), 1) << "a device is no results file, and reading it would never end";
     writeFile(dir / "ok.csv", results_text::file({"0;1;1;1;1;0"}));
     EXPECT_EQ(missing.load(dir / "ok.csv"), 0);
     EXPECT_EQ(missing.path(), dir / "ok.csv");
