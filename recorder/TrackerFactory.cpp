@@ -1,11 +1,14 @@
 #include "recorder/TrackerFactory.h"
 
 #include "recorder/trackers/EyeTribeController.h"
+#include "recorder/trackers/EyeXController.h"
 
 #include <QWidget>
 
 EyeTrackerController* makeTrackerController(int trackerIndex, OperatorPrompt& prompt, QObject* parent)
 {
+    if (trackerIndex == 1)
+        return new EyeXController(prompt, parent);
     if (trackerIndex != 0)
         return nullptr;
     auto* controller = new EyeTribeController(prompt, parent);

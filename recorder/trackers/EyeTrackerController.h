@@ -99,6 +99,10 @@ public Q_SLOTS:
 
 protected:
     OperatorPrompt& prompt() { return prompt_; }
+    // The caller holds mutex(). The newest stored sample, null when there is none.
+    const GazePoint* lastGazePoint() const { return gazePoints_.empty() ? nullptr : &gazePoints_.back(); }
+    // The movie time now, from the last synchronization; only meaningful once there was one.
+    qint64 movieTimeNow() const;
 
     qint64 syncMovieTime = -1;
     qint64 syncSystemTime = -1;
@@ -124,7 +128,6 @@ private:
     void scheduleRerun(int intervalMs);
     void startServer();
 
-    qint64 movieTimeNow() const;
     void stopPlayer();
 
     QMutex mutex_;

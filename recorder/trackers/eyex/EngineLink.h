@@ -1,0 +1,34 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+namespace eyex {
+
+// What the engine reports to the client library. Calls arrive on the link's own thread.
+class EngineSink
+{
+public:
+    virtual ~EngineSink() = default;
+    virtual void connectionState(int state) = 0;
+    virtual void gazePoint(double timestampMs, double x, double y) = 0;
+};
+
+// The way to the engine. open() starts connecting and reports states to the sink until close().
+class EngineLink
+{
+public:
+    virtual ~EngineLink() = default;
+    virtual void open(EngineSink& sink) = 0;
+    virtual void close() = 0;
+    // Asks for gaze points in the given mode. False when the request cannot be sent.
+    virtual bool subscribeGazePoints(int mode) = 0;
+};
+
+using EngineLinkFactory = std::function<std::unique_ptr<EngineLink>()>;
+
+// Contexts created afterwards use links from this factory; an empty factory restores the
+// local socket link.
+void setEngineLinkFactory(EngineLinkFactory factory);
+
+} // namespace eyex
