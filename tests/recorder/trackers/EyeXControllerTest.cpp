@@ -74,9 +74,9 @@ TEST_F(EyeXTest, AFailedConnectionIsRetriedUntilTheEngineAnswers)
 {
     engine.stateOnOpen = 2;
     controller.tryConnectToServer();
-    QTRY_VERIFY_WITH_TIMEOUT(engine.opens >= 3, 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.opens >= 3; }, 5000));
     engine.stateOnOpen = 3;
-    QTRY_VERIFY_WITH_TIMEOUT(signals.trackerStates.back() == 7, 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return signals.trackerStates.back() == 7; }, 5000));
     const int opens = engine.opens;
     QTest::qWait(50);
     EXPECT_EQ(engine.opens, opens) << "trying to connect is no failure";

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QLocalServer>
+#include <QObject>
+#include <QTimer>
+#include <vector>
+
+class QLocalSocket;
+
+namespace sim {
+
+// The EyeX engine stand-in: serves the client library's local socket. Each client
+// is told the connection state at once; once it subscribes, it receives gaze
+// points on a slow circle at the given rate, stamped with the engine's time in ms.
+class EyeXEngine : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Options
+    {
+        QString socketPath;
+        int rateHz = 60;
+        int connectionState = 1;
+        // Above 0: of every this many gaze points, the first 5 are left out (a blink).
+        int blinkEvery = 0;
+    };
+
+    explicit EyeXEngine(Options options, QObject* parent = nullptr);
+    ~EyeXEngine() override;
+
+    // False, with the reason, when the socket cannot be served.
+    bool start(QString& error);
+    int clientCount() const { return static_cast<int>(clients_.size()); }
+    int subscriberCount() const;
+
+private:
+    void accept();
+    void readFrom(QLocalSocket* client);
+    void sendGaze();
+
+    struct Client
+    {
+        QLocalSocket* socket = nullptr;
+        bool subscribed = false;
+    };
+
+    Options options_;
+    QLocalServer server_;
+    QTimer gazeTimer_;
+    QElapsedTimer clock_;
+    std::vector<Client> clients_;
+    long sent_ = 0;
+};
+
+} // namespace sim

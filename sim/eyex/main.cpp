@@ -1,0 +1,69 @@
+#include "recorder/trackers/eyex/LocalSocketLink.h"
+#include "sim/eyex/EyeXEngine.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <csignal>
+#include <cstdio>
+#include <pthread.h>
+#include <thread>
+
+// The EyeX engine stand-in as a program: serves until SIGINT or SIGTERM.
+int main(int argc, char** argv)
+{
+    // Blocked before any thread starts, so only the waiter below sees them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("EyeX engine stand-in"));
+    parser.addHelpOption();
+    const QCommandLineOption socketOption(QStringLiteral("socket"), QStringLiteral("Socket path."),
+                                          QStringLiteral("path"),
+                                          QString::fromStdString(eyex::LocalSocketLink::defaultSocketPath()));
+    const QCommandLineOption rateOption(QStringLiteral("rate"), QStringLiteral("Gaze points per second."),
+                                        QStringLiteral("hz"), QStringLiteral("60"));
+    const QCommandLineOption stateOption(QStringLiteral("state"),
+                                         QStringLiteral("Connection state told to clients (1 to 5)."),
+                                         QStringLiteral("n"), QStringLiteral("1"));
+    const QCommandLineOption blinkOption(QStringLiteral("blink-every"),
+                                         QStringLiteral("Leave out 5 points of every n (0: never)."),
+                                         QStringLiteral("n"), QStringLiteral("0"));
+    parser.addOptions({socketOption, rateOption, stateOption, blinkOption});
+    parser.process(app);
+
+    sim::EyeXEngine::Options options;
+    options.socketPath = parser.value(socketOption);
+    bool rateOk = false;
+    bool stateOk = false;
+    bool blinkOk = false;
+    options.rateHz = parser.value(rateOption).toInt(&rateOk);
+    options.connectionState = parser.value(stateOption).toInt(&stateOk);
+    options.blinkEvery = parser.value(blinkOption).toInt(&blinkOk);
+    if (!rateOk || options.rateHz < 1 || options.rateHz > 1000 || !stateOk || !blinkOk ||
+        options.blinkEvery < 0) {
+        std::fprintf(stderr, "Tobii.EyeX.Engine: bad option value\n%s", qPrintable(parser.helpText()));
+        return 2;
+    }
+
+    sim::EyeXEngine engine(options);
+    QString error;
+    if (!engine.start(error)) {
+        std::fprintf(stderr, "Tobii.EyeX.Engine: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::thread waiter([&stopSignals, &app] {
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
+    });
+    std::printf("EyeX engine stand-in serving %s\n", qPrintable(options.socketPath));
+    std::fflush(stdout);
+    const int result = app.exec();
+    waiter.join();
+    return result;
+}
