@@ -89,7 +89,8 @@ struct TxContext : eyex::EngineSink
     TX_USERPARAM stateParam = nullptr;
     TX_ASYNCDATACALLBACK eventHandler = nullptr;
     TX_USERPARAM eventParam = nullptr;
-    bool enabled = false;
+    // Read by handlers on the link's thread.
+    std::atomic<bool> enabled = false;
 };
 
 namespace eyex {
