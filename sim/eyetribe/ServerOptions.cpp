@@ -1,6 +1,7 @@
 #include "sim/eyetribe/ServerOptions.h"
 
-#include <charconv>
+#include "common/OptionArguments.h"
+
 #include <functional>
 #include <map>
 
@@ -8,15 +9,7 @@ namespace sim {
 
 namespace {
 
-template <typename Number> bool parseNumber(const std::string& text, Number& out, Number min, Number max)
-{
-    Number value{};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < min || value > max)
-        return false;
-    out = value;
-    return true;
-}
+using OptionArguments::parseNumber;
 
 bool parseDouble(const std::string& text, double& out, double min, double max)
 {
@@ -85,19 +78,15 @@ ParsedServerOptions parseServerOptions(const std::vector<std::string>& args)
             o.verbose = true;
             continue;
         }
-        const auto equals = arg.find('=');
-        const auto setter = setters.find(arg.substr(0, equals));
+        const OptionArguments::Option option = OptionArguments::take(args, i);
+        const auto setter = setters.find(option.name);
         if (setter == setters.end()) {
             parsed.error = "unknown option: " + arg;
             return parsed;
         }
-        // "--name=value" or "--name value"
-        const bool separate = equals == std::string::npos && i + 1 < args.size();
-        const std::string value = separate                      ? args[++i]
-                                  : equals == std::string::npos ? ""
-                                                                : arg.substr(equals + 1);
+        const std::string& value = option.value;
         if (!setter->second(value)) {
-            parsed.error = "bad value in: " + arg + (separate ? " " + value : "");
+            parsed.error = "bad value in: " + arg + (option.separateValue ? " " + value : "");
             return parsed;
         }
     }

@@ -1,8 +1,9 @@
 #include "tools/trackercheck/TrackerCheck.h"
 
+#include "common/OptionArguments.h"
+
 #include "recorder/gtl/GazeApi.h"
 
-#include <charconv>
 #include <condition_variable>
 #include <iomanip>
 #include <mutex>
@@ -13,12 +14,7 @@ namespace {
 
 bool parseInt(const std::string& text, int& out, int min, int max)
 {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < min || value > max)
-        return false;
-    out = value;
-    return true;
+    return OptionArguments::parseNumber(text, out, min, max);
 }
 
 // Collects what the client reports while the check runs.
@@ -99,17 +95,13 @@ ParsedTrackerCheckOptions parseTrackerCheckOptions(const std::vector<std::string
             parsed.help = true;
             continue;
         }
-        const auto equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
+        const OptionArguments::Option option = OptionArguments::take(args, i);
+        const std::string& name = option.name;
         if (name != "--port" && name != "--frames" && name != "--timeout" && name != "--frame-timeout") {
             parsed.error = "unknown option: " + arg;
             return parsed;
         }
-        // "--name=value" or "--name value"
-        const bool separate = equals == std::string::npos && i + 1 < args.size();
-        const std::string value = separate                      ? args[++i]
-                                  : equals == std::string::npos ? ""
-                                                                : arg.substr(equals + 1);
+        const std::string& value = option.value;
         int number = 0;
         bool good = true;
         if (name == "--port") {
@@ -125,7 +117,7 @@ ParsedTrackerCheckOptions parseTrackerCheckOptions(const std::vector<std::string
             o.frameTimeout = std::chrono::milliseconds(number);
         }
         if (!good) {
-            parsed.error = "bad value in: " + arg + (separate ? " " + value : "");
+            parsed.error = "bad value in: " + arg + (option.separateValue ? " " + value : "");
             return parsed;
         }
     }
