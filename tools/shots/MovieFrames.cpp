@@ -1,0 +1,160 @@
+#include "shots/MovieFrames.h"
+
+#include "common/Logger.h"
+#include "player/media/FrameDelivery.h"
+#include "player/media/GstRef.h"
+
+#include <gst/app/gstappsink.h>
+#include <gst/gst.h>
+#include <gst/video/video.h>
+
+namespace {
+
+constexpr GstClockTime kPullSliceNs = 100 * GST_MSECOND;
+
+} // namespace
+
+MovieFrames::MovieFrames(QSize size, std::chrono::milliseconds stallLimit)
+    : size_(size), stallLimit_(stallLimit)
+{
+}
+
+MovieFrames::~MovieFrames()
+{
+    if (pipeline_ != nullptr) {
+        gst_element_set_state(pipeline_, GST_STATE_NULL);
+        gst_object_unref(sink_);
+        gst_object_unref(pipeline_);
+    }
+}
+
+bool MovieFrames::fail(const std::string& text)
+{
+    if (error_.empty())
+        error_ = text;
+    return false;
+}
+
+bool MovieFrames::checkBus()
+{
+    GstObjectPtr<GstBus> bus(gst_element_get_bus(pipeline_));
+    while (GstMessagePtr message{gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR)}) {
+        GError* raw = nullptr;
+        gst_message_parse_error(message.get(), &raw, nullptr);
+        const GErrorPtr failure(raw);
+        LOG("decoding failed: ", failure ? failure->message : "unknown error");
+        return fail(std::string("cannot decode the movie: ") +
+                    (failure ? failure->message : "unknown error"));
+    }
+    return true;
+}
+
+bool MovieFrames::open(const std::filesystem::path& movie)
+{
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(movie, ignored))
+        return fail("not a readable file: " + movie.string());
+    gst_init(nullptr, nullptr);
+    GError* raw = nullptr;
+    const GCharPtr uri(gst_filename_to_uri(movie.c_str(), &raw));
+    const GErrorPtr uriError(raw);
+    if (!uri)
+        return fail("cannot name the movie as a URI: " + movie.string());
+
+    std::string caps = "video/x-raw,format=BGRx,pixel-aspect-ratio=1/1";
+    if (!size_.isEmpty())
+        caps += ",width=" + std::to_string(size_.width()) + ",height=" + std::to_string(size_.height());
+    // Only the video is decoded; a stream of another kind is left unexposed.
+    const std::string description =
+        std::string("uridecodebin caps=video/x-raw expose-all-streams=false uri=\"") + uri.get() +
+        "\" ! videoconvert ! videoscale ! " + caps + " ! appsink name=frames sync=false max-buffers=4";
+    pipeline_ = gst_parse_launch(description.c_str(), &raw);
+    const GErrorPtr parseError(raw);
+    if (pipeline_ == nullptr || parseError) {
+        LOG("gst_parse_launch() failed: ", parseError ? parseError->message : "no pipeline");
+        if (pipeline_ != nullptr) {
+            gst_object_unref(pipeline_);
+            pipeline_ = nullptr;
+        }
+        return fail("cannot build the decoder (GStreamer plugins missing?)");
+    }
+    sink_ = gst_bin_get_by_name(GST_BIN(pipeline_), "frames");
+
+    gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+    const GstStateChangeReturn result = gst_element_get_state(
+        pipeline_, nullptr, nullptr, static_cast<GstClockTime>(stallLimit_.count()) * GST_MSECOND);
+    if (result != GST_STATE_CHANGE_SUCCESS && result != GST_STATE_CHANGE_NO_PREROLL) {
+        checkBus();
+        LOG("gst_element_get_state() failed: ", static_cast<int>(result));
+        return fail(result == GST_STATE_CHANGE_ASYNC ? "the movie gives no video frame in time"
+                                                     : "the movie holds no video that can be decoded");
+    }
+    readCaps(sink_);
+    gst_element_set_state(pipeline_, GST_STATE_PLAYING);
+    return checkBus();
+}
+
+void MovieFrames::readCaps(GstElement* sink)
+{
+    GstObjectPtr<GstPad> pad(gst_element_get_static_pad(sink, "sink"));
+    const GstCapsPtr caps(pad ? gst_pad_get_current_caps(pad.get()) : nullptr);
+    GstVideoInfo info;
+    if (caps && gst_video_info_from_caps(&info, caps.get()) && GST_VIDEO_INFO_FPS_D(&info) != 0)
+        frameRate_ = static_cast<double>(GST_VIDEO_INFO_FPS_N(&info)) / GST_VIDEO_INFO_FPS_D(&info);
+}
+
+std::int64_t MovieFrames::durationMs() const
+{
+    gint64 duration = -1;
+    if (pipeline_ == nullptr || !gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) ||
+        duration < 0)
+        return -1;
+    return static_cast<std::int64_t>(duration / GST_MSECOND);
+}
+
+bool MovieFrames::seek(std::int64_t timeMs)
+{
+    if (pipeline_ == nullptr || !error_.empty())
+        return false;
+    const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+    if (!gst_element_seek_simple(pipeline_, GST_FORMAT_TIME, flags,
+                                 static_cast<gint64>(std::max<std::int64_t>(0, timeMs)) * GST_MSECOND)) {
+        LOG("gst_element_seek_simple() failed: ", timeMs);
+        return fail("the movie cannot be sought to " + std::to_string(timeMs) + " ms");
+    }
+    gst_element_get_state(pipeline_, nullptr, nullptr,
+                          static_cast<GstClockTime>(stallLimit_.count()) * GST_MSECOND);
+    return checkBus();
+}
+
+bool MovieFrames::next(Frame& frame)
+{
+    if (pipeline_ == nullptr || !error_.empty())
+        return false;
+    const auto started = std::chrono::steady_clock::now();
+    for (;;) {
+        GstSample* sample = gst_app_sink_try_pull_sample(GST_APP_SINK(sink_), kPullSliceNs);
+        if (!checkBus()) {
+            if (sample != nullptr)
+                gst_sample_unref(sample);
+            return false;
+        }
+        if (sample != nullptr) {
+            frame.image = FrameDelivery::imageFromSample(sample);
+            const GstBuffer* buffer = gst_sample_get_buffer(sample);
+            frame.timeMs = buffer != nullptr && GST_BUFFER_PTS_IS_VALID(buffer)
+                               ? static_cast<std::int64_t>(GST_BUFFER_PTS(buffer) / GST_MSECOND)
+                               : -1;
+            gst_sample_unref(sample);
+            if (frame.image.isNull())
+                return fail("the decoder gave a frame in an unexpected format");
+            return true;
+        }
+        if (gst_app_sink_is_eos(GST_APP_SINK(sink_)))
+            return false;
+        if (std::chrono::steady_clock::now() - started > stallLimit_) {
+            LOG("gst_app_sink_try_pull_sample() failed: ", stallLimit_.count());
+            return fail("the decoder gave no frame for " + std::to_string(stallLimit_.count()) + " ms");
+        }
+    }
+}

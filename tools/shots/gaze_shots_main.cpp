@@ -1,0 +1,29 @@
+#include "shots/ShotsTool.h"
+
+#include "common/Logger.h"
+
+#include <QCoreApplication>
+#include <gst/gst.h>
+
+#include <iostream>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    gst_init(&argc, &argv);
+    const ParsedShotsArguments parsed = parseShotsArguments(std::vector<std::string>(argv, argv + argc));
+    if (parsed.helpRequested) {
+        std::cout << parsed.helpText;
+        return 0;
+    }
+    if (!parsed.error.empty()) {
+        std::cerr << "gaze-shots: " << parsed.error << "\nTry 'gaze-shots --help'.\n";
+        return 1;
+    }
+    const std::filesystem::path log = parsed.options.logFile.value_or("/dev/null");
+    if (Logger::open(playerLogStyle(), log)) {
+        std::cerr << "gaze-shots: cannot write the log file " << log.string() << '\n';
+        return 1;
+    }
+    return runShotDetection(parsed.options, std::cerr);
+}
