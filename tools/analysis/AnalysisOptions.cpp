@@ -1,5 +1,7 @@
 #include "analysis/AnalysisOptions.h"
 
+#include "analysis/PupilPlot.h"
+
 #include "common/AppDataFolder.h"
 #include "common/IniFile.h"
 
@@ -65,8 +67,12 @@ ParsedArguments parseAnalysisArguments(const std::vector<std::string>& arguments
     const QCommandLineOption log(QStringLiteral("log"),
                                  QStringLiteral("Write the diagnostic log to this file."),
                                  QStringLiteral("file"));
+    const QCommandLineOption plot(QStringLiteral("plot"),
+                                  QStringLiteral("Draw the pupil statistics, the shots and the keypoints "
+                                                 "into this picture (.svg or .png)."),
+                                  QStringLiteral("file"));
     parser.addOptions(
-        {help, at, settings, eventsNum, filterRadius, actionRadius, shots, json, noSeries, log});
+        {help, at, settings, eventsNum, filterRadius, actionRadius, shots, json, noSeries, log, plot});
 
     QStringList list;
     for (const std::string& argument : arguments)
@@ -111,6 +117,13 @@ ParsedArguments parseAnalysisArguments(const std::vector<std::string>& arguments
         options.shotFile = parser.value(shots).toStdString();
     if (parser.isSet(log))
         options.logFile = parser.value(log).toStdString();
+    if (parser.isSet(plot)) {
+        options.plotFile = parser.value(plot).toStdString();
+        if (!PupilPlot::knownExtension(*options.plotFile)) {
+            result.error = "--plot needs a file name ending in .svg or .png";
+            return result;
+        }
+    }
     options.json = parser.isSet(json);
     options.series = !parser.isSet(noSeries);
     for (const QString& input : parser.positionalArguments())

@@ -19,6 +19,7 @@ struct AnalysisOptions
     bool json = false;
     bool series = true;
     std::optional<std::filesystem::path> logFile;
+    std::optional<std::filesystem::path> plotFile; // .svg or .png
 };
 
 struct ParsedArguments

@@ -1,6 +1,7 @@
 #include "analysis/AnalysisReport.h"
 
 #include "analysis/JsonWriter.h"
+#include "analysis/PupilPlot.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 
@@ -370,5 +371,8 @@ int runAnalysis(const AnalysisOptions& options, std::ostream& out, std::ostream&
     else
         printText(options, results, analysis, out);
     out.flush();
+    if (options.plotFile &&
+        !writePlot(*options.plotFile, results, analysis.shots ? analysis.shots->shots.get() : nullptr, err))
+        return 3;
     return analysis.failed ? 2 : 0;
 }

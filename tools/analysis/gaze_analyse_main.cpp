@@ -3,14 +3,23 @@
 #include "common/Logger.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <iostream>
+#include <memory>
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
     std::vector<std::string> arguments(argv, argv + argc);
     const ParsedArguments parsed = parseAnalysisArguments(arguments);
+    // A plot needs fonts, which need the GUI side of Qt; it never shows a window.
+    if (parsed.options.plotFile && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app;
+    if (parsed.options.plotFile)
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    else
+        app = std::make_unique<QCoreApplication>(argc, argv);
     if (parsed.helpRequested) {
         std::cout << parsed.helpText;
         return 0;

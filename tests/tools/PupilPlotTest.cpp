@@ -1,0 +1,139 @@
+#include "analysis/PupilPlot.h"
+#include "analysis/AnalysisReport.h"
+
+#include "ResultsText.h"
+#include "TestEnvironment.h"
+#include "player/data/ShotLine.h"
+#include "player/data/TimeLineManager.h"
+
+#include <QColor>
+#include <QImage>
+#include <QXmlStreamReader>
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using testing_support::readFile;
+using testing_support::TempDir;
+using testing_support::writeFile;
+
+namespace {
+
+// Three viewers of a 20 s film whose pupils widen from 3 mm to 5 mm at 10 s;
+// the second viewer marks a keypoint at 12 s. Shots start at 0 and 10 s.
+class PupilPlotTest : public ::testing::Test
+{
+protected:
+    PupilPlotTest() : shots_(results_)
+    {
+        for (int viewer = 0; viewer < 3; ++viewer) {
+            auto rows = results_text::steadyRows(20000, 40, 30000);
+            for (auto& row : rows)
+                if (row.time >= 10000)
+                    row.pupil = 50000;
+            if (viewer == 1)
+                rows[300].interestingPoint = 1;
+            const auto file = dir / ("P0" + std::to_string(viewer + 1) + ".csv");
+            writeFile(file, results_text::fileOf(rows));
+            EXPECT_EQ(results_.add(file, 8, 20000, 500), 0);
+        }
+        results_.calculateStats();
+        EXPECT_EQ(shots_.loadText("time_ms;number\n0;1\n10000;2\n"), ShotLine::Loaded);
+        shots_.recount();
+    }
+
+    // True when a pixel within two of (x, y) is near the colour.
+    static bool near(const QImage& image, double x, double y, QColor colour)
+    {
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx) {
+                const QColor c = image.pixelColor(static_cast<int>(x) + dx, static_cast<int>(y) + dy);
+                if (std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green()) +
+                        std::abs(c.blue() - colour.blue()) <
+                    40)
+                    return true;
+            }
+        return false;
+    }
+
+    TempDir dir;
+    TimeLineManager results_;
+    ShotLine shots_;
+};
+
+TEST_F(PupilPlotTest, PngShowsTheMeanTheShotsAndTheKeypointsWhereTheyHappen)
+{
+    const PupilPlot plot(results_, &shots_, QStringLiteral("test"));
+    std::string error;
+    ASSERT_TRUE(plot.save(dir / "plot.png", error)) << error;
+    const QImage image(QString::fromStdString((dir / "plot.png").string()));
+    ASSERT_EQ(image.width(), PupilPlot::kWidth);
+
+    const QColor mean(0x1f, 0x4e, 0x9a);
+    EXPECT_TRUE(near(image, plot.xOf(5000), plot.yOf(30000), mean));
+    EXPECT_TRUE(near(image, plot.xOf(15000), plot.yOf(50000), mean));
+    EXPECT_FALSE(near(image, plot.xOf(5000), plot.yOf(50000), mean));
+    EXPECT_FALSE(near(image, plot.xOf(15000), plot.yOf(30000), mean));
+
+    // the second shot is a band of its own colour; the first is not
+    const double middle = plot.pupilPanel().top() + 5;
+    EXPECT_NE(image.pixel(static_cast<int>(plot.xOf(5000)), static_cast<int>(middle)),
+              image.pixel(static_cast<int>(plot.xOf(15000)), static_cast<int>(middle)));
+
+    // a tick in the second of three rows at 12 s, none in the others
+    const QRectF keys = plot.keypointPanel();
+    const double row = keys.height() / 3;
+    const QColor keypoint(0xc0, 0x39, 0x2b);
+    EXPECT_TRUE(near(image, plot.xOf(12000), keys.top() + row * 1.5, keypoint));
+    EXPECT_FALSE(near(image, plot.xOf(12000), keys.top() + row * 0.5, keypoint));
+    EXPECT_FALSE(near(image, plot.xOf(12000), keys.top() + row * 2.5, keypoint));
+}
+
+TEST_F(PupilPlotTest, SvgIsWellFormedA4WideAndNamesCountsAndViewers)
+{
+    std::ostringstream err;
+    ASSERT_TRUE(writePlot(dir / "plot.svg", results_, &shots_, err)) << err.str();
+    const std::string svg = readFile(dir / "plot.svg");
+    QXmlStreamReader xml(QByteArray::fromStdString(svg));
+    QString width;
+    QStringList texts;
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement) {
+            if (xml.name() == QLatin1String("svg"))
+                width = xml.attributes().value(QStringLiteral("width")).toString();
+            if (xml.name() == QLatin1String("text"))
+                texts << xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+        }
+    }
+    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    ASSERT_TRUE(width.endsWith(QLatin1String("mm"))) << width.toStdString();
+    EXPECT_NEAR(width.chopped(2).toDouble(), 170.0, 2.0);
+    // shot 1 has no keypoint, shot 2 the second viewer's
+    EXPECT_TRUE(texts.contains(QStringLiteral("0/3"))) << texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(texts.contains(QStringLiteral("1/3")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("P02")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Pupil diameter and keypoints of 3 viewers of trailer.avi")));
+}
+
+TEST_F(PupilPlotTest, NothingIsWrittenWhenThePlotCannotBeMade)
+{
+    std::ostringstream err;
+    // a folder that does not exist
+    EXPECT_FALSE(writePlot(dir / "missing" / "plot.png", results_, &shots_, err));
+    // no results at all
+    const TimeLineManager none;
+    EXPECT_FALSE(writePlot(dir / "empty.svg", none, nullptr, err));
+    EXPECT_FALSE(std::filesystem::exists(dir / "empty.svg"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3) << err.str();
+
+    // through the tool: a name of another kind is refused before anything loads
+    const ParsedArguments parsed = parseAnalysisArguments({"gaze-analyse", "--plot", "plot.pdf", "P01.csv"});
+    EXPECT_NE(parsed.error, "");
+    AnalysisOptions options;
+    options.inputs = {dir / "P01.csv"};
+    options.plotFile = dir / "missing" / "plot.svg";
+    std::ostringstream out;
+    EXPECT_EQ(runAnalysis(options, out, err), 3);
+}
+
+} // namespace

@@ -1,0 +1,347 @@
+#include "analysis/PupilPlot.h"
+
+#include "common/AtomicFile.h"
+#include "player/data/ShotLine.h"
+#include "player/data/TimeLineManager.h"
+
+#include <QBuffer>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSvgGenerator>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace {
+
+constexpr double kLeft = 120;
+constexpr double kRight = 40;
+constexpr double kTop = 90;
+constexpr double kPupilHeight = 460;
+constexpr double kGap = 70;
+constexpr double kRowHeight = 18;
+constexpr double kMaxKeypointHeight = 540;
+constexpr double kBottom = 80;
+// 1200 pixels over the 170 mm a page of A4 leaves between its margins.
+constexpr double kDotsPerInch = PupilPlot::kWidth / (170.0 / 25.4);
+constexpr double kPupilPerMm = 10000.0;
+
+const QColor kInk(0x22, 0x22, 0x22);
+const QColor kMean(0x1f, 0x4e, 0x9a);
+const QColor kSpread(0x1f, 0x4e, 0x9a, 60);
+const QColor kKeypoint(0xc0, 0x39, 0x2b);
+const std::array<QColor, 2> kShotBands = {QColor(0xea, 0xef, 0xf6), QColor(0xff, 0xff, 0xff)};
+
+QFont font(int pixels, bool bold = false)
+{
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    return f;
+}
+
+// A step between axis ticks from 1, 2, 5 times a power of ten, giving at most `most` ticks.
+double niceStep(double span, int most)
+{
+    const double raw = span / most;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    for (const double factor : {1.0, 2.0, 5.0, 10.0})
+        if (factor * power >= raw)
+            return factor * power;
+    return 10.0 * power;
+}
+
+QString timeLabel(int seconds)
+{
+    if (seconds < 60)
+        return QString::number(seconds) + QStringLiteral(" s");
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+PupilPlot::PupilPlot(const TimeLineManager& results, const ShotLine* shots, QString title)
+    : results_(results), shots_(shots), title_(std::move(title))
+{
+    for (const TimeLine& timeLine : results_.timeLines())
+        if (!timeLine.items().empty())
+            endMs_ = std::max(endMs_, timeLine.items().back().time);
+    const auto& series = results_.pupilSeries();
+    if (!series.empty()) {
+        low_ = series.front().mean;
+        high_ = series.front().mean;
+        for (const PupilStep& step : series) {
+            low_ = std::min<double>(low_, step.mean - step.deviation);
+            high_ = std::max<double>(high_, step.mean + step.deviation);
+        }
+        const double pad = std::max(100.0, (high_ - low_) * 0.08);
+        low_ = std::max(0.0, low_ - pad);
+        high_ += pad;
+    }
+}
+
+QRectF PupilPlot::pupilPanel() const
+{
+    return QRectF(kLeft, kTop, kWidth - kLeft - kRight, kPupilHeight);
+}
+
+QRectF PupilPlot::keypointPanel() const
+{
+    const double rows = std::max<size_t>(1, results_.timeLines().size());
+    const double height = std::min(kMaxKeypointHeight, rows * kRowHeight);
+    return QRectF(kLeft, kTop + kPupilHeight + kGap, kWidth - kLeft - kRight, height);
+}
+
+QSize PupilPlot::size() const
+{
+    return QSize(kWidth, static_cast<int>(std::ceil(keypointPanel().bottom() + kBottom)));
+}
+
+double PupilPlot::xOf(int timeMs) const
+{
+    const QRectF panel = pupilPanel();
+    return panel.left() + panel.width() * std::clamp(timeMs, 0, endMs_) / endMs_;
+}
+
+double PupilPlot::yOf(double pupil100nm) const
+{
+    const QRectF panel = pupilPanel();
+    return panel.bottom() - panel.height() * (pupil100nm - low_) / (high_ - low_);
+}
+
+void PupilPlot::paint(QPainter& painter) const
+{
+    painter.fillRect(QRectF(QPointF(0, 0), size()), Qt::white);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    paintShots(painter);
+    paintPupil(painter);
+    paintKeypoints(painter);
+    paintAxes(painter);
+    paintLegend(painter);
+}
+
+void PupilPlot::paintShots(QPainter& painter) const
+{
+    if (shots_ == nullptr || shots_->shots().empty())
+        return;
+    const auto& list = shots_->shots();
+    const QRectF pupil = pupilPanel();
+    const QRectF keys = keypointPanel();
+    const auto viewers = static_cast<int>(results_.timeLines().size());
+    painter.setFont(font(17));
+    for (size_t i = 0; i < list.size(); ++i) {
+        const double left = xOf(list[i].time);
+        const double right = i + 1 < list.size() ? xOf(list[i + 1].time) : pupil.right();
+        if (right <= left)
+            continue;
+        const QColor band = kShotBands[i % 2];
+        painter.fillRect(QRectF(left, pupil.top(), right - left, pupil.height()), band);
+        painter.fillRect(QRectF(left, keys.top(), right - left, keys.height()), band);
+        painter.setPen(QColor(0xb0, 0xb8, 0xc8));
+        painter.drawLine(QPointF(left, pupil.top() - 26), QPointF(left, keys.bottom()));
+        // A count that does not fit its shot is left out rather than run into the next one.
+        const QString count = QStringLiteral("%1/%2").arg(list[i].interestingCount).arg(viewers);
+        const QRectF label(left, pupil.top() - 26, right - left, 24);
+        if (painter.fontMetrics().horizontalAdvance(count) + 6 <= label.width()) {
+            painter.setPen(kInk);
+            painter.drawText(label, Qt::AlignCenter, count);
+        }
+    }
+}
+
+void PupilPlot::paintPupil(QPainter& painter) const
+{
+    const auto& series = results_.pupilSeries();
+    if (series.empty()) {
+        painter.setPen(kInk);
+        painter.setFont(font(20));
+        painter.drawText(pupilPanel(), Qt::AlignCenter, QStringLiteral("No pupil values in these results"));
+        return;
+    }
+    painter.save();
+    painter.setClipRect(pupilPanel());
+    QPainterPath spread;
+    spread.moveTo(xOf(series.front().time), yOf(series.front().mean + series.front().deviation));
+    for (const PupilStep& step : series)
+        spread.lineTo(xOf(step.time), yOf(step.mean + step.deviation));
+    for (auto step = series.rbegin(); step != series.rend(); ++step)
+        spread.lineTo(xOf(step->time), yOf(step->mean - step->deviation));
+    spread.closeSubpath();
+    painter.fillPath(spread, kSpread);
+
+    QPainterPath mean;
+    mean.moveTo(xOf(series.front().time), yOf(series.front().mean));
+    for (const PupilStep& step : series)
+        mean.lineTo(xOf(step.time), yOf(step.mean));
+    painter.setPen(QPen(kMean, 2.5));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(mean);
+    painter.restore();
+}
+
+void PupilPlot::paintKeypoints(QPainter& painter) const
+{
+    const QRectF panel = keypointPanel();
+    const auto& timeLines = results_.timeLines();
+    if (timeLines.empty())
+        return;
+    const double row = panel.height() / static_cast<double>(timeLines.size());
+    painter.setFont(font(std::clamp(static_cast<int>(row) - 3, 8, 15)));
+    for (size_t i = 0; i < timeLines.size(); ++i) {
+        const double top = panel.top() + row * static_cast<double>(i);
+        // Names are written only where rows are tall enough to read them.
+        if (row >= 12) {
+            painter.setPen(kInk);
+            painter.drawText(QRectF(0, top, panel.left() - 8, row), Qt::AlignRight | Qt::AlignVCenter,
+                             QString::fromStdString(timeLines[i].path().stem().string()));
+        }
+        painter.setPen(QPen(kKeypoint, 2.0));
+        bool inside = false;
+        for (const TimeLineItem& item : timeLines[i].items()) {
+            // One tick where a run of marked samples begins.
+            if (item.interestingPoint == 1 && !inside) {
+                const double x = xOf(item.time);
+                painter.drawLine(QPointF(x, top + row * 0.1), QPointF(x, top + row * 0.9));
+            }
+            inside = item.interestingPoint == 1;
+        }
+    }
+}
+
+void PupilPlot::paintAxes(QPainter& painter) const
+{
+    const QRectF pupil = pupilPanel();
+    const QRectF keys = keypointPanel();
+    painter.setPen(QPen(kInk, 1.2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(pupil);
+    painter.drawRect(keys);
+
+    painter.setFont(font(26, true));
+    painter.drawText(QRectF(0, 8, kWidth, 34), Qt::AlignCenter, title_);
+
+    painter.setFont(font(18));
+    const double stepS = niceStep(endMs_ / 1000.0, 12);
+    for (double s = 0; s * 1000.0 <= endMs_; s += stepS) {
+        const double x = xOf(static_cast<int>(s * 1000.0));
+        for (const QRectF& panel : {pupil, keys})
+            painter.drawLine(QPointF(x, panel.bottom()), QPointF(x, panel.bottom() + 6));
+        painter.drawText(QRectF(x - 60, pupil.bottom() + 8, 120, 24), Qt::AlignHCenter | Qt::AlignTop,
+                         timeLabel(static_cast<int>(std::lround(s))));
+        painter.drawText(QRectF(x - 60, keys.bottom() + 8, 120, 24), Qt::AlignHCenter | Qt::AlignTop,
+                         timeLabel(static_cast<int>(std::lround(s))));
+    }
+    if (!results_.pupilSeries().empty()) {
+        const double stepMm = niceStep((high_ - low_) / kPupilPerMm, 8);
+        for (double mm = std::ceil(low_ / kPupilPerMm / stepMm) * stepMm; mm * kPupilPerMm <= high_;
+             mm += stepMm) {
+            const double y = yOf(mm * kPupilPerMm);
+            painter.drawLine(QPointF(pupil.left() - 6, y), QPointF(pupil.left(), y));
+            painter.drawText(QRectF(0, y - 12, pupil.left() - 10, 24), Qt::AlignRight | Qt::AlignVCenter,
+                             QString::number(mm, 'f', stepMm < 0.1 ? 2 : 1));
+        }
+    }
+    painter.save();
+    painter.translate(24, pupil.center().y());
+    painter.rotate(-90);
+    painter.drawText(QRectF(-pupil.height() / 2, -14, pupil.height(), 28), Qt::AlignCenter,
+                     QStringLiteral("pupil diameter (mm)"));
+    painter.restore();
+    painter.drawText(QRectF(0, keys.top() - 30, keys.left() + 200, 24), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("  keypoints per viewer"));
+}
+
+void PupilPlot::paintLegend(QPainter& painter) const
+{
+    const double y = keypointPanel().bottom() + 46;
+    double x = kLeft;
+    painter.setFont(font(17));
+    const auto entry = [&](const QString& text) {
+        painter.setPen(kInk);
+        const double width = painter.fontMetrics().horizontalAdvance(text);
+        painter.drawText(QRectF(x, y - 12, width + 4, 24), Qt::AlignLeft | Qt::AlignVCenter, text);
+        x += width + 36;
+    };
+    painter.setPen(QPen(kMean, 2.5));
+    painter.drawLine(QPointF(x, y), QPointF(x + 30, y));
+    x += 38;
+    entry(QStringLiteral("mean"));
+    painter.fillRect(QRectF(x, y - 9, 30, 18), kSpread);
+    x += 38;
+    entry(QStringLiteral("± deviation across viewers"));
+    painter.setPen(QPen(kKeypoint, 2.0));
+    painter.drawLine(QPointF(x + 4, y - 10), QPointF(x + 4, y + 10));
+    x += 16;
+    entry(QStringLiteral("keypoint"));
+    if (shots_ != nullptr && !shots_->shots().empty())
+        entry(QStringLiteral("k/n above a shot: viewers with a keypoint in it"));
+}
+
+bool PupilPlot::knownExtension(const std::filesystem::path& file)
+{
+    const QString extension = QString::fromStdString(file.extension().string()).toLower();
+    return extension == QLatin1String(".svg") || extension == QLatin1String(".png");
+}
+
+bool PupilPlot::save(const std::filesystem::path& file, std::string& error) const
+{
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    const QString extension = QString::fromStdString(file.extension().string()).toLower();
+    if (extension == QLatin1String(".svg")) {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&bytes);
+        svg.setSize(size());
+        svg.setViewBox(QRect(QPoint(0, 0), size()));
+        svg.setResolution(static_cast<int>(kDotsPerInch));
+        svg.setTitle(title_);
+        QPainter painter(&svg);
+        paint(painter);
+    } else if (extension == QLatin1String(".png")) {
+        QImage image(size(), QImage::Format_RGB32);
+        {
+            QPainter painter(&image);
+            paint(painter);
+        }
+        const auto dotsPerMetre = static_cast<int>(std::lround(kDotsPerInch / 0.0254));
+        image.setDotsPerMeterX(dotsPerMetre);
+        image.setDotsPerMeterY(dotsPerMetre);
+        if (!image.save(&bytes, "PNG")) {
+            error = "cannot encode the picture as PNG";
+            return false;
+        }
+    } else {
+        error = "a plot is written as .svg or .png, not " + file.filename().string();
+        return false;
+    }
+    if (!AtomicFile::write(file,
+                           std::string_view(bytes.data().constData(), static_cast<size_t>(bytes.size())))) {
+        error = "cannot write " + file.string();
+        return false;
+    }
+    return true;
+}
+
+bool writePlot(const std::filesystem::path& file, const TimeLineManager& results, const ShotLine* shots,
+               std::ostream& err)
+{
+    if (results.timeLines().empty()) {
+        err << "gaze-analyse: no results loaded, so no plot\n";
+        return false;
+    }
+    const auto viewers = results.timeLines().size();
+    QString title = QStringLiteral("Pupil diameter and keypoints of %1 viewer%2")
+                        .arg(viewers)
+                        .arg(viewers == 1 ? "" : "s");
+    if (const std::string movie = results.timeLines().front().movieName(); !movie.empty())
+        title += QStringLiteral(" of ") + QString::fromStdString(movie);
+    std::string error;
+    if (!PupilPlot(results, shots, title).save(file, error)) {
+        err << "gaze-analyse: " << error << '\n';
+        return false;
+    }
+    return true;
+}

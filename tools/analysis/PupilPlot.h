@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QRectF>
+#include <QSize>
+#include <QString>
+#include <filesystem>
+#include <ostream>
+#include <string>
+
+class QPainter;
+class ShotLine;
+class TimeLineManager;
+
+// A picture of a set of results over the film's time, for a report: the pupil
+// diameter's mean across viewers with its deviation as a band, the shots as
+// alternating bands labelled with how many viewers marked a keypoint in them,
+// and below, one row per viewer with a tick at each keypoint. Drawn for A4
+// width (1200 pixels over 170 mm). The results' statistics must be computed.
+class PupilPlot
+{
+public:
+    static constexpr int kWidth = 1200;
+
+    // shots may be null. title heads the picture.
+    PupilPlot(const TimeLineManager& results, const ShotLine* shots, QString title);
+
+    QSize size() const;
+    void paint(QPainter& painter) const;
+
+    // Where things land, for placing labels and for checking the picture.
+    QRectF pupilPanel() const;
+    QRectF keypointPanel() const;
+    double xOf(int timeMs) const;
+    double yOf(double pupil100nm) const;
+
+    // Writes the picture as SVG or PNG, chosen by the file's extension. The
+    // file appears complete or not at all; false with error set on failure.
+    bool save(const std::filesystem::path& file, std::string& error) const;
+    static bool knownExtension(const std::filesystem::path& file);
+
+private:
+    void paintShots(QPainter& painter) const;
+    void paintPupil(QPainter& painter) const;
+    void paintKeypoints(QPainter& painter) const;
+    void paintAxes(QPainter& painter) const;
+    void paintLegend(QPainter& painter) const;
+
+    const TimeLineManager& results_;
+    const ShotLine* shots_;
+    QString title_;
+    int endMs_ = 1;
+    double low_ = 0.0; // pupil range shown, 100 nm
+    double high_ = 1.0;
+};
+
+// The plot of gaze-analyse: a title from the results, the picture saved to file.
+// Problems are told on err; false when nothing was written.
+bool writePlot(const std::filesystem::path& file, const TimeLineManager& results, const ShotLine* shots,
+               std::ostream& err);
