@@ -47,6 +47,11 @@ public:
     // path and monitor. Errors only log and request the quit with code 1.
     void ProcessCommandLine(const QStringList& arguments);
 
+    // Reads both settings files at iniFilePath and guiFilePath into the fields,
+    // logging each value; ReadViewScale() adds the view scale from the GUI file.
+    void ReadSettings();
+    void ReadViewScale();
+
     // Asks the program to end with `code` once its event loop runs; start-up
     // goes on until then. A later request replaces the code.
     void RequestQuit(int code);
@@ -108,9 +113,7 @@ public:
     bool considerFocusTime = true;
 
 private:
-    void ReadSettings();
     void LoadLanguage();
-    void ReadViewScale();
     void SelectMonitor(const QString& value);
 
     std::unique_ptr<QTranslator> translator_;

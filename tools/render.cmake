@@ -1,0 +1,12 @@
+# gaze-render: the player's overlay drawn over a movie into a video or pictures, without a display.
+add_library(gaze_render STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/render/RenderOptions.h ${CMAKE_CURRENT_LIST_DIR}/render/RenderOptions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/render/OverlayFrames.h ${CMAKE_CURRENT_LIST_DIR}/render/OverlayFrames.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/render/VideoExport.h ${CMAKE_CURRENT_LIST_DIR}/render/VideoExport.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/render/RenderJob.h ${CMAKE_CURRENT_LIST_DIR}/render/RenderJob.cpp)
+target_include_directories(gaze_render PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(gaze_render PUBLIC gaze_shots player_ui player_media player_data common Qt5::Core Qt5::Gui
+  PkgConfig::GST)
+
+add_executable(gaze-render ${CMAKE_CURRENT_LIST_DIR}/render/gaze_render_main.cpp)
+target_link_libraries(gaze-render PRIVATE gaze_render)

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "player/AppCtrl.h"
+#include "player/data/ShotLine.h"
+#include "player/data/TimeLineManager.h"
+#include "player/media/MixerBitmap.h"
+#include "render/RenderOptions.h"
+
+#include <QImage>
+#include <QSize>
+#include <memory>
+#include <string>
+
+class Graphics;
+
+// The player's overlay over frames of the movie, drawn by the player's own
+// code: its settings, its result set and shot list, its overlay drawing and
+// its mixer, and the painting of its video rectangle. The rectangle here is
+// the whole frame at the movie's own size.
+class OverlayFrames
+{
+public:
+    OverlayFrames();
+    ~OverlayFrames();
+    OverlayFrames(const OverlayFrames&) = delete;
+    OverlayFrames& operator=(const OverlayFrames&) = delete;
+
+    // Reads the settings files, applies the options' switches, loads the
+    // results and the shots. False with error set when no result loaded.
+    // Problems that leave something to draw go to warnings.
+    bool load(const RenderOptions& options, std::string& error, std::string& warnings);
+
+    // Prepares the drawing for frames of this size; before the first compose().
+    void setVideoSize(QSize size);
+
+    // The frame with the overlay of movie time positionMs over it, as the player shows it.
+    QImage compose(const QImage& frame, int positionMs);
+
+    const AppCtrl& settings() const { return app_; }
+    const TimeLineManager& results() const { return results_; }
+
+private:
+    AppCtrl app_;
+    TimeLineManager results_;
+    ShotLine shots_;
+    MixerBitmap mixer_;
+    std::unique_ptr<Graphics> graphics_;
+};

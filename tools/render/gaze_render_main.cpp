@@ -1,0 +1,33 @@
+#include "render/RenderJob.h"
+
+#include "common/Logger.h"
+
+#include <QGuiApplication>
+#include <gst/gst.h>
+
+#include <iostream>
+#include <unistd.h>
+
+int main(int argc, char* argv[])
+{
+    // Drawing needs the GUI side of Qt, never a display.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    gst_init(&argc, &argv);
+    const ParsedRenderArguments parsed = parseRenderArguments(std::vector<std::string>(argv, argv + argc));
+    if (parsed.helpRequested) {
+        std::cout << parsed.helpText;
+        return 0;
+    }
+    if (!parsed.error.empty()) {
+        std::cerr << "gaze-render: " << parsed.error << "\nTry 'gaze-render --help'.\n";
+        return 1;
+    }
+    const std::filesystem::path log = parsed.options.logFile.value_or("/dev/null");
+    if (Logger::open(playerLogStyle(), log)) {
+        std::cerr << "gaze-render: cannot write the log file " << log.string() << '\n';
+        return 1;
+    }
+    return runRender(parsed.options, std::cerr, ::isatty(STDERR_FILENO) == 1);
+}
