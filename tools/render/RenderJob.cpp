@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <unistd.h>
 
 namespace {
@@ -25,11 +26,16 @@ int renderVideo(const RenderOptions& options, OverlayFrames& overlay, std::ostre
         return status;
     };
 
+    // The output's folder is tried first, so that a failure later is the input's.
+    if (!std::ofstream(partial, std::ios::binary)) {
+        err << "gaze-render: cannot write " << options.output.string() << '\n';
+        return 3;
+    }
     VideoExport video;
     const auto format =
         options.format == RenderOptions::Output::Mp4 ? VideoExport::Format::Mp4 : VideoExport::Format::WebM;
     if (!video.open(options.movie, partial, format))
-        return fail(video.error(), std::filesystem::exists(partial, ignored) ? 2 : 3);
+        return fail(video.error(), 2);
     if ((options.fromMs > 0 || options.toMs) && !video.limit(options.fromMs, options.toMs))
         return fail(video.error(), 2);
     overlay.setVideoSize(video.frameSize());

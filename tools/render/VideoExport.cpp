@@ -111,6 +111,13 @@ void VideoExport::onPadAdded(GstElement*, GstPad* pad, VideoExport* self)
     self->hasSound_ = true;
 }
 
+void VideoExport::onNoMorePads(GstElement*, VideoExport* self)
+{
+    GstObjectPtr<GstPad> sink(gst_element_get_static_pad(self->videoIn_, "sink"));
+    if (!gst_pad_is_linked(sink.get()))
+        self->noVideo_ = true;
+}
+
 bool VideoExport::open(const std::filesystem::path& movie, const std::filesystem::path& output, Format format)
 {
     format_ = format;
@@ -158,6 +165,7 @@ bool VideoExport::open(const std::filesystem::path& movie, const std::filesystem
         !gst_element_link_pads(chain, "src", muxer_, "video_%u") || !gst_element_link(muxer_, file))
         return fail("cannot link the rendering pipeline");
     g_signal_connect(decoder, "pad-added", G_CALLBACK(&VideoExport::onPadAdded), this);
+    g_signal_connect(decoder, "no-more-pads", G_CALLBACK(&VideoExport::onNoMorePads), this);
 
     gst_element_set_state(pipeline_, GST_STATE_PAUSED);
     if (!waitForPreroll())
@@ -183,8 +191,17 @@ bool VideoExport::open(const std::filesystem::path& movie, const std::filesystem
 
 bool VideoExport::waitForPreroll()
 {
-    const GstStateChangeReturn result = gst_element_get_state(
-        pipeline_, nullptr, nullptr, static_cast<GstClockTime>(stallLimit_.count()) * GST_MSECOND);
+    // Waited for in slices: a movie without video never prerolls, which the decoder tells at once.
+    const auto started = std::chrono::steady_clock::now();
+    GstStateChangeReturn result = GST_STATE_CHANGE_ASYNC;
+    while (result == GST_STATE_CHANGE_ASYNC && !noVideo_ &&
+           std::chrono::steady_clock::now() - started < stallLimit_) {
+        result = gst_element_get_state(pipeline_, nullptr, nullptr, kPullSliceNs);
+        if (!checkBus())
+            return false;
+    }
+    if (noVideo_)
+        return fail("the movie holds no video");
     if (result == GST_STATE_CHANGE_SUCCESS || result == GST_STATE_CHANGE_NO_PREROLL)
         return checkBus();
     checkBus();

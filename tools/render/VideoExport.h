@@ -59,6 +59,7 @@ public:
 
 private:
     static void onPadAdded(GstElement* decoder, GstPad* pad, VideoExport* self);
+    static void onNoMorePads(GstElement* decoder, VideoExport* self);
     bool fail(const std::string& text);
     bool checkBus();
     bool waitForPreroll();
@@ -72,6 +73,7 @@ private:
     Format format_ = Format::Mp4;
     std::atomic<bool> hasSound_{false};
     std::atomic<bool> linkFailed_{false};
+    std::atomic<bool> noVideo_{false};
     QSize size_;
     double frameRate_ = 0.0;
     std::uint64_t runningTimeNs_ = 0;

@@ -24,6 +24,7 @@ MovieFrames::~MovieFrames()
     if (pipeline_ != nullptr) {
         gst_element_set_state(pipeline_, GST_STATE_NULL);
         gst_object_unref(sink_);
+        gst_object_unref(convert_);
         gst_object_unref(pipeline_);
     }
 }
@@ -64,10 +65,10 @@ bool MovieFrames::open(const std::filesystem::path& movie)
     std::string caps = "video/x-raw,format=BGRx,pixel-aspect-ratio=1/1";
     if (!size_.isEmpty())
         caps += ",width=" + std::to_string(size_.width()) + ",height=" + std::to_string(size_.height());
-    // Only the video is decoded; a stream of another kind is left unexposed.
-    const std::string description =
-        std::string("uridecodebin caps=video/x-raw expose-all-streams=false uri=\"") + uri.get() +
-        "\" ! videoconvert ! videoscale ! " + caps + " ! appsink name=frames sync=false max-buffers=4";
+    // Only the video is decoded; a stream of another kind is left unlinked.
+    const std::string description = std::string("uridecodebin name=decoder caps=video/x-raw uri=\"") +
+                                    uri.get() + "\" ! videoconvert name=convert ! videoscale ! " + caps +
+                                    " ! appsink name=frames sync=false max-buffers=4";
     pipeline_ = gst_parse_launch(description.c_str(), &raw);
     const GErrorPtr parseError(raw);
     if (pipeline_ == nullptr || parseError) {
@@ -79,19 +80,42 @@ bool MovieFrames::open(const std::filesystem::path& movie)
         return fail("cannot build the decoder (GStreamer plugins missing?)");
     }
     sink_ = gst_bin_get_by_name(GST_BIN(pipeline_), "frames");
+    GstObjectPtr<GstElement> decoder(gst_bin_get_by_name(GST_BIN(pipeline_), "decoder"));
+    // The video stream is linked on its own as the decoder finds it; a decoder
+    // whose streams are all found without one has no video to give.
+    convert_ = gst_bin_get_by_name(GST_BIN(pipeline_), "convert");
+    g_signal_connect(decoder.get(), "no-more-pads", G_CALLBACK(+[](GstElement*, MovieFrames* self) {
+                         GstObjectPtr<GstPad> pad(gst_element_get_static_pad(self->convert_, "sink"));
+                         if (!gst_pad_is_linked(pad.get()))
+                             self->noVideo_ = true;
+                     }),
+                     this);
 
     gst_element_set_state(pipeline_, GST_STATE_PAUSED);
-    const GstStateChangeReturn result = gst_element_get_state(
-        pipeline_, nullptr, nullptr, static_cast<GstClockTime>(stallLimit_.count()) * GST_MSECOND);
-    if (result != GST_STATE_CHANGE_SUCCESS && result != GST_STATE_CHANGE_NO_PREROLL) {
-        checkBus();
-        LOG("gst_element_get_state() failed: ", static_cast<int>(result));
-        return fail(result == GST_STATE_CHANGE_ASYNC ? "the movie gives no video frame in time"
-                                                     : "the movie holds no video that can be decoded");
-    }
+    if (!waitForPreroll())
+        return false;
     readCaps(sink_);
     gst_element_set_state(pipeline_, GST_STATE_PLAYING);
     return checkBus();
+}
+
+bool MovieFrames::waitForPreroll()
+{
+    const auto started = std::chrono::steady_clock::now();
+    GstStateChangeReturn result = GST_STATE_CHANGE_ASYNC;
+    while (result == GST_STATE_CHANGE_ASYNC && !noVideo_ &&
+           std::chrono::steady_clock::now() - started < stallLimit_) {
+        result = gst_element_get_state(pipeline_, nullptr, nullptr, kPullSliceNs);
+        if (!checkBus())
+            return false;
+    }
+    if (noVideo_)
+        return fail("the movie holds no video");
+    if (result == GST_STATE_CHANGE_SUCCESS || result == GST_STATE_CHANGE_NO_PREROLL)
+        return true;
+    LOG("gst_element_get_state() failed: ", static_cast<int>(result));
+    return fail(result == GST_STATE_CHANGE_ASYNC ? "the movie gives no video frame in time"
+                                                 : "the movie holds no video that can be decoded");
 }
 
 void MovieFrames::readCaps(GstElement* sink)
@@ -122,9 +146,7 @@ bool MovieFrames::seek(std::int64_t timeMs)
         LOG("gst_element_seek_simple() failed: ", timeMs);
         return fail("the movie cannot be sought to " + std::to_string(timeMs) + " ms");
     }
-    gst_element_get_state(pipeline_, nullptr, nullptr,
-                          static_cast<GstClockTime>(stallLimit_.count()) * GST_MSECOND);
-    return checkBus();
+    return waitForPreroll() && checkBus();
 }
 
 bool MovieFrames::next(Frame& frame)

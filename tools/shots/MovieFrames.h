@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QSize>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -50,11 +51,14 @@ private:
     bool fail(const std::string& text);
     bool checkBus();
     void readCaps(GstElement* sink);
+    bool waitForPreroll();
 
     QSize size_;
     std::chrono::milliseconds stallLimit_;
     GstElement* pipeline_ = nullptr;
     GstElement* sink_ = nullptr;
+    GstElement* convert_ = nullptr;
     double frameRate_ = 0.0;
+    std::atomic<bool> noVideo_{false};
     std::string error_;
 };

@@ -1,0 +1,336 @@
+#include "render/RenderJob.h"
+#include "render/RenderOptions.h"
+#include "shots/MovieFrames.h"
+
+#include "GeneratedMovie.h"
+#include "ResultsText.h"
+#include "TestEnvironment.h"
+#include "player/AppCtrl.h"
+#include "player/PlayerWindow.h"
+#include "player/media/DsCtrl.h"
+#include "player/media/MixerBitmap.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <gst/pbutils/pbutils.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using testing_support::TempDir;
+using testing_support::writeFile;
+
+namespace {
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 240;
+
+// viewers people looking at (x, y) until switchMs, then at (x2, y); every one
+// marks a keypoint at 500 ms.
+void writeStudy(const std::filesystem::path& folder, int viewers, double x, double y, double x2 = -1,
+                int switchMs = 1 << 30)
+{
+    std::filesystem::create_directories(folder);
+    for (int v = 0; v < viewers; ++v) {
+        std::vector<results_text::Row> rows;
+        for (int t = 0; t <= 8000; t += 20) {
+            const double at = t < switchMs ? x : x2;
+            rows.push_back({t, static_cast<int>(at * 1e6) + v * 100, static_cast<int>(y * 1e6), 1,
+                            30000 + 10 * t, t == 500 ? 1 : 0});
+        }
+        writeFile(folder / ("viewer" + std::to_string(100 + v) + ".csv"), results_text::fileOf(rows));
+    }
+}
+
+// Black movie with a tone: the heat map's colours show undisturbed over it.
+std::filesystem::path blackMovie(const TempDir& dir, int seconds, int width = kWidth, int height = kHeight)
+{
+    const auto movie = dir / "film.avi";
+    const std::string frames = std::to_string(seconds * 25);
+    const std::string buffers = std::to_string(seconds * 100);
+    EXPECT_TRUE(generated_movie::run(
+        generated_movie::source("black", seconds * 25, width, height, 25) + "! jpegenc ! avimux name=mux ! " +
+        "filesink location=\"" + movie.string() + "\" audiotestsrc num-buffers=" + buffers +
+        " samplesperbuffer=441 ! audio/x-raw,format=S16LE,rate=44100,channels=1 ! mux."));
+    return movie;
+}
+
+RenderOptions heatOptions(const TempDir& dir, const std::filesystem::path& movie, const std::string& output)
+{
+    RenderOptions options;
+    options.movie = movie;
+    options.directory = true;
+    options.results = dir / "study";
+    options.output = dir / output;
+    options.settingsDir = dir / "settings"; // no files there: the player's defaults
+    // Circles of one size, so their place is easy to tell.
+    options.focusTime = false;
+    return options;
+}
+
+struct Outcome
+{
+    int status;
+    std::string err;
+};
+
+Outcome render(RenderOptions options)
+{
+    const std::string extension = options.output.extension().string();
+    options.format = extension == ".mp4"    ? RenderOptions::Output::Mp4
+                     : extension == ".webm" ? RenderOptions::Output::WebM
+                                            : RenderOptions::Output::Pictures;
+    std::ostringstream err;
+    const int status = runRender(options, err);
+    return {status, err.str()};
+}
+
+bool reddish(QRgb pixel)
+{
+    return qRed(pixel) > 150 && qGreen(pixel) < 70 && qBlue(pixel) < 70;
+}
+bool magentaish(QRgb pixel)
+{
+    return qRed(pixel) > 150 && qGreen(pixel) < 90 && qBlue(pixel) > 150;
+}
+bool dark(QRgb pixel)
+{
+    return qRed(pixel) < 40 && qGreen(pixel) < 40 && qBlue(pixel) < 40;
+}
+
+std::vector<MovieFrames::Frame> readBack(const std::filesystem::path& file)
+{
+    MovieFrames movie;
+    EXPECT_TRUE(movie.open(file)) << movie.error();
+    std::vector<MovieFrames::Frame> frames;
+    MovieFrames::Frame frame;
+    while (movie.next(frame)) {
+        frame.image = frame.image.copy();
+        frames.push_back(frame);
+    }
+    EXPECT_EQ(movie.error(), "");
+    return frames;
+}
+
+bool hasSound(const std::filesystem::path& file)
+{
+    GError* error = nullptr;
+    GstDiscoverer* discoverer = gst_discoverer_new(10 * GST_SECOND, &error);
+    gchar* uri = gst_filename_to_uri(file.c_str(), nullptr);
+    GstDiscovererInfo* info = gst_discoverer_discover_uri(discoverer, uri, &error);
+    GList* audio = info != nullptr ? gst_discoverer_info_get_audio_streams(info) : nullptr;
+    const bool found = audio != nullptr;
+    gst_discoverer_stream_info_list_free(audio);
+    if (info != nullptr)
+        g_object_unref(info);
+    if (error != nullptr)
+        g_error_free(error);
+    g_free(uri);
+    g_object_unref(discoverer);
+    return found;
+}
+
+TEST(RenderTool, FiveSecondsOfAStudyBecomeAnMp4WithTheHeatMapWhereTheViewersLooked)
+{
+    // [GIVEN] 30 viewers looking at the left quarter, half-way down, of a 6 s black movie with sound
+    TempDir dir;
+    const auto movie = blackMovie(dir, 6);
+    writeStudy(dir / "study", 30, 0.25, 0.5);
+    RenderOptions options = heatOptions(dir, movie, "study.mp4");
+    options.toMs = 5000;
+
+    // [WHEN]
+    const Outcome run = render(options);
+
+    // [THEN] five seconds of frames at the movie's size, with its sound
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(hasSound(dir / "study.mp4"));
+    const auto frames = readBack(dir / "study.mp4");
+    ASSERT_NEAR(static_cast<double>(frames.size()), 125.0, 1.0);
+    const QImage& image = frames[60].image;
+    ASSERT_EQ(image.size(), QSize(kWidth, kHeight));
+    // red where everybody looks, the movie's black where nobody does
+    EXPECT_TRUE(reddish(image.pixel(kWidth / 4, kHeight / 2)))
+        << std::hex << image.pixel(kWidth / 4, kHeight / 2);
+    EXPECT_TRUE(dark(image.pixel(kWidth * 3 / 4, kHeight / 2)));
+    // the first keypoint square lights up: every viewer marked a keypoint in the one shot
+    EXPECT_TRUE(magentaish(image.pixel(static_cast<int>(0.059 * kWidth), static_cast<int>(0.775 * kHeight))));
+    // and nothing half-written is left beside the output
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
+}
+
+TEST(RenderTool, APartOfTheMovieShowsTheGazeOfItsOwnTimes)
+{
+    // [GIVEN] viewers who look left until 3 s, then right
+    TempDir dir;
+    const auto movie = blackMovie(dir, 5);
+    writeStudy(dir / "study", 10, 0.25, 0.5, 0.75, 3000);
+    RenderOptions options = heatOptions(dir, movie, "part.webm");
+    options.fromMs = 2500;
+    options.toMs = 3500;
+
+    // [WHEN] the second from 2.5 s to 3.5 s goes to WebM
+    const Outcome run = render(options);
+
+    // [THEN] it lasts one second; its first half shows the gaze on the left, its second on the right
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto frames = readBack(dir / "part.webm");
+    ASSERT_NEAR(static_cast<double>(frames.size()), 25.0, 1.0);
+    const QPoint left(kWidth / 4, kHeight / 2);
+    const QPoint right(kWidth * 3 / 4, kHeight / 2);
+    EXPECT_TRUE(reddish(frames[5].image.pixel(left)));
+    EXPECT_FALSE(reddish(frames[5].image.pixel(right)));
+    EXPECT_TRUE(reddish(frames[20].image.pixel(right)));
+    EXPECT_FALSE(reddish(frames[20].image.pixel(left)));
+}
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs = 10000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+TEST(RenderTool, APictureEqualsWhatThePlayerShowsAtThatTime)
+{
+    // [GIVEN] a study over a still colour pattern, and the player showing it paused at 1.3 s (the
+    // player may show the frame after the one of its position, so every frame is alike)
+    TempDir dir;
+    const auto movie = dir / "film.avi";
+    const QSize size(960, 400);
+    ASSERT_TRUE(generated_movie::run(generated_movie::source("colors", 50, size.width(), size.height(), 25) +
+                                     "! jpegenc ! avimux ! filesink location=\"" + movie.string() + "\""));
+    writeStudy(dir / "study", 12, 0.4, 0.3);
+    constexpr int kAtMs = 1300;
+
+    AppCtrl app;
+    app.iniFilePath = dir / "settings" / "Gazeview.ini";
+    app.guiFilePath = dir / "settings" / "GazeviewGUI.ini";
+    app.mode = AppCtrl::Mode::Directory;
+    app.resultsPath = QString::fromStdString((dir / "study").string());
+    app.movieFileName = QString::fromStdString(movie.string());
+    app.beginTimeMs = kAtMs;
+    {
+        PlayerWindow window(app);
+        window.show();
+        window.startUp();
+        ASSERT_TRUE(waitUntil([] { return DsCtrl::IsMovieOpen() && !DsCtrl::NewestFrame().isNull(); }));
+        // The video rectangle is made the movie's size, so that neither picture is scaled.
+        // The window's parts settle over a few layouts: the size is corrected until it fits.
+        for (int attempt = 0; attempt < 5 && DsCtrl::VideoRect().size() != size; ++attempt) {
+            window.resize(window.size() + size - DsCtrl::VideoRect().size());
+            waitUntil([] { return false; }, 100);
+        }
+        ASSERT_EQ(DsCtrl::VideoRect().size(), size);
+        ASSERT_TRUE(waitUntil([] { return !DsCtrl::GetMixerBitmap()->isEmpty(); }));
+        ASSERT_EQ(DsCtrl::GetCurrentPositionMilis(), kAtMs);
+        const QImage player =
+            window.videoWidget()->grab(DsCtrl::VideoRect()).toImage().convertToFormat(QImage::Format_RGB32);
+
+        // [WHEN] the tool draws the same time
+        RenderOptions options;
+        options.movie = movie;
+        options.directory = true;
+        options.results = dir / "study";
+        options.settingsDir = dir / "settings";
+        options.output = dir / "at.png";
+        options.atMs = {kAtMs};
+        const Outcome run = render(options);
+        ASSERT_EQ(run.status, 0) << run.err;
+
+        // [THEN] the pictures are the same, pixel for pixel
+        const QImage picture =
+            QImage(QString::fromStdString((dir / "at.png").string())).convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(picture.size(), player.size());
+        int differing = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                differing += picture.pixel(x, y) != player.pixel(x, y);
+        EXPECT_EQ(differing, 0);
+        EXPECT_TRUE(reddish(
+            picture.pixel(static_cast<int>(0.4 * size.width()), static_cast<int>(0.3 * size.height()))));
+    }
+    DsCtrl::CloseInterfaces();
+}
+
+TEST(RenderTool, BadInputsAreRefusedAndLeaveNoOutput)
+{
+    TempDir dir;
+    writeStudy(dir / "study", 2, 0.5, 0.5);
+    writeFile(dir / "notes.avi", "no movie in here");
+    ASSERT_TRUE(generated_movie::run("audiotestsrc num-buffers=100 ! wavenc ! filesink location=\"" +
+                                     (dir / "sound.wav").string() + "\""));
+    const auto movie = blackMovie(dir, 1);
+
+    struct Case
+    {
+        std::filesystem::path movie;
+        std::filesystem::path results;
+        std::string output;
+        int status;
+    };
+    const Case cases[] = {
+        {dir / "missing.avi", dir / "study", "a.mp4", 2}, // no movie
+        {dir / "notes.avi", dir / "study", "b.mp4", 2},   // not a movie
+        {dir / "sound.wav", dir / "study", "c.webm", 2},  // no video in it
+        {movie, dir / "nobody", "d.mp4", 2},              // no results
+        {movie, dir / "study", "missing/e.mp4", 3},       // output cannot be written
+        {movie, dir / "study", "f.png", 2},               // picture past the end
+    };
+    for (const Case& c : cases) {
+        RenderOptions options = heatOptions(dir, c.movie, c.output);
+        options.results = c.results;
+        options.atMs = {60000};
+        const Outcome run = render(options);
+        EXPECT_EQ(run.status, c.status) << c.output << ": " << run.err;
+        EXPECT_NE(run.err.find("gaze-render: "), std::string::npos) << c.output;
+    }
+    // only the inputs are there
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4);
+}
+
+TEST(RenderTool, CommandLineAndProgress)
+{
+    const auto parse = [](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), "gaze-render");
+        return parseRenderArguments(arguments);
+    };
+    const ParsedRenderArguments good = parse({"-m", "film.avi", "-d", "study", "-o", "out.png", "--at",
+                                              "100,2000", "--quality", "accurate", "--focus-time", "off"});
+    ASSERT_EQ(good.error, "");
+    EXPECT_EQ(good.options.format, RenderOptions::Output::Pictures);
+    EXPECT_EQ(good.options.atMs, (std::vector<std::int64_t>{100, 2000}));
+    EXPECT_EQ(good.options.quality, 1);
+    EXPECT_EQ(good.options.focusTime, false);
+    EXPECT_EQ(picturePath(good.options, 2000), "out-2000.png");
+
+    for (const auto& bad : std::vector<std::vector<std::string>>{
+             {"-m", "a.avi", "-f", "a.csv", "-d", "s", "-o", "o.mp4"},
+             {"-m", "a.avi", "-o", "o.mp4"},
+             {"-m", "a.avi", "-d", "s", "-o", "o.avi"},
+             {"-m", "a.avi", "-d", "s", "-o", "o.png"},
+             {"-m", "a.avi", "-d", "s", "-o", "o.mp4", "--at", "5"},
+             {"-m", "a.avi", "-d", "s", "-o", "o.mp4", "--from", "500", "--to", "400"},
+             {"-m", "a.avi", "-d", "s", "-o", "o.mp4", "--pupil", "maybe"}})
+        EXPECT_NE(parse(bad).error, "") << ::testing::PrintToString(bad);
+
+    // A quarter of a 40 s part done in 10 s leaves about 30 s.
+    std::ostringstream out;
+    auto now = std::chrono::steady_clock::time_point();
+    RenderProgress progress(out, 40000, false, [&] { return now; });
+    for (int frame = 1; frame <= 250; ++frame) {
+        now += std::chrono::milliseconds(40);
+        progress.frameDone(frame * 40);
+    }
+    EXPECT_NE(out.str().find("10.0 of 40.0 s (25%), 25.0 frames/s, about 0:30 left"), std::string::npos)
+        << out.str();
+    EXPECT_EQ(RenderProgress::clockText(3723), "1:02:03");
+}
+
+} // namespace
