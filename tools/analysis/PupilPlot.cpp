@@ -195,8 +195,11 @@ void PupilPlot::paintKeypoints(QPainter& painter) const
         // Names are written only where rows are tall enough to read them.
         if (row >= 12) {
             painter.setPen(kInk);
-            painter.drawText(QRectF(0, top, panel.left() - 8, row), Qt::AlignRight | Qt::AlignVCenter,
-                             QString::fromStdString(timeLines[i].path().stem().string()));
+            // Long names keep their ends, where recordings of one viewer differ (date and time).
+            const QString name =
+                painter.fontMetrics().elidedText(QString::fromStdString(timeLines[i].path().stem().string()),
+                                                 Qt::ElideLeft, static_cast<int>(panel.left()) - 12);
+            painter.drawText(QRectF(0, top, panel.left() - 8, row), Qt::AlignRight | Qt::AlignVCenter, name);
         }
         painter.setPen(QPen(kKeypoint, 2.0));
         bool inside = false;
