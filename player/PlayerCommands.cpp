@@ -5,6 +5,7 @@
 #include "common/QtLogItems.h"
 #include "player/AppCtrl.h"
 #include "player/Graphics.h"
+#include "player/PlayerExports.h"
 #include "player/PlayerMenus.h"
 #include "player/PlayerWindow.h"
 #include "player/StringTable.h"
@@ -91,6 +92,12 @@ void PlayerWindow::command(int id)
         break;
     case ID_TOGGLE_SHOT:
         toggleShot();
+        break;
+    case ID_EXPORT_VIDEO:
+        exports_->exportVideo();
+        break;
+    case ID_FIND_SHOTS:
+        exports_->findShots();
         break;
     case ID_LOOP_SHOT:
         loopCurrentShot_ = !loopCurrentShot_;

@@ -4,6 +4,7 @@
 #include "common/QtLogItems.h"
 #include "player/AppCtrl.h"
 #include "player/Graphics.h"
+#include "player/PlayerExports.h"
 #include "player/PlayerMenus.h"
 #include "player/ResultsFiles.h"
 #include "player/StringTable.h"
@@ -144,6 +145,7 @@ PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
     setCentralWidget(client);
 
     actions_ = buildPlayerMenus(*menuBar(), [this](int id) { command(id); });
+    exports_ = std::make_unique<PlayerExports>(*this);
     syncChecks();
 
     LOG("ownFileName: ", app_.ownFileName);
@@ -251,6 +253,7 @@ void PlayerWindow::OpenClip()
     }
     LOG("Movie totalTime = ", totalTime);
     ServiceShotFile(shots_, shotFile_.toStdString(), true);
+    exports_->movieOpened();
     UpdateTitle(position(), shots_.currentShot(position()).number);
 }
 

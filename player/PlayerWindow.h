@@ -13,6 +13,7 @@
 
 class AppCtrl;
 class Graphics;
+class PlayerExports;
 class QAction;
 class QLabel;
 class QSlider;
@@ -76,6 +77,7 @@ public:
     QWidget* videoWidget() const;
     QAction* action(int id) const { return actions_.value(id); }
     Graphics* graphics() const { return graphics_.get(); }
+    PlayerExports& exports() { return *exports_; }
 
     AppCtrl& app() { return app_; }
     PlaybackClock& clock() { return clock_; }
@@ -146,6 +148,7 @@ private:
     TimeLineManager results_;
     ShotLine shots_;
     std::unique_ptr<Graphics> graphics_;
+    std::unique_ptr<PlayerExports> exports_;
     QString shotFile_;
     platform::WindowHandle extensionWindow_;
     int extensionStartWaitMs_ = 1000;

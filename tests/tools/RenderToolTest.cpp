@@ -6,9 +6,14 @@
 #include "ResultsText.h"
 #include "TestEnvironment.h"
 #include "player/AppCtrl.h"
+#include "player/PlayerExports.h"
+#include "player/PlayerMenus.h"
 #include "player/PlayerWindow.h"
+#include "player/data/ShotLine.h"
 #include "player/media/DsCtrl.h"
 #include "player/media/MixerBitmap.h"
+
+#include <QAction>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -331,6 +336,93 @@ TEST(RenderTool, CommandLineAndProgress)
     EXPECT_NE(out.str().find("10.0 of 40.0 s (25%), 25.0 frames/s, about 0:30 left"), std::string::npos)
         << out.str();
     EXPECT_EQ(RenderProgress::clockText(3723), "1:02:03");
+}
+
+TEST(RenderTool, ThePlayerAsksTheToolForWhatItShows)
+{
+    AppCtrl app;
+    app.movieFileName = QStringLiteral("/films/a film.avi");
+    app.mode = AppCtrl::Mode::Directory;
+    app.resultsPath = QStringLiteral("/studies/one");
+    app.appDataDir = "/home/someone/.config/Orvalis";
+    app.multiQuality = 1;
+    app.considerFocusTime = false;
+    app.showPupil = false;
+
+    std::vector<std::string> arguments{"gaze-render"};
+    for (const QString& argument : PlayerExports::renderArguments(app, QStringLiteral("/out/v.webm")))
+        arguments.push_back(argument.toStdString());
+    const ParsedRenderArguments parsed = parseRenderArguments(arguments);
+
+    ASSERT_EQ(parsed.error, "");
+    const RenderOptions& o = parsed.options;
+    EXPECT_EQ(o.movie, "/films/a film.avi");
+    EXPECT_TRUE(o.directory);
+    EXPECT_EQ(o.results, "/studies/one");
+    EXPECT_EQ(o.format, RenderOptions::Output::WebM);
+    EXPECT_EQ(o.shotFile, std::filesystem::path("/films/a film.avi_shots.csv"));
+    EXPECT_EQ(o.settingsDir, std::filesystem::path("/home/someone/.config/Orvalis"));
+    EXPECT_EQ(o.quality, 1);
+    EXPECT_EQ(o.focusTime, false);
+    EXPECT_EQ(o.filtered, true);
+    EXPECT_EQ(o.heatmap, true);
+    EXPECT_EQ(o.pupil, false);
+    EXPECT_EQ(o.keypoints, true);
+}
+
+TEST(RenderTool, ThePlayerFindsTheShotsOfAMovieWithoutAShotFileAndExportsWhatItShows)
+{
+    // [GIVEN] a movie of two parts without a shot file, opened in the player with a study
+    TempDir dir;
+    const auto movie = dir / "film.avi";
+    ASSERT_TRUE(generated_movie::run(
+        "concat name=c ! videoconvert ! jpegenc ! avimux ! filesink location=\"" + movie.string() + "\" " +
+        generated_movie::source("red", 25, kWidth, kHeight, 25) + "! c. " +
+        generated_movie::source("blue", 25, kWidth, kHeight, 25) + "! c."));
+    writeStudy(dir / "study", 5, 0.5, 0.5);
+    AppCtrl app;
+    app.ownFileName = QStringLiteral(GAZE_BIN_DIR "/Gazeview");
+    app.appDataDir = dir / "settings";
+    app.iniFilePath = dir / "settings" / "Gazeview.ini";
+    app.guiFilePath = dir / "settings" / "GazeviewGUI.ini";
+    app.mode = AppCtrl::Mode::Directory;
+    app.resultsPath = QString::fromStdString((dir / "study").string());
+    app.movieFileName = QString::fromStdString(movie.string());
+    {
+        PlayerWindow window(app);
+        QStringList told;
+        window.exports().tell = [&](const QString& text) { told << text; };
+        window.exports().chooseOutput = [&](const QString&) {
+            return QString::fromStdString((dir / "shown.mp4").string());
+        };
+        window.show();
+        window.startUp();
+        ASSERT_TRUE(waitUntil([] { return DsCtrl::IsMovieOpen(); }));
+        ASSERT_EQ(window.shots().shots().size(), 1u);
+        EXPECT_TRUE(window.action(ID_FIND_SHOTS)->isEnabled());
+
+        // [WHEN] the shots are asked for
+        window.command(ID_FIND_SHOTS);
+
+        // [THEN] the cut at 1 s comes in while the window goes on, and the offer is withdrawn
+        ASSERT_TRUE(waitUntil([&] { return !window.exports().busy(); }, 30000));
+        ASSERT_EQ(window.shots().shots().size(), 2u) << told.join(QLatin1Char('|')).toStdString();
+        EXPECT_NEAR(window.shots().shots()[1].time, 1000, 40);
+        EXPECT_FALSE(window.shots().modified());
+        EXPECT_FALSE(window.action(ID_FIND_SHOTS)->isEnabled());
+
+        // [WHEN] the video of what it shows is asked for
+        window.command(ID_EXPORT_VIDEO);
+
+        // [THEN] it is written with the heat map at the centre
+        ASSERT_TRUE(waitUntil([&] { return !window.exports().busy(); }, 60000));
+        ASSERT_TRUE(told.last().contains(QStringLiteral("ready")))
+            << told.join(QLatin1Char('|')).toStdString();
+        const auto frames = readBack(dir / "shown.mp4");
+        ASSERT_NEAR(static_cast<double>(frames.size()), 50.0, 1.0);
+        EXPECT_TRUE(reddish(frames[10].image.pixel(kWidth / 2, kHeight / 2)));
+    }
+    DsCtrl::CloseInterfaces();
 }
 
 } // namespace
