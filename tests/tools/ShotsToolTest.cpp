@@ -1,6 +1,7 @@
 #include "shots/ShotsTool.h"
 #include "shots/CutDetector.h"
 #include "shots/FoundShots.h"
+#include "shots/MovieFrames.h"
 
 #include "GeneratedMovie.h"
 #include "TestEnvironment.h"
@@ -136,6 +137,18 @@ TEST(ShotsTool, InputThatIsNoMovieIsRefusedAndNothingIsWritten)
         EXPECT_NE(run.err.find("gaze-shots: "), std::string::npos) << name;
         EXPECT_FALSE(std::filesystem::exists(dir / (std::string(name) + "_shots.csv"))) << name;
     }
+}
+
+TEST(ShotsTool, ASoundFileIsToldToHoldNoVideoWithoutWaitingForFrames)
+{
+    TempDir dir;
+    const auto sound = dir / "sound.wav";
+    ASSERT_TRUE(generated_movie::run("audiotestsrc num-buffers=50 ! wavenc ! filesink location=\"" +
+                                     sound.string() + "\""));
+    // A stall limit long enough for any decoder to start, far shorter than a test's patience.
+    MovieFrames frames({}, std::chrono::seconds(5));
+    EXPECT_FALSE(frames.open(sound));
+    EXPECT_EQ(frames.error().rfind("the movie holds no video", 0), 0u) << frames.error();
 }
 
 TEST(ShotsTool, CommandLine)

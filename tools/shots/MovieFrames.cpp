@@ -44,6 +44,9 @@ bool MovieFrames::checkBus()
         gst_message_parse_error(message.get(), &raw, nullptr);
         const GErrorPtr failure(raw);
         LOG("decoding failed: ", failure ? failure->message : "unknown error");
+        // Streams of other kinds are left unlinked, which their source reports as an error.
+        if (noVideo_)
+            return fail("the movie holds no video");
         return fail(std::string("cannot decode the movie: ") +
                     (failure ? failure->message : "unknown error"));
     }
@@ -66,8 +69,8 @@ bool MovieFrames::open(const std::filesystem::path& movie)
     if (!size_.isEmpty())
         caps += ",width=" + std::to_string(size_.width()) + ",height=" + std::to_string(size_.height());
     // Only the video is decoded; a stream of another kind is left unlinked.
-    const std::string description = std::string("uridecodebin name=decoder caps=video/x-raw uri=\"") +
-                                    uri.get() + "\" ! videoconvert name=convert ! videoscale ! " + caps +
+    const std::string description = std::string("uridecodebin name=decoder uri=\"") + uri.get() +
+                                    "\" ! videoconvert name=convert ! videoscale ! " + caps +
                                     " ! appsink name=frames sync=false max-buffers=4";
     pipeline_ = gst_parse_launch(description.c_str(), &raw);
     const GErrorPtr parseError(raw);
