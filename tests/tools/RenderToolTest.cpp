@@ -298,6 +298,13 @@ TEST(RenderTool, BadInputsAreRefusedAndLeaveNoOutput)
     }
     // only the inputs are there
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4);
+
+    // an output named like the movie would replace it
+    const auto before = std::filesystem::file_size(movie);
+    RenderOptions over = heatOptions(dir, movie, "film.avi");
+    over.output = dir / "." / "film.avi";
+    EXPECT_EQ(render(over).status, 1);
+    EXPECT_EQ(std::filesystem::file_size(movie), before);
 }
 
 TEST(RenderTool, CommandLineAndProgress)

@@ -154,6 +154,13 @@ void RenderProgress::finish()
 
 int runRender(const RenderOptions& options, std::ostream& err, bool progressOnSameLine)
 {
+    // The output replaces whatever has its name: never the movie it is made from.
+    std::error_code ignored;
+    for (const std::int64_t at : options.atMs.empty() ? std::vector<std::int64_t>{0} : options.atMs)
+        if (std::filesystem::equivalent(options.movie, picturePath(options, at), ignored)) {
+            err << "gaze-render: the output would replace the movie " << options.movie.string() << '\n';
+            return 1;
+        }
     OverlayFrames overlay;
     std::string error;
     std::string warnings;
