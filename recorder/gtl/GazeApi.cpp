@@ -63,9 +63,14 @@ void GazeApi::add_listener(IConnectionStateListener& listener)
     engine_->add_listener(listener);
 }
 
-void GazeApi::set_reply_timeout(std::chrono::milliseconds timeout)
+void GazeApi::set_connect_timeout(std::chrono::milliseconds timeout)
 {
-    engine_->set_reply_timeout(timeout);
+    engine_->set_connect_timeout(timeout);
+}
+
+ConnectOutcome GazeApi::last_connect_outcome() const
+{
+    return engine_->last_connect_outcome();
 }
 
 } // namespace gtl

@@ -30,6 +30,10 @@ public:
     // empty when the text holds none.
     static std::string_view firstObject(std::string_view text);
 
+    // True when objects and arrays in the text nest deeper than the given number
+    // of levels. A flat scan without recursion, so any depth is safe to ask about.
+    static bool nestedDeeperThan(std::string_view text, int levels);
+
 private:
     bool started_ = false;
     int depth_ = 0;

@@ -141,7 +141,7 @@ int runTrackerCheck(const TrackerCheckOptions& options, std::ostream& out, std::
     gtl::GazeApi api(false);
     api.add_listener(static_cast<gtl::IGazeListener&>(observer));
     api.add_listener(static_cast<gtl::ITrackerStateListener&>(observer));
-    api.set_reply_timeout(options.replyTimeout);
+    api.set_connect_timeout(options.replyTimeout);
     if (!api.connect(true, options.port)) {
         err << "No tracker server answers on 127.0.0.1:" << options.port << "\n";
         return check_no_server;

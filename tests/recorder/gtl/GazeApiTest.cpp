@@ -44,7 +44,7 @@ protected:
         api.add_listener(static_cast<ICalibrationResultListener&>(listener));
         api.add_listener(static_cast<ITrackerStateListener&>(listener));
         api.add_listener(static_cast<IConnectionStateListener&>(listener));
-        api.set_reply_timeout(2s);
+        api.set_connect_timeout(2s);
     }
 
     static sim::ServerOptions quickServer()
@@ -120,7 +120,7 @@ TEST_F(GazeApiTest, AServerThatNeverAnswersFailsTheConnectAfterTheTimeout)
     sim::ServerOptions options = quickServer();
     options.silent = true;
     startServer(options);
-    api.set_reply_timeout(100ms);
+    api.set_connect_timeout(100ms);
 
     EXPECT_FALSE(api.connect(true, port));
     EXPECT_FALSE(api.is_connected());
