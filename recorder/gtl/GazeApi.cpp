@@ -4,6 +4,27 @@
 
 namespace gtl {
 
+const char* connectOutcomeText(ConnectOutcome outcome)
+{
+    switch (outcome) {
+    case ConnectOutcome::none:
+        return "none";
+    case ConnectOutcome::connected:
+        return "connected";
+    case ConnectOutcome::rejected:
+        return "answer rejected";
+    case ConnectOutcome::already_connected:
+        return "already connected";
+    case ConnectOutcome::no_server:
+        return "no server";
+    case ConnectOutcome::no_answer:
+        return "no answer in time";
+    case ConnectOutcome::lost:
+        return "connection lost";
+    }
+    return "unknown";
+}
+
 GazeApi::GazeApi(bool verbose) : engine_(std::make_unique<Engine>(verbose)) {}
 
 GazeApi::~GazeApi() = default;

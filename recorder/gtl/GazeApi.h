@@ -20,6 +20,8 @@ enum class ConnectOutcome
     lost,              // the connection ended while waiting for the answer
 };
 
+const char* connectOutcomeText(ConnectOutcome outcome);
+
 // Client of the EyeTribe tracker server on the local host. It keeps the
 // connection alive with heartbeats, stores the server's current values and
 // calls the registered listeners when they change. connect is meant to be called

@@ -31,7 +31,7 @@ bool GazeApi::Engine::connect(bool push, unsigned short port)
     }
     port_ = std::to_string(port);
     const bool connected = connect_steps(push, deadline);
-    LOG("connect to port ", port_, ": ", static_cast<int>(outcome_.load()));
+    LOG("connect to port ", port_, ": ", connectOutcomeText(outcome_));
     return connected;
 }
 

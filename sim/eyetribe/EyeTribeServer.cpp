@@ -105,6 +105,11 @@ void EyeTribeServer::Impl::acceptNext()
         if (error)
             return; // the acceptor was closed
         boost::system::error_code ignored;
+        if (options.closeOnAccept) {
+            socket.close(ignored);
+            acceptNext();
+            return;
+        }
         socket.set_option(tcp::no_delay(true), ignored);
         auto session = std::make_shared<Session>(std::move(socket));
         sessions.push_back(session);

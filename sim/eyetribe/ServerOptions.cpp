@@ -62,6 +62,11 @@ ParsedServerOptions parseServerOptions(const std::vector<std::string>& args)
              o.scriptFile = v;
              return !v.empty();
          }},
+        {"--calibresult",
+         [&](const std::string& v) {
+             o.calibresultText = v;
+             return !v.empty();
+         }},
         {"--calibration-error",
          [&](const std::string& v) { return parseDouble(v, o.calibrationErrorDeg, 0, 90); }},
         {"--screen-width", [&](const std::string& v) { return parseNumber(v, o.screenWidth, 1, 100000); }},
@@ -91,6 +96,14 @@ ParsedServerOptions parseServerOptions(const std::vector<std::string>& args)
         }
         if (arg == "--never-accept") {
             o.neverAccept = true;
+            continue;
+        }
+        if (arg == "--close-on-accept") {
+            o.closeOnAccept = true;
+            continue;
+        }
+        if (arg == "--refuse-get") {
+            o.refuseGet = true;
             continue;
         }
         const OptionArguments::Option option = OptionArguments::take(args, i);
@@ -131,6 +144,9 @@ std::string serverUsage()
            "  --announce-heartbeat=MS  announce this interval instead (0 or negative allowed)\n"
            "  --push-before-answer     push a frame ahead of every get answer\n"
            "  --never-accept           listen, but never accept a connection\n"
+           "  --close-on-accept        close every connection as soon as it is accepted\n"
+           "  --refuse-get             answer every tracker get with an error\n"
+           "  --calibresult=JSON       send this as \"calibresult\" instead (such as {} or null)\n"
            "  --verbose                print every request and reply\n";
 }
 

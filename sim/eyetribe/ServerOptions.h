@@ -30,6 +30,9 @@ struct ServerOptions
     std::optional<int> announcedHeartbeatIntervalMs;
     bool pushBeforeAnswer = false; // a frame goes out ahead of every "get" answer
     bool neverAccept = false;      // listen, but leave every connection unaccepted
+    bool closeOnAccept = false;    // close every connection as soon as it is accepted
+    bool refuseGet = false;        // answer every tracker "get" with an error
+    std::string calibresultText;   // JSON sent as "calibresult" instead of the real one
     bool verbose = false;
 
     int effectiveHeartbeatTimeoutMs() const

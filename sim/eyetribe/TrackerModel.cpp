@@ -179,6 +179,8 @@ TrackerModel::Outcome TrackerModel::handleTracker(const std::string& kind, const
 
 TrackerModel::Outcome TrackerModel::handleGet(const JsonValue& values, Client& client)
 {
+    if (options_.refuseGet)
+        return {errorReply("tracker", "get", 403, "get refused")};
     for (const JsonValue& item : values.items)
         if (item.type != JsonValue::Type::string || !trackerKey(item.text))
             return {errorReply("tracker", "get", 400, "unknown key")};
@@ -213,6 +215,8 @@ TrackerModel::Outcome TrackerModel::handleGet(const JsonValue& values, Client& c
             value << screen_.physicalWidth;
         else if (key == "screenpsyh")
             value << screen_.physicalHeight;
+        else if (key == "calibresult" && !options_.calibresultText.empty())
+            value << options_.calibresultText;
         else if (key == "calibresult" && calibration_) {
             out << (first ? "" : ",");
             writeCalibration(out, *calibration_);
