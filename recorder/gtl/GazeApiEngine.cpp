@@ -84,7 +84,13 @@ bool GazeApi::Engine::connect_steps(bool push, std::chrono::steady_clock::time_p
     const std::uint32_t errors = errors_;
     send(requests::getAllValues());
     lock.unlock();
-    socket_.start();
+    if (!socket_.start()) {
+        // disconnect() from another thread came between the handshake and the first read.
+        outcome_ = ConnectOutcome::lost;
+        stop_connection();
+        tell_connection_state(false);
+        return false;
+    }
     heartbeater_.start();
     lock.lock();
     const bool replied = replyArrived_.wait_until(
@@ -118,6 +124,9 @@ void GazeApi::Engine::disconnect()
     stop_connection();
     // Also waits for a listener call of the I/O thread still running.
     socket_.disconnect();
+    // Closed without a word, so the next connection is told of again.
+    boost::lock_guard lock(stateMutex_);
+    toldConnected_ = false;
 }
 
 void GazeApi::Engine::stop_connection()

@@ -42,6 +42,7 @@ Socket::Socket(bool verbose, std::size_t maxMessageBytes) : framer_(maxMessageBy
 Socket::~Socket()
 {
     disconnect();
+    boost::lock_guard lock(connectionMutex_);
     if (ioThread_.joinable())
         ioThread_.detach(); // only when destroyed from its own I/O thread
 }
@@ -49,13 +50,17 @@ Socket::~Socket()
 Socket::OpenResult Socket::open(const std::string& host, const std::string& port,
                                 std::chrono::steady_clock::time_point deadline)
 {
-    if (ioThread_.joinable()) {
-        if (ioThread_.get_id() == boost::this_thread::get_id()) {
+    boost::thread previous;
+    {
+        boost::lock_guard lock(connectionMutex_);
+        if (ioThread_.joinable() && ioThread_.get_id() == boost::this_thread::get_id()) {
             LOG("cannot reconnect from the I/O thread");
             return OpenResult::aborted;
         }
-        ioThread_.join();
+        previous = std::move(ioThread_);
     }
+    if (previous.joinable())
+        previous.join();
     auto owned = std::make_unique<Connection>();
     Connection& connection = *owned;
     boost::system::error_code error;
@@ -113,31 +118,32 @@ Socket::OpenResult Socket::open(const std::string& host, const std::string& port
     return outcome;
 }
 
-void Socket::start()
+bool Socket::start()
 {
     boost::lock_guard lock(connectionMutex_);
     if (!connection_ || ioThread_.joinable())
-        return;
+        return false;
     if (connection_->abandoned) {
         connection_.reset();
-        return;
+        return false;
     }
     framer_.reset();
     Connection* running = connection_.get();
     startRead(*running);
     ioThread_ = boost::thread([running] { running->io.run(); });
+    return true;
 }
 
 bool Socket::connect(const std::string& host, const std::string& port)
 {
-    if (open(host, port, std::chrono::steady_clock::now() + std::chrono::seconds(5)) != OpenResult::connected)
-        return false;
-    start();
-    return true;
+    return open(host, port, std::chrono::steady_clock::now() + std::chrono::seconds(5)) ==
+               OpenResult::connected &&
+           start();
 }
 
 void Socket::disconnect()
 {
+    boost::thread running;
     {
         boost::lock_guard lock(connectionMutex_);
         if (!connection_)
@@ -153,9 +159,11 @@ void Socket::disconnect()
             connection.abandoned = true;
             connection.io.stop();
         }
+        // Joined here, outside the lock, and by this caller only.
+        running = std::move(ioThread_);
     }
-    if (ioThread_.joinable() && ioThread_.get_id() != boost::this_thread::get_id())
-        ioThread_.join();
+    if (running.joinable())
+        running.join();
 }
 
 bool Socket::send(const std::string& text)

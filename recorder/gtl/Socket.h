@@ -37,8 +37,8 @@ public:
     // until start(); texts sent before then are written once it runs.
     OpenResult open(const std::string& host, const std::string& port,
                     std::chrono::steady_clock::time_point deadline);
-    // Starts reading on the I/O thread.
-    void start();
+    // Starts reading on the I/O thread; false when the connection was given up meanwhile.
+    bool start();
 
     // open() and start() in one, with a deadline of five seconds.
     bool connect(const std::string& host, const std::string& port);
@@ -66,7 +66,8 @@ private:
     boost::thread ioThread_;
     std::unique_ptr<Connection> connection_;
     bool verbose_;
-    // Guards connection_ against sends from other threads while it is replaced.
+    // Guards connection_ and ioThread_: opening, sending and disconnecting may
+    // each come from another thread.
     boost::mutex connectionMutex_;
 };
 
