@@ -72,18 +72,6 @@ JsonObjectMatcher::Result JsonObjectMatcher::scan(std::string_view chunk)
     return {size, false, 0};
 }
 
-std::string_view JsonObjectMatcher::firstObject(std::string_view text)
-{
-    const std::size_t begin = text.find('{');
-    if (begin == std::string_view::npos)
-        return {};
-    JsonObjectMatcher matcher;
-    const Result result = matcher.scan(text.substr(begin));
-    if (!result.matched)
-        return {};
-    return text.substr(begin, result.objectEnd);
-}
-
 bool JsonObjectMatcher::nestedDeeperThan(std::string_view text, int levels)
 {
     int depth = 0;
