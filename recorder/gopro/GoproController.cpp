@@ -78,6 +78,7 @@ int GoproController::sendRequest(const QUrl& url, bool wait)
         return 0;
     }
     const int code = waitForReply(reply);
+    lastTimedOut_ = code == QNetworkReply::TimeoutError;
     LOG("Error code1: ", code);
     QThread::msleep(static_cast<unsigned long>(timings_.pauseAfterReplyMs));
     LOG("after sleep");
@@ -93,7 +94,7 @@ int GoproController::waitForReply(QNetworkReply* reply)
     connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
     timeout.start(timings_.requestTimeoutMs);
     if (!reply->isFinished())
-        loop.exec();
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
     int code = reply->error();
     if (!reply->isFinished()) {
         LOG("no answer within ", timings_.requestTimeoutMs, " ms");
@@ -115,6 +116,10 @@ bool GoproController::configureCamera(const QString& password)
         if (code != 0) {
             LOG(step.failure, code);
             allAccepted = false;
+        }
+        if (lastTimedOut_) {
+            LOG("camera does not answer - configuration given up");
+            break;
         }
     }
     LOG("end");

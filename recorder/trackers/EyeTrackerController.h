@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <atomic>
 #include <functional>
+#include <string>
 #include <vector>
 
 class OperatorPrompt;
@@ -26,6 +27,10 @@ class EyeTrackerController : public QObject
 
 public:
     using WallClock = std::function<qint64()>;
+    // Writes a results file; answers an empty text on success, else why it failed.
+    using ResultsWriter =
+        std::function<std::string(const QString& filePath, const QStringList& headerLines,
+                                  const QRect& screenArea, const std::vector<GazePoint>& points)>;
     static constexpr int defaultNoDataIntervalMs = 10000;
     static constexpr int defaultRerunAfterKillMs = 2000;
     static constexpr int defaultRerunAfterStartMs = 5000;
@@ -45,7 +50,9 @@ public:
 
     void startExamination();
     // Stops recording and, when asked, saves. Returns the result of saveExaminationResult,
-    // false when nothing was saved. errorFlag -1 keeps the earlier error state.
+    // false when nothing was saved. errorFlag -1 keeps the earlier error state. The
+    // statistics question is asked without the controller's lock: tracker threads go on
+    // (and drop their samples) while the operator reads it.
     bool endExamination(bool save, const QString& filePath, const QStringList& headerLines,
                         const QRect& screenArea, bool forceSave, int errorFlag);
     void setExaminationPaused(bool paused);
@@ -59,8 +66,20 @@ public:
     QString lastResultPath();
 
     bool validateExaminationStats(bool finishedWithError);
+    // Asks whether to keep the samples and writes them. A file that cannot be written
+    // is reported to the operator with its path and the reason; the samples stay.
     bool saveExaminationResult(const QString& filePath, const QStringList& headerLines,
                                const QRect& screenArea, bool finishedWithError);
+    // Writes the samples without asking (the recovery file of an examination that is
+    // being abandoned). Answers an empty text on success, else why it failed.
+    std::string writeResults(const QString& filePath, const QStringList& headerLines,
+                             const QRect& screenArea);
+
+    // Drops the samples stamped after this movie time: the player stopped showing the movie there.
+    // Returns how many were dropped.
+    std::size_t dropSamplesAfter(qint64 movieTime);
+    // The movie time of the player's latest report, -1 when none arrived.
+    qint64 lastSynchronisedMovieTime();
 
     // Samples with an interesting point, for the keypoints list.
     std::vector<GazePoint> interestingPoints();
@@ -68,11 +87,13 @@ public:
 
     QMutex& mutex() { return mutex_; }
 
-    // Test seams: the wall clock (ms since the epoch), the no-data watchdog interval,
-    // and what ends a running player when the examination ends.
+    // Seams: the wall clock (ms since the epoch), the no-data watchdog interval, what
+    // ends the examination's player when the examination ends (nothing by default), and
+    // what writes the results file.
     void setWallClock(WallClock clock) { wallClock_ = std::move(clock); }
     void setNoDataIntervalMs(int intervalMs) { noDataIntervalMs_ = intervalMs; }
     void setPlayerStopper(std::function<void()> stopper) { playerStopper_ = std::move(stopper); }
+    void setResultsWriter(ResultsWriter writer) { resultsWriter_ = std::move(writer); }
     // How long the server supervision waits before it looks again after ending or starting the server.
     void setServerRerunIntervals(int afterKillMs, int afterStartMs)
     {
@@ -129,6 +150,7 @@ private:
     void startServer();
 
     void stopPlayer();
+    bool askToKeep(const std::vector<GazePoint>& points, bool finishedWithError);
 
     QMutex mutex_;
     std::vector<GazePoint> gazePoints_;
@@ -136,6 +158,7 @@ private:
     WallClock wallClock_;
     int noDataIntervalMs_ = defaultNoDataIntervalMs;
     std::function<void()> playerStopper_;
+    ResultsWriter resultsWriter_;
     int rerunAfterKillMs_ = defaultRerunAfterKillMs;
     int rerunAfterStartMs_ = defaultRerunAfterStartMs;
 };

@@ -1,4 +1,5 @@
 #include "TestEnvironment.h"
+#include "mocks/FakePlayer.h"
 #include "mocks/FakePrompt.h"
 #include "mocks/FakeTrackerController.h"
 #include "platform/window_bus.h"
@@ -29,8 +30,9 @@ protected:
             tracker = fake;
             return fake;
         };
-        services.startDetached = [this](const QString& program, const QStringList& arguments) {
+        services.startDetached = [this](const QString& program, const QStringList& arguments, qint64* pid) {
             started << (QStringList{program} + arguments);
+            *pid = player.processId();
             return startSucceeds;
         };
         services.playerPath = QStringLiteral("/opt/gaze view/Gazeview");
@@ -48,8 +50,13 @@ protected:
         window->form()->lineEditExaminationId->setText("P01");
     }
 
-    bool post(quint64 code, qint64 time) { return window->handlePlayerMessage(Gazelog::wmUser, code, time); }
+    bool post(quint64 code, qint64 time)
+    {
+        return window->handlePlayerMessage(Gazelog::wmUser, code, time, player.processId());
+    }
 
+    // Stands in for the examination's player: a process that runs until it is ended.
+    FakePlayer player;
     testing_support::TempDir dir;
     std::filesystem::path movie;
     FakePrompt prompt;
@@ -175,21 +182,23 @@ TEST_F(PlayerLinkTest, AFailedPlayerStartLeavesTheTabIdle)
     EXPECT_TRUE(window->form()->buttonExaminationStart->isEnabled());
 }
 
-TEST(PlayerCommands, CommandLinesQuotePathsAndCarryPartsOnlyWhenAsked)
+TEST(PlayerCommands, PathsWithBlanksAndQuotesArePassedIntactAndPartsOnlyWhenAsked)
 {
     const qint64 start = 1000;
     const qint64 end = 2000;
-    EXPECT_EQ(PlayerCommands::examination("/a b/Gazeview", "/m n/x.avi", "Orvalis Reelscan Gazelog"),
-              "\"/a b/Gazeview\" -m \"/m n/x.avi\" -p 0 -s \"Orvalis Reelscan Gazelog\" -u -1");
-    EXPECT_EQ(PlayerCommands::examination("/g", "/x.avi", "T", &start, &end),
-              "\"/g\" -m \"/x.avi\" -p 0 -s \"T\" -u -1 -b 1000 -e 2000");
+    EXPECT_EQ(PlayerCommands::examination("/a b/Gazeview", "/m \"n\"/x.avi", "Orvalis Reelscan Gazelog"),
+              (QStringList{"/a b/Gazeview", "-m", "/m \"n\"/x.avi", "-p", "0", "-s",
+                           "Orvalis Reelscan Gazelog", "-u", "-1"}));
+    EXPECT_EQ(PlayerCommands::examination("/g", "/x.avi", "T", &start, &end).mid(9),
+              (QStringList{"-b", "1000", "-e", "2000"}));
     const QString startText = "10";
-    const QString endText = "abc";
-    EXPECT_EQ(PlayerCommands::visualisation("/g", "/x.avi", "/r s/P01.csv"),
-              "\"/g\" -m \"/x.avi\" -f \"/r s/P01.csv\"");
-    EXPECT_EQ(PlayerCommands::visualisation("/g", "/x.avi", "/r.csv", &startText, &endText),
-              "\"/g\" -m \"/x.avi\" -f \"/r.csv\" -b 10 -e abc");
-    EXPECT_EQ(PlayerCommands::plain("/g h/Gazeview"), "\"/g h/Gazeview\"");
+    const QString endText = "a b";
+    EXPECT_EQ(PlayerCommands::visualisation("/g", "/x.avi", "/r \"s\"/P01.csv"),
+              (QStringList{"/g", "-m", "/x.avi", "-f", "/r \"s\"/P01.csv"}));
+    EXPECT_EQ(PlayerCommands::visualisation("/g", "/x.avi", "/r.csv", &startText, &endText).mid(5),
+              (QStringList{"-b", "10", "-e", "a b"}));
+    EXPECT_EQ(PlayerCommands::plain("/g h/Gazeview"), QStringList{"/g h/Gazeview"});
+    EXPECT_EQ(PlayerCommands::displayText({"/g h/x", "-m", "a\"b"}), "\"/g h/x\" -m \"a\\\"b\"");
 }
 
 TEST_F(PlayerLinkTest, ReportsArriveByTheWindowTitleAndCloseWorks)
