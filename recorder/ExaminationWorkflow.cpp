@@ -167,8 +167,11 @@ bool ExaminationWorkflow::startExamination(const ExaminationInputs& inputs)
         }
         if (!gopro_->setRecording(true)) {
             LOG("Failed to start recording using Gopro!");
-            warn(windowText("Failed to start recording using GoPro camera!."));
             setState(State::Idle);
+            if (gopro_->lastRequestTimedOut())
+                Q_EMIT cameraSilent();
+            else
+                warn(windowText("Failed to start recording using GoPro camera!."));
             return false;
         }
     }
@@ -285,8 +288,8 @@ void ExaminationWorkflow::stopExamination(bool movieFinished, bool error)
     LOG("outputpath=", resultsPath);
     LOG(movieFinished ? "Examination finished in normal way" : "Examination finished by user");
     controller_->setExaminationPaused(true);
-    if (running_.useGopro && gopro_)
-        gopro_->setRecording(false);
+    if (running_.useGopro && gopro_ && !gopro_->setRecording(false) && gopro_->lastRequestTimedOut())
+        Q_EMIT cameraSilent();
     const bool saved = controller_ && controller_->endExamination(
                                           true, resultsPath, headerLines(running_, date, resultsPath),
                                           services_.workArea(), false, movieFinished ? 0 : 1);

@@ -103,6 +103,8 @@ Q_SIGNALS:
     void interestingPointAdded(qint64 pointTimeMs);
     // The examination is over: saved or not, failed (by error) or not.
     void examinationEnded(bool saved, bool failed);
+    // The camera did not answer a request at all; it is not to be used any more.
+    void cameraSilent();
     // A later "Save results" wrote the samples (or not).
     void resultsSaved(bool saved);
 

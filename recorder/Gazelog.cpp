@@ -83,6 +83,7 @@ Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* pa
     connect(this, &Gazelog::addInterestingPoint, slider, &QSliderWithTicks::interestingPointAdded);
     connect(workflow_, &ExaminationWorkflow::stateChanged, this, &Gazelog::onWorkflowStateChanged);
     connect(workflow_, &ExaminationWorkflow::examinationEnded, this, &Gazelog::onExaminationEnded);
+    connect(workflow_, &ExaminationWorkflow::cameraSilent, this, &Gazelog::onCameraSilent);
     connect(workflow_, &ExaminationWorkflow::durationReported, this, &Gazelog::onDurationChanged);
     connect(workflow_, &ExaminationWorkflow::movieTimeReported, slider,
             [this](qint64 time) { slider->setValue(static_cast<int>(time)); });
@@ -368,10 +369,25 @@ void Gazelog::onUseGoproStateChanged(int state)
     }
     if (!gopro->configureCamera(ui->lineEditGoProPassword->text())) {
         LOG("Failed to configure Gopro!");
+        if (gopro->lastRequestTimedOut()) {
+            onCameraSilent();
+            return;
+        }
         warn(tr("Failed to configure GoPro camera! \nRequired version is at least GoPro Hero 3."));
         return;
     }
     setGoproButtonsEnabled(true);
+}
+
+void Gazelog::onCameraSilent()
+{
+    LOG("Error - Gopro camera does not answer");
+    const QSignalBlocker block(ui->checkBoxUseGoProCamera);
+    ui->checkBoxUseGoProCamera->setChecked(false);
+    setGoproButtonsEnabled(false);
+    warn(tr(
+        "The GoPro camera does not answer, so it is not used.\nCheck wifi connection and GoPro camera, then "
+        "tick the box again."));
 }
 
 void Gazelog::showGoproPreview()

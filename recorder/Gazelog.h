@@ -118,6 +118,7 @@ private:
     QRect resultsArea() const;
     void warn(const QString& text);
     void goProNotAvaibleError();
+    void onCameraSilent();
     void setGoproButtonsEnabled(bool enabled);
 
     std::unique_ptr<Ui::Gazelog> ui;
