@@ -261,6 +261,10 @@ TEST_F(ExaminationDrills, AStopThatMeetsTheMoviesEndStopsAndSavesOnce)
                                                "conventional way."));
     EXPECT_EQ(filesIn(results).size(), 1);
     EXPECT_TRUE(window->form()->buttonRunVisualization->isEnabled()) << "the save is not undone";
+    ASSERT_FALSE(camera.commands().isEmpty());
+    EXPECT_EQ(camera.commands().last().path, "camera/SH");
+    EXPECT_EQ(camera.commands().last().parameter, "%00") << "the camera's recording is stopped";
+    EXPECT_FALSE(camera.isRecording());
     EXPECT_TRUE(window->form()->buttonExaminationStart->isEnabled());
 }
 

@@ -120,6 +120,10 @@ TEST_F(PlayerLinkTest, AWholeExaminationDrivenByThePlayersReports)
     ASSERT_EQ(started.size(), 2);
     EXPECT_EQ(started[1], (QStringList{"/opt/gaze view/Gazeview", "-m",
                                        QString::fromStdString(movie.string()), "-f", results}));
+
+    // The next examination starts with no ticks of the last one.
+    window->startExamination();
+    EXPECT_TRUE(window->progressSlider()->ticks().isEmpty());
 }
 
 TEST_F(PlayerLinkTest, ASynchronisationErrorStopsTheExaminationAsFailed)
