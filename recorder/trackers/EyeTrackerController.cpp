@@ -24,6 +24,10 @@ EyeTrackerController::EyeTrackerController(OperatorPrompt& prompt, QObject* pare
           return failure;
       })
 {
+    supervisor_ = new ServerSupervisor({[this] { return serverProcessName.toStdString(); },
+                                        [this] { disconnectFromServer(); }, [this] { tryConnectToServer(); },
+                                        [this] { startServer(); }},
+                                       this);
     // Linux timers are precise already; there is no system timer resolution to raise.
     LOG("timer resolution request not needed");
 }
@@ -122,37 +126,8 @@ void EyeTrackerController::addInterestingPoint(qint64 pointTime, int userFeedbac
 
 void EyeTrackerController::connectToServer(bool restartServer)
 {
-    LOG("Restart server = ", restartServer);
     supervising = true;
-    if (restartTimer) {
-        if (restartTimer->isActive())
-            return;
-        // This call may come from the timer's own timeout.
-        restartTimer->deleteLater();
-        restartTimer = nullptr;
-    }
-    const std::string processName = serverProcessName.toStdString();
-    if (restartServer) {
-        LOG("Disconecting...");
-        disconnectFromServer();
-        if (const pid_t pid = findProcessId(processName)) {
-            LOG("Process found, killing process with pid: ", pid);
-            killProcess(pid);
-            scheduleRerun(rerunAfterKillMs_);
-            LOG("Process killed, starting timer");
-            restartTimer->start();
-            return;
-        }
-        LOG("EyeTribeServer process not running!");
-    }
-    if (findProcessId(processName) != 0) {
-        tryConnectToServer();
-        return;
-    }
-    LOG("process doesnt exist");
-    startServer();
-    scheduleRerun(rerunAfterStartMs_);
-    restartTimer->start();
+    supervisor_->request(restartServer);
 }
 
 void EyeTrackerController::startServer()
@@ -172,14 +147,6 @@ void EyeTrackerController::startServer()
         LOG("elevated start of ", program, ' ', arguments.join(QLatin1Char(' ')), ": ", elevated.outcome);
     }
     LOG("last error: ", errno);
-}
-
-void EyeTrackerController::scheduleRerun(int intervalMs)
-{
-    restartTimer = new QTimer(this);
-    restartTimer->setInterval(intervalMs);
-    restartTimer->setSingleShot(true);
-    connect(restartTimer, &QTimer::timeout, this, [this] { connectToServer(); });
 }
 
 void EyeTrackerController::noDataFromPlayer()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "recorder/trackers/GazePoint.h"
+#include "recorder/trackers/ServerSupervisor.h"
 
 #include <QMutex>
 #include <QObject>
@@ -32,8 +33,6 @@ public:
         std::function<std::string(const QString& filePath, const QStringList& headerLines,
                                   const QRect& screenArea, const std::vector<GazePoint>& points)>;
     static constexpr int defaultNoDataIntervalMs = 10000;
-    static constexpr int defaultRerunAfterKillMs = 2000;
-    static constexpr int defaultRerunAfterStartMs = 5000;
 
     // The prompt answers the statistics question and warnings; it must outlive the controller.
     explicit EyeTrackerController(OperatorPrompt& prompt, QObject* parent = nullptr);
@@ -97,8 +96,7 @@ public:
     // How long the server supervision waits before it looks again after ending or starting the server.
     void setServerRerunIntervals(int afterKillMs, int afterStartMs)
     {
-        rerunAfterKillMs_ = afterKillMs;
-        rerunAfterStartMs_ = afterStartMs;
+        supervisor_->setIntervals(afterKillMs, afterStartMs);
     }
 
 Q_SIGNALS:
@@ -137,7 +135,6 @@ protected:
     int fps = 60;
     bool finishedWithError = false;
     QString lastResultPath_;
-    QTimer* restartTimer = nullptr;
     QTimer* noDataTimer = nullptr;
     QString serverProcessName;
     QString serverCommand;
@@ -146,7 +143,6 @@ protected:
     bool supervising = false;
 
 private:
-    void scheduleRerun(int intervalMs);
     void startServer();
 
     void stopPlayer();
@@ -159,6 +155,5 @@ private:
     int noDataIntervalMs_ = defaultNoDataIntervalMs;
     std::function<void()> playerStopper_;
     ResultsWriter resultsWriter_;
-    int rerunAfterKillMs_ = defaultRerunAfterKillMs;
-    int rerunAfterStartMs_ = defaultRerunAfterStartMs;
+    ServerSupervisor* supervisor_;
 };
