@@ -319,6 +319,13 @@ QString ExaminationWorkflow::abandonExamination(const ExaminationInputs& inputs)
 {
     if (state_ == State::Idle || !controller_)
         return {};
+    if (state_ != State::Running) {
+        // Still starting (nothing recorded yet) or already saving: there is nothing to recover.
+        LOG("examination starting or stopping - nothing to recover");
+        if (state_ == State::Starting)
+            setState(State::Idle);
+        return {};
+    }
     LOG("abandoning the running examination");
     setState(State::Stopping);
     controller_->endExamination(false, QString(), QStringList(), QRect(), false, 1);
