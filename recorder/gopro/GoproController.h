@@ -63,7 +63,7 @@ public:
     bool setRecording(bool start);
 
     // True when the camera's command server accepts a TCP connection within the
-    // probe time-out.
+    // probe time-out; waits as the requests do.
     bool isAvailable();
 
     // Open the camera's live stream / its folder of recorded movies.
@@ -79,6 +79,8 @@ public:
 
 private:
     int waitForReply(QNetworkReply* reply);
+    // Lets the camera be; timers and messages go on meanwhile, the operator's input waits.
+    static void waitQuietly(int ms);
     void openMediaPath(const QString& path);
 
     QNetworkAccessManager* network_;
