@@ -443,17 +443,21 @@ void Gazelog::selectMovie(QString selectedMoviePath)
 
 void Gazelog::selectOutputDirectory()
 {
+    LOG("start");
     const QString folder = prompt_->chooseFolder(tr("Select folder for results"), QDir::homePath());
     LOG("Selected out dir: ", folder);
     if (!folder.isEmpty())
         ui->lineEditOutputDirectory->setText(folder);
+    LOG("end");
 }
 
 void Gazelog::examinationLengthChanged()
 {
     const bool part = ui->radioButtonExaminationLengthPartMovie->isChecked();
+    LOG("part of movie: ", part);
     ui->lineEditMoviePartStart->setEnabled(part);
     ui->lineEditMoviePartEnd->setEnabled(part);
+    LOG("end");
 }
 
 void Gazelog::setSliderRange(qint64 start, qint64 end)
@@ -472,6 +476,7 @@ void Gazelog::onDurationChanged(qint64 duration)
     workflow_->setMovieDuration(duration);
     setSliderRange(0, movieDuration);
     LOG("examination length: ", examinationLength);
+    LOG("end");
 }
 
 ExaminationInputs Gazelog::examinationInputs() const
