@@ -2,6 +2,7 @@
 
 #include "common/Logger.h"
 #include "player/AppCtrl.h"
+#include "player/KeypointMarks.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 
@@ -145,11 +146,8 @@ void Graphics::DrawMulti(MixerBitmap& mixer, TimeLineManager& results, const Sho
         dx_.SetMark(QRectF(QPointF(0.057 + d * 0.005, 0.84), QPointF(0.557, 0.88)), agreed ? 64 : 16);
     }
 
-    if (app.showActions) {
-        const int withPoint = shots.currentShot(positionMs).interestingCount;
-        for (int i = 0; i < resultCount; ++i)
-            dx_.OrMark(QRectF(0.05 + 0.02 * i, 0.75, 0.018, 0.05), i < withPoint ? 255 : 48);
-    }
+    if (app.showActions)
+        drawKeypointMarks(dx_, resultCount, shots.currentShot(positionMs).interestingCount);
 
     AlphaBitmap heat;
     heat.image = dx_.GetSurface({app.heatMapPercentThresholdCyan, app.heatMapPercentThresholdGreen,
