@@ -120,17 +120,12 @@ void Graphics::DrawMulti(MixerBitmap& mixer, TimeLineManager& results, const Sho
     const int resultCount = static_cast<int>(results.timeLines().size());
 
     if (app.showHeatmap && resultCount > 0) {
-        results.rewind();
-        while (results.anyMore()) {
-            const TimeLineItem item = results.getNextItem(positionMs);
-            if (item.blink == -1)
-                continue;
-            const int diameter = app.considerFocusTime ? app.heatMapCircleDiameterStep * item.stillCount +
+        results.forEachGaze(positionMs, app.dataFiltered, [&](const GazeSample& gaze) {
+            const int diameter = app.considerFocusTime ? app.heatMapCircleDiameterStep * gaze.stillCount +
                                                              app.heatMapCircleDiameterStart
                                                        : app.heatMapCircleDiameterConst;
-            const QPointF at = gazeOf(item, app);
-            dx_.AddCircle(at.x(), at.y(), diameter);
-        }
+            dx_.AddCircle(gaze.x * 1e-6 * app.viewScaleX, gaze.y * 1e-6 * app.viewScaleY, diameter);
+        });
     }
 
     if (app.showPupil && resultCount > 0) {

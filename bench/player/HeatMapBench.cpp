@@ -20,6 +20,7 @@
 #include <random>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -83,11 +84,12 @@ struct Study
         folder = std::filesystem::temp_directory_path() /
                  ("heatmap-bench-" + std::to_string(::getpid()) + "-" + std::to_string(viewers));
         std::filesystem::create_directories(folder);
+        std::vector<std::filesystem::path> files;
         for (int i = 0; i < viewers; ++i) {
-            const auto file = folder / ("viewer" + std::to_string(i) + ".csv");
-            std::ofstream(file, std::ios::binary) << recording(static_cast<unsigned>(i + 1));
-            results.add(file, app.eventsNum, app.filterRadius, app.actionRadius);
+            files.push_back(folder / ("viewer" + std::to_string(i) + ".csv"));
+            std::ofstream(files.back(), std::ios::binary) << recording(static_cast<unsigned>(i + 1));
         }
+        results.addAll(files, app.eventsNum, app.filterRadius, app.actionRadius);
         std::filesystem::remove_all(folder);
         results.calculateStats();
         shots.addShot(Shot{});

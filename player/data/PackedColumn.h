@@ -43,6 +43,14 @@ public:
 
     size_t size() const { return widened_ ? wide_.size() : narrow_.size(); }
 
+    void prefetch(size_t index) const
+    {
+        if (widened_)
+            __builtin_prefetch(&wide_[index]);
+        else
+            __builtin_prefetch(&narrow_[index]);
+    }
+
     void clear() { *this = PackedColumn(); }
 
     void shrink_to_fit()
@@ -66,8 +74,8 @@ private:
         aside_ = {};
     }
 
-    bool widened_ = false;
     std::vector<Narrow> narrow_;
+    bool widened_ = false;
     std::vector<std::pair<size_t, int>> aside_; // ascending indexes
     std::vector<int> wide_;
 };

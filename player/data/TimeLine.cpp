@@ -336,25 +336,33 @@ TimeLineItem TimeLine::item(size_t index) const
         item.blink = -1;
         item.avgX = -1;
         item.avgY = -1;
-    } else if (!avgX_.empty()) {
-        item.avgX = avgX_[index];
-        item.avgY = avgY_[index];
     } else {
-        const size_t first = index + 1 >= static_cast<size_t>(window_) ? index + 1 - window_ : 0;
-        std::int64_t sumX = 0;
-        std::int64_t sumY = 0;
-        std::int64_t count = 0;
-        for (size_t k = first; k <= index; ++k) {
-            if (blink_[k] > 0) {
-                sumX += x_[k];
-                sumY += y_[k];
-                ++count;
-            }
-        }
-        item.avgX = static_cast<int>(sumX / count);
-        item.avgY = static_cast<int>(sumY / count);
+        smoothedPosition(index, item.avgX, item.avgY);
     }
     return item;
+}
+
+void TimeLine::smoothedPosition(size_t index, int& x, int& y) const
+{
+    if (!avgX_.empty()) {
+        x = avgX_[index];
+        y = avgY_[index];
+        return;
+    }
+    // The window holds a usable sample, or the item would have no position.
+    const size_t first = index + 1 >= static_cast<size_t>(window_) ? index + 1 - window_ : 0;
+    std::int64_t sumX = 0;
+    std::int64_t sumY = 0;
+    std::int64_t count = 0;
+    for (size_t k = first; k <= index; ++k) {
+        if (blink_[k] > 0) {
+            sumX += x_[k];
+            sumY += y_[k];
+            ++count;
+        }
+    }
+    x = static_cast<int>(sumX / count);
+    y = static_cast<int>(sumY / count);
 }
 
 std::vector<TimeLineItem> TimeLine::items() const
@@ -387,24 +395,67 @@ TimeLineItem TimeLine::itemAt(int t) const
     return item(indexAt(t));
 }
 
+size_t TimeLine::indexAt(int t, size_t& hint) const
+{
+    if (!ascending_ || t < time_.front() || t > time_.back())
+        return indexAt(t);
+    // Playback moves on a tick of a few samples at a time: look a little ahead
+    // of the last place before searching.
+    const size_t n = time_.size();
+    size_t i = std::min(hint, n - 1);
+    if (i > 0 && time_[i - 1] >= t) {
+        i = firstIndexAtOrAfter(t);
+    } else {
+        const size_t limit = std::min(n, i + 32);
+        while (i < limit && time_[i] < t)
+            ++i;
+        if (i == limit)
+            i = firstIndexAtOrAfter(t);
+    }
+    hint = i;
+    return i;
+}
+
 TimeLineItem TimeLine::itemAt(int t, size_t& hint) const
 {
     if (time_.empty())
         return {};
-    if (!ascending_ || t < time_.front() || t > time_.back())
-        return item(indexAt(t));
-    // Playback moves on by a tick or two samples at a time.
-    const size_t n = time_.size();
-    for (size_t i = std::min(hint, n - 1), tried = 0; i < n && tried < 4; ++i, ++tried) {
-        if (time_[i] >= t && (i == 0 || time_[i - 1] < t)) {
-            hint = i;
-            return item(i);
-        }
-        if (time_[i] >= t)
-            break;
+    return item(indexAt(t, hint));
+}
+
+std::optional<GazeSample> TimeLine::gazeAt(int t, size_t& hint, bool smoothed) const
+{
+    if (time_.empty())
+        return GazeSample{};
+    const size_t i = indexAt(t, hint);
+    if (smoothed_ && (flags_[i] & kNoPosition))
+        return std::nullopt;
+    if (blink_[i] == -1)
+        return std::nullopt;
+    GazeSample gaze;
+    if (!smoothed) {
+        gaze.x = x_[i];
+        gaze.y = y_[i];
+    } else if (smoothed_) {
+        smoothedPosition(i, gaze.x, gaze.y);
     }
-    hint = firstIndexAtOrAfter(t);
-    return item(hint);
+    gaze.stillCount = smoothed_ ? stillCount_[i] : 0;
+    return gaze;
+}
+
+void TimeLine::prefetch(size_t hint) const
+{
+    if (time_.empty())
+        return;
+    const size_t i = std::min(hint, time_.size() - 1);
+    __builtin_prefetch(&time_[i]);
+    __builtin_prefetch(&time_.front());
+    __builtin_prefetch(&time_.back());
+    __builtin_prefetch(&x_[i]);
+    __builtin_prefetch(&y_[i]);
+    __builtin_prefetch(&flags_[i]);
+    blink_.prefetch(i);
+    stillCount_.prefetch(i);
 }
 
 int TimeLine::previousActionTime(int t) const

@@ -7,9 +7,17 @@
 #include <cstdint>
 #include <filesystem>
 #include <istream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+struct GazeSample
+{
+    int x = 0;
+    int y = 0;
+    int stillCount = 0;
+};
 
 // One examination results file in memory, with the values derived after loading.
 // Searches assume ascending times, as the recorder writes them; items are kept in
@@ -60,6 +68,13 @@ public:
     // a caller that moves through the times a little at a time pays no search.
     TimeLineItem itemAt(int t, size_t& hint) const;
 
+    // What the heat map needs of the item at t (found as with hint): the
+    // position, raw or smoothed, and the steady-run count; nothing when the
+    // item's blink is -1.
+    std::optional<GazeSample> gazeAt(int t, size_t& hint, bool smoothed) const;
+    // Asks the memory for what gazeAt() around hint will read.
+    void prefetch(size_t hint) const;
+
     // Time of the last interesting point of the previous run of interesting
     // points before t, or -1.
     int previousActionTime(int t) const;
@@ -102,23 +117,26 @@ private:
     int readLine(std::string_view line);
     void clear();
     size_t indexAt(int t) const;
+    size_t indexAt(int t, size_t& hint) const;
+    void smoothedPosition(size_t index, int& x, int& y) const;
+
+    // What the overlay reads on every tick comes first, close together.
+    std::vector<int> time_;
+    std::vector<int> x_;
+    std::vector<int> y_;
+    std::vector<std::uint8_t> flags_;
+    PackedColumn<std::int8_t> blink_; // as read
+    PackedColumn<std::uint16_t> stillCount_;
+    bool ascending_ = true;
+    bool smoothed_ = false;
+    int window_ = 0;
+    PackedColumn<std::uint16_t> pupil_;
+    std::vector<int> avgX_; // only for windows longer than kComputedWindow
+    std::vector<int> avgY_;
 
     int minPupil_ = 1000000;
     int maxPupil_ = -1;
     std::filesystem::path path_;
     std::string movieName_;
     std::vector<ResultColumn> columns_;
-
-    std::vector<int> time_;
-    std::vector<int> x_;
-    std::vector<int> y_;
-    PackedColumn<std::int8_t> blink_; // as read
-    PackedColumn<std::uint16_t> pupil_;
-    PackedColumn<std::uint16_t> stillCount_;
-    std::vector<std::uint8_t> flags_;
-    std::vector<int> avgX_; // only for windows longer than kComputedWindow
-    std::vector<int> avgY_;
-    bool ascending_ = true;
-    bool smoothed_ = false;
-    int window_ = 0;
 };

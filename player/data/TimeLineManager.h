@@ -43,6 +43,21 @@ public:
     bool anyMore() const;
     TimeLineItem getNextItem(int t);
 
+    // The heat map's overlay pass: visit(GazeSample) for the item at t of every
+    // loaded file, in loading order, leaving out items whose blink is -1.
+    template <typename Visit> void forEachGaze(int t, bool smoothed, Visit visit)
+    {
+        // The files lie apart in memory; asking for a later one's samples early
+        // hides the wait for them.
+        constexpr size_t ahead = 16;
+        for (size_t f = 0; f < timeLines_.size(); ++f) {
+            if (f + ahead < timeLines_.size())
+                timeLines_[f + ahead].prefetch(hints_[f + ahead]);
+            if (const auto gaze = timeLines_[f].gazeAt(t, hints_[f], smoothed))
+                visit(*gaze);
+        }
+    }
+
     // Keypoint navigation, asked of the first loaded file only; -1 when none.
     int GetFirstPreviousActionTime(int t) const;
     int GetFirstNextActionTime(int t) const;
