@@ -2,6 +2,7 @@
 
 #include "common/AppDataFolder.h"
 #include "common/IniFile.h"
+#include "common/InstallLayout.h"
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
 
@@ -198,11 +199,13 @@ void AppCtrl::LoadLanguage()
         return;
     }
     const QString name = QStringLiteral("GazeviewRes_%1.qm").arg(language);
-    // Only a plain file name beside the executable; the setting cannot point elsewhere.
+    // Only a plain file name beside the executable or in the data folder; the setting cannot point elsewhere.
     bool loaded = false;
     if (!ownFileName.isEmpty() && !language.contains(QLatin1Char('/'))) {
-        QFile file(QFileInfo(ownFileName).absolutePath() + QLatin1Char('/') + name);
-        if (file.open(QIODevice::ReadOnly)) {
+        const auto path = InstallLayout::findCatalogue(QFileInfo(ownFileName).absolutePath().toStdString(),
+                                                       name.toStdString());
+        QFile file(QString::fromStdString(path.string()));
+        if (!path.empty() && file.open(QIODevice::ReadOnly)) {
             catalogue_ = file.readAll();
             auto translator = std::make_unique<QTranslator>();
             if (translator->load(reinterpret_cast<const uchar*>(catalogue_.constData()), catalogue_.size()) &&
