@@ -4,11 +4,11 @@ set(CPACK_PACKAGE_VENDOR "Orvalis")
 set(CPACK_PACKAGE_CONTACT "Orvalis Reelscan <reelscan@orvalis.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "eye-tracking recorder and gaze data player for movies")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "Gazelog records where a viewer looks while a movie plays, driving an EyeTribe or\n\
-Tobii EyeX eye tracker, and writes one results file per viewer. Gazeview plays\n\
-the movie back with one viewer's gaze or many viewers' heat map drawn over it,\n\
-and divides it into shots. gaze-analyse prints the analysis of results files\n\
-and trackercheck checks the tracker server.")
+  "Gazelog records where a viewer looks while a movie plays, driving an EyeTribe\n\
+or Tobii EyeX eye tracker, and writes one results file per viewer. Gazeview\n\
+plays the movie back with one viewer's gaze or many viewers' heat map drawn\n\
+over it, and divides it into shots. gaze-analyse prints the analysis of\n\
+results files and trackercheck checks the tracker server.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
