@@ -5,6 +5,7 @@
 #include "common/InstallLayout.h"
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
+#include "common/QtTexts.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -221,6 +222,7 @@ void AppCtrl::LoadLanguage()
         return;
     }
     languageLoaded = true;
+    installQtTexts(language);
     LOG("Language file '", name, "' loaded ok.");
 }
 

@@ -4,6 +4,7 @@
 #include "common/IniFile.h"
 #include "common/InstallLayout.h"
 #include "common/Logger.h"
+#include "common/QtTexts.h"
 #include "platform/quit_signals.h"
 #include "recorder/Gazelog.h"
 #include "recorder/MessageBoxPrompt.h"
@@ -59,6 +60,7 @@ bool installGazelogTranslator(QCoreApplication& app, QTranslator& translator,
         InstallLayout::findCatalogue(QCoreApplication::applicationDirPath().toStdString(), "gazelog_pl.qm");
     const bool loaded = translator.load(QStringLiteral("gazelog_pl.qm")) ||
                         (!installed.empty() && translator.load(QString::fromStdString(installed.string())));
+    installQtTexts(QStringLiteral("pl"));
     return loaded && app.installTranslator(&translator);
 }
 
