@@ -105,7 +105,7 @@ Uruchom ponownie serwer EyeTribe i powtórz badanie.</translation>
     </message>
     <message>
         <source>Restart server</source>
-        <translation>Uruchom serwer ponownie</translation>
+        <translation>Restart serwera</translation>
     </message>
     <message>
         <source>Screen:</source>
