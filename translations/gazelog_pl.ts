@@ -185,7 +185,7 @@ Uruchom ponownie serwer EyeTribe i powtórz badanie.</translation>
     </message>
     <message>
         <source>Run last results visualisation</source>
-        <translation>Pokaż wyniki ostatniego badania</translation>
+        <translation>Pokaż ostatnie wyniki</translation>
     </message>
     <message>
         <source>Run player</source>
