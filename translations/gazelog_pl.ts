@@ -11,6 +11,10 @@
         <source>OK</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>Version %1</source>
+        <translation>Wersja %1</translation>
+    </message>
 </context>
 <context>
     <name>EyeTrackerController</name>

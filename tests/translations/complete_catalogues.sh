@@ -24,7 +24,7 @@ check() {
     status=1
   fi
   local markers
-  markers=$(perl -0ne 'while (/<source>(.*?)<\/source>\s*<translation>(.*?)<\/translation>/sg) {
+  markers=$(perl -0ne 'while (/<source>([^<]*)<\/source>\s*<translation>([^<]*)<\/translation>/sg) {
       my ($s, $t) = ($1, $2); my $a = join " ", sort($s =~ /%\d/g); my $b = join " ", sort($t =~ /%\d/g);
       print "  $s\n" if $a ne $b; }' "$work/$catalogue")
   if [ -n "$markers" ]; then
