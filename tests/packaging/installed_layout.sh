@@ -33,6 +33,15 @@ grep -q -- '-m <' "$work/help.txt" || { echo "no help printed:"; cat "$work/help
 grep -q "Language file 'GazeviewRes_pl.qm' loaded ok." "$work/config/Orvalis/Gazeview.log" ||
   { echo "the installed player did not find its Polish catalogue"; exit 1; }
 
+# The recorder finds its own catalogue too: with no tracker installed its warning is Polish.
+status=0
+(cd "$work/elsewhere" && env -u DISPLAY -u WAYLAND_DISPLAY -u "ProgramFiles(x86)" QT_QPA_PLATFORM=offscreen \
+  ProgramFiles="$work/no-programs" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
+  timeout 5 "$prefix/$bindir/Gazelog" >/dev/null 2>"$work/recorder.err") || status=$?
+[ "$status" -eq 124 ] || { echo "the installed recorder ended by itself ($status):"; cat "$work/recorder.err"; exit 1; }
+grep -q 'Nie znaleziono EyeTribe SDK' "$work/recorder.err" ||
+  { echo "the installed recorder did not speak Polish:"; cat "$work/recorder.err"; exit 1; }
+
 if [ -z "$stand_ins" ]; then
   echo "installed layout checked; the stand-ins are not installed (GAZE_INSTALL_STAND_INS=OFF), no examination"
   exit 0
