@@ -20,6 +20,7 @@ struct AnalysisOptions
     bool series = true;
     std::optional<std::filesystem::path> logFile;
     std::optional<std::filesystem::path> plotFile; // .svg or .png
+    bool progress = false;                         // report loading progress on the error stream
 };
 
 struct ParsedArguments
