@@ -11,7 +11,7 @@ cmake --install "$build" --prefix "$work/staged" >/dev/null
 mv "$work/staged" "$work/prefix"
 prefix=$work/prefix
 
-for program in Gazelog Gazeview gaze-analyse trackercheck; do
+for program in Gazelog Gazeview gaze-analyse gaze-render gaze-shots trackercheck; do
   [ -x "$prefix/$bindir/$program" ] || { echo "missing program $program"; exit 1; }
   [ -s "$prefix/$mandir/man1/$program.1.gz" ] || { echo "missing manual page of $program"; exit 1; }
 done
