@@ -1,5 +1,6 @@
 #include "player/PlayerWindow.h"
 
+#include "common/LinkCodes.h"
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
 #include "player/AppCtrl.h"
@@ -246,7 +247,7 @@ void PlayerWindow::OpenClip()
     if (!play) {
         DsCtrl::PauseGraph();
     } else {
-        postToServer(32, totalTime);
+        postToServer(static_cast<int>(LinkCode::duration), totalTime);
         if (app_.monitorNum >= 0)
             setFullScreen(true);
     }
@@ -352,7 +353,7 @@ void PlayerWindow::finishExamination(int positionMs)
     if (finished_)
         return;
     finished_ = true;
-    if (postToServer(4, positionMs))
+    if (postToServer(static_cast<int>(LinkCode::finished), positionMs))
         LOG("PostMessage(", 4, ", ", positionMs, ")");
     closeExtension();
     quitProgram(0);
@@ -546,7 +547,7 @@ void PlayerWindow::keyPressEvent(QKeyEvent* event)
 void PlayerWindow::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)
-        postToServer(16, position());
+        postToServer(static_cast<int>(LinkCode::interestingPoint), position());
     QMainWindow::mousePressEvent(event);
 }
 
@@ -559,7 +560,7 @@ void PlayerWindow::closeEvent(QCloseEvent* event)
 void PlayerWindow::escape()
 {
     const int at = position();
-    if (postToServer(4, at))
+    if (postToServer(static_cast<int>(LinkCode::finished), at))
         LOG("PostMessage(", 4, ", ", at, ")");
     postToExtension(4, at);
     CloseClip();
