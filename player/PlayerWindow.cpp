@@ -22,6 +22,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QScreen>
 #include <QSlider>
 
@@ -287,7 +288,16 @@ void PlayerWindow::OpenCsv()
     if (app_.mode != AppCtrl::Mode::File && app_.mode != AppCtrl::Mode::Directory)
         return;
     results_.clear();
-    ResultsFiles::loadFromCommandLine(results_, app_);
+    // Painted at once after every file: the window waits for the loading and runs no events meanwhile.
+    QProgressBar progress(this);
+    progress.setGeometry(0, height() - progress.sizeHint().height(), width(), progress.sizeHint().height());
+    const auto showProgress = [&progress](size_t done, size_t total) {
+        progress.setRange(0, static_cast<int>(total));
+        progress.setValue(static_cast<int>(done));
+        progress.show();
+        progress.repaint();
+    };
+    ResultsFiles::loadFromCommandLine(results_, app_, showProgress);
     finishLoading();
 }
 

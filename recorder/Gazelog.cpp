@@ -174,9 +174,10 @@ void Gazelog::fillScreenList()
     ui->comboBoxScreenList->clear();
     const auto screens = QGuiApplication::screens();
     for (const QScreen* screen : screens) {
-        ui->comboBoxScreenList->addItem(screen->name() + QStringLiteral(" resolution: ") +
-                                        QString::number(screen->geometry().width()) + QLatin1Char('x') +
-                                        QString::number(screen->geometry().height()));
+        ui->comboBoxScreenList->addItem(tr("%1 resolution: %2x%3")
+                                            .arg(screen->name())
+                                            .arg(screen->geometry().width())
+                                            .arg(screen->geometry().height()));
     }
     ui->comboBoxScreenList->setCurrentIndex(
         static_cast<int>(screens.indexOf(QGuiApplication::primaryScreen())));
