@@ -113,8 +113,8 @@ void PlayerExports::findShots()
         if (!ok || !untouched || window_.app().movieFileName + QStringLiteral("_shots.csv") != shotFile)
             return;
         if (ServiceShotFile(shots, shotFile.toStdString(), true) && tell)
-            tell(QCoreApplication::translate("PlayerExports", "%n shot(s) found and loaded.", nullptr,
-                                             static_cast<int>(shots.shots().size())));
+            tell(QCoreApplication::translate("PlayerExports", "Shots found and loaded: %1")
+                     .arg(shots.shots().size()));
         movieOpened();
     });
 }

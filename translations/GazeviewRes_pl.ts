@@ -24,6 +24,14 @@
         <translation>Otwórz nagranie z &amp;kamery...	^R</translation>
     </message>
     <message>
+        <source>Export &amp;video of the results...</source>
+        <translation>Eksportuj &amp;wideo z wynikami...</translation>
+    </message>
+    <message>
+        <source>&amp;Find the shots of a movie without a shot file</source>
+        <translation>&amp;Znajdź ujęcia filmu bez pliku ujęć</translation>
+    </message>
+    <message>
         <source>Start new examination...</source>
         <translation>Rozpocznij nowe badanie...</translation>
     </message>
@@ -190,6 +198,33 @@
     <message>
         <source>&amp;About...</source>
         <translation>&amp;O programie...</translation>
+    </message>
+</context>
+<context>
+    <name>PlayerExports</name>
+    <message>
+        <source>Export video</source>
+        <translation>Eksport wideo</translation>
+    </message>
+    <message>
+        <source>Videos (*.mp4 *.webm)</source>
+        <translation>Pliki wideo (*.mp4 *.webm)</translation>
+    </message>
+    <message>
+        <source>The video is ready:
+%1</source>
+        <translation>Wideo jest gotowe:
+%1</translation>
+    </message>
+    <message>
+        <source>Shots found and loaded: %1</source>
+        <translation>Znalezione i wczytane ujęcia: %1</translation>
+    </message>
+    <message>
+        <source>%1 failed:
+%2</source>
+        <translation>%1 nie powiodło się:
+%2</translation>
     </message>
 </context>
 <context>
