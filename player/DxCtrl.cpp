@@ -17,7 +17,8 @@ std::uint32_t level(double fraction)
 } // namespace
 
 DxCtrl::DxCtrl(int resolution)
-    : n_(std::max(256, resolution)), canvas_(static_cast<size_t>(2 * n_) * static_cast<size_t>(2 * n_), 0)
+    : n_(std::max(256, resolution)), rows_(2 * n_),
+      canvas_(static_cast<size_t>(2 * n_) * static_cast<size_t>(rows_), 0)
 {
 }
 
@@ -28,6 +29,9 @@ void DxCtrl::SetAspect(int width, int height)
         width_ = width;
         height_ = height;
     }
+    // A margin of N/2 rows above and below the visible rows, however tall the movie.
+    rows_ = n_ + visibleHeight();
+    canvas_.assign(static_cast<size_t>(2 * n_) * static_cast<size_t>(rows_), 0);
 }
 
 double DxCtrl::rowScale() const
@@ -37,8 +41,13 @@ double DxCtrl::rowScale() const
 
 int DxCtrl::visibleHeight() const
 {
-    // The canvas holds 1.5 N rows below the visible top: a taller video shows its top part.
-    return std::clamp(static_cast<int>(n_ * rowScale()), 1, n_ + n_ / 2);
+    // Beyond four times as tall as wide only the top part is kept, which bounds the canvas.
+    return std::clamp(static_cast<int>(n_ * rowScale()), 1, 4 * n_);
+}
+
+double DxCtrl::visibleShareOfHeight() const
+{
+    return std::min(1.0, visibleHeight() / (n_ * rowScale()));
 }
 
 void DxCtrl::ClearCanvas()
@@ -57,13 +66,13 @@ void DxCtrl::AddCircle(double x, double y, int radius)
     const double cx = n_ / 2 + x * n_;
     const double cy = n_ / 2 + y * n_ * rowScale();
     // Positions far off the screen cover no cell.
-    if (cx < -r || cy < -r || cx > side + r || cy > side + r)
+    if (cx < -r || cy < -r || cx > side + r || cy > rows_ + r)
         return;
     const auto centreColumn = static_cast<std::int64_t>(cx);
     const auto centreRow = static_cast<std::int64_t>(cy);
     // Only the cells of the canvas are visited, however large the circle.
     const std::int64_t firstRow = std::max<std::int64_t>(centreRow - r + 1, 0);
-    const std::int64_t lastRow = std::min<std::int64_t>(centreRow + r - 1, side - 1);
+    const std::int64_t lastRow = std::min<std::int64_t>(centreRow + r - 1, rows_ - 1);
     const std::int64_t firstColumn = std::max<std::int64_t>(centreColumn - r + 1, 0);
     const std::int64_t lastColumn = std::min<std::int64_t>(centreColumn + r - 1, side - 1);
     for (std::int64_t row = firstRow; row <= lastRow; ++row) {
@@ -84,7 +93,7 @@ template <typename Apply> void DxCtrl::forCells(const QRectF& rect, Apply apply)
     const int side = 2 * n_;
     const auto column = [&](double x) { return std::clamp(static_cast<int>(n_ / 2 + x * n_), 0, side); };
     const auto row = [&](double y) {
-        return std::clamp(static_cast<int>(n_ / 2 + y * n_ * rowScale()), 0, side);
+        return std::clamp(static_cast<int>(n_ / 2 + y * n_ * rowScale()), 0, rows_);
     };
     for (int r = row(rect.top()); r < row(rect.bottom()); ++r)
         for (int c = column(rect.left()); c < column(rect.right()); ++c)

@@ -15,11 +15,11 @@ struct HeatThresholds
     double red = 1.0;
 };
 
-// The canvas of the many-viewer overlay: (2N) x (2N) cells whose centre N x N
-// area is visible, so circles near an edge are drawn without clipping. The low
-// 24 bits of a cell count the gaze circles covering it, the top 8 bits hold a
-// mark alpha (0 = no mark). Vertical coordinates are scaled by the video's
-// height / width, so the square canvas keeps the movie's aspect.
+// The canvas of the many-viewer overlay: 2N columns by N + visibleHeight() rows
+// whose centre N x visibleHeight() area is visible, so circles near an edge are drawn without clipping. The
+// low 24 bits of a cell count the gaze circles covering it, the top 8 bits hold a mark alpha (0 = no mark).
+// Vertical coordinates are scaled by the video's height / width, so the square canvas keeps the movie's
+// aspect.
 class DxCtrl
 {
 public:
@@ -28,8 +28,11 @@ public:
 
     int resolution() const { return n_; }
     void SetAspect(int width, int height);
-    // Rows of the visible area: N x height / width.
+    // Rows of the visible area: N x height / width, at most 4 N.
     int visibleHeight() const;
+    // The share of the frame's height the visible rows cover: 1 but for
+    // rounding and movies more than four times as tall as wide.
+    double visibleShareOfHeight() const;
 
     void ClearCanvas();
     // A filled circle at (x, y), normalised to the visible area; radius in
@@ -55,6 +58,7 @@ private:
     double rowScale() const;
 
     int n_;
+    int rows_;
     int width_ = 1;
     int height_ = 1;
     std::vector<std::uint32_t> canvas_;

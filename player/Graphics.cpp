@@ -1,7 +1,6 @@
 #include "player/Graphics.h"
 
 #include "common/Logger.h"
-#include "player/AppCtrl.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 
@@ -28,11 +27,14 @@ void disc(QPainter& painter, int inset, QRgb colour)
     painter.drawEllipse(QRect(inset, inset, side, side));
 }
 
-QPointF gazeOf(const TimeLineItem& item, const AppCtrl& app)
+// The gaze in the frame's own normalised space. The view shows the top-left
+// part of the frame (view scale) over the whole video rectangle, so a gaze at
+// (x, y) of the screen the viewer saw lands where the view shows (x, y).
+QPointF gazeOf(const TimeLineItem& item, const OverlayOptions& options)
 {
-    const bool filtered = app.dataFiltered;
-    return QPointF((filtered ? item.avgX : item.x) * 1e-6 * app.viewScaleX,
-                   (filtered ? item.avgY : item.y) * 1e-6 * app.viewScaleY);
+    const bool filtered = options.dataFiltered;
+    return QPointF((filtered ? item.avgX : item.x) * 1e-6 * options.viewScaleX,
+                   (filtered ? item.avgY : item.y) * 1e-6 * options.viewScaleY);
 }
 
 } // namespace
@@ -78,7 +80,7 @@ void Graphics::Clear(MixerBitmap& mixer) const
     mixer.Clear();
 }
 
-AlphaBitmap Graphics::singleViewer(const TimeLineItem& item, const AppCtrl& app) const
+AlphaBitmap Graphics::singleViewer(const TimeLineItem& item, const OverlayOptions& options) const
 {
     AlphaBitmap gaze;
     gaze.image = QImage(kBitmapSize, kBitmapSize, QImage::Format_RGB32);
@@ -92,7 +94,7 @@ AlphaBitmap Graphics::singleViewer(const TimeLineItem& item, const AppCtrl& app)
         if (item.blink > 0)
             disc(painter, item.pupil / 2000 + 40, item.nearAction == 1 ? kRed : kKeyedOut);
     }
-    const QPointF at = gazeOf(item, app);
+    const QPointF at = gazeOf(item, options);
     gaze.source = gaze.image.rect();
     gaze.destination = QRectF(QPointF(at.x() - halfWidth_, at.y() - halfHeight_),
                               QPointF(at.x() + halfWidth_, at.y() + halfHeight_));
@@ -102,37 +104,38 @@ AlphaBitmap Graphics::singleViewer(const TimeLineItem& item, const AppCtrl& app)
 }
 
 void Graphics::DrawSingle(MixerBitmap& mixer, TimeLineManager& results, int positionMs,
-                          const AppCtrl& app) const
+                          const OverlayOptions& options) const
 {
     results.rewind();
     if (!results.anyMore()) {
         mixer.Clear();
         return;
     }
-    mixer.SetAlphaBitmap(singleViewer(results.getNextItem(positionMs), app));
+    mixer.SetAlphaBitmap(singleViewer(results.getNextItem(positionMs), options));
 }
 
 void Graphics::DrawMulti(MixerBitmap& mixer, TimeLineManager& results, const ShotLine& shots, int positionMs,
-                         const AppCtrl& app)
+                         const OverlayOptions& options)
 {
     dx_.ClearCanvas();
     const int resultCount = static_cast<int>(results.timeLines().size());
 
-    if (app.showHeatmap && resultCount > 0) {
+    if (options.showHeatmap && resultCount > 0) {
         results.rewind();
         while (results.anyMore()) {
             const TimeLineItem item = results.getNextItem(positionMs);
             if (item.blink == -1)
                 continue;
-            const int diameter = app.considerFocusTime ? app.heatMapCircleDiameterStep * item.stillCount +
-                                                             app.heatMapCircleDiameterStart
-                                                       : app.heatMapCircleDiameterConst;
-            const QPointF at = gazeOf(item, app);
+            const int diameter =
+                options.considerFocusTime
+                    ? options.heatMapCircleDiameterStep * item.stillCount + options.heatMapCircleDiameterStart
+                    : options.heatMapCircleDiameterConst;
+            const QPointF at = gazeOf(item, options);
             dx_.AddCircle(at.x(), at.y(), diameter);
         }
     }
 
-    if (app.showPupil && resultCount > 0) {
+    if (options.showPupil && resultCount > 0) {
         const int range = results.maxDiameter() - results.minDiameter();
         const PupilStep step = results.pupilStepAt(positionMs);
         // A set whose mean never changes has no range to show.
@@ -140,23 +143,22 @@ void Graphics::DrawMulti(MixerBitmap& mixer, TimeLineManager& results, const Sho
             range > 0 ? std::clamp((step.mean - results.minDiameter()) * 100.0 / range, 0.0, 100.0) : 0.0;
         const int spread = std::max(1, results.largestDeviation() - results.smallestDeviation());
         const bool agreed =
-            app.pupilStandardDeviationPercentThreshold > static_cast<double>(step.deviation) / spread;
+            options.pupilStandardDeviationPercentThreshold > static_cast<double>(step.deviation) / spread;
         dx_.SetMark(QRectF(QPointF(0.05, 0.84), QPointF(0.05 + d * 0.005, 0.88)), agreed ? 255 : 96);
         dx_.SetMark(QRectF(QPointF(0.057 + d * 0.005, 0.84), QPointF(0.557, 0.88)), agreed ? 64 : 16);
     }
 
-    if (app.showActions) {
+    if (options.showActions) {
         const int withPoint = shots.currentShot(positionMs).interestingCount;
         for (int i = 0; i < resultCount; ++i)
             dx_.OrMark(QRectF(0.05 + 0.02 * i, 0.75, 0.018, 0.05), i < withPoint ? 255 : 48);
     }
 
     AlphaBitmap heat;
-    heat.image = dx_.GetSurface({app.heatMapPercentThresholdCyan, app.heatMapPercentThresholdGreen,
-                                 app.heatMapPercentThresholdYellow, app.heatMapPercentThresholdRed},
-                                resultCount);
+    heat.image = dx_.GetSurface(options.heatThresholds, resultCount);
     heat.source = heat.image.rect();
-    heat.destination = QRectF(0, 0, 1, 1);
+    // The canvas is laid over the whole frame, like the gaze of one viewer.
+    heat.destination = QRectF(0, 0, 1, dx_.visibleShareOfHeight());
     heat.alpha = 1.0;
     heat.colourKey = 0xFF000000;
     mixer.SetAlphaBitmap(heat);

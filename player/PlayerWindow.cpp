@@ -89,6 +89,25 @@ PlayerWindow::Prompts dialogPrompts(QWidget* owner)
     return prompts;
 }
 
+OverlayOptions overlayOptionsOf(const AppCtrl& app)
+{
+    OverlayOptions options;
+    options.dataFiltered = app.dataFiltered;
+    options.considerFocusTime = app.considerFocusTime;
+    options.showHeatmap = app.showHeatmap;
+    options.showActions = app.showActions;
+    options.showPupil = app.showPupil;
+    options.viewScaleX = app.viewScaleX;
+    options.viewScaleY = app.viewScaleY;
+    options.pupilStandardDeviationPercentThreshold = app.pupilStandardDeviationPercentThreshold;
+    options.heatThresholds = {app.heatMapPercentThresholdCyan, app.heatMapPercentThresholdGreen,
+                              app.heatMapPercentThresholdYellow, app.heatMapPercentThresholdRed};
+    options.heatMapCircleDiameterConst = app.heatMapCircleDiameterConst;
+    options.heatMapCircleDiameterStart = app.heatMapCircleDiameterStart;
+    options.heatMapCircleDiameterStep = app.heatMapCircleDiameterStep;
+    return options;
+}
+
 } // namespace
 
 PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
@@ -366,9 +385,9 @@ void PlayerWindow::drawOverlay(int positionMs)
         if (!mixer->isEmpty())
             mixer->Clear();
     } else if (single) {
-        graphics_->DrawSingle(*mixer, results_, positionMs, app_);
+        graphics_->DrawSingle(*mixer, results_, positionMs, overlayOptionsOf(app_));
     } else {
-        graphics_->DrawMulti(*mixer, results_, shots_, positionMs, app_);
+        graphics_->DrawMulti(*mixer, results_, shots_, positionMs, overlayOptionsOf(app_));
     }
 }
 
