@@ -59,6 +59,7 @@ PlayerWindow::Prompts unattendedPrompts()
         LOG("unattended question: ", question, " - answered ", yes ? "Yes" : "No");
         return yes;
     };
+    prompts.tell = [](const QString&) {}; // the window logs every message
     prompts.chooseMovie = [] { return QString(); };
     prompts.chooseResults = [] { return QStringList(); };
     prompts.chooseRecording = [] { return QString(); };
@@ -74,6 +75,7 @@ PlayerWindow::Prompts dialogPrompts(QWidget* owner)
         return QMessageBox::question(owner, kCaption, question, QMessageBox::Yes | QMessageBox::No) ==
                QMessageBox::Yes;
     };
+    prompts.tell = [owner](const QString& message) { QMessageBox::warning(owner, kCaption, message); };
     prompts.chooseMovie = [owner] {
         return QFileDialog::getOpenFileName(owner, loadString(IDS_OPEN_MOVIE_TITLE), QString(),
                                             dialogFilter(IDS_MOVIE_FILTER));
@@ -269,7 +271,7 @@ void PlayerWindow::OpenClip()
             setFullScreen(true);
     }
     LOG("Movie totalTime = ", totalTime);
-    ServiceShotFile(shots_, shotFile_.toStdString(), true);
+    loadShots();
     UpdateTitle(position(), shots_.currentShot(position()).number);
 }
 
@@ -279,14 +281,8 @@ void PlayerWindow::CloseClip()
     // Nobody sits at the examination screen to answer a question, and a
     // question there would keep the program from ending: its shots stay unsaved.
     if (shots_.modified() && app_.mode != AppCtrl::Mode::Play && prompts_.askYesNo &&
-        prompts_.askYesNo(loadString(IDS_SAVE_EDITED_SHOTS))) {
-        // The list is dropped with the movie: a save that failed is not let go unnoticed.
-        while (!ServiceShotFile(shots_, shotFile_.toStdString(), false) &&
-               prompts_.askYesNo(QCoreApplication::translate(
-                                     "PlayerWindow", "The shots could not be saved to\n%1\nTry again?")
-                                     .arg(shotFile_))) {
-        }
-    }
+        prompts_.askYesNo(loadString(IDS_SAVE_EDITED_SHOTS)))
+        saveShots();
     shots_.setModified(false);
     setWindowTitle(kCaption);
     DsCtrl::StopGraph();
@@ -298,6 +294,47 @@ void PlayerWindow::CloseClip()
     shots_.clear();
     app_.movieFileName.clear();
     video_->update();
+}
+
+void PlayerWindow::loadShots()
+{
+    if (ServiceShotFile(shots_, shotFile_.toStdString(), true) || !shots_.loadFailed())
+        return;
+    // Nobody at the examination screen is there to read it; the log has it.
+    if (app_.mode == AppCtrl::Mode::Play)
+        return;
+    tell(QCoreApplication::translate("PlayerWindow",
+                                     "The shot file\n%1\ncannot be used: %2.\n\nThe shots read before the "
+                                     "problem are shown. The file is left as it is: edited shots are saved "
+                                     "to a new file beside it.")
+             .arg(shotFile_, QString::fromStdString(shots_.describeLoadProblem())));
+}
+
+void PlayerWindow::saveShots()
+{
+    const std::filesystem::path shotFile = shotFile_.toStdString();
+    std::filesystem::path savedTo;
+    // The list is dropped with the movie: a save that failed is not let go unnoticed.
+    while (!ServiceShotFile(shots_, shotFile, false, &savedTo)) {
+        const QString target =
+            QString::fromStdString((shots_.loadFailed() ? besideShotFile(shotFile) : shotFile).string());
+        if (!prompts_.askYesNo(
+                QCoreApplication::translate("PlayerWindow", "The shots could not be saved to\n%1\nTry again?")
+                    .arg(target)))
+            return;
+    }
+    if (savedTo != shotFile)
+        tell(QCoreApplication::translate("PlayerWindow",
+                                         "The shot file\n%1\ncould not be read, so it was left as it is. "
+                                         "The shots were saved to\n%2")
+                 .arg(shotFile_, QString::fromStdString(savedTo.string())));
+}
+
+void PlayerWindow::tell(const QString& message)
+{
+    LOG("message to the user: ", message);
+    if (prompts_.tell)
+        prompts_.tell(message);
 }
 
 void PlayerWindow::OpenCsv()

@@ -36,6 +36,8 @@ public:
     struct Prompts
     {
         std::function<bool(const QString& question)> askYesNo;
+        // Tells the user something that went wrong; the answer is only "OK".
+        std::function<void(const QString& message)> tell;
         std::function<QString()> chooseMovie;
         std::function<QStringList()> chooseResults;
         std::function<QString()> chooseRecording;
@@ -133,6 +135,9 @@ private:
     void syncChecks();
     void exitProgram();
     void finishLoading();
+    void loadShots();
+    void saveShots();
+    void tell(const QString& message);
     int position() const;
     ViewScale viewScale() const;
 

@@ -84,6 +84,7 @@ protected:
             }
             return answer;
         };
+        prompts.tell = [this](const QString& message) { told.push_back(message); };
         prompts.chooseMovie = [] { return QString(); };
         prompts.chooseResults = [this] { return chosenResults; };
         window->setPrompts(prompts);
@@ -125,6 +126,7 @@ protected:
     const TestMovies* movies = nullptr;
     AppCtrl app;
     std::vector<QString> questions;
+    std::vector<QString> told;
     bool answer = false;
     std::vector<bool> answers; // taken first, one per question; then `answer`
     QStringList chosenResults;
