@@ -8,12 +8,16 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <iostream>
 
 int runGazeview(AppCtrl& app, const QStringList& arguments, const QString& executablePath,
                 std::ostream& helpOutput)
 {
     if (const auto fatal = app.Start(arguments, executablePath)) {
-        QMessageBox::critical(nullptr, QStringLiteral("Orvalis Reelscan Gazeview"), *fatal);
+        // Whoever started the program without a display still learns why it ended.
+        std::cerr << fatal->toStdString() << std::endl;
+        if (!PlayerWindow::displayless())
+            QMessageBox::critical(nullptr, QStringLiteral("Orvalis Reelscan Gazeview"), *fatal);
         return 1;
     }
     if (app.helpRequested) {

@@ -21,6 +21,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QSlider>
 
@@ -41,13 +42,26 @@ QString dialogFilter(int id)
     return filter;
 }
 
+// A click on the groove puts the thumb where the user clicked, as a drag there
+// would, instead of moving it a page.
+class GrooveSeekStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == QStyle::SH_Slider_AbsoluteSetButtons)
+            return Qt::LeftButton;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
 // On the offscreen and minimal platforms nobody can see, let alone answer, a
 // dialog: questions take GAZEVIEW_UNATTENDED_ANSWER (yes/no, default no) and
 // no file is chosen.
 bool unattended()
 {
-    const QString platform = QGuiApplication::platformName();
-    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+    return PlayerWindow::displayless();
 }
 
 PlayerWindow::Prompts unattendedPrompts()
@@ -134,6 +148,9 @@ PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
     slider_->setObjectName(QStringLiteral("positionSlider"));
     slider_->setRange(0, sliderRange);
     slider_->setTickPosition(QSlider::TicksBelow);
+    auto* grooveSeek = new GrooveSeekStyle;
+    grooveSeek->setParent(slider_);
+    slider_->setStyle(grooveSeek);
     // The keys belong to the window's commands, not to the slider.
     slider_->setFocusPolicy(Qt::NoFocus);
     const auto seekFromSlider = [this] {
@@ -165,6 +182,11 @@ PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
     setCentralWidget(client);
 
     actions_ = buildPlayerMenus(*menuBar(), [this](int id) { command(id); });
+    // The menu bar is hidden in full screen, and with it the shortcuts of its
+    // items: the window holds them too.
+    for (QAction* item : std::as_const(actions_))
+        if (!item->shortcut().isEmpty())
+            addAction(item);
     syncChecks();
 
     LOG("ownFileName: ", app_.ownFileName);
@@ -489,6 +511,8 @@ void PlayerWindow::graphNotify()
         return;
     const int at = position();
     if (app_.mode == AppCtrl::Mode::Play) {
+        // The camera recording hears of the end before it is asked to close.
+        postToExtension(4, at);
         finishExamination(at);
     } else {
         // The movie stays open at its end; the extension hears of it once. The
@@ -591,9 +615,28 @@ void PlayerWindow::keyPressEvent(QKeyEvent* event)
 
 void PlayerWindow::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)
+    reportClick(*event);
+}
+
+void PlayerWindow::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press of a double click has already come as a press of its
+    // own; the default would hand this event to mousePressEvent once more.
+    event->accept();
+}
+
+void PlayerWindow::reportClick(QMouseEvent& event)
+{
+    // Taken here, so that the press goes no further and is reported once.
+    event.accept();
+    if (event.button() == Qt::LeftButton || event.button() == Qt::RightButton)
         postToServer(16, position());
-    QMainWindow::mousePressEvent(event);
+}
+
+bool PlayerWindow::displayless()
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
 }
 
 void PlayerWindow::closeEvent(QCloseEvent* event)

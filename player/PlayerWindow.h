@@ -53,6 +53,8 @@ public:
     ~PlayerWindow() override;
 
     void setPrompts(Prompts prompts);
+    // True on the offscreen and minimal platforms, where nobody sees a window.
+    static bool displayless();
     // How long the extension program gets to show its window after its start.
     void setExtensionStartWait(int waitMs) { extensionStartWaitMs_ = waitMs; }
     bool hasExtension() const { return !extensionWindow_.empty(); }
@@ -114,11 +116,13 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void layoutClientArea();
+    void reportClick(QMouseEvent& event);
     void escape();
     void pauseResume();
     void seekTo(std::int64_t positionMs);

@@ -5,7 +5,10 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QMenuBar>
 #include <QSlider>
+#include <QStyleOptionSlider>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using player_test::PlayerWindowTest;
@@ -351,4 +354,61 @@ TEST_F(PlayerWindowTest, ASpreadsheetShotFileLoadsAndADamagedOneSurvivesASave)
     EXPECT_TRUE(told[1].contains(QString::fromStdString(beside.string()))) << told[1].toStdString();
     EXPECT_EQ(testing_support::readFile(beside),
               "#Gazeview shot file version 0.0.1\r\ntime_ms;number\r\n0;1\r\n500;2\r\n1500;3\r\n");
+}
+
+TEST_F(PlayerWindowTest, MenuShortcutsWorkInFullScreen)
+{
+    app.movieFileName = movies->videoOnly;
+    startAndOpen();
+    int movies = 0;
+    int results = 0;
+    int recordings = 0;
+    PlayerWindow::Prompts prompts;
+    prompts.askYesNo = [](const QString&) { return false; };
+    prompts.chooseMovie = [&] { return ++movies, QString(); };
+    prompts.chooseResults = [&] { return ++results, QStringList(); };
+    prompts.chooseRecording = [&] { return ++recordings, QString(); };
+    window->setPrompts(prompts);
+    window->setFullScreen(true);
+    window->activateWindow();
+    ASSERT_TRUE(window->menuBar()->isHidden());
+
+    QTest::keyClick(window.get(), Qt::Key_D, Qt::ControlModifier);
+    QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
+    QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
+
+    EXPECT_EQ(results, 1);
+    EXPECT_EQ(recordings, 1);
+    EXPECT_EQ(movies, 1);
+}
+
+TEST_F(PlayerWindowTest, AClickOnTheSlidersGrooveSeeksThere)
+{
+    std::int64_t now = 1000;
+    app.movieFileName = movies->videoOnly;
+    makeWindow();
+    window->clock().setTickCount([&] { return now; });
+    window->command(ID_FILE_INITCLIP);
+    ASSERT_TRUE(DsCtrl::IsMovieOpen());
+    window->clock().TimerProc();
+
+    // When the user clicks the groove three quarters along
+    QSlider* slider = window->slider();
+    QStyleOptionSlider option;
+    option.initFrom(slider);
+    option.orientation = Qt::Horizontal;
+    option.minimum = slider->minimum();
+    option.maximum = slider->maximum();
+    const QRect groove =
+        slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, slider);
+    QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(groove.left() + groove.width() * 3 / 4, slider->height() / 2));
+
+    // Then the movie goes there and the next tick leaves the thumb there
+    EXPECT_NEAR(DsCtrl::GetCurrentPositionMilis(), 2250, 150);
+    const int thumb = slider->value();
+    EXPECT_NEAR(thumb, 750, 50);
+    now += 64;
+    window->clock().TimerProc();
+    EXPECT_EQ(slider->value(), thumb);
 }
