@@ -2,9 +2,9 @@
 
 #include "common/Logger.h"
 #include "platform/quit_signals.h"
-#include "player/AppCtrl.h"
 #include "player/PlayerWindow.h"
-#include "player/StringTable.h"
+#include "player/core/AppCtrl.h"
+#include "player/core/StringTable.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -2,16 +2,17 @@
 
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
-#include "player/AppCtrl.h"
 #include "player/Graphics.h"
 #include "player/PlayerMenus.h"
-#include "player/ResultsFiles.h"
-#include "player/StringTable.h"
-#include "player/TitleText.h"
 #include "player/VideoWidget.h"
+#include "player/core/AppCtrl.h"
+#include "player/core/ResultsFiles.h"
+#include "player/core/StringTable.h"
+#include "player/core/TitleText.h"
 #include "player/data/ServiceShotFile.h"
 #include "player/media/DsCtrl.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -128,7 +129,8 @@ OverlayOptions overlayOptionsOf(const AppCtrl& app)
 
 PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
     : QMainWindow(parent), app_(app), video_(new VideoWidget), slider_(new QSlider(Qt::Horizontal)),
-      counter_(new QLabel), clock_(*this), shots_(results_)
+      counter_(new QLabel), shots_(results_), reports_(app), clock_(*this, app, shots_, reports_),
+      commands_(*this, app, results_, shots_, clock_, reports_)
 {
     setObjectName(QStringLiteral("GazeviewCls"));
     setWindowTitle(kCaption);
@@ -160,7 +162,7 @@ PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
         DsCtrl::SetCurrentPositionMilis(target);
         setFocus();
         clock_.sliderUsed();
-        postToExtension(8, static_cast<int>(target));
+        reports_.postToExtension(ExaminationReports::Position, static_cast<int>(target));
     };
     connect(slider_, &QSlider::sliderMoved, this, seekFromSlider);
     connect(slider_, &QSlider::sliderReleased, this, seekFromSlider);
@@ -283,12 +285,12 @@ void PlayerWindow::OpenClip()
     const auto totalTime = static_cast<int>(clock_.totalTimeMs());
     if (app_.beginTimeMs > 0) {
         DsCtrl::SetCurrentPositionMilis(app_.beginTimeMs);
-        postToExtension(8, app_.beginTimeMs);
+        reports_.postToExtension(ExaminationReports::Position, app_.beginTimeMs);
     }
     if (!play) {
         DsCtrl::PauseGraph();
     } else {
-        postToServer(32, totalTime);
+        reports_.postToServer(ExaminationReports::Duration, totalTime);
         if (app_.monitorNum >= 0)
             setFullScreen(true);
     }
@@ -365,64 +367,21 @@ void PlayerWindow::OpenCsv()
         return;
     results_.clear();
     ResultsFiles::loadFromCommandLine(results_, app_);
-    finishLoading();
-}
-
-void PlayerWindow::finishLoading()
-{
     results_.calculateStats();
     shots_.recount();
 }
 
-void PlayerWindow::openResults()
-{
-    const QStringList chosen = prompts_.chooseResults ? prompts_.chooseResults() : QStringList();
-    if (chosen.isEmpty())
-        return;
-    results_.clear();
-    ResultsFiles::loadChosen(results_, chosen, app_, app_.movieFileName, prompts_.askYesNo);
-    finishLoading();
-    const auto count = results_.timeLines().size();
-    if (count == 1)
-        app_.mode = AppCtrl::Mode::File;
-    else if (count > 1)
-        app_.mode = AppCtrl::Mode::Directory;
-    syncChecks();
-}
-
 // ---- reports and the clock's work
-
-bool PlayerWindow::postToServer(int code, int positionMs)
-{
-    if (app_.mode != AppCtrl::Mode::Play || app_.serverWindow.empty())
-        return false;
-    platform::postMessage(app_.serverWindow, platform::WM_USER, static_cast<std::uint64_t>(code), positionMs);
-    return true;
-}
-
-bool PlayerWindow::postToExtension(int code, int positionMs)
-{
-    if (extensionWindow_.empty())
-        return false;
-    platform::postMessage(extensionWindow_, platform::WM_USER, static_cast<std::uint64_t>(code),
-                          std::int64_t{positionMs} + app_.recordingOffset);
-    return true;
-}
-
-void PlayerWindow::closeExtension()
-{
-    if (!extensionWindow_.empty())
-        platform::postMessage(extensionWindow_, platform::WM_CLOSE, 0, 0);
-}
 
 void PlayerWindow::finishExamination(int positionMs)
 {
     if (finished_)
         return;
     finished_ = true;
-    if (postToServer(4, positionMs))
+    DsCtrl::StopGraph();
+    if (reports_.postToServer(ExaminationReports::Finished, positionMs))
         LOG("PostMessage(", 4, ", ", positionMs, ")");
-    closeExtension();
+    reports_.closeExtension();
     quitProgram(0);
 }
 
@@ -512,13 +471,13 @@ void PlayerWindow::graphNotify()
     const int at = position();
     if (app_.mode == AppCtrl::Mode::Play) {
         // The camera recording hears of the end before it is asked to close.
-        postToExtension(4, at);
+        reports_.postToExtension(ExaminationReports::Finished, at);
         finishExamination(at);
     } else {
         // The movie stays open at its end; the extension hears of it once. The
         // end of a play window (-e) may still come and must still quit.
         endReported_ = true;
-        postToExtension(4, at);
+        reports_.postToExtension(ExaminationReports::Finished, at);
     }
 }
 
@@ -630,7 +589,7 @@ void PlayerWindow::reportClick(QMouseEvent& event)
     // Taken here, so that the press goes no further and is reported once.
     event.accept();
     if (event.button() == Qt::LeftButton || event.button() == Qt::RightButton)
-        postToServer(16, position());
+        reports_.postToServer(ExaminationReports::InterestingPoint, position());
 }
 
 bool PlayerWindow::displayless()
@@ -648,12 +607,12 @@ void PlayerWindow::closeEvent(QCloseEvent* event)
 void PlayerWindow::escape()
 {
     const int at = position();
-    if (postToServer(4, at))
+    if (reports_.postToServer(ExaminationReports::Finished, at))
         LOG("PostMessage(", 4, ", ", at, ")");
-    postToExtension(4, at);
+    reports_.postToExtension(ExaminationReports::Finished, at);
     CloseClip();
     if (app_.mode == AppCtrl::Mode::Play) {
-        closeExtension();
+        reports_.closeExtension();
         quitProgram(0);
     }
 }
@@ -662,7 +621,7 @@ void PlayerWindow::exitProgram()
 {
     if (DsCtrl::IsMovieOpen())
         CloseClip();
-    closeExtension();
+    reports_.closeExtension();
     quitProgram(0);
 }
 
@@ -672,4 +631,90 @@ bool PlayerWindow::eventFilter(QObject* watched, QEvent* event)
     if (watched == centralWidget() && event->type() == QEvent::Resize)
         layoutClientArea();
     return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- what the command runner and the clock see
+
+void PlayerWindow::syncChecks()
+{
+    const auto check = [this](int id, bool on) {
+        if (QAction* item = actions_.value(id))
+            item->setChecked(on);
+    };
+    check(ID_ADJUST_HORIZONTAL, app_.viewScaleX == 0.5);
+    check(ID_ADJUST_VERTICAL, app_.viewScaleY == 0.5);
+    check(ID_ADJUST_DEFAULT, app_.viewScaleX == 1.0 && app_.viewScaleY == 1.0);
+    check(ID_DATA_FILTERED, app_.dataFiltered);
+    check(ID_SINGLE_RESULT, app_.mode == AppCtrl::Mode::File);
+    check(ID_MULTI_RESULTS, app_.mode == AppCtrl::Mode::Directory);
+    check(ID_CONSIDER_FOCUS_TIME, app_.considerFocusTime);
+    check(ID_SHOW_COUNTER, app_.showBigCounter);
+    check(ID_FAST_PRESENTATION, app_.multiQuality == 0);
+    check(ID_ACCURATE_PRESENTATION, app_.multiQuality == 1);
+    check(ID_SHOW_HEATMAP, app_.showHeatmap);
+    check(ID_SHOW_KEYPOINTS, app_.showActions);
+    check(ID_SHOW_PUPIL, app_.showPupil);
+    check(ID_LOOP_SHOT, clock_.loopCurrentShot());
+}
+
+void PlayerWindow::commandDone()
+{
+    syncChecks();
+    // A paused movie shows a changed option or new results at once, not at its next move.
+    if (DsCtrl::IsMovieOpen())
+        drawOverlay(position());
+}
+
+void PlayerWindow::showCounter(bool shown)
+{
+    counter_->setVisible(shown);
+}
+
+void PlayerWindow::viewScaleChanged()
+{
+    if (DsCtrl::IsMovieOpen())
+        DsCtrl::InitVideoWindow(*this, viewScale());
+}
+
+void PlayerWindow::presentationChanged()
+{
+    if (graphics_)
+        graphics_ = std::make_unique<Graphics>(app_.multiQuality == 1 ? 512 : 256, DsCtrl::NativeVideoSize());
+}
+
+void PlayerWindow::showAbout()
+{
+    QMessageBox::about(this, tr("About Gazeview"),
+                       tr("Orvalis Reelscan Gazeview\n\nPlays a movie with the gaze of its viewers."));
+}
+
+bool PlayerWindow::askYesNo(const QString& question)
+{
+    return prompts_.askYesNo && prompts_.askYesNo(question);
+}
+
+QStringList PlayerWindow::chooseResults()
+{
+    return prompts_.chooseResults ? prompts_.chooseResults() : QStringList();
+}
+
+QString PlayerWindow::chooseRecording()
+{
+    return prompts_.chooseRecording ? prompts_.chooseRecording() : QString();
+}
+
+int PlayerWindow::moviePositionMs() const
+{
+    return position();
+}
+
+void PlayerWindow::startMovie()
+{
+    DsCtrl::RunGraph();
+    clearOverlay();
+}
+
+void PlayerWindow::seekMovie(int positionMs)
+{
+    DsCtrl::SetCurrentPositionMilis(positionMs);
 }

@@ -1,7 +1,7 @@
 // The overlay is drawn on every 64 ms tick of the playback clock: these measure
 // one tick's drawing for a study of 40 viewers and for one viewer.
 
-#include "player/AppCtrl.h"
+#include "player/core/AppCtrl.h"
 #include "player/Graphics.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"

@@ -3,7 +3,7 @@
 #include "TestEnvironment.h"
 #include "media/TestMovies.h"
 #include "platform/window_bus.h"
-#include "player/AppCtrl.h"
+#include "player/core/AppCtrl.h"
 #include "player/PlayerWindow.h"
 #include "player/media/DsCtrl.h"
 

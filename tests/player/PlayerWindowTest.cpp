@@ -1,6 +1,6 @@
 #include "PlayerWindowFixture.h"
 #include "player/PlayerMenus.h"
-#include "player/TitleText.h"
+#include "player/core/TitleText.h"
 #include "player/media/DsCtrl.h"
 
 #include <QAction>

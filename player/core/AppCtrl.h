@@ -108,10 +108,7 @@ public:
     bool considerFocusTime = true;
 
 private:
-    void ReadSettings();
     void LoadLanguage();
-    void ReadViewScale();
-    void SelectMonitor(const QString& value);
 
     std::unique_ptr<QTranslator> translator_;
     QByteArray catalogue_; // the translator reads from it for its whole life
