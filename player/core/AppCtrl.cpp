@@ -91,11 +91,6 @@ void AppCtrl::LoadLanguage()
     LOG("Language file '", name, "' loaded ok.");
 }
 
-void AppCtrl::RequestQuit(int code)
-{
-    quitCode = code;
-}
-
 void AppCtrl::ProcessCommandLine(const QStringList& arguments)
 {
     CommandLine::parse(*this, arguments);

@@ -2,7 +2,7 @@
 
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
-#include "player/core/AppCtrl.h"
+#include "player/core/PlayerState.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -35,7 +35,7 @@ int toInt(const QString& text)
 
 constexpr int captionLimit = 259;
 
-void selectMonitor(AppCtrl& app, const QString& value)
+void selectMonitor(PlayerState& app, const QString& value)
 {
     app.monitorNum = toInt(value);
     LOG_PARSE("Given monitor num is ", app.monitorNum);
@@ -64,7 +64,7 @@ void selectMonitor(AppCtrl& app, const QString& value)
 
 namespace CommandLine {
 
-void parse(AppCtrl& app, const QStringList& arguments)
+void parse(PlayerState& app, const QStringList& arguments)
 {
     LOG_PARSE("Command line arguments number: ", arguments.size());
     for (int i = 1; i < arguments.size(); ++i)
@@ -102,8 +102,8 @@ void parse(AppCtrl& app, const QStringList& arguments)
             app.serverWindowCaption = arguments[++i].left(captionLimit);
             break;
         case 'p':
-            if (app.mode == AppCtrl::Mode::None) {
-                app.mode = AppCtrl::Mode::Play;
+            if (app.mode == PlayerState::Mode::None) {
+                app.mode = PlayerState::Mode::Play;
                 app.playDelayMs = std::max(0, toInt(arguments[++i]));
             } else {
                 // The value stays unread and comes next as a parameter name.
@@ -113,8 +113,9 @@ void parse(AppCtrl& app, const QStringList& arguments)
             break;
         case 'f':
         case 'd':
-            if (app.mode == AppCtrl::Mode::None) {
-                app.mode = letter == QLatin1Char('f') ? AppCtrl::Mode::File : AppCtrl::Mode::Directory;
+            if (app.mode == PlayerState::Mode::None) {
+                app.mode =
+                    letter == QLatin1Char('f') ? PlayerState::Mode::File : PlayerState::Mode::Directory;
             } else {
                 LOG_PARSE(letter == QLatin1Char('f') ? "Parameter f excludes d and/or p"
                                                      : "Parameter d excludes p and/or f");
@@ -139,16 +140,16 @@ void parse(AppCtrl& app, const QStringList& arguments)
     }
 
     switch (app.mode) {
-    case AppCtrl::Mode::None:
+    case PlayerState::Mode::None:
         LOG_PARSE("Mode: NONE");
         break;
-    case AppCtrl::Mode::Play:
+    case PlayerState::Mode::Play:
         LOG_PARSE("Mode: PLAY, delay time: ", app.playDelayMs);
         break;
-    case AppCtrl::Mode::File:
+    case PlayerState::Mode::File:
         LOG_PARSE("Mode: FILE");
         break;
-    case AppCtrl::Mode::Directory:
+    case PlayerState::Mode::Directory:
         LOG_PARSE("Mode: DIRECTORY");
         break;
     }

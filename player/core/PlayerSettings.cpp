@@ -3,7 +3,7 @@
 #include "common/IniFile.h"
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
-#include "player/core/AppCtrl.h"
+#include "player/core/PlayerState.h"
 
 #include <cmath>
 #include <sstream>
@@ -15,10 +15,10 @@ namespace {
 // negative percent becomes a huge fraction, as the settings always behaved.
 struct Percent
 {
-    double AppCtrl::*field;
+    double PlayerState::*field;
 };
 
-using SettingField = std::variant<int AppCtrl::*, bool AppCtrl::*, Percent>;
+using SettingField = std::variant<int PlayerState::*, bool PlayerState::*, Percent>;
 
 struct SettingKey
 {
@@ -28,48 +28,50 @@ struct SettingKey
 };
 
 const SettingKey settingsFileKeys[] = {
-    {"Preprocessing", "eventsNum", &AppCtrl::eventsNum},
-    {"Preprocessing", "filterRadius", &AppCtrl::filterRadius},
-    {"Preprocessing", "actionRadius", &AppCtrl::actionRadius},
-    {"Navigation", "timeStep", &AppCtrl::timeStep},
-    {"Navigation", "timeBiggerStep", &AppCtrl::timeBiggerStep},
+    {"Preprocessing", "eventsNum", &PlayerState::eventsNum},
+    {"Preprocessing", "filterRadius", &PlayerState::filterRadius},
+    {"Preprocessing", "actionRadius", &PlayerState::actionRadius},
+    {"Navigation", "timeStep", &PlayerState::timeStep},
+    {"Navigation", "timeBiggerStep", &PlayerState::timeBiggerStep},
     {"Results", "pupilStandardDeviationPercentThreshold",
-     Percent{&AppCtrl::pupilStandardDeviationPercentThreshold}},
-    {"Results", "minBlinkTime", &AppCtrl::minBlinkTime},
-    {"Results", "maxBlinkTime", &AppCtrl::maxBlinkTime},
-    {"Results", "heatMapPercentThresholdCyan", Percent{&AppCtrl::heatMapPercentThresholdCyan}},
-    {"Results", "heatMapPercentThresholdGreen", Percent{&AppCtrl::heatMapPercentThresholdGreen}},
-    {"Results", "heatMapPercentThresholdYellow", Percent{&AppCtrl::heatMapPercentThresholdYellow}},
-    {"Results", "heatMapPercentThresholdRed", Percent{&AppCtrl::heatMapPercentThresholdRed}},
-    {"Results", "heatMapCircleDiameterConst", &AppCtrl::heatMapCircleDiameterConst},
-    {"Results", "heatMapCircleDiameterStart", &AppCtrl::heatMapCircleDiameterStart},
-    {"Results", "heatMapCircleDiameterStep", &AppCtrl::heatMapCircleDiameterStep},
-    {"Results", "recordingOffset", &AppCtrl::recordingOffset},
+     Percent{&PlayerState::pupilStandardDeviationPercentThreshold}},
+    {"Results", "minBlinkTime", &PlayerState::minBlinkTime},
+    {"Results", "maxBlinkTime", &PlayerState::maxBlinkTime},
+    {"Results", "heatMapPercentThresholdCyan", Percent{&PlayerState::heatMapPercentThresholdCyan}},
+    {"Results", "heatMapPercentThresholdGreen", Percent{&PlayerState::heatMapPercentThresholdGreen}},
+    {"Results", "heatMapPercentThresholdYellow", Percent{&PlayerState::heatMapPercentThresholdYellow}},
+    {"Results", "heatMapPercentThresholdRed", Percent{&PlayerState::heatMapPercentThresholdRed}},
+    {"Results", "heatMapCircleDiameterConst", &PlayerState::heatMapCircleDiameterConst},
+    {"Results", "heatMapCircleDiameterStart", &PlayerState::heatMapCircleDiameterStart},
+    {"Results", "heatMapCircleDiameterStep", &PlayerState::heatMapCircleDiameterStep},
+    {"Results", "recordingOffset", &PlayerState::recordingOffset},
 };
 
 const SettingKey guiFileKeys[] = {
-    {"GUI", "showBigCounter", &AppCtrl::showBigCounter}, {"GUI", "multiQuality", &AppCtrl::multiQuality},
-    {"GUI", "showHeatmap", &AppCtrl::showHeatmap},       {"GUI", "showActions", &AppCtrl::showActions},
-    {"GUI", "showPupil", &AppCtrl::showPupil},
+    {"GUI", "showBigCounter", &PlayerState::showBigCounter},
+    {"GUI", "multiQuality", &PlayerState::multiQuality},
+    {"GUI", "showHeatmap", &PlayerState::showHeatmap},
+    {"GUI", "showActions", &PlayerState::showActions},
+    {"GUI", "showPupil", &PlayerState::showPupil},
 };
 
 const SettingKey viewScaleKeys[] = {
-    {"GUI", "viewScaleXPercent", Percent{&AppCtrl::viewScaleX}},
-    {"GUI", "viewScaleYPercent", Percent{&AppCtrl::viewScaleY}},
+    {"GUI", "viewScaleXPercent", Percent{&PlayerState::viewScaleX}},
+    {"GUI", "viewScaleYPercent", Percent{&PlayerState::viewScaleY}},
 };
 
 // Reads one key into its field, the field's value being the default; returns
 // the value as the log shows it.
-std::string readSetting(AppCtrl& app, const std::filesystem::path& file, const SettingKey& setting)
+std::string readSetting(PlayerState& app, const std::filesystem::path& file, const SettingKey& setting)
 {
     std::ostringstream shown;
     std::visit(
         [&](auto field) {
             using Field = decltype(field);
-            if constexpr (std::is_same_v<Field, int AppCtrl::*>) {
+            if constexpr (std::is_same_v<Field, int PlayerState::*>) {
                 app.*field = IniFile::readInt(file, setting.section, setting.key, app.*field);
                 shown << app.*field;
-            } else if constexpr (std::is_same_v<Field, bool AppCtrl::*>) {
+            } else if constexpr (std::is_same_v<Field, bool PlayerState::*>) {
                 app.*field = IniFile::readInt(file, setting.section, setting.key, app.*field ? 1 : 0) != 0;
                 shown << app.*field;
             } else {
@@ -93,7 +95,7 @@ const char* separatorFor(std::string_view section)
 
 namespace PlayerSettings {
 
-void read(AppCtrl& app)
+void read(PlayerState& app)
 {
     for (const SettingKey& setting : settingsFileKeys)
         LOG(setting.section, "/", setting.key, separatorFor(setting.section),
@@ -108,30 +110,30 @@ void read(AppCtrl& app)
     LOG("GUI/language= ", app.language);
 }
 
-void readViewScale(AppCtrl& app)
+void readViewScale(PlayerState& app)
 {
     for (const SettingKey& setting : viewScaleKeys)
         LOG(setting.section, "/", setting.key, separatorFor(setting.section),
             readSetting(app, app.guiFilePath, setting));
 }
 
-void writeSwitch(const AppCtrl& app, const char* key, bool on)
+void writeSwitch(const PlayerState& app, const char* key, bool on)
 {
     IniFile::writeString(app.guiFilePath, "GUI", key, on ? "1" : "0");
 }
 
-void writeViewScale(const AppCtrl& app)
+void writeViewScale(const PlayerState& app)
 {
     IniFile::writeString(app.guiFilePath, "GUI", "viewScaleXPercent", app.viewScaleX == 0.5 ? "50" : "100");
     IniFile::writeString(app.guiFilePath, "GUI", "viewScaleYPercent", app.viewScaleY == 0.5 ? "50" : "100");
 }
 
-void writeQuality(const AppCtrl& app)
+void writeQuality(const PlayerState& app)
 {
     IniFile::writeString(app.guiFilePath, "GUI", "multiQuality", app.multiQuality == 1 ? "1" : "0");
 }
 
-void writeLanguage(const AppCtrl& app, const char* language)
+void writeLanguage(const PlayerState& app, const char* language)
 {
     IniFile::writeString(app.guiFilePath, "GUI", "language", language);
 }
