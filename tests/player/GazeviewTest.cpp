@@ -1,8 +1,8 @@
-#include "player/core/AppCtrl.h"
 #include "player/PlayerWindow.h"
+#include "player/core/AppCtrl.h"
 
-#include "PlayerTestSupport.h"
 #include "PlayerWindowFixture.h"
+#include "core/PlayerTestSupport.h"
 
 #include <QProcess>
 #include <QSlider>
