@@ -378,6 +378,8 @@ void PlayerWindow::finishExamination(int positionMs)
     if (finished_)
         return;
     finished_ = true;
+    // Nothing may follow code 4: no tick reports a position after it.
+    clock_.stop();
     DsCtrl::StopGraph();
     if (reports_.postToServer(ExaminationReports::Finished, positionMs))
         LOG("PostMessage(", 4, ", ", positionMs, ")");

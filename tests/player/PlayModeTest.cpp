@@ -101,6 +101,10 @@ TEST_F(PlayMode, TheEndOfTheMovieFinishesAndQuits)
     ASSERT_TRUE(waitForCode(4));
     EXPECT_GE(recorder.timesOf(4).front(), 2700);
     EXPECT_EQ(app.quitCode, 0);
+    // Code 4 is the last word: the clock reports no position after it.
+    EXPECT_FALSE(window->clock().isActive());
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(recorder.codes().back(), 4);
 }
 
 TEST_F(PlayMode, ADelayedStartShowsTheIdlePatternUntilTheDeadline)
