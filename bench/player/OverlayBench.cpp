@@ -1,8 +1,8 @@
 // The overlay is drawn on every 64 ms tick of the playback clock: these measure
 // one tick's drawing for a study of 40 viewers and for one viewer.
 
-#include "player/core/AppCtrl.h"
 #include "player/Graphics.h"
+#include "player/core/AppCtrl.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 #include "player/media/MixerBitmap.h"

@@ -3,8 +3,8 @@
 #include "TestEnvironment.h"
 #include "media/TestMovies.h"
 #include "platform/window_bus.h"
-#include "player/core/AppCtrl.h"
 #include "player/PlayerWindow.h"
+#include "player/core/AppCtrl.h"
 #include "player/media/DsCtrl.h"
 
 #include <QApplication>
