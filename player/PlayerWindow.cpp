@@ -295,8 +295,11 @@ void PlayerWindow::OpenClip()
             setFullScreen(true);
     }
     LOG("Movie totalTime = ", totalTime);
-    loadShots();
+    const QString problem = loadShots();
     UpdateTitle(position(), shots_.currentShot(position()).number);
+    // Told once the movie is fully open, so that nothing waits half done behind the message.
+    if (!problem.isEmpty())
+        tell(problem);
 }
 
 void PlayerWindow::CloseClip()
@@ -304,9 +307,10 @@ void PlayerWindow::CloseClip()
     LOG("CloseClip()");
     // Nobody sits at the examination screen to answer a question, and a
     // question there would keep the program from ending: its shots stay unsaved.
+    QString savedBeside;
     if (shots_.modified() && app_.mode != AppCtrl::Mode::Play && prompts_.askYesNo &&
         prompts_.askYesNo(loadString(IDS_SAVE_EDITED_SHOTS)))
-        saveShots();
+        savedBeside = saveShots();
     shots_.setModified(false);
     setWindowTitle(kCaption);
     DsCtrl::StopGraph();
@@ -318,23 +322,25 @@ void PlayerWindow::CloseClip()
     shots_.clear();
     app_.movieFileName.clear();
     video_->update();
+    if (!savedBeside.isEmpty())
+        tell(savedBeside);
 }
 
-void PlayerWindow::loadShots()
+QString PlayerWindow::loadShots()
 {
     if (ServiceShotFile(shots_, shotFile_.toStdString(), true) || !shots_.loadFailed())
-        return;
+        return {};
     // Nobody at the examination screen is there to read it; the log has it.
     if (app_.mode == AppCtrl::Mode::Play)
-        return;
-    tell(QCoreApplication::translate("PlayerWindow",
-                                     "The shot file\n%1\ncannot be used: %2.\n\nThe shots read before the "
-                                     "problem are shown. The file is left as it is: edited shots are saved "
-                                     "to a new file beside it.")
-             .arg(shotFile_, QString::fromStdString(shots_.describeLoadProblem())));
+        return {};
+    return QCoreApplication::translate("PlayerWindow",
+                                       "The shot file\n%1\ncannot be used: %2.\n\nThe shots read before the "
+                                       "problem are shown. The file is left as it is: edited shots are saved "
+                                       "to a new file beside it.")
+        .arg(shotFile_, QString::fromStdString(shots_.describeLoadProblem()));
 }
 
-void PlayerWindow::saveShots()
+QString PlayerWindow::saveShots()
 {
     const std::filesystem::path shotFile = shotFile_.toStdString();
     std::filesystem::path savedTo;
@@ -345,13 +351,14 @@ void PlayerWindow::saveShots()
         if (!prompts_.askYesNo(
                 QCoreApplication::translate("PlayerWindow", "The shots could not be saved to\n%1\nTry again?")
                     .arg(target)))
-            return;
+            return {};
     }
-    if (savedTo != shotFile)
-        tell(QCoreApplication::translate("PlayerWindow",
-                                         "The shot file\n%1\ncould not be read, so it was left as it is. "
-                                         "The shots were saved to\n%2")
-                 .arg(shotFile_, QString::fromStdString(savedTo.string())));
+    if (savedTo == shotFile)
+        return {};
+    return QCoreApplication::translate("PlayerWindow",
+                                       "The shot file\n%1\ncould not be read, so it was left as it is. "
+                                       "The shots were saved to\n%2")
+        .arg(shotFile_, QString::fromStdString(savedTo.string()));
 }
 
 void PlayerWindow::tell(const QString& message)

@@ -130,8 +130,11 @@ private:
     void reportClick(QMouseEvent& event);
     void escape();
     void syncChecks();
-    void loadShots();
-    void saveShots();
+    // The shot file of the movie; the problem to tell the user, if any.
+    QString loadShots();
+    // Saves the edited shots, asking again while it fails; what to tell the
+    // user when they went beside their file.
+    QString saveShots();
     void tell(const QString& message);
     void quitProgram(int code);
     int position() const;
