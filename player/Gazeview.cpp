@@ -2,6 +2,7 @@
 
 #include "common/Logger.h"
 #include "platform/quit_signals.h"
+#include "player/PlayerPrompts.h"
 #include "player/PlayerWindow.h"
 #include "player/core/AppCtrl.h"
 #include "player/core/StringTable.h"
@@ -16,7 +17,7 @@ int runGazeview(AppCtrl& app, const QStringList& arguments, const QString& execu
     if (const auto fatal = app.Start(arguments, executablePath)) {
         // Whoever started the program without a display still learns why it ended.
         std::cerr << fatal->toStdString() << std::endl;
-        if (!PlayerWindow::displayless())
+        if (!displayless())
             QMessageBox::critical(nullptr, QStringLiteral("Orvalis Reelscan Gazeview"), *fatal);
         return 1;
     }

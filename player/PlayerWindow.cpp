@@ -4,6 +4,7 @@
 #include "common/QtLogItems.h"
 #include "player/Graphics.h"
 #include "player/PlayerMenus.h"
+#include "player/PlayerPrompts.h"
 #include "player/VideoWidget.h"
 #include "player/core/AppCtrl.h"
 #include "player/core/ResultsFiles.h"
@@ -14,7 +15,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -27,21 +27,12 @@
 #include <QSlider>
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 
 const QString kCaption = QStringLiteral("Orvalis Reelscan Gazeview");
 constexpr QSize kCounterSize(256, 80);
 constexpr int kCounterAboveSlider = 102;
-
-// File-dialog filters from the string table: "Description (patterns)".
-QString dialogFilter(int id)
-{
-    QString filter = loadString(id);
-    filter.replace(QLatin1Char(';'), QString());
-    return filter;
-}
 
 // A click on the groove puts the thumb where the user clicked, as a drag there
 // would, instead of moving it a page.
@@ -56,55 +47,6 @@ public:
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };
-
-// On the offscreen and minimal platforms nobody can see, let alone answer, a
-// dialog: questions take GAZEVIEW_UNATTENDED_ANSWER (yes/no, default no) and
-// no file is chosen.
-bool unattended()
-{
-    return PlayerWindow::displayless();
-}
-
-PlayerWindow::Prompts unattendedPrompts()
-{
-    PlayerWindow::Prompts prompts;
-    prompts.askYesNo = [](const QString& question) {
-        const char* answer = std::getenv("GAZEVIEW_UNATTENDED_ANSWER");
-        const bool yes = answer != nullptr && QByteArray(answer).toLower() == "yes";
-        LOG("unattended question: ", question, " - answered ", yes ? "Yes" : "No");
-        return yes;
-    };
-    prompts.tell = [](const QString&) {}; // the window logs every message
-    prompts.chooseMovie = [] { return QString(); };
-    prompts.chooseResults = [] { return QStringList(); };
-    prompts.chooseRecording = [] { return QString(); };
-    return prompts;
-}
-
-PlayerWindow::Prompts dialogPrompts(QWidget* owner)
-{
-    if (unattended())
-        return unattendedPrompts();
-    PlayerWindow::Prompts prompts;
-    prompts.askYesNo = [owner](const QString& question) {
-        return QMessageBox::question(owner, kCaption, question, QMessageBox::Yes | QMessageBox::No) ==
-               QMessageBox::Yes;
-    };
-    prompts.tell = [owner](const QString& message) { QMessageBox::warning(owner, kCaption, message); };
-    prompts.chooseMovie = [owner] {
-        return QFileDialog::getOpenFileName(owner, loadString(IDS_OPEN_MOVIE_TITLE), QString(),
-                                            dialogFilter(IDS_MOVIE_FILTER));
-    };
-    prompts.chooseResults = [owner] {
-        return QFileDialog::getOpenFileNames(owner, loadString(IDS_OPEN_RESULTS_TITLE), QString(),
-                                             dialogFilter(IDS_RESULTS_FILTER));
-    };
-    prompts.chooseRecording = [owner] {
-        return QFileDialog::getOpenFileName(owner, loadString(IDS_OPEN_RECORDING_TITLE), QStringLiteral("/"),
-                                            dialogFilter(IDS_MOVIE_FILTER));
-    };
-    return prompts;
-}
 
 OverlayOptions overlayOptionsOf(const AppCtrl& app)
 {
@@ -599,12 +541,6 @@ void PlayerWindow::reportClick(QMouseEvent& event)
     event.accept();
     if (event.button() == Qt::LeftButton || event.button() == Qt::RightButton)
         reports_.postToServer(ExaminationReports::InterestingPoint, position());
-}
-
-bool PlayerWindow::displayless()
-{
-    const QString platform = QGuiApplication::platformName();
-    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
 }
 
 void PlayerWindow::closeEvent(QCloseEvent* event)

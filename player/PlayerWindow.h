@@ -1,5 +1,6 @@
 #pragma once
 
+#include "player/PlayerPrompts.h"
 #include "player/core/ClockView.h"
 #include "player/core/CommandTarget.h"
 #include "player/core/ExaminationReports.h"
@@ -37,15 +38,7 @@ public:
     static constexpr int sliderRange = 1000;
 
     // The questions the window asks the user; Qt dialogs unless replaced.
-    struct Prompts
-    {
-        std::function<bool(const QString& question)> askYesNo;
-        // Tells the user something that went wrong; the answer is only "OK".
-        std::function<void(const QString& message)> tell;
-        std::function<QString()> chooseMovie;
-        std::function<QStringList()> chooseResults;
-        std::function<QString()> chooseRecording;
-    };
+    using Prompts = PlayerPrompts;
 
     // The title of the camera-registration extension's window.
     static constexpr const char* extensionTitle = PlayerCommands::extensionTitle;
@@ -57,8 +50,6 @@ public:
     ~PlayerWindow() override;
 
     void setPrompts(Prompts prompts);
-    // True on the offscreen and minimal platforms, where nobody sees a window.
-    static bool displayless();
     // How long the extension program gets to show its window after its start.
     void setExtensionStartWait(int waitMs) { commands_.setExtensionStartWait(waitMs); }
     bool hasExtension() const { return reports_.hasExtension(); }
