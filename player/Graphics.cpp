@@ -1,6 +1,7 @@
 #include "player/Graphics.h"
 
 #include "common/Logger.h"
+#include "player/KeypointMarks.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 
@@ -121,18 +122,13 @@ void Graphics::DrawMulti(MixerBitmap& mixer, TimeLineManager& results, const Sho
     const int resultCount = static_cast<int>(results.timeLines().size());
 
     if (options.showHeatmap && resultCount > 0) {
-        results.rewind();
-        while (results.anyMore()) {
-            const TimeLineItem item = results.getNextItem(positionMs);
-            if (item.blink == -1)
-                continue;
+        results.forEachGaze(positionMs, options.dataFiltered, [&](const GazeSample& gaze) {
             const int diameter =
                 options.considerFocusTime
-                    ? options.heatMapCircleDiameterStep * item.stillCount + options.heatMapCircleDiameterStart
+                    ? options.heatMapCircleDiameterStep * gaze.stillCount + options.heatMapCircleDiameterStart
                     : options.heatMapCircleDiameterConst;
-            const QPointF at = gazeOf(item, options);
-            dx_.AddCircle(at.x(), at.y(), diameter);
-        }
+            dx_.AddCircle(gaze.x * 1e-6 * options.viewScaleX, gaze.y * 1e-6 * options.viewScaleY, diameter);
+        });
     }
 
     if (options.showPupil && resultCount > 0) {
@@ -148,11 +144,8 @@ void Graphics::DrawMulti(MixerBitmap& mixer, TimeLineManager& results, const Sho
         dx_.SetMark(QRectF(QPointF(0.057 + d * 0.005, 0.84), QPointF(0.557, 0.88)), agreed ? 64 : 16);
     }
 
-    if (options.showActions) {
-        const int withPoint = shots.currentShot(positionMs).interestingCount;
-        for (int i = 0; i < resultCount; ++i)
-            dx_.OrMark(QRectF(0.05 + 0.02 * i, 0.75, 0.018, 0.05), i < withPoint ? 255 : 48);
-    }
+    if (options.showActions)
+        drawKeypointMarks(dx_, resultCount, shots.currentShot(positionMs).interestingCount);
 
     AlphaBitmap heat;
     heat.image = dx_.GetSurface(options.heatThresholds, resultCount);

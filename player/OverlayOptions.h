@@ -2,6 +2,8 @@
 
 #include "player/DxCtrl.h"
 
+class AppCtrl;
+
 // What the overlay drawing needs to know besides the results: the analysis
 // switches, the view scale and the heat-map settings.
 struct OverlayOptions
@@ -21,3 +23,6 @@ struct OverlayOptions
     int heatMapCircleDiameterStart = 2;
     int heatMapCircleDiameterStep = 1;
 };
+
+// The options as the player's settings and menus have them.
+OverlayOptions overlayOptionsOf(const AppCtrl& app);

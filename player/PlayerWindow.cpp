@@ -1,5 +1,6 @@
 #include "player/PlayerWindow.h"
 
+#include "common/LinkCodes.h"
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
 #include "player/Graphics.h"
@@ -22,6 +23,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QProxyStyle>
 #include <QScreen>
 #include <QSlider>
@@ -47,25 +49,6 @@ public:
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };
-
-OverlayOptions overlayOptionsOf(const AppCtrl& app)
-{
-    OverlayOptions options;
-    options.dataFiltered = app.dataFiltered;
-    options.considerFocusTime = app.considerFocusTime;
-    options.showHeatmap = app.showHeatmap;
-    options.showActions = app.showActions;
-    options.showPupil = app.showPupil;
-    options.viewScaleX = app.viewScaleX;
-    options.viewScaleY = app.viewScaleY;
-    options.pupilStandardDeviationPercentThreshold = app.pupilStandardDeviationPercentThreshold;
-    options.heatThresholds = {app.heatMapPercentThresholdCyan, app.heatMapPercentThresholdGreen,
-                              app.heatMapPercentThresholdYellow, app.heatMapPercentThresholdRed};
-    options.heatMapCircleDiameterConst = app.heatMapCircleDiameterConst;
-    options.heatMapCircleDiameterStart = app.heatMapCircleDiameterStart;
-    options.heatMapCircleDiameterStep = app.heatMapCircleDiameterStep;
-    return options;
-}
 
 } // namespace
 
@@ -104,7 +87,7 @@ PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
         DsCtrl::SetCurrentPositionMilis(target);
         setFocus();
         clock_.sliderUsed();
-        reports_.postToExtension(ExaminationReports::Position, static_cast<int>(target));
+        reports_.postToExtension(LinkCode::synchronisation, static_cast<int>(target));
     };
     connect(slider_, &QSlider::sliderMoved, this, seekFromSlider);
     connect(slider_, &QSlider::sliderReleased, this, seekFromSlider);
@@ -227,12 +210,12 @@ void PlayerWindow::OpenClip()
     const auto totalTime = static_cast<int>(clock_.totalTimeMs());
     if (app_.beginTimeMs > 0) {
         DsCtrl::SetCurrentPositionMilis(app_.beginTimeMs);
-        reports_.postToExtension(ExaminationReports::Position, app_.beginTimeMs);
+        reports_.postToExtension(LinkCode::synchronisation, app_.beginTimeMs);
     }
     if (!play) {
         DsCtrl::PauseGraph();
     } else {
-        reports_.postToServer(ExaminationReports::Duration, totalTime);
+        reports_.postToServer(LinkCode::duration, totalTime);
         if (app_.monitorNum >= 0)
             setFullScreen(true);
     }
@@ -315,7 +298,16 @@ void PlayerWindow::OpenCsv()
     if (app_.mode != AppCtrl::Mode::File && app_.mode != AppCtrl::Mode::Directory)
         return;
     results_.clear();
-    ResultsFiles::loadFromCommandLine(results_, app_);
+    // Painted at once after every file: the window waits for the loading and runs no events meanwhile.
+    QProgressBar progress(this);
+    progress.setGeometry(0, height() - progress.sizeHint().height(), width(), progress.sizeHint().height());
+    const auto showProgress = [&progress](size_t done, size_t total) {
+        progress.setRange(0, static_cast<int>(total));
+        progress.setValue(static_cast<int>(done));
+        progress.show();
+        progress.repaint();
+    };
+    ResultsFiles::loadFromCommandLine(results_, app_, showProgress);
     results_.calculateStats();
     shots_.recount();
 }
@@ -330,7 +322,7 @@ void PlayerWindow::finishExamination(int positionMs)
     // Nothing may follow code 4: no tick reports a position after it.
     clock_.stop();
     DsCtrl::StopGraph();
-    if (reports_.postToServer(ExaminationReports::Finished, positionMs))
+    if (reports_.postToServer(LinkCode::finished, positionMs))
         LOG("PostMessage(", 4, ", ", positionMs, ")");
     reports_.closeExtension();
     quitProgram(0);
@@ -422,13 +414,13 @@ void PlayerWindow::graphNotify()
     const int at = position();
     if (app_.mode == AppCtrl::Mode::Play) {
         // The camera recording hears of the end before it is asked to close.
-        reports_.postToExtension(ExaminationReports::Finished, at);
+        reports_.postToExtension(LinkCode::finished, at);
         finishExamination(at);
     } else {
         // The movie stays open at its end; the extension hears of it once. The
         // end of a play window (-e) may still come and must still quit.
         endReported_ = true;
-        reports_.postToExtension(ExaminationReports::Finished, at);
+        reports_.postToExtension(LinkCode::finished, at);
     }
 }
 
@@ -540,7 +532,7 @@ void PlayerWindow::reportClick(QMouseEvent& event)
     // Taken here, so that the press goes no further and is reported once.
     event.accept();
     if (event.button() == Qt::LeftButton || event.button() == Qt::RightButton)
-        reports_.postToServer(ExaminationReports::InterestingPoint, position());
+        reports_.postToServer(LinkCode::interestingPoint, position());
 }
 
 void PlayerWindow::closeEvent(QCloseEvent* event)
@@ -552,9 +544,9 @@ void PlayerWindow::closeEvent(QCloseEvent* event)
 void PlayerWindow::escape()
 {
     const int at = position();
-    if (reports_.postToServer(ExaminationReports::Finished, at))
+    if (reports_.postToServer(LinkCode::finished, at))
         LOG("PostMessage(", 4, ", ", at, ")");
-    reports_.postToExtension(ExaminationReports::Finished, at);
+    reports_.postToExtension(LinkCode::finished, at);
     CloseClip();
     if (app_.mode == AppCtrl::Mode::Play) {
         reports_.closeExtension();

@@ -4,19 +4,19 @@
 
 ExaminationReports::ExaminationReports(const AppCtrl& app) : app_(app) {}
 
-bool ExaminationReports::postToServer(int code, int positionMs) const
+bool ExaminationReports::postToServer(std::uint64_t code, int positionMs) const
 {
     if (app_.mode != AppCtrl::Mode::Play || app_.serverWindow.empty())
         return false;
-    platform::postMessage(app_.serverWindow, platform::WM_USER, static_cast<std::uint64_t>(code), positionMs);
+    platform::postMessage(app_.serverWindow, platform::WM_USER, code, positionMs);
     return true;
 }
 
-bool ExaminationReports::postToExtension(int code, int positionMs) const
+bool ExaminationReports::postToExtension(std::uint64_t code, int positionMs) const
 {
     if (extensionWindow_.empty())
         return false;
-    platform::postMessage(extensionWindow_, platform::WM_USER, static_cast<std::uint64_t>(code),
+    platform::postMessage(extensionWindow_, platform::WM_USER, code,
                           std::int64_t{positionMs} + app_.recordingOffset);
     return true;
 }

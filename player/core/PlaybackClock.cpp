@@ -1,5 +1,6 @@
 #include "player/core/PlaybackClock.h"
 
+#include "common/LinkCodes.h"
 #include "player/core/AppCtrl.h"
 #include "player/core/ClockView.h"
 #include "player/core/ExaminationReports.h"
@@ -99,7 +100,7 @@ void PlaybackClock::TimerProc()
     }
 
     if (app_.mode == AppCtrl::Mode::Play)
-        reports_.postToServer(ExaminationReports::Position, position);
+        reports_.postToServer(LinkCode::synchronisation, position);
 
     view_.drawOverlay(position);
 
@@ -108,7 +109,7 @@ void PlaybackClock::TimerProc()
 
     // The viewer's recording starts where the movie passes the recording offset.
     if (lastPositionMs_ + app_.recordingOffset < 0 && position + app_.recordingOffset >= 0)
-        reports_.postToExtension(ExaminationReports::Resumed, position);
+        reports_.postToExtension(LinkCode::resumed, position);
 
     lastPositionMs_ = position;
     view_.UpdateTitle(position, shotNumber);

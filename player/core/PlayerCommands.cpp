@@ -1,5 +1,6 @@
 #include "player/core/PlayerCommands.h"
 
+#include "common/LinkCodes.h"
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
 #include "player/core/AppCtrl.h"
@@ -173,7 +174,8 @@ void PlayerCommands::pauseResume()
     if (!DsCtrl::IsMovieOpen())
         return;
     const bool resumed = DsCtrl::PauseResume();
-    const int code = resumed ? 2 : 3;
+    // The extension numbers these two as the recorder does.
+    const auto code = static_cast<int>(resumed ? LinkCode::resumed : LinkCode::paused);
     const int at = position();
     if (reports_.postToServer(code, at))
         LOG("PostMessage to server(", code, ", ", at, ")");
@@ -184,12 +186,12 @@ void PlayerCommands::pauseResume()
 void PlayerCommands::seekTo(std::int64_t positionMs)
 {
     DsCtrl::SetCurrentPositionMilis(positionMs);
-    reports_.postToExtension(ExaminationReports::Position, position());
+    reports_.postToExtension(LinkCode::synchronisation, position());
 }
 
 void PlayerCommands::seekBy(std::int64_t deltaMs)
 {
-    reports_.postToExtension(ExaminationReports::Position,
+    reports_.postToExtension(LinkCode::synchronisation,
                              static_cast<int>(DsCtrl::ChangeCurrentPositionMilis(deltaMs)));
 }
 
@@ -296,6 +298,6 @@ void PlayerCommands::openRecording()
             return;
         }
         if (DsCtrl::GetGraphState() == DsCtrl::GraphState::Running)
-            reports_.postToExtension(ExaminationReports::Resumed, position());
+            reports_.postToExtension(LinkCode::resumed, position());
     });
 }

@@ -1,5 +1,6 @@
 #include "player/core/PlaybackClock.h"
 #include "TestEnvironment.h"
+#include "common/LinkCodes.h"
 #include "platform/window_bus.h"
 #include "player/core/AppCtrl.h"
 #include "player/core/ClockView.h"
@@ -42,7 +43,7 @@ protected:
     void SetUp() override
     {
         receiver.setHandler([this](const platform::WindowMessage& m) {
-            if (m.identifier == platform::WM_USER && m.wParam == ExaminationReports::Position)
+            if (m.identifier == platform::WM_USER && m.wParam == LinkCode::synchronisation)
                 reported.push_back(static_cast<int>(m.lParam));
             return true;
         });
