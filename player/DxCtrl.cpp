@@ -38,11 +38,13 @@ DxCtrl::DxCtrl(int resolution)
 void DxCtrl::SetAspect(int width, int height)
 {
     LOG("lWidth: ", width, ", lHeight: ", height);
-    flushCircles();
     if (width > 0 && height > 0) {
         width_ = width;
         height_ = height;
     }
+    // Circles and clearing cover the visible area only, which has just changed.
+    ClearCanvas();
+    std::fill(canvas_.begin(), canvas_.end(), 0);
 }
 
 double DxCtrl::rowScale() const
@@ -63,7 +65,12 @@ void DxCtrl::ClearCanvas()
                   rowEnds_.begin() + static_cast<std::ptrdiff_t>(lastPendingRow_ + 1) * (n_ + 1), 0);
     firstPendingRow_ = 0;
     lastPendingRow_ = -1;
-    std::fill(canvas_.begin(), canvas_.end(), 0);
+    // Only the visible area is ever read; what lies around it may keep old marks.
+    const size_t side = 2 * static_cast<size_t>(n_);
+    for (int row = 0; row < visibleHeight(); ++row) {
+        const auto first = canvas_.begin() + static_cast<std::ptrdiff_t>((n_ / 2 + row) * side + n_ / 2);
+        std::fill(first, first + n_, 0);
+    }
 }
 
 const std::vector<std::int32_t>& DxCtrl::halfWidths(std::int64_t radius)

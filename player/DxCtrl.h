@@ -32,6 +32,7 @@ public:
     explicit DxCtrl(int resolution);
 
     int resolution() const { return n_; }
+    // Sets the video's size, which shapes the visible area, and clears the canvas.
     void SetAspect(int width, int height);
     // Rows of the visible area: N x height / width.
     int visibleHeight() const;

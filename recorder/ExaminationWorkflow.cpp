@@ -20,8 +20,8 @@ namespace {
 
 constexpr const char* dateFormat = "yyyy_MM_dd_HH_mm_ss";
 
-// The texts the window has always shown keep their place in the window's catalogue;
-// each is marked where it is used so that lupdate finds it there.
+// The texts the window has always shown keep their place in the window's catalogue
+// (each marked where it is used, so that the catalogue tools keep finding it).
 QString windowText(const char* text)
 {
     return QCoreApplication::translate("Gazelog", text);

@@ -21,14 +21,14 @@
     <message>
         <source>The player cannot report to this window, so an examination cannot start:
 %1</source>
-        <translation>Odtwarzacz nie może przesyłać komunikatów do tego okna, więc nie można rozpocząć badania:
+        <translation>Odtwarzacz nie może wysyłać komunikatów do tego okna, więc nie można rozpocząć badania:
 %1</translation>
     </message>
     <message>
         <source>The player ended during the examination (its last report was at %1 ms).
 The samples recorded until then are kept: press &quot;Save results&quot; to save them.</source>
         <translation>Odtwarzacz zakończył działanie w trakcie badania (ostatni komunikat w %1 ms).
-Próbki zarejestrowane do tej chwili zostały zachowane: naciśnij „Zapisz wyniki”, aby je zapisać.</translation>
+Próbki zebrane do tej chwili zostały zachowane: naciśnij &quot;Zapisz wyniki&quot;, aby je zapisać.</translation>
     </message>
 </context>
 <context>
@@ -79,7 +79,7 @@ The samples are kept: choose another folder and press &quot;Save results&quot;.<
         <translation>Nie udało się zapisać wyników do:
 %1
 (%2)
-Próbki zostały zachowane: wybierz inny folder i naciśnij „Zapisz wyniki”.</translation>
+Próbki zostały zachowane: wybierz inny folder i naciśnij &quot;Zapisz wyniki&quot;.</translation>
     </message>
 </context>
 <context>
@@ -462,9 +462,9 @@ i czy wszystkie parametry są poprawne.</translation>
         <source>The player cannot report to this window:
 %1
 Examinations cannot be started; running the player and visualisations still works.</source>
-        <translation>Odtwarzacz nie może przesyłać komunikatów do tego okna:
+        <translation>Odtwarzacz nie może wysyłać komunikatów do tego okna:
 %1
-Nie można rozpoczynać badań; uruchamianie odtwarzacza i wizualizacji nadal działa.</translation>
+Nie można rozpocząć badania; uruchamianie odtwarzacza i wizualizacji nadal działa.</translation>
     </message>
     <message>
         <source>Changing the tracker</source>
@@ -472,7 +472,7 @@ Nie można rozpoczynać badań; uruchamianie odtwarzacza i wizualizacji nadal dz
     </message>
     <message>
         <source>Restarting the tracker server</source>
-        <translation>Restart serwera eyetrackera</translation>
+        <translation>Ponowne uruchomienie serwera eyetrackera</translation>
     </message>
     <message>
         <source>Changing the frequency</source>
@@ -486,19 +486,19 @@ Nie można rozpoczynać badań; uruchamianie odtwarzacza i wizualizacji nadal dz
         <source>%1 ends the running examination.
 Stop the examination now?</source>
         <translation>%1 kończy trwające badanie.
-Zatrzymać badanie teraz?</translation>
+Zakończyć badanie teraz?</translation>
     </message>
     <message>
         <source>An examination is running.
 Close the program? The samples recorded so far are saved to a recovery file in the results folder.</source>
         <translation>Trwa badanie.
-Zamknąć program? Zarejestrowane dotąd próbki zostaną zapisane do pliku odzyskiwania w folderze wyników.</translation>
+Zamknąć program? Zebrane dotąd próbki zostaną zapisane do pliku odzyskiwania w folderze wyników.</translation>
     </message>
     <message>
         <source>The GoPro camera does not answer, so it is not used.
 Check wifi connection and GoPro camera, then tick the box again.</source>
         <translation>Kamera GoPro nie odpowiada, więc nie będzie używana.
-Sprawdź połączenie Wi-Fi i kamerę GoPro, a potem zaznacz pole ponownie.</translation>
+Sprawdź połączenie wifi i kamerę GoPro, a następnie zaznacz pole ponownie.</translation>
     </message>
 </context>
 </TS>

@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QTcpServer>
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 // These tests run the installed stand-ins under their real program names, with
@@ -91,7 +92,10 @@ TEST_F(EyeTribePrograms, TheServerIsStartedWithTheChosenFrequencyRestartedOnceAn
     controller->connectToServer(true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return reported.connected(); }, 5000));
     QTest::qWait(300);
-    EXPECT_EQ(reported.connections, std::vector<bool>{true}) << "connected once after the restart";
+    // The restart drops the connection (reported or not) and connects once.
+    EXPECT_EQ(std::count(reported.connections.begin(), reported.connections.end(), true), 1)
+        << "connected once after the restart";
+    EXPECT_TRUE(reported.connections.back());
     EXPECT_NE(serverPid(), first);
 
     controller.reset();
@@ -159,7 +163,7 @@ TEST_F(EyeTribePrograms, ACalibrationResultOnScreenLeadsToTheStepsAfterCalibrati
     QProcess program;
     program.start(QString::fromUtf8(GAZE_SIM_DIR "/EyeTribe/Client/EyeTribeUIWin"),
                   {QStringLiteral("--port=%1").arg(server.port()), QStringLiteral("--calibrate"),
-                   QStringLiteral("--points=3"), QStringLiteral("--point-ms=5")});
+                   QStringLiteral("--points=9"), QStringLiteral("--point-ms=5")});
     ASSERT_TRUE(program.waitForStarted());
     ASSERT_TRUE(QTest::qWaitFor([&] { return reported.calibrated(); }, 10000))
         << program.readAllStandardError().toStdString();
