@@ -2,9 +2,9 @@
 
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
-#include "player/AppCtrl.h"
-#include "player/PlayerMenus.h"
 #include "player/PlayerWindow.h"
+#include "player/core/AppCtrl.h"
+#include "player/core/PlayerCommand.h"
 #include "player/data/ServiceShotFile.h"
 #include "player/data/ShotLine.h"
 

@@ -2,7 +2,8 @@
 
 #include "common/AppDataFolder.h"
 #include "player/Graphics.h"
-#include "player/ResultsFiles.h"
+#include "player/core/PlayerSettings.h"
+#include "player/core/ResultsFiles.h"
 #include "player/data/ServiceShotFile.h"
 #include "player/media/VideoPainter.h"
 
@@ -18,7 +19,7 @@ bool OverlayFrames::load(const RenderOptions& options, std::string& error, std::
     if (!settings.empty()) {
         app_.iniFilePath = settings / "Gazeview.ini";
         app_.guiFilePath = settings / "GazeviewGUI.ini";
-        app_.ReadSettings();
+        PlayerSettings::read(app_);
     }
     // The view scale zooms the player's window; a rendering always shows whole frames.
     if (options.quality)
@@ -44,6 +45,7 @@ bool OverlayFrames::load(const RenderOptions& options, std::string& error, std::
         return false;
     }
     results_.calculateStats();
+    options_ = overlayOptionsOf(app_);
 
     std::filesystem::path shotFile = options.movie;
     shotFile += "_shots.csv";
@@ -62,9 +64,9 @@ void OverlayFrames::setVideoSize(QSize size)
 QImage OverlayFrames::compose(const QImage& frame, int positionMs)
 {
     if (app_.mode == AppCtrl::Mode::File)
-        graphics_->DrawSingle(mixer_, results_, positionMs, app_);
+        graphics_->DrawSingle(mixer_, results_, positionMs, options_);
     else
-        graphics_->DrawMulti(mixer_, results_, shots_, positionMs, app_);
+        graphics_->DrawMulti(mixer_, results_, shots_, positionMs, options_);
     QImage shown(frame.size(), QImage::Format_RGB32);
     QPainter painter(&shown);
     VideoPainter::paint(painter, frame, frame.rect(), shown.rect(), &mixer_);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "player/AppCtrl.h"
+#include "player/OverlayOptions.h"
+#include "player/core/AppCtrl.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 #include "player/media/MixerBitmap.h"
@@ -41,6 +42,7 @@ public:
 
 private:
     AppCtrl app_;
+    OverlayOptions options_;
     TimeLineManager results_;
     ShotLine shots_;
     MixerBitmap mixer_;
