@@ -116,11 +116,40 @@ ValueSet readValueSet(const ptree& message, const TrackerValues& currentValues,
     return set;
 }
 
+// The JSON reader recurses once per level; the protocol's messages nest five
+// levels deep, so anything far deeper is refused before it can exhaust the stack.
+constexpr int maxNesting = 32;
+
+bool nestsTooDeep(std::string_view json)
+{
+    int depth = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (const char c : json) {
+        if (inString) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '{' || c == '[') {
+            if (++depth > maxNesting)
+                return true;
+        } else if (c == '}' || c == ']') {
+            --depth;
+        }
+    }
+    return false;
+}
+
 std::optional<DecodedMessage> decode(std::string_view text, const TrackerValues& currentValues,
                                      const ScreenSetup& currentScreen)
 {
     const std::string_view object = JsonObjectMatcher::firstObject(text);
-    if (object.empty())
+    if (object.empty() || nestsTooDeep(object))
         return std::nullopt;
     std::istringstream stream{std::string(object)};
     ptree message;

@@ -153,3 +153,21 @@ TEST(Decoding, PointEndRepliesTellWhetherAResultCameWithThem)
         EXPECT_EQ(message->calibrationOutcome, c.outcome) << c.text;
     }
 }
+
+TEST(Decoding, DeeplyNestedValuesAreDroppedWithoutExhaustingTheStack)
+{
+    // A server (or anything else on the port) can send arbitrarily deep nesting
+    // within the message size limit; the reader must not recurse that deep.
+    const std::string head =
+        R"({"category":"tracker","statuscode":200,"request":"get","values":{"push":true,"x":)";
+    for (const auto& [open, close] : {std::pair{'[', ']'}, std::pair{'{', '}'}}) {
+        std::string nested;
+        for (int i = 0; i < 300000; ++i)
+            nested += open == '[' ? "[" : R"({"a":)";
+        nested += "1";
+        nested += std::string(300000, close);
+        EXPECT_FALSE(decode(head + nested + "}}"));
+    }
+    // Nesting as deep as the protocol's own messages still decodes.
+    EXPECT_TRUE(decode(messages::allValues()));
+}
