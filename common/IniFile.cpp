@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <cstdint>
 #include <fstream>
 #include <optional>
 #include <vector>
@@ -27,12 +28,39 @@ bool sameName(std::string_view a, std::string_view b)
            });
 }
 
+// Settings files are a few kilobytes; anything far larger is not one.
+constexpr std::uintmax_t kMaxIniBytes = 1u << 20;
+
+enum class Readable
+{
+    Yes,
+    Missing,
+    No, // not a regular file (a FIFO would block, a device never end) or too large
+};
+
+Readable readable(const std::filesystem::path& file)
+{
+    std::error_code error;
+    const auto status = std::filesystem::status(file, error);
+    if (status.type() == std::filesystem::file_type::not_found)
+        return Readable::Missing;
+    if (error || status.type() != std::filesystem::file_type::regular)
+        return Readable::No;
+    const auto size = std::filesystem::file_size(file, error);
+    return error || size > kMaxIniBytes ? Readable::No : Readable::Yes;
+}
+
 std::vector<std::string> readLines(const std::filesystem::path& file)
 {
     std::vector<std::string> lines;
+    if (readable(file) != Readable::Yes)
+        return lines;
     std::ifstream in(file, std::ios::binary);
     std::string line;
-    while (std::getline(in, line)) {
+    std::uintmax_t total = 0;
+    // The file may have grown since its size was looked at.
+    while (total <= kMaxIniBytes && std::getline(in, line)) {
+        total += line.size() + 1;
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         lines.push_back(std::move(line));
@@ -150,6 +178,9 @@ std::string readString(const std::filesystem::path& file, std::string_view secti
 bool writeString(const std::filesystem::path& file, std::string_view section, std::string_view key,
                  std::string_view value)
 {
+    // A file that cannot be read as settings is not replaced by one holding a single key.
+    if (readable(file) == Readable::No)
+        return false;
     auto lines = readLines(file);
     const Location at = locate(lines, section, key);
     const std::string entry = std::string(key) + "=" + std::string(value);

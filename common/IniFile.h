@@ -6,7 +6,8 @@
 
 // Private-profile INI files, read and written like the Windows calls: every call
 // reads the file anew; a missing file, section or key gives the default; section
-// and key names match without regard to case. Writes replace only the key's line
+// and key names match without regard to case. Only regular files of up to 1 MiB
+// are read; anything else reads as empty and is never written over. Writes replace only the key's line
 // and reach the disk through a temporary file renamed into place.
 namespace IniFile {
 

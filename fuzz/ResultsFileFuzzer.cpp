@@ -71,6 +71,12 @@ std::vector<std::string_view> splitFiles(std::string_view input)
 
 __extension__ typedef __int128 Wide;
 
+int lastTime(const TimeLine& timeLine)
+{
+    const std::vector<TimeLineItem> items = timeLine.items();
+    return items.empty() ? -1 : items.back().time;
+}
+
 // The derived values as defined: a window of the last eventsNum samples as
 // loaded, a walk back over steady samples, a walk both ways from every
 // interesting point.
@@ -127,7 +133,7 @@ std::vector<PupilStep> pupilSeriesPlainly(const std::vector<TimeLine>& timeLines
 {
     int maxTime = 0;
     for (const TimeLine& timeLine : timeLines)
-        maxTime = std::max(maxTime, timeLine.items().empty() ? -1 : timeLine.items().back().time);
+        maxTime = std::max(maxTime, lastTime(timeLine));
     std::vector<PupilStep> series;
     for (std::int64_t t = 0; t < std::int64_t{maxTime} + 32; t += 32) {
         std::int64_t sum = 0, count = 0;
@@ -155,9 +161,9 @@ std::vector<PupilStep> pupilSeriesPlainly(const std::vector<TimeLine>& timeLines
     return series;
 }
 
-bool hasInterestingPointAt(const TimeLine& timeLine, int time)
+bool hasInterestingPointAt(const std::vector<TimeLineItem>& items, int time)
 {
-    return std::any_of(timeLine.items().begin(), timeLine.items().end(), [time](const TimeLineItem& item) {
+    return std::any_of(items.begin(), items.end(), [time](const TimeLineItem& item) {
         return item.time == time && item.interestingPoint == 1;
     });
 }
@@ -177,7 +183,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto path = fuzz_support::writeScratchFile("viewer" + std::to_string(i) + ".csv", files[i]);
         const int status =
             manager.add(path, settings.eventsNum, settings.filterRadius, settings.actionRadius);
-        const int statuses[] = {0, 2, 11, 20, 21, 22, 23, 24, 31};
+        const int statuses[] = {0, 2, 3, 4, 11, 20, 21, 22, 23, 24, 31};
         check(std::find(std::begin(statuses), std::end(statuses), status) != std::end(statuses),
               "add() returned a status the reader does not define");
         if (status == 0) {
@@ -189,7 +195,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "the loaded files and their paths disagree");
 
     for (size_t i = 0; i < plain.size(); ++i) {
-        const auto& items = manager.timeLines()[i].items();
+        const std::vector<TimeLineItem> items = manager.timeLines()[i].items();
         check(items.size() == plain[i].items().size(), "deriving values changed the number of samples");
         for (const TimeLineItem& item : items)
             check(item.interestingPoint == 0 || item.interestingPoint == 1,
@@ -200,20 +206,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     manager.calculateStats();
-    check(manager.pupilSeries().empty() || manager.smallestDeviation() < manager.largestDeviation(),
+    check(manager.pupilRuns().empty() || manager.smallestDeviation() < manager.largestDeviation(),
           "the deviation range is empty or upside down");
     int maxTime = 0;
     for (const TimeLine& timeLine : plain)
-        maxTime = std::max(maxTime, timeLine.items().empty() ? -1 : timeLine.items().back().time);
+        maxTime = std::max(maxTime, lastTime(timeLine));
     if (!plain.empty() && maxTime <= 200000)
         check(manager.pupilSeries() == pupilSeriesPlainly(plain), "pupil series differs from its definition");
 
+    const std::vector<TimeLineItem> first =
+        plain.empty() ? std::vector<TimeLineItem>() : plain.front().items();
     std::vector<int> probes = {INT_MIN, -1, 0, 1, 31, 32, INT_MAX};
-    if (!plain.empty())
-        for (size_t k = 0; k < std::min<size_t>(plain.front().items().size(), 64); ++k)
-            for (int d : {-1, 0, 1})
-                probes.push_back(static_cast<int>(std::clamp<std::int64_t>(
-                    std::int64_t{plain.front().items()[k].time} + d, INT_MIN, INT_MAX)));
+    for (size_t k = 0; k < std::min<size_t>(first.size(), 64); ++k)
+        for (int d : {-1, 0, 1})
+            probes.push_back(static_cast<int>(
+                std::clamp<std::int64_t>(std::int64_t{first[k].time} + d, INT_MIN, INT_MAX)));
 
     for (int t : probes) {
         manager.rewind();
@@ -229,9 +236,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (plain.empty()) {
             check(previous == -1 && next == -1, "navigation without results");
         } else {
-            check(previous == -1 || hasInterestingPointAt(plain.front(), previous),
+            check(previous == -1 || hasInterestingPointAt(first, previous),
                   "previous keypoint is not an interesting point");
-            check(next == -1 || hasInterestingPointAt(plain.front(), next),
+            check(next == -1 || hasInterestingPointAt(first, next),
                   "next keypoint is not an interesting point");
         }
         const PupilStep step = manager.pupilStepAt(t);

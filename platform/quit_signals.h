@@ -9,4 +9,8 @@ namespace platform {
 // and quits the event loop, so the log ends with its closing line.
 void quitOnTerminationSignals(QObject* owner);
 
+// A termination signal arrived and the windows are being closed because of it:
+// nobody is there to answer a question.
+bool terminationRequested();
+
 } // namespace platform

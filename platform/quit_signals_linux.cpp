@@ -12,6 +12,7 @@ namespace platform {
 namespace {
 
 int signalPipe[2] = {-1, -1};
+bool terminating = false;
 
 void onSignal(int)
 {
@@ -29,6 +30,7 @@ void quitOnTerminationSignals(QObject* owner)
     QObject::connect(notifier, &QSocketNotifier::activated, owner, [] {
         char byte = 0;
         [[maybe_unused]] const auto read = ::read(signalPipe[1], &byte, 1);
+        terminating = true;
         for (QWindow* window : QGuiApplication::topLevelWindows())
             window->close();
         QCoreApplication::quit();
@@ -39,6 +41,11 @@ void quitOnTerminationSignals(QObject* owner)
     action.sa_flags = SA_RESTART;
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
         ::sigaction(signal, &action, nullptr);
+}
+
+bool terminationRequested()
+{
+    return terminating;
 }
 
 } // namespace platform

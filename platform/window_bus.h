@@ -25,7 +25,10 @@
 //     }
 //
 // The handler runs on the thread that owns the receiver (the GUI thread), once
-// per message, in the order the messages were posted by one sender. The
+// per message, in the order the messages were posted by one sender. A reader
+// thread of the receiver empties the socket as soon as a message arrives, into
+// a queue the owner's thread works through: a busy owner delays messages but
+// does not lose them, although the socket's own queue is short. The
 // registration ends with the receiver; a window that outlives its closing calls
 // unregisterWindow() from its closeEvent(). Connect closeRequested() to close()
 // for the default answer to WM_CLOSE.
@@ -33,13 +36,15 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
-
-class QSocketNotifier;
+#include <thread>
 
 namespace platform {
 
@@ -51,8 +56,14 @@ struct WindowMessage
     std::uint32_t identifier = 0;
     std::uint64_t wParam = 0;
     std::int64_t lParam = 0;
+    // The process that posted it, from its credentials; 0 when not received from the bus.
+    std::int64_t senderPid = 0;
 
-    friend bool operator==(const WindowMessage&, const WindowMessage&) = default;
+    // The same message, whoever sent it.
+    friend bool operator==(const WindowMessage& a, const WindowMessage& b)
+    {
+        return a.identifier == b.identifier && a.wParam == b.wParam && a.lParam == b.lParam;
+    }
 };
 
 // Where windows register: the folder is created (mode 0700) when missing. A
@@ -89,9 +100,9 @@ inline constexpr std::size_t windowMessageSize = 24;
 std::string encodeWindowMessage(const WindowMessage& message);
 std::optional<WindowMessage> decodeWindowMessage(const char* data, std::size_t size);
 
-// One window's registration on the bus. Create it on the GUI thread; it reads
-// and dispatches on the thread it lives on. Destroying it removes the
-// registration.
+// One window's registration on the bus. Create it on the GUI thread; its own
+// reader thread takes the messages off the socket, and they are dispatched on
+// the thread the receiver lives on. Destroying it removes the registration.
 class WindowMessageReceiver : public QObject
 {
     Q_OBJECT
@@ -133,18 +144,32 @@ Q_SIGNALS:
     void messageDropped(const QString& reason);
 
 private:
-    void readPending();
+    // A message, or why a datagram was dropped.
+    struct Received
+    {
+        std::optional<WindowMessage> message;
+        QString dropped;
+    };
+
+    void readLoop(int socket, int wake);
+    void receiveOne(int socket);
+    void enqueue(Received received);
+    void drainQueue();
     void dispatch(const WindowMessage& message);
     void closeSocket();
 
     int socket_ = -1;
-    QSocketNotifier* notifier_ = nullptr;
+    int wakePipe_[2] = {-1, -1};
+    std::thread reader_;
+    std::mutex queueMutex_;
+    std::deque<Received> queue_;
+    bool drainScheduled_ = false;
     std::filesystem::path path_;
     std::uint64_t device_ = 0;
     std::uint64_t inode_ = 0;
     QString error_;
     Handler handler_;
-    std::uint32_t acceptedUid_;
+    std::atomic<std::uint32_t> acceptedUid_;
 };
 
 } // namespace platform

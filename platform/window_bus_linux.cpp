@@ -2,12 +2,13 @@
 
 #include <QCryptographicHash>
 #include <QPointer>
-#include <QSocketNotifier>
 
 #include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -104,6 +105,8 @@ std::uint64_t getLittleEndian(const char* data, int bytes)
 // Ancillary room for the sender's credentials and for descriptors a hostile
 // sender might attach (they are closed unread).
 constexpr std::size_t controlSize = CMSG_SPACE(sizeof(ucred)) + CMSG_SPACE(16 * sizeof(int));
+
+constexpr std::size_t maxQueuedMessages = 1 << 20;
 
 } // namespace
 
@@ -220,13 +223,16 @@ bool WindowMessageReceiver::registerWindow(const QString& title)
     struct stat bound;
     if (::stat(path.c_str(), &bound) != 0)
         return fail("cannot examine " + path.string() + ": " + std::strerror(errno));
+    if (::pipe2(wakePipe_, O_CLOEXEC) != 0) {
+        ::unlink(path.c_str());
+        return fail(std::string("cannot create the reader's wake-up pipe: ") + std::strerror(errno));
+    }
 
     socket_ = fd.release();
     path_ = path;
     device_ = bound.st_dev;
     inode_ = bound.st_ino;
-    notifier_ = new QSocketNotifier(socket_, QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, &WindowMessageReceiver::readPending);
+    reader_ = std::thread([this, socket = socket_, wake = wakePipe_[0]] { readLoop(socket, wake); });
     return true;
 }
 
@@ -244,12 +250,17 @@ void WindowMessageReceiver::unregisterWindow()
 
 void WindowMessageReceiver::closeSocket()
 {
-    // The notifier may be the one emitting right now; let it go once that is over.
-    notifier_->setEnabled(false);
-    notifier_->deleteLater();
-    notifier_ = nullptr;
+    const char wake = 1;
+    [[maybe_unused]] const auto written = ::write(wakePipe_[1], &wake, 1);
+    reader_.join();
+    for (int& fd : wakePipe_) {
+        ::close(fd);
+        fd = -1;
+    }
     ::close(socket_);
     socket_ = -1;
+    std::lock_guard lock(queueMutex_);
+    queue_.clear();
 }
 
 bool WindowMessageReceiver::isRegistered() const
@@ -277,62 +288,113 @@ void WindowMessageReceiver::setAcceptedUserId(std::uint32_t uid)
     acceptedUid_ = uid;
 }
 
-void WindowMessageReceiver::readPending()
+void WindowMessageReceiver::readLoop(int socket, int wake)
 {
-    // A bounded batch, so that a sender that never stops cannot starve the
-    // event loop; the notifier fires again for what is left.
-    constexpr int batchLimit = 256;
-    const QPointer<WindowMessageReceiver> alive(this);
-    for (int read = 0; read < batchLimit && alive && socket_ >= 0; ++read) {
-        std::array<char, windowMessageSize + 1> data;
-        alignas(cmsghdr) std::array<char, controlSize> control;
-        iovec part{data.data(), data.size()};
-        msghdr header{};
-        header.msg_iov = &part;
-        header.msg_iovlen = 1;
-        header.msg_control = control.data();
-        header.msg_controllen = control.size();
-        const ssize_t size = ::recvmsg(socket_, &header, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
-        if (size < 0) {
+    for (;;) {
+        pollfd fds[2] = {{socket, POLLIN, 0}, {wake, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
             if (errno == EINTR)
                 continue;
             return;
         }
+        if (fds[1].revents != 0)
+            return;
+        if (fds[0].revents != 0)
+            receiveOne(socket);
+    }
+}
 
-        std::optional<ucred> sender;
-        for (cmsghdr* item = CMSG_FIRSTHDR(&header); item != nullptr; item = CMSG_NXTHDR(&header, item)) {
-            if (item->cmsg_level != SOL_SOCKET)
-                continue;
-            if (item->cmsg_type == SCM_CREDENTIALS && item->cmsg_len >= CMSG_LEN(sizeof(ucred))) {
-                ucred credentials;
-                std::memcpy(&credentials, CMSG_DATA(item), sizeof credentials);
-                sender = credentials;
-            } else if (item->cmsg_type == SCM_RIGHTS) {
-                const std::size_t count = (item->cmsg_len - CMSG_LEN(0)) / sizeof(int);
-                for (std::size_t i = 0; i < count; ++i) {
-                    int passed;
-                    std::memcpy(&passed, CMSG_DATA(item) + i * sizeof(int), sizeof passed);
-                    ::close(passed);
-                }
+void WindowMessageReceiver::receiveOne(int socket)
+{
+    std::array<char, windowMessageSize + 1> data;
+    alignas(cmsghdr) std::array<char, controlSize> control;
+    iovec part{data.data(), data.size()};
+    msghdr header{};
+    header.msg_iov = &part;
+    header.msg_iovlen = 1;
+    header.msg_control = control.data();
+    header.msg_controllen = control.size();
+    const ssize_t size = ::recvmsg(socket, &header, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
+    if (size < 0)
+        return;
+
+    std::optional<ucred> sender;
+    for (cmsghdr* item = CMSG_FIRSTHDR(&header); item != nullptr; item = CMSG_NXTHDR(&header, item)) {
+        if (item->cmsg_level != SOL_SOCKET)
+            continue;
+        if (item->cmsg_type == SCM_CREDENTIALS && item->cmsg_len >= CMSG_LEN(sizeof(ucred))) {
+            ucred credentials;
+            std::memcpy(&credentials, CMSG_DATA(item), sizeof credentials);
+            sender = credentials;
+        } else if (item->cmsg_type == SCM_RIGHTS) {
+            const std::size_t count = (item->cmsg_len - CMSG_LEN(0)) / sizeof(int);
+            for (std::size_t i = 0; i < count; ++i) {
+                int passed;
+                std::memcpy(&passed, CMSG_DATA(item) + i * sizeof(int), sizeof passed);
+                ::close(passed);
             }
         }
+    }
 
-        if (!sender) {
-            Q_EMIT messageDropped(QStringLiteral("a message without sender credentials"));
-            continue;
+    if (!sender)
+        return enqueue({std::nullopt, QStringLiteral("a message without sender credentials")});
+    if (sender->uid != acceptedUid_)
+        return enqueue({std::nullopt, QStringLiteral("a message from user %1").arg(sender->uid)});
+    auto message = (header.msg_flags & MSG_TRUNC) != 0
+                       ? std::nullopt
+                       : decodeWindowMessage(data.data(), static_cast<std::size_t>(size));
+    if (!message)
+        return enqueue({std::nullopt, QStringLiteral("a malformed message of %1 bytes").arg(size)});
+    message->senderPid = sender->pid;
+    enqueue({message, {}});
+}
+
+void WindowMessageReceiver::enqueue(Received received)
+{
+    {
+        std::lock_guard lock(queueMutex_);
+        // Far more than any owner falls behind by; only a runaway sender of our own user reaches it.
+        if (queue_.size() >= maxQueuedMessages) {
+            if (queue_.back().message)
+                queue_.push_back(
+                    {std::nullopt, QStringLiteral("messages beyond %1 waiting").arg(maxQueuedMessages)});
+            return;
         }
-        if (sender->uid != acceptedUid_) {
-            Q_EMIT messageDropped(QStringLiteral("a message from user %1").arg(sender->uid));
-            continue;
+        queue_.push_back(std::move(received));
+        if (drainScheduled_)
+            return;
+        drainScheduled_ = true;
+    }
+    QMetaObject::invokeMethod(
+        this, [this] { drainQueue(); }, Qt::QueuedConnection);
+}
+
+void WindowMessageReceiver::drainQueue()
+{
+    // A bounded batch, so that a sender that never stops cannot starve the
+    // owner's event loop; the rest follows in the next turn of the loop.
+    constexpr int batchLimit = 256;
+    const QPointer<WindowMessageReceiver> alive(this);
+    for (int handled = 0; alive; ++handled) {
+        Received next;
+        {
+            std::lock_guard lock(queueMutex_);
+            if (queue_.empty()) {
+                drainScheduled_ = false;
+                return;
+            }
+            if (handled == batchLimit) {
+                QMetaObject::invokeMethod(
+                    this, [this] { drainQueue(); }, Qt::QueuedConnection);
+                return;
+            }
+            next = std::move(queue_.front());
+            queue_.pop_front();
         }
-        const auto message = (header.msg_flags & MSG_TRUNC) != 0
-                                 ? std::nullopt
-                                 : decodeWindowMessage(data.data(), static_cast<std::size_t>(size));
-        if (!message) {
-            Q_EMIT messageDropped(QStringLiteral("a malformed message of %1 bytes").arg(size));
-            continue;
-        }
-        dispatch(*message);
+        if (next.message)
+            dispatch(*next.message);
+        else
+            Q_EMIT messageDropped(next.dropped);
     }
 }
 

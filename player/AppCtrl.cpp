@@ -2,8 +2,10 @@
 
 #include "common/AppDataFolder.h"
 #include "common/IniFile.h"
+#include "common/InstallLayout.h"
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
+#include "common/QtTexts.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -198,11 +200,13 @@ void AppCtrl::LoadLanguage()
         return;
     }
     const QString name = QStringLiteral("GazeviewRes_%1.qm").arg(language);
-    // Only a plain file name beside the executable; the setting cannot point elsewhere.
+    // Only a plain file name beside the executable or in the data folder; the setting cannot point elsewhere.
     bool loaded = false;
     if (!ownFileName.isEmpty() && !language.contains(QLatin1Char('/'))) {
-        QFile file(QFileInfo(ownFileName).absolutePath() + QLatin1Char('/') + name);
-        if (file.open(QIODevice::ReadOnly)) {
+        const auto path = InstallLayout::findCatalogue(QFileInfo(ownFileName).absolutePath().toStdString(),
+                                                       name.toStdString());
+        QFile file(QString::fromStdString(path.string()));
+        if (!path.empty() && file.open(QIODevice::ReadOnly)) {
             catalogue_ = file.readAll();
             auto translator = std::make_unique<QTranslator>();
             if (translator->load(reinterpret_cast<const uchar*>(catalogue_.constData()), catalogue_.size()) &&
@@ -218,6 +222,7 @@ void AppCtrl::LoadLanguage()
         return;
     }
     languageLoaded = true;
+    installQtTexts(language);
     LOG("Language file '", name, "' loaded ok.");
 }
 

@@ -8,22 +8,37 @@
 namespace {
 
 constexpr std::uint32_t kCountMask = 0x00FFFFFF;
+// Counts up to this many results are coloured from a table; beyond it, one by one.
+constexpr int kMaxTabledCount = 1 << 20;
 
 std::uint32_t level(double fraction)
 {
     return static_cast<std::uint32_t>(std::clamp(fraction, 0.0, 1.0) * 255.0);
 }
 
+// The largest w with w² <= v.
+std::int64_t squareRootFloor(std::int64_t v)
+{
+    auto w = static_cast<std::int64_t>(std::sqrt(static_cast<double>(v)));
+    while (w * w > v)
+        --w;
+    while ((w + 1) * (w + 1) <= v)
+        ++w;
+    return w;
+}
+
 } // namespace
 
 DxCtrl::DxCtrl(int resolution)
-    : n_(std::max(256, resolution)), canvas_(static_cast<size_t>(2 * n_) * static_cast<size_t>(2 * n_), 0)
+    : n_(std::max(256, resolution)), canvas_(static_cast<size_t>(2 * n_) * static_cast<size_t>(2 * n_), 0),
+      rowEnds_(static_cast<size_t>(n_ + n_ / 2) * static_cast<size_t>(n_ + 1), 0)
 {
 }
 
 void DxCtrl::SetAspect(int width, int height)
 {
     LOG("lWidth: ", width, ", lHeight: ", height);
+    flushCircles();
     if (width > 0 && height > 0) {
         width_ = width;
         height_ = height;
@@ -43,7 +58,26 @@ int DxCtrl::visibleHeight() const
 
 void DxCtrl::ClearCanvas()
 {
+    if (firstPendingRow_ <= lastPendingRow_)
+        std::fill(rowEnds_.begin() + static_cast<std::ptrdiff_t>(firstPendingRow_) * (n_ + 1),
+                  rowEnds_.begin() + static_cast<std::ptrdiff_t>(lastPendingRow_ + 1) * (n_ + 1), 0);
+    firstPendingRow_ = 0;
+    lastPendingRow_ = -1;
     std::fill(canvas_.begin(), canvas_.end(), 0);
+}
+
+const std::vector<std::int32_t>& DxCtrl::halfWidths(std::int64_t radius)
+{
+    const auto r = static_cast<size_t>(radius);
+    if (halfWidths_.size() <= r)
+        halfWidths_.resize(r + 1);
+    std::vector<std::int32_t>& widths = halfWidths_[r];
+    if (widths.empty()) {
+        widths.resize(r);
+        for (size_t j = 0; j < r; ++j)
+            widths[j] = static_cast<std::int32_t>(squareRootFloor(radius * radius - std::int64_t(j * j) - 1));
+    }
+    return widths;
 }
 
 void DxCtrl::AddCircle(double x, double y, int radius)
@@ -61,26 +95,59 @@ void DxCtrl::AddCircle(double x, double y, int radius)
         return;
     const auto centreColumn = static_cast<std::int64_t>(cx);
     const auto centreRow = static_cast<std::int64_t>(cy);
-    // Only the cells of the canvas are visited, however large the circle.
-    const std::int64_t firstRow = std::max<std::int64_t>(centreRow - r + 1, 0);
-    const std::int64_t lastRow = std::min<std::int64_t>(centreRow + r - 1, side - 1);
-    const std::int64_t firstColumn = std::max<std::int64_t>(centreColumn - r + 1, 0);
-    const std::int64_t lastColumn = std::min<std::int64_t>(centreColumn + r - 1, side - 1);
+    const std::int64_t top = n_ / 2;
+    const std::int64_t left = n_ / 2;
+    const std::int64_t firstRow = std::max<std::int64_t>(centreRow - r + 1, top);
+    const std::int64_t lastRow = std::min<std::int64_t>(centreRow + r - 1, top + visibleHeight() - 1);
+    if (firstRow > lastRow)
+        return;
+    // Small circles, the usual case, take their row widths from a table.
+    const std::vector<std::int32_t>* widths = r <= 4 * n_ ? &halfWidths(r) : nullptr;
     for (std::int64_t row = firstRow; row <= lastRow; ++row) {
-        const std::int64_t j = row - centreRow;
-        for (std::int64_t column = firstColumn; column <= lastColumn; ++column) {
-            const std::int64_t i = column - centreColumn;
-            if (i * i + j * j >= r * r)
-                continue;
-            std::uint32_t& c = canvas_[static_cast<size_t>(row) * side + static_cast<size_t>(column)];
-            if ((c & kCountMask) != kCountMask)
-                ++c;
-        }
+        const std::int64_t j = std::abs(row - centreRow);
+        // Cells at offset i with i² + j² < r², that is i² <= r² - j² - 1.
+        const std::int64_t w =
+            widths ? (*widths)[static_cast<size_t>(j)] : squareRootFloor(r * r - j * j - 1);
+        const std::int64_t from = std::max(centreColumn - w, left) - left;
+        const std::int64_t to = std::min(centreColumn + w, left + n_ - 1) - left;
+        if (from > to)
+            continue;
+        std::int32_t* ends = &rowEnds_[static_cast<size_t>(row - top) * static_cast<size_t>(n_ + 1)];
+        ++ends[from];
+        --ends[to + 1];
     }
+    const bool nonePending = firstPendingRow_ > lastPendingRow_;
+    firstPendingRow_ = nonePending ? static_cast<int>(firstRow - top)
+                                   : std::min(firstPendingRow_, static_cast<int>(firstRow - top));
+    lastPendingRow_ = std::max(lastPendingRow_, static_cast<int>(lastRow - top));
+}
+
+void DxCtrl::flushCircles() const
+{
+    const int side = 2 * n_;
+    for (int row = firstPendingRow_; row <= lastPendingRow_; ++row) {
+        std::int32_t* ends = &rowEnds_[static_cast<size_t>(row) * static_cast<size_t>(n_ + 1)];
+        std::uint32_t* cells =
+            &canvas_[static_cast<size_t>(n_ / 2 + row) * side + static_cast<size_t>(n_ / 2)];
+        std::int64_t covering = 0;
+        for (int column = 0; column < n_; ++column) {
+            covering += ends[column];
+            ends[column] = 0;
+            if (covering == 0)
+                continue;
+            std::uint32_t& c = cells[column];
+            const auto count = std::min<std::int64_t>((c & kCountMask) + covering, kCountMask);
+            c = (c & ~kCountMask) | static_cast<std::uint32_t>(count);
+        }
+        ends[n_] = 0;
+    }
+    firstPendingRow_ = 0;
+    lastPendingRow_ = -1;
 }
 
 template <typename Apply> void DxCtrl::forCells(const QRectF& rect, Apply apply)
 {
+    flushCircles();
     const int side = 2 * n_;
     const auto column = [&](double x) { return std::clamp(static_cast<int>(n_ / 2 + x * n_), 0, side); };
     const auto row = [&](double y) {
@@ -101,8 +168,20 @@ void DxCtrl::OrMark(const QRectF& rect, std::uint8_t alpha)
     forCells(rect, [alpha](std::uint32_t& c) { c |= std::uint32_t{alpha} << 24; });
 }
 
+void DxCtrl::OrMarkCells(const QRect& cells, std::uint8_t alpha)
+{
+    flushCircles();
+    const QRect visible = cells.intersected(QRect(0, 0, n_, visibleHeight()));
+    const int side = 2 * n_;
+    for (int r = visible.top(); r <= visible.bottom(); ++r)
+        for (int c = visible.left(); c <= visible.right(); ++c)
+            canvas_[static_cast<size_t>(n_ / 2 + r) * side + static_cast<size_t>(n_ / 2 + c)] |=
+                std::uint32_t{alpha} << 24;
+}
+
 std::uint32_t DxCtrl::cell(int column, int row) const
 {
+    flushCircles();
     return canvas_[static_cast<size_t>(n_ / 2 + row) * (2 * n_) + (n_ / 2 + column)];
 }
 
@@ -128,11 +207,33 @@ QRgb DxCtrl::heatColour(std::uint32_t cell, const HeatThresholds& t, int resultC
 
 QImage DxCtrl::GetSurface(const HeatThresholds& thresholds, int resultCount) const
 {
+    flushCircles();
+    if (coloursResults_ != resultCount || !(coloursThresholds_ == thresholds)) {
+        // Every viewer adds at most one circle, so counts rarely pass the number of results.
+        const int tabled = std::min(std::max(1, resultCount), kMaxTabledCount);
+        colours_.resize(static_cast<size_t>(tabled) + 1);
+        for (int count = 0; count <= tabled; ++count)
+            colours_[static_cast<size_t>(count)] =
+                heatColour(static_cast<std::uint32_t>(count), thresholds, resultCount);
+        coloursResults_ = resultCount;
+        coloursThresholds_ = thresholds;
+    }
+    const QRgb* colours = colours_.data();
+    const std::uint32_t tabled = static_cast<std::uint32_t>(colours_.size());
     QImage surface(n_, visibleHeight(), QImage::Format_ARGB32);
-    for (int row = 0; row < surface.height(); ++row) {
+    const int height = surface.height();
+    for (int row = 0; row < height; ++row) {
         auto* line = reinterpret_cast<QRgb*>(surface.scanLine(row));
-        for (int column = 0; column < n_; ++column)
-            line[column] = heatColour(cell(column, row), thresholds, resultCount);
+        const std::uint32_t* cells = &canvas_[static_cast<size_t>(n_ / 2 + row) * (2 * n_) + n_ / 2];
+        for (int column = 0; column < n_; ++column) {
+            const std::uint32_t c = cells[column];
+            if (const std::uint32_t mark = c >> 24; mark != 0)
+                line[column] = (mark << 24) | 0xFF00FF;
+            else if ((c & kCountMask) < tabled)
+                line[column] = colours[c & kCountMask];
+            else
+                line[column] = heatColour(c, thresholds, resultCount);
+        }
     }
     return surface;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <QRectF>
 #include <QRgb>
 #include <cstdint>
@@ -13,6 +14,8 @@ struct HeatThresholds
     double green = 0.5;
     double yellow = 0.75;
     double red = 1.0;
+
+    friend bool operator==(const HeatThresholds&, const HeatThresholds&) = default;
 };
 
 // The canvas of the many-viewer overlay: (2N) x (2N) cells whose centre N x N
@@ -20,6 +23,8 @@ struct HeatThresholds
 // 24 bits of a cell count the gaze circles covering it, the top 8 bits hold a
 // mark alpha (0 = no mark). Vertical coordinates are scaled by the video's
 // height / width, so the square canvas keeps the movie's aspect.
+//
+// Only the visible area is ever read, so circles are counted there alone.
 class DxCtrl
 {
 public:
@@ -39,6 +44,8 @@ public:
     // Marks over a rectangle normalised to the visible area.
     void SetMark(const QRectF& rect, std::uint8_t alpha);
     void OrMark(const QRectF& rect, std::uint8_t alpha);
+    // Marks over a rectangle of visible cells (clipped to the visible area).
+    void OrMarkCells(const QRect& cells, std::uint8_t alpha);
 
     // The visible area in colour: N x visibleHeight() ARGB pixels, 0 where
     // nothing covers a cell. resultCount is the number of loaded results (at
@@ -53,9 +60,24 @@ public:
 private:
     template <typename Apply> void forCells(const QRectF& rect, Apply apply);
     double rowScale() const;
+    // Adds the pending circle rows into the canvas.
+    void flushCircles() const;
+    const std::vector<std::int32_t>& halfWidths(std::int64_t radius);
 
     int n_;
     int width_ = 1;
     int height_ = 1;
-    std::vector<std::uint32_t> canvas_;
+    // Circles are drawn as +1 / -1 at the ends of each of their rows over the
+    // visible area; one running sum per row turns them into counts when the
+    // canvas is next looked at, which is why these change in const calls.
+    mutable std::vector<std::uint32_t> canvas_;
+    mutable std::vector<std::int32_t> rowEnds_; // visible rows x (N + 1)
+    mutable int firstPendingRow_ = 0;
+    mutable int lastPendingRow_ = -1;
+    std::vector<std::vector<std::int32_t>> halfWidths_; // by radius, for the radii seen so far
+
+    // Colours by count, for the thresholds and result count they were made for.
+    mutable std::vector<QRgb> colours_;
+    mutable HeatThresholds coloursThresholds_;
+    mutable int coloursResults_ = -1;
 };

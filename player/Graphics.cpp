@@ -2,6 +2,7 @@
 
 #include "common/Logger.h"
 #include "player/AppCtrl.h"
+#include "player/KeypointMarks.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 
@@ -119,17 +120,12 @@ void Graphics::DrawMulti(MixerBitmap& mixer, TimeLineManager& results, const Sho
     const int resultCount = static_cast<int>(results.timeLines().size());
 
     if (app.showHeatmap && resultCount > 0) {
-        results.rewind();
-        while (results.anyMore()) {
-            const TimeLineItem item = results.getNextItem(positionMs);
-            if (item.blink == -1)
-                continue;
-            const int diameter = app.considerFocusTime ? app.heatMapCircleDiameterStep * item.stillCount +
+        results.forEachGaze(positionMs, app.dataFiltered, [&](const GazeSample& gaze) {
+            const int diameter = app.considerFocusTime ? app.heatMapCircleDiameterStep * gaze.stillCount +
                                                              app.heatMapCircleDiameterStart
                                                        : app.heatMapCircleDiameterConst;
-            const QPointF at = gazeOf(item, app);
-            dx_.AddCircle(at.x(), at.y(), diameter);
-        }
+            dx_.AddCircle(gaze.x * 1e-6 * app.viewScaleX, gaze.y * 1e-6 * app.viewScaleY, diameter);
+        });
     }
 
     if (app.showPupil && resultCount > 0) {
@@ -145,11 +141,8 @@ void Graphics::DrawMulti(MixerBitmap& mixer, TimeLineManager& results, const Sho
         dx_.SetMark(QRectF(QPointF(0.057 + d * 0.005, 0.84), QPointF(0.557, 0.88)), agreed ? 64 : 16);
     }
 
-    if (app.showActions) {
-        const int withPoint = shots.currentShot(positionMs).interestingCount;
-        for (int i = 0; i < resultCount; ++i)
-            dx_.OrMark(QRectF(0.05 + 0.02 * i, 0.75, 0.018, 0.05), i < withPoint ? 255 : 48);
-    }
+    if (app.showActions)
+        drawKeypointMarks(dx_, resultCount, shots.currentShot(positionMs).interestingCount);
 
     AlphaBitmap heat;
     heat.image = dx_.GetSurface({app.heatMapPercentThresholdCyan, app.heatMapPercentThresholdGreen,

@@ -1,5 +1,6 @@
 #include "player/PlaybackClock.h"
 
+#include "common/LinkCodes.h"
 #include "player/AppCtrl.h"
 #include "player/PlayerWindow.h"
 #include "player/data/ShotLine.h"
@@ -100,7 +101,7 @@ void PlaybackClock::TimerProc()
     }
 
     if (app.mode == AppCtrl::Mode::Play)
-        window_.postToServer(8, position);
+        window_.postToServer(static_cast<int>(LinkCode::synchronisation), position);
 
     window_.drawOverlay(position);
 

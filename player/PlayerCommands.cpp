@@ -1,6 +1,7 @@
 // The menu commands of the main window.
 
 #include "common/IniFile.h"
+#include "common/LinkCodes.h"
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
 #include "player/AppCtrl.h"
@@ -165,7 +166,8 @@ void PlayerWindow::pauseResume()
     if (!DsCtrl::IsMovieOpen())
         return;
     const bool resumed = DsCtrl::PauseResume();
-    const int code = resumed ? 2 : 3;
+    // The extension numbers these two as the recorder does.
+    const auto code = static_cast<int>(resumed ? LinkCode::resumed : LinkCode::paused);
     const int at = position();
     if (postToServer(code, at))
         LOG("PostMessage to server(", code, ", ", at, ")");

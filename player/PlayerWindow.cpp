@@ -1,5 +1,6 @@
 #include "player/PlayerWindow.h"
 
+#include "common/LinkCodes.h"
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
 #include "player/AppCtrl.h"
@@ -21,6 +22,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QScreen>
 #include <QSlider>
 
@@ -245,7 +247,7 @@ void PlayerWindow::OpenClip()
     if (!play) {
         DsCtrl::PauseGraph();
     } else {
-        postToServer(32, totalTime);
+        postToServer(static_cast<int>(LinkCode::duration), totalTime);
         if (app_.monitorNum >= 0)
             setFullScreen(true);
     }
@@ -286,7 +288,16 @@ void PlayerWindow::OpenCsv()
     if (app_.mode != AppCtrl::Mode::File && app_.mode != AppCtrl::Mode::Directory)
         return;
     results_.clear();
-    ResultsFiles::loadFromCommandLine(results_, app_);
+    // Painted at once after every file: the window waits for the loading and runs no events meanwhile.
+    QProgressBar progress(this);
+    progress.setGeometry(0, height() - progress.sizeHint().height(), width(), progress.sizeHint().height());
+    const auto showProgress = [&progress](size_t done, size_t total) {
+        progress.setRange(0, static_cast<int>(total));
+        progress.setValue(static_cast<int>(done));
+        progress.show();
+        progress.repaint();
+    };
+    ResultsFiles::loadFromCommandLine(results_, app_, showProgress);
     finishLoading();
 }
 
@@ -342,7 +353,7 @@ void PlayerWindow::finishExamination(int positionMs)
     if (finished_)
         return;
     finished_ = true;
-    if (postToServer(4, positionMs))
+    if (postToServer(static_cast<int>(LinkCode::finished), positionMs))
         LOG("PostMessage(", 4, ", ", positionMs, ")");
     closeExtension();
     quitProgram(0);
@@ -536,7 +547,7 @@ void PlayerWindow::keyPressEvent(QKeyEvent* event)
 void PlayerWindow::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)
-        postToServer(16, position());
+        postToServer(static_cast<int>(LinkCode::interestingPoint), position());
     QMainWindow::mousePressEvent(event);
 }
 
@@ -549,7 +560,7 @@ void PlayerWindow::closeEvent(QCloseEvent* event)
 void PlayerWindow::escape()
 {
     const int at = position();
-    if (postToServer(4, at))
+    if (postToServer(static_cast<int>(LinkCode::finished), at))
         LOG("PostMessage(", 4, ", ", at, ")");
     postToExtension(4, at);
     CloseClip();

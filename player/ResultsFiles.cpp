@@ -20,7 +20,8 @@ int add(TimeLineManager& results, const std::filesystem::path& file, const AppCt
 
 } // namespace
 
-void loadFromCommandLine(TimeLineManager& results, const AppCtrl& app)
+void loadFromCommandLine(TimeLineManager& results, const AppCtrl& app,
+                         const TimeLineManager::Progress& progress)
 {
     const QString& path = app.resultsPath;
     if (app.mode == AppCtrl::Mode::File) {
@@ -33,13 +34,20 @@ void loadFromCommandLine(TimeLineManager& results, const AppCtrl& app)
         const QDir folder(path);
         if (!folder.exists())
             LOG("FindFirstFile failed");
-        for (const QString& name : folder.entryList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name)) {
+        const QStringList names = folder.entryList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name);
+        std::vector<std::filesystem::path> files;
+        for (const QString& name : names) {
             const QString full = folder.filePath(name);
             LOG("CSV full path: ", full);
-            if (add(results, full.toStdString(), app) == 0)
-                LOG("File '", name, "' loaded from command line");
+            files.emplace_back(full.toStdString());
+        }
+        const std::vector<int> statuses =
+            results.addAll(files, app.eventsNum, app.filterRadius, app.actionRadius, progress);
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            if (statuses[static_cast<size_t>(i)] == 0)
+                LOG("File '", names[i], "' loaded from command line");
             else
-                LOG("File '", name, "' not found or there is an error in it");
+                LOG("File '", names[i], "' not found or there is an error in it");
         }
         LOG("FindNextFile() reported no more files");
         LOG("Multiple files loaded from '", path, "' from command line");
@@ -49,8 +57,10 @@ void loadFromCommandLine(TimeLineManager& results, const AppCtrl& app)
 void loadChosen(TimeLineManager& results, const QStringList& files, const AppCtrl& app,
                 const QString& movieFileName, const std::function<bool(const QString& question)>& accept)
 {
+    std::vector<std::filesystem::path> paths;
     for (const QString& file : files)
-        add(results, file.toStdString(), app);
+        paths.emplace_back(file.toStdString());
+    results.addAll(paths, app.eventsNum, app.filterRadius, app.actionRadius);
 
     const std::string movieName = QFileInfo(movieFileName).fileName().toStdString();
     QString others;
@@ -66,8 +76,7 @@ void loadChosen(TimeLineManager& results, const QStringList& files, const AppCtr
                                               loadString(IDS_ACCEPT_OTHER_MOVIE_RESULTS))))
         return;
     results.clear();
-    for (const auto& file : sameMovie)
-        add(results, file, app);
+    results.addAll(sameMovie, app.eventsNum, app.filterRadius, app.actionRadius);
 }
 
 } // namespace ResultsFiles

@@ -1,19 +1,22 @@
 #pragma once
 
+#include "player/data/TimeLineManager.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
 
 class AppCtrl;
-class TimeLineManager;
 
 // Filling the result set from the files a user names, with the preprocessing
 // settings; every file that does not load is logged and left out.
 namespace ResultsFiles {
 
 // The results file (FILE mode) or every "*.csv" file of the folder (DIRECTORY
-// mode) named on the command line, in name order. Other modes load nothing.
-void loadFromCommandLine(TimeLineManager& results, const AppCtrl& app);
+// mode) named on the command line, in name order; a folder's files load on
+// several threads and progress reports each one done. Other modes load nothing.
+void loadFromCommandLine(TimeLineManager& results, const AppCtrl& app,
+                         const TimeLineManager::Progress& progress = {});
 
 // The files chosen in the open dialog. Files recorded for a movie other than
 // movieFileName are listed in one question; when accept() answers no, they are

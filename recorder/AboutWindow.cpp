@@ -19,8 +19,8 @@ AboutWindow::AboutWindow(QWidget* parent, const QString& version) : QDialog(pare
         QStringLiteral("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0//EN\" "
                        "\"http://www.w3.org/TR/REC-html40/strict.dtd\">"
                        "<html><head><meta name=\"qrichtext\" content=\"1\" /></head><body>"
-                       "<p align=\"center\"><span>Orvalis Reelscan<br>Gazelog<br>Version ") +
-        version +
+                       "<p align=\"center\"><span>Orvalis Reelscan<br>Gazelog<br>") +
+        tr("Version %1").arg(version) +
         QStringLiteral("<br>&copy; Orvalis. "
                        "<a href=\"https://orvalis.example/reelscan\">orvalis.example/reelscan</a>"
                        "</span></p></body></html>"));

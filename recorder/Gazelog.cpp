@@ -2,6 +2,7 @@
 
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
+#include "platform/quit_signals.h"
 #include "platform/window_bus.h"
 #include "recorder/AboutWindow.h"
 #include "recorder/MessageBoxPrompt.h"
@@ -11,23 +12,13 @@
 #include "recorder/trackers/EyeTrackerController.h"
 #include "ui_Gazelog.h"
 
-#include <QDateTime>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMediaPlayer>
 #include <QScreen>
 #include <cmath>
-
-namespace {
-constexpr quint64 codeDuration = 32;
-constexpr quint64 codeSynchronisation = 8;
-constexpr quint64 codePaused = 3;
-constexpr quint64 codeResumed = 2;
-constexpr quint64 codeInterestingPoint = 16;
-constexpr quint64 codeFinished = 4;
-constexpr const char* dateFormat = "yyyy_MM_dd_HH_mm_ss";
-} // namespace
 
 Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::Gazelog>()), services_(std::move(services))
@@ -44,6 +35,13 @@ Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* pa
         services_.startDetached = systemDetachedStarter();
     gopro = services_.makeGopro ? services_.makeGopro(this) : new GoproController(this);
     playerPath_ = services_.playerPath.isEmpty() ? PlayerCommands::playerExecutable() : services_.playerPath;
+    ExaminationWorkflow::Services workflowServices;
+    workflowServices.startDetached = services_.startDetached;
+    workflowServices.playerPath = playerPath_;
+    workflowServices.recorderCaption = windowTitle();
+    workflowServices.workArea = [this] { return resultsArea(); };
+    workflow_ = new ExaminationWorkflow(*prompt_, std::move(workflowServices), this);
+    workflow_->setGopro(gopro);
 
     // The screen choice and the examination length are not offered to operators.
     ui->labelMonitor->hide();
@@ -83,6 +81,27 @@ Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* pa
     connect(this, &Gazelog::examinationFinished, this, [this](bool finished) { stopExamination(finished); });
     connect(this, &Gazelog::examinationError, this, &Gazelog::stopExamination);
     connect(this, &Gazelog::addInterestingPoint, slider, &QSliderWithTicks::interestingPointAdded);
+    connect(workflow_, &ExaminationWorkflow::stateChanged, this, &Gazelog::onWorkflowStateChanged);
+    connect(workflow_, &ExaminationWorkflow::examinationEnded, this, &Gazelog::onExaminationEnded);
+    connect(workflow_, &ExaminationWorkflow::cameraSilent, this, &Gazelog::onCameraSilent);
+    connect(workflow_, &ExaminationWorkflow::durationReported, this, &Gazelog::onDurationChanged);
+    connect(workflow_, &ExaminationWorkflow::movieTimeReported, slider,
+            [this](qint64 time) { slider->setValue(static_cast<int>(time)); });
+    connect(workflow_, &ExaminationWorkflow::interestingPointAdded, this, &Gazelog::addInterestingPoint);
+    connect(workflow_, &ExaminationWorkflow::examinedPartChosen, this, [this](qint64 start, qint64 end) {
+        if (end > start || movieDuration != 0) {
+            setSliderRange(start, end);
+        } else {
+            slider->setRange(0, 0);
+            slider->setTickPosition(QSlider::NoTicks);
+        }
+        slider->clearTicks();
+    });
+    connect(workflow_, &ExaminationWorkflow::resultsSaved, this, [this](bool saved) {
+        const bool wasEnabled = ui->buttonRunVisualization->isEnabled();
+        ui->buttonRunVisualization->setEnabled((wasEnabled || saved) && controller &&
+                                               !controller->lastResultPath().isEmpty());
+    });
     connect(ui->menuAbout, &QMenu::aboutToShow, this, &Gazelog::showAboutDialog);
 
     {
@@ -103,6 +122,9 @@ Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* pa
 Gazelog::~Gazelog()
 {
     LOG("start");
+    // Closed without a close event (the program is ending): the samples must not go with it.
+    abandonExamination();
+    workflow_->setController(nullptr);
     delete controller;
     controller = nullptr;
     LOG("end");
@@ -130,14 +152,20 @@ void Gazelog::listenForPlayer()
 {
     playerReports = new platform::WindowMessageReceiver(this);
     playerReports->setHandler([this](const platform::WindowMessage& message) {
-        return handlePlayerMessage(message.identifier, message.wParam, message.lParam);
+        return handlePlayerMessage(message.identifier, message.wParam, message.lParam, message.senderPid);
     });
     connect(playerReports, &platform::WindowMessageReceiver::closeRequested, this, &QWidget::close);
     connect(playerReports, &platform::WindowMessageReceiver::messageDropped, this,
             [](const QString& reason) { LOG("message dropped: ", reason); });
-    if (!playerReports->registerWindow(windowTitle()))
-        LOG("WindowMessageReceiver::registerWindow failed: the player cannot report, ",
-            playerReports->errorString());
+    if (playerReports->registerWindow(windowTitle()))
+        return;
+    LOG("WindowMessageReceiver::registerWindow failed: the player cannot report, ",
+        playerReports->errorString());
+    workflow_->setLinkProblem(playerReports->errorString());
+    warn(
+        tr("The player cannot report to this window:\n%1\nExaminations cannot be started; running the player "
+           "and visualisations still works.")
+            .arg(playerReports->errorString()));
 }
 
 void Gazelog::fillScreenList()
@@ -146,9 +174,10 @@ void Gazelog::fillScreenList()
     ui->comboBoxScreenList->clear();
     const auto screens = QGuiApplication::screens();
     for (const QScreen* screen : screens) {
-        ui->comboBoxScreenList->addItem(screen->name() + QStringLiteral(" resolution: ") +
-                                        QString::number(screen->geometry().width()) + QLatin1Char('x') +
-                                        QString::number(screen->geometry().height()));
+        ui->comboBoxScreenList->addItem(tr("%1 resolution: %2x%3")
+                                            .arg(screen->name())
+                                            .arg(screen->geometry().width())
+                                            .arg(screen->geometry().height()));
     }
     ui->comboBoxScreenList->setCurrentIndex(
         static_cast<int>(screens.indexOf(QGuiApplication::primaryScreen())));
@@ -159,6 +188,14 @@ void Gazelog::fillScreenList()
 void Gazelog::onEyeTrackerChanged(int eyeTrackerIndex)
 {
     LOG("eyeTrackerIndex: ", eyeTrackerIndex);
+    if (controller && !mayInterruptExamination(tr("Changing the tracker"))) {
+        const QSignalBlocker block(ui->comboBoxEyeTracker);
+        ui->comboBoxEyeTracker->setCurrentIndex(trackerIndex_);
+        LOG("end");
+        return;
+    }
+    trackerIndex_ = eyeTrackerIndex;
+    workflow_->setController(nullptr);
     delete controller;
     controller =
         services_.makeController ? services_.makeController(eyeTrackerIndex, *prompt_, this) : nullptr;
@@ -168,9 +205,11 @@ void Gazelog::onEyeTrackerChanged(int eyeTrackerIndex)
           static_cast<QWidget*>(ui->labelCalibrationQuality_2), static_cast<QWidget*>(ui->labelFps),
           static_cast<QWidget*>(ui->comboBoxFps), static_cast<QWidget*>(ui->buttonCalibrate)})
         widget->setEnabled(eyeTribe);
+    workflow_->setController(controller);
     connectController();
     announceInstallation("eyetracker installed - emit initial signals",
                          "eyetracker not installed - don't emit initial signals");
+    LOG("end");
 }
 
 void Gazelog::connectController()
@@ -184,7 +223,6 @@ void Gazelog::connectController()
             &Gazelog::onTrackerConnectionChanged);
     connect(controller, &EyeTrackerController::calibrationChanged, this, &Gazelog::onCalibrationChanged);
     connect(controller, &EyeTrackerController::screenChanged, this, &Gazelog::onScreenChanged);
-    connect(controller, &EyeTrackerController::examinationError, this, &Gazelog::stopExamination);
     connect(this, &Gazelog::requestConnectToServer, controller, &EyeTrackerController::connectToServer);
 }
 
@@ -222,15 +260,71 @@ void Gazelog::onCalibrationChanged(bool isCalibrated, int calibrationQuality)
 
 void Gazelog::restartServer()
 {
+    LOG("start");
+    if (!mayInterruptExamination(tr("Restarting the tracker server")))
+        return;
     Q_EMIT requestConnectToServer(true);
+    LOG("end");
 }
 
-void Gazelog::onFpsChanged(int)
+void Gazelog::onFpsChanged(int fpsValueIndex)
 {
     LOG("Fps changed to: ", ui->comboBoxFps->currentText());
+    // The new frequency needs a server restart, which ends a running examination.
+    if (!mayInterruptExamination(tr("Changing the frequency"))) {
+        const QSignalBlocker block(ui->comboBoxFps);
+        ui->comboBoxFps->setCurrentIndex(fpsIndex_);
+        return;
+    }
+    fpsIndex_ = fpsValueIndex;
     if (controller)
         controller->setFps(ui->comboBoxFps->currentText().toInt());
-    restartServer();
+    Q_EMIT requestConnectToServer(true);
+    LOG("end");
+}
+
+bool Gazelog::mayInterruptExamination(const QString& what)
+{
+    if (!workflow_->isExaminationRunning())
+        return true;
+    if (workflow_->state() != ExaminationWorkflow::State::Running) {
+        LOG("examination starting or stopping - refused: ", what);
+        return false;
+    }
+    if (!prompt_->question(tr("Examination in progress"),
+                           tr("%1 ends the running examination.\nStop the examination now?").arg(what))) {
+        LOG("operator keeps the examination running - refused: ", what);
+        return false;
+    }
+    stopExamination();
+    return !workflow_->isExaminationRunning();
+}
+
+void Gazelog::abandonExamination()
+{
+    if (!workflow_->isExaminationRunning())
+        return;
+    recoveryPath_ = workflow_->abandonExamination(examinationInputs());
+    LOG(recoveryPath_.isEmpty() ? "no recovery file written" : "recovery file written");
+}
+
+void Gazelog::closeEvent(QCloseEvent* event)
+{
+    LOG("start");
+    if (workflow_->isExaminationRunning() && !platform::terminationRequested()) {
+        if (workflow_->state() != ExaminationWorkflow::State::Running ||
+            !prompt_->question(
+                tr("Examination in progress"),
+                tr("An examination is running.\nClose the program? The samples recorded so far "
+                   "are saved to a recovery file in the results folder."))) {
+            LOG("close refused - examination running");
+            event->ignore();
+            return;
+        }
+    }
+    abandonExamination();
+    QMainWindow::closeEvent(event);
+    LOG("end");
 }
 
 void Gazelog::selectedScreenChanged(int screenIndex)
@@ -242,6 +336,7 @@ void Gazelog::selectedScreenChanged(int screenIndex)
 
 void Gazelog::onScreenChanged(int screenIndex)
 {
+    LOG("screenIndex: ", screenIndex);
     const QSignalBlocker block(ui->comboBoxScreenList);
     const bool inRange = screenIndex >= 0 && screenIndex < ui->comboBoxScreenList->count();
     ui->comboBoxScreenList->setCurrentIndex(inRange ? screenIndex : 0);
@@ -275,10 +370,25 @@ void Gazelog::onUseGoproStateChanged(int state)
     }
     if (!gopro->configureCamera(ui->lineEditGoProPassword->text())) {
         LOG("Failed to configure Gopro!");
+        if (gopro->lastRequestTimedOut()) {
+            onCameraSilent();
+            return;
+        }
         warn(tr("Failed to configure GoPro camera! \nRequired version is at least GoPro Hero 3."));
         return;
     }
     setGoproButtonsEnabled(true);
+}
+
+void Gazelog::onCameraSilent()
+{
+    LOG("Error - Gopro camera does not answer");
+    const QSignalBlocker block(ui->checkBoxUseGoProCamera);
+    ui->checkBoxUseGoProCamera->setChecked(false);
+    setGoproButtonsEnabled(false);
+    warn(tr(
+        "The GoPro camera does not answer, so it is not used.\nCheck wifi connection and GoPro camera, then "
+        "tick the box again."));
 }
 
 void Gazelog::showGoproPreview()
@@ -334,17 +444,21 @@ void Gazelog::selectMovie(QString selectedMoviePath)
 
 void Gazelog::selectOutputDirectory()
 {
+    LOG("start");
     const QString folder = prompt_->chooseFolder(tr("Select folder for results"), QDir::homePath());
     LOG("Selected out dir: ", folder);
     if (!folder.isEmpty())
         ui->lineEditOutputDirectory->setText(folder);
+    LOG("end");
 }
 
 void Gazelog::examinationLengthChanged()
 {
     const bool part = ui->radioButtonExaminationLengthPartMovie->isChecked();
+    LOG("part of movie: ", part);
     ui->lineEditMoviePartStart->setEnabled(part);
     ui->lineEditMoviePartEnd->setEnabled(part);
+    LOG("end");
 }
 
 void Gazelog::setSliderRange(qint64 start, qint64 end)
@@ -360,124 +474,72 @@ void Gazelog::onDurationChanged(qint64 duration)
     LOG("duration: ", duration);
     ui->lineEditMoviePartEnd->setText(QString::number(duration));
     movieDuration = duration;
+    workflow_->setMovieDuration(duration);
     setSliderRange(0, movieDuration);
     LOG("examination length: ", examinationLength);
+    LOG("end");
+}
+
+ExaminationInputs Gazelog::examinationInputs() const
+{
+    ExaminationInputs inputs;
+    inputs.moviePath = ui->lineEditMoviePath->text();
+    inputs.outputFolder = ui->lineEditOutputDirectory->text();
+    inputs.examinationId = ui->lineEditExaminationId->text();
+    inputs.partOfMovie = ui->radioButtonExaminationLengthPartMovie->isChecked();
+    inputs.partStartText = ui->lineEditMoviePartStart->text();
+    inputs.partEndText = ui->lineEditMoviePartEnd->text();
+    inputs.useGopro = ui->checkBoxUseGoProCamera->isChecked();
+    return inputs;
 }
 
 bool Gazelog::validateInputData(const QString& moviePath, const QString& outputPath, bool checkMovie,
                                 bool checkTracker)
 {
-    LOG("moviePath: ", moviePath, ", outputPath: ", outputPath, ", checkMovie: ", checkMovie,
-        ", checkTracker: ", checkTracker);
-    if (checkMovie && !QFileInfo::exists(moviePath)) {
-        LOG("Movie path doesnt exist");
-        warn(tr("Selected file doesn't exist!"));
-        return false;
-    }
-    if (!QFileInfo(outputPath).isDir()) {
-        LOG("Output folder doesnt exist");
-        if (!prompt_->question(tr("Error"), tr("Selected folder doesn't exist!\nCreate folder?")))
-            return false;
-        if (outputPath.isEmpty() || !QDir().mkpath(outputPath)) {
-            warn(tr("Unable to create folder: ") + outputPath + tr("\nSelect different folder name."));
-            return false;
-        }
-    }
-    if (!RecorderTexts::isValidExaminationId(examinationId)) {
-        LOG("Invalid examination id");
-        warn(tr("Test id can't be blank and can't contain characters: /\\:*?\"<>|"));
-        return false;
-    }
-    if (checkTracker && !(controller && controller->isReadyForExamination())) {
-        LOG("EyeTracker not ready");
-        warn(tr("EyeTribe is not ready - check state in \"Calibration\" tab"));
-        return false;
-    }
-    LOG("end");
-    return true;
+    ExaminationInputs inputs = examinationInputs();
+    inputs.moviePath = moviePath;
+    inputs.outputFolder = outputPath;
+    inputs.examinationId = examinationId;
+    return workflow_->validateInputData(inputs, checkMovie, checkTracker);
 }
 
 void Gazelog::startExamination()
 {
-    const QString moviePath = ui->lineEditMoviePath->text();
-    const QString outputPath = ui->lineEditOutputDirectory->text();
+    LOG("start");
     examinationId = ui->lineEditExaminationId->text();
-    LOG("movie path=", moviePath, " output directory path=", outputPath);
-    if (!validateInputData(moviePath, outputPath, true, true))
-        return;
-
-    qint64 start = 0;
-    qint64 end = 0;
-    if (movieDuration != 0) {
-        LOG("Movie length known");
-        if (ui->radioButtonExaminationLengthFullMovie->isChecked()) {
-            examinationLength = movieDuration;
-            LOG("examinationLength=movieLangth == ", examinationLength);
-            end = movieDuration;
-        } else {
-            bool startOk = false;
-            bool endOk = false;
-            start = ui->lineEditMoviePartStart->text().toLongLong(&startOk, 10);
-            end = ui->lineEditMoviePartEnd->text().toLongLong(&endOk, 10);
-            LOG("movie start=", start, ", movie end=", end);
-            if (!startOk || start < 0 || end < start) {
-                warn(tr("Invalid movie start time!"));
-                return;
-            }
-            if (!endOk || end > movieDuration) {
-                warn(tr("Invalid movie end time!"));
-                return;
-            }
-            examinationLength = end - start;
-        }
-        setSliderRange(start, end);
-        LOG("examination length: ", examinationLength);
-    } else {
-        LOG("Movie length unknown");
-        slider->setRange(0, 0);
-        slider->setTickPosition(QSlider::NoTicks);
-    }
-    slider->clearTicks();
-
-    const bool useGopro = ui->checkBoxUseGoProCamera->isChecked();
-    if (useGopro) {
-        LOG("Using Gopro");
-        if (!gopro->isAvailable()) {
-            goProNotAvaibleError();
-            return;
-        }
-        if (!gopro->setRecording(true)) {
-            LOG("Failed to start recording using Gopro!");
-            warn(tr("Failed to start recording using GoPro camera!."));
-            return;
-        }
-    }
-
-    LOG("Going to start player");
-    const bool part = examinationLength != movieDuration;
-    const QString command = PlayerCommands::examination(playerPath_, moviePath, windowTitle(),
-                                                        part ? &start : nullptr, part ? &end : nullptr);
-    if (!runDetachedCommand(services_.startDetached, command)) {
-        warn(tr("Failed to run player. \nCheck whether file \"Gazeview\" is in \nthe same directory as file "
-                "\"Gazelog\"."));
-        if (useGopro)
-            gopro->setRecording(false);
-        return;
-    }
-    controller->startExamination();
-    ui->buttonExaminationStart->setEnabled(false);
-    ui->buttonExaminationAbort->setEnabled(true);
-    ui->buttonExaminationSave->setEnabled(false);
-    ui->buttonRunVisualization->setEnabled(false);
+    if (workflow_->startExamination(examinationInputs()))
+        examinationLength = ui->radioButtonExaminationLengthPartMovie->isChecked()
+                                ? ui->lineEditMoviePartEnd->text().toLongLong() -
+                                      ui->lineEditMoviePartStart->text().toLongLong()
+                                : movieDuration;
     LOG("end");
 }
 
-QStringList Gazelog::headerLines(const QString& dateText, const QString& resultsPath) const
+void Gazelog::onWorkflowStateChanged(ExaminationWorkflow::State state)
 {
-    return {QStringLiteral("Examination date: ") + dateText,
-            QStringLiteral("Movie path: ") + ui->lineEditMoviePath->text(),
-            QStringLiteral("Output path: ") + resultsPath,
-            QStringLiteral("Examination id: ") + ui->lineEditExaminationId->text()};
+    LOG("state: ", static_cast<int>(state));
+    // While the camera answers a start or a stop, neither can be asked for again.
+    const bool idle = state == ExaminationWorkflow::State::Idle;
+    ui->buttonExaminationStart->setEnabled(idle);
+    ui->buttonExaminationAbort->setEnabled(state == ExaminationWorkflow::State::Running);
+    if (state == ExaminationWorkflow::State::Running) {
+        ui->buttonExaminationSave->setEnabled(false);
+        ui->buttonRunVisualization->setEnabled(false);
+    }
+}
+
+void Gazelog::onExaminationEnded(bool saved, bool failed)
+{
+    LOG("saved: ", saved, ", failed: ", failed);
+    if (failed)
+        ui->plainTextEditInterestingPoints->clear();
+    else if (controller)
+        ui->plainTextEditInterestingPoints->setPlainText(
+            RecorderTexts::keypointsList(controller->interestingPoints()));
+    ui->buttonExaminationSave->setEnabled(true);
+    ui->buttonRunVisualization->setEnabled(!failed && saved && controller &&
+                                           !controller->lastResultPath().isEmpty());
+    LOG("end");
 }
 
 QRect Gazelog::resultsArea() const
@@ -491,60 +553,21 @@ QRect Gazelog::resultsArea() const
 void Gazelog::stopExamination(bool movieFinished, bool error)
 {
     LOG("movieFinished: ", movieFinished, ", error: ", error);
-    if (!controller)
-        return;
-    if (error) {
-        controller->endExamination(false, QString(), QStringList(), QRect(), false, 1);
-        warn(tr("No data from EyeTribe for ") + QStringLiteral("10000") +
-             tr(" ms.\nCheck EyeTribe connection or try restarting EyeTribe Server."));
-        ui->plainTextEditInterestingPoints->clear();
-        ui->buttonExaminationStart->setEnabled(true);
-        ui->buttonExaminationAbort->setEnabled(false);
-        ui->buttonExaminationSave->setEnabled(true);
-        ui->buttonRunVisualization->setEnabled(false);
-        LOG("end");
-        return;
-    }
-    const QString dateText = QDateTime::currentDateTime().toString(QString::fromLatin1(dateFormat));
-    const QString resultsPath = ui->lineEditOutputDirectory->text() + QDir::separator() + examinationId +
-                                QLatin1Char('_') + dateText + QStringLiteral(".csv");
-    LOG("outputpath=", resultsPath);
-    LOG(movieFinished ? "Examination finished in normal way" : "Examination finished by user");
-    controller->setExaminationPaused(true);
-    if (ui->checkBoxUseGoProCamera->isChecked())
-        gopro->setRecording(false);
-    const bool saved = controller->endExamination(true, resultsPath, headerLines(dateText, resultsPath),
-                                                  resultsArea(), false, movieFinished ? 0 : 1);
-    LOG(saved ? "Results saved" : "Results ignored");
-    ui->plainTextEditInterestingPoints->setPlainText(
-        RecorderTexts::keypointsList(controller->interestingPoints()));
-    ui->buttonExaminationStart->setEnabled(true);
-    ui->buttonExaminationAbort->setEnabled(false);
-    ui->buttonExaminationSave->setEnabled(true);
-    ui->buttonRunVisualization->setEnabled(saved && !controller->lastResultPath().isEmpty());
+    workflow_->stopExamination(movieFinished, error);
     LOG("end");
 }
 
 void Gazelog::saveExamination()
 {
+    LOG("start");
     examinationId = ui->lineEditExaminationId->text();
-    const QString folder = ui->lineEditOutputDirectory->text();
-    LOG("output directory path=", folder);
-    if (!controller || !validateInputData(QString(), folder, false, false))
-        return;
-    const QString dateText = QDateTime::currentDateTime().toString(QString::fromLatin1(dateFormat));
-    const QString resultsPath =
-        folder + QLatin1Char('/') + examinationId + QLatin1Char('_') + dateText + QStringLiteral(".csv");
-    LOG("outputpath=", resultsPath);
-    const bool saved = controller->endExamination(true, resultsPath, headerLines(dateText, resultsPath),
-                                                  resultsArea(), true, -1);
-    const bool wasEnabled = ui->buttonRunVisualization->isEnabled();
-    ui->buttonRunVisualization->setEnabled((wasEnabled || saved) && !controller->lastResultPath().isEmpty());
+    workflow_->saveExamination(examinationInputs());
     LOG("end");
 }
 
 void Gazelog::runVisualization()
 {
+    LOG("start");
     const QString resultsPath = controller ? controller->lastResultPath() : QString();
     LOG("last examination path = ", resultsPath);
     if (resultsPath.isEmpty()) {
@@ -562,57 +585,28 @@ void Gazelog::runVisualization()
     const bool part = ui->radioButtonExaminationLengthPartMovie->isChecked();
     const QString startText = ui->lineEditMoviePartStart->text();
     const QString endText = ui->lineEditMoviePartEnd->text();
-    const QString command = PlayerCommands::visualisation(
+    const QStringList command = PlayerCommands::visualisation(
         playerPath_, moviePath, resultsPath, part ? &startText : nullptr, part ? &endText : nullptr);
     if (!runDetachedCommand(services_.startDetached, command))
         warn(tr("Failed to run player.\nCheck whether file \"Gazeview\" is \nin the same directory as file "
                 "\"Gazelog\"."));
+    LOG("end");
 }
 
 void Gazelog::runPlayer()
 {
+    LOG("start");
     if (!runDetachedCommand(services_.startDetached, PlayerCommands::plain(playerPath_)))
         warn(tr("Failed to run player.\nCheck whether file \"Gazeview\" is \nin the same directory as file "
                 "\"Gazelog\" \nand whether all parameters are valid."));
+    LOG("end");
 }
 
 // ---- The player's reports ----
 
-bool Gazelog::handlePlayerMessage(quint32 message, quint64 code, qint64 time)
+bool Gazelog::handlePlayerMessage(quint32 message, quint64 code, qint64 time, qint64 senderPid)
 {
-    if (message != wmUser)
-        return false;
-    LOG("WM_USER! lparam = ", time, ", wparam = ", code);
-    if (code == codeDuration)
-        onDurationChanged(time);
-    if (!controller || !controller->isExaminationInProgress())
-        return false;
-    switch (code) {
-    case codeResumed:
-    case codePaused:
-    case codeFinished:
-    case codeInterestingPoint:
-    case codeSynchronisation:
-        break;
-    default:
-        LOG("unknown message type!");
-        return false;
-    }
-    slider->setValue(static_cast<int>(time));
-    if (!controller->setSynchronizationTime(time)) {
-        LOG("time synchronization error!");
-        Q_EMIT examinationError(false, true);
-        // The examination has just been stopped as failed; nothing of this message applies any more.
-        return true;
-    }
-    if (code == codePaused || code == codeResumed)
-        controller->setExaminationPaused(code == codePaused);
-    if (code == codeFinished)
-        Q_EMIT examinationFinished(true);
-    if (code == codeInterestingPoint) {
-        LOG("emitting signal addInterestingPoint with value = ", time);
-        Q_EMIT addInterestingPoint(time);
-        controller->addInterestingPoint(time, 1);
-    }
-    return true;
+    platform::WindowMessage report{message, code, time};
+    report.senderPid = senderPid;
+    return workflow_->handlePlayerMessage(report);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "recorder/ExaminationWorkflow.h"
 #include "recorder/PlayerCommands.h"
 
 #include <QMainWindow>
@@ -54,8 +55,8 @@ public:
     explicit Gazelog(const QString& moviePath, GazelogServices services = {}, QWidget* parent = nullptr);
     ~Gazelog() override;
 
-    // A message posted by the player. Returns true when it was consumed.
-    bool handlePlayerMessage(quint32 message, quint64 code, qint64 time);
+    // A message posted by the player (senderPid 0: sender unknown). Returns true when it was consumed.
+    bool handlePlayerMessage(quint32 message, quint64 code, qint64 time, qint64 senderPid = 0);
 
     bool validateInputData(const QString& moviePath, const QString& outputPath, bool checkMovie,
                            bool checkTracker);
@@ -64,6 +65,9 @@ public:
     QSliderWithTicks* progressSlider() const { return slider; }
     Ui::Gazelog* form() const { return ui.get(); }
     qint64 currentMovieDuration() const { return movieDuration; }
+    ExaminationWorkflow* workflow() const { return workflow_; }
+    // Where the recovery file of the examination abandoned last went; empty when none.
+    QString recoveryPath() const { return recoveryPath_; }
 
 Q_SIGNALS:
     void requestConnectToServer(bool restartServer);
@@ -95,17 +99,26 @@ public Q_SLOTS:
     void runPlayer();
     void showAboutDialog();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    ExaminationInputs examinationInputs() const;
+    // While an examination runs: asks the operator before `what` ends it, and stops it on Yes.
+    bool mayInterruptExamination(const QString& what);
+    void abandonExamination();
+    void onWorkflowStateChanged(ExaminationWorkflow::State state);
+    void onExaminationEnded(bool saved, bool failed);
     void connectController();
     void announceInstallation(const char* installedText, const char* missingText);
     void fillScreenList();
     void lookUpPlayer();
     void listenForPlayer();
     void setSliderRange(qint64 start, qint64 end);
-    QStringList headerLines(const QString& dateText, const QString& resultsPath) const;
     QRect resultsArea() const;
     void warn(const QString& text);
     void goProNotAvaibleError();
+    void onCameraSilent();
     void setGoproButtonsEnabled(bool enabled);
 
     std::unique_ptr<Ui::Gazelog> ui;
@@ -117,6 +130,11 @@ private:
     qint64 examinationLength = 0;
     qint64 movieDuration = 0;
     QString examinationId;
+
+    ExaminationWorkflow* workflow_ = nullptr;
+    QString recoveryPath_;
+    int trackerIndex_ = 0;
+    int fpsIndex_ = 0;
 
     GazelogServices services_;
     std::unique_ptr<OperatorPrompt> ownPrompt_;

@@ -2,7 +2,9 @@
 
 #include "common/AppDataFolder.h"
 #include "common/IniFile.h"
+#include "common/InstallLayout.h"
 #include "common/Logger.h"
+#include "common/QtTexts.h"
 #include "platform/quit_signals.h"
 #include "recorder/Gazelog.h"
 #include "recorder/MessageBoxPrompt.h"
@@ -53,10 +55,12 @@ bool installGazelogTranslator(QCoreApplication& app, QTranslator& translator,
     LOG("language: ", language);
     if (language != "pl")
         return false;
-    // The working folder first, as on Windows; then beside the program, where the build puts it.
-    const bool loaded =
-        translator.load(QStringLiteral("gazelog_pl.qm")) ||
-        translator.load(QStringLiteral("gazelog_pl.qm"), QCoreApplication::applicationDirPath());
+    // The working folder first, as on Windows; then beside the program or in the installed data folder.
+    const auto installed =
+        InstallLayout::findCatalogue(QCoreApplication::applicationDirPath().toStdString(), "gazelog_pl.qm");
+    const bool loaded = translator.load(QStringLiteral("gazelog_pl.qm")) ||
+                        (!installed.empty() && translator.load(QString::fromStdString(installed.string())));
+    installQtTexts(QStringLiteral("pl"));
     return loaded && app.installTranslator(&translator);
 }
 

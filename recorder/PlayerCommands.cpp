@@ -8,57 +8,73 @@
 
 namespace PlayerCommands {
 
-namespace {
-QString quoted(const QString& text)
-{
-    return QLatin1Char('"') + text + QLatin1Char('"');
-}
-} // namespace
-
 QString playerExecutable()
 {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/Gazeview");
 }
 
-QString examination(const QString& player, const QString& moviePath, const QString& recorderCaption,
-                    const qint64* startMs, const qint64* endMs)
+QStringList examination(const QString& player, const QString& moviePath, const QString& recorderCaption,
+                        const qint64* startMs, const qint64* endMs)
 {
-    QString command = quoted(player) + QStringLiteral(" -m ") + quoted(moviePath) +
-                      QStringLiteral(" -p 0 -s ") + quoted(recorderCaption) + QStringLiteral(" -u -1");
+    QStringList command{player,
+                        QStringLiteral("-m"),
+                        moviePath,
+                        QStringLiteral("-p"),
+                        QStringLiteral("0"),
+                        QStringLiteral("-s"),
+                        recorderCaption,
+                        QStringLiteral("-u"),
+                        QStringLiteral("-1")};
     if (startMs && endMs)
-        command += QStringLiteral(" -b %1 -e %2").arg(*startMs).arg(*endMs);
+        command << QStringLiteral("-b") << QString::number(*startMs) << QStringLiteral("-e")
+                << QString::number(*endMs);
     return command;
 }
 
-QString visualisation(const QString& player, const QString& moviePath, const QString& resultsPath,
-                      const QString* startText, const QString* endText)
+QStringList visualisation(const QString& player, const QString& moviePath, const QString& resultsPath,
+                          const QString* startText, const QString* endText)
 {
-    QString command = quoted(player) + QStringLiteral(" -m ") + quoted(moviePath) + QStringLiteral(" -f ") +
-                      quoted(resultsPath);
+    QStringList command{player, QStringLiteral("-m"), moviePath, QStringLiteral("-f"), resultsPath};
     if (startText && endText)
-        command += QStringLiteral(" -b ") + *startText + QStringLiteral(" -e ") + *endText;
+        command << QStringLiteral("-b") << *startText << QStringLiteral("-e") << *endText;
     return command;
 }
 
-QString plain(const QString& player)
+QStringList plain(const QString& player)
 {
-    return quoted(player);
+    return {player};
+}
+
+QString displayText(const QStringList& command)
+{
+    QStringList shown;
+    for (QString argument : command) {
+        if (argument.isEmpty() || argument.contains(QLatin1Char(' ')) ||
+            argument.contains(QLatin1Char('"'))) {
+            argument.replace(QLatin1Char('"'), QStringLiteral("\\\""));
+            argument = QLatin1Char('"') + argument + QLatin1Char('"');
+        }
+        shown << argument;
+    }
+    return shown.join(QLatin1Char(' '));
 }
 
 } // namespace PlayerCommands
 
 DetachedStarter systemDetachedStarter()
 {
-    return [](const QString& program, const QStringList& arguments) {
-        return QProcess::startDetached(program, arguments);
+    return [](const QString& program, const QStringList& arguments, qint64* pid) {
+        return QProcess::startDetached(program, arguments, QString(), pid);
     };
 }
 
-bool runDetachedCommand(const DetachedStarter& starter, const QString& command)
+bool runDetachedCommand(const DetachedStarter& starter, const QStringList& command, qint64* pid)
 {
-    LOG("Runing: ", command);
-    QStringList parts = QProcess::splitCommand(command);
-    const bool started = !parts.isEmpty() && starter(parts.takeFirst(), parts);
+    LOG("Runing: ", PlayerCommands::displayText(command));
+    qint64 startedPid = 0;
+    const bool started = !command.isEmpty() && starter(command.first(), command.mid(1), &startedPid);
     LOG(started ? "Process started" : "Process not started");
+    if (started && pid)
+        *pid = startedPid;
     return started;
 }

@@ -14,33 +14,34 @@ QString tr(const char* text)
 
 QString trackerStatus(int trackerState)
 {
-    static const char* const texts[] = {"EyeTribe connected",
-                                        "No connection!",
-                                        "Invalid/unsupported firmware!",
-                                        "EyeTribe is not connected to USB 3.0!",
-                                        "Problem with data transmission",
-                                        "ExeX connected",
-                                        "EyeX not connected",
-                                        "Trying to connect",
-                                        "EyeX error - server version to low",
-                                        "EyeX error - server version to high"};
+    static const char* const texts[] = {QT_TRANSLATE_NOOP("Gazelog", "EyeTribe connected"),
+                                        QT_TRANSLATE_NOOP("Gazelog", "No connection!"),
+                                        QT_TRANSLATE_NOOP("Gazelog", "Invalid/unsupported firmware!"),
+                                        QT_TRANSLATE_NOOP("Gazelog", "EyeTribe is not connected to USB 3.0!"),
+                                        QT_TRANSLATE_NOOP("Gazelog", "Problem with data transmission"),
+                                        QT_TRANSLATE_NOOP("Gazelog", "ExeX connected"),
+                                        QT_TRANSLATE_NOOP("Gazelog", "EyeX not connected"),
+                                        QT_TRANSLATE_NOOP("Gazelog", "Trying to connect"),
+                                        QT_TRANSLATE_NOOP("Gazelog", "EyeX error - server version to low"),
+                                        QT_TRANSLATE_NOOP("Gazelog", "EyeX error - server version to high")};
     if (trackerState < 0 || trackerState >= static_cast<int>(std::size(texts)))
-        return tr("Unknown status");
+        return QCoreApplication::translate("Gazelog", "Unknown status");
     return tr(texts[trackerState]);
 }
 
 QString calibrationQuality(int quality)
 {
-    static const char* const texts[] = {"Not calibrated",
-                                        "1/5 - recalibration required",
-                                        "2/5 - poor",
-                                        "3/5 - moderate",
-                                        "4/5 - good",
-                                        "5/5 - perfect",
-                                        "EyeX - no information about calibration"};
+    static const char* const texts[] = {
+        QT_TRANSLATE_NOOP("Gazelog", "Not calibrated"),
+        QT_TRANSLATE_NOOP("Gazelog", "1/5 - recalibration required"),
+        QT_TRANSLATE_NOOP("Gazelog", "2/5 - poor"),
+        QT_TRANSLATE_NOOP("Gazelog", "3/5 - moderate"),
+        QT_TRANSLATE_NOOP("Gazelog", "4/5 - good"),
+        QT_TRANSLATE_NOOP("Gazelog", "5/5 - perfect"),
+        QT_TRANSLATE_NOOP("Gazelog", "EyeX - no information about calibration")};
     // The controllers never report other marks; show them as unknown rather than as a grade.
     if (quality < 0 || quality >= static_cast<int>(std::size(texts)))
-        return tr("Unknown calibration quality");
+        return QCoreApplication::translate("Gazelog", "Unknown calibration quality");
     return tr(texts[quality]);
 }
 
@@ -53,7 +54,7 @@ QString keypointsList(const std::vector<GazePoint>& points)
         const qint64 hours = time / 3600000;
         const qint64 minutes = (time % 3600000) / 60000;
         const qint64 seconds = (time % 60000) / 1000;
-        text += QStringLiteral("%1: %2 time: %3.%4.%5 gaze point pos:(%6, %7)\n")
+        text += QCoreApplication::translate("Gazelog", "%1: %2 time: %3.%4.%5 gaze point pos:(%6, %7)\n")
                     .arg(number++)
                     .arg(time)
                     .arg(hours)

@@ -2,11 +2,13 @@
 # it once ProgramFiles points at build/sim: build/sim/EyeTribe/Server/EyeTribe.
 add_library(eyetribe_sim STATIC
   eyetribe/ServerOptions.h eyetribe/ServerOptions.cpp
+  eyetribe/JsonText.h eyetribe/JsonText.cpp
+  eyetribe/RequestSplitter.h eyetribe/RequestSplitter.cpp
   eyetribe/Script.h eyetribe/Script.cpp
   eyetribe/GazePath.h eyetribe/GazePath.cpp
   eyetribe/TrackerModel.h eyetribe/TrackerModel.cpp
   eyetribe/EyeTribeServer.h eyetribe/EyeTribeServer.cpp)
-target_link_libraries(eyetribe_sim PUBLIC gaze_options gtl Boost::headers Boost::system Threads::Threads)
+target_link_libraries(eyetribe_sim PUBLIC gaze_options common Boost::headers Boost::system Threads::Threads)
 set_target_properties(eyetribe_sim PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
 
 add_executable(EyeTribe eyetribe/main.cpp)

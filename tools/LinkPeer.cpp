@@ -3,12 +3,16 @@
 // WM_CLOSE). It plays the movie player's side of the link for tests and demos:
 //
 //     link-peer --title "Orvalis Reelscan Gazelog" 32:5000 8:0 8:64 16:100 4:200
+//     link-peer --title "Orvalis Reelscan Gazelog" duration:5000 synchronisation:0 finished:200
 //
+// Codes are numbers or the names of the link's codes (duration, synchronisation,
+// paused, resumed, interestingPoint, finished).
 // Options: --wait-ms N keeps looking for the window up to N ms (default 0);
 // --gap-ms N pauses N ms between messages (default 0).
 // Exit codes: 0 every message posted, 1 bad use, 2 window not found,
 // 3 a message was lost (the window went away or kept its queue full for 2 s).
 
+#include "common/LinkCodes.h"
 #include "platform/window_bus.h"
 
 #include <QCoreApplication>
@@ -20,6 +24,7 @@
 #include <iostream>
 #include <limits>
 #include <optional>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -49,7 +54,20 @@ std::optional<int> nonNegative(const QString& text)
     return ok && value >= 0 ? std::optional<int>(value) : std::nullopt;
 }
 
-// "code:time" with a 32-bit code and a signed 32-bit time in ms, or "close".
+std::optional<std::uint64_t> namedCode(const QString& name)
+{
+    const std::pair<const char*, std::uint64_t> codes[] = {
+        {"duration", LinkCode::duration}, {"synchronisation", LinkCode::synchronisation},
+        {"paused", LinkCode::paused},     {"resumed", LinkCode::resumed},
+        {"finished", LinkCode::finished}, {"interestingPoint", LinkCode::interestingPoint}};
+    for (const auto& [codeName, code] : codes) {
+        if (name == QLatin1String(codeName))
+            return code;
+    }
+    return std::nullopt;
+}
+
+// "code:time" with a 32-bit code (or its name) and a signed 32-bit time in ms, or "close".
 std::optional<platform::WindowMessage> parseMessage(const QString& text)
 {
     if (text == QLatin1String("close"))
@@ -59,7 +77,11 @@ std::optional<platform::WindowMessage> parseMessage(const QString& text)
         return std::nullopt;
     bool codeOk = false;
     bool timeOk = false;
-    const uint code = parts[0].toUInt(&codeOk);
+    std::uint64_t code = parts[0].toUInt(&codeOk);
+    if (const auto named = namedCode(parts[0])) {
+        code = *named;
+        codeOk = true;
+    }
     const int timeMs = parts[1].toInt(&timeOk);
     if (!codeOk || !timeOk)
         return std::nullopt;

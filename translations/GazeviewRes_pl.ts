@@ -8,20 +8,20 @@
         <translation>&amp;Plik</translation>
     </message>
     <message>
-        <source>&amp;Open examined movie...&#x9;^O</source>
-        <translation>&amp;Otwórz badany film...&#x9;^O</translation>
+        <source>&amp;Open examined movie...	^O</source>
+        <translation>&amp;Otwórz badany film...	^O</translation>
     </message>
     <message>
-        <source>&amp;Close examined movie&#x9;ESC</source>
-        <translation>&amp;Zamknij badany film&#x9;ESC</translation>
+        <source>&amp;Close examined movie	ESC</source>
+        <translation>&amp;Zamknij badany film	ESC</translation>
     </message>
     <message>
-        <source>Open &amp;examination results...&#x9;^D</source>
-        <translation>Otwórz wyniki &amp;badania...&#x9;^D</translation>
+        <source>Open &amp;examination results...	^D</source>
+        <translation>Otwórz wyniki &amp;badania...	^D</translation>
     </message>
     <message>
-        <source>Open &amp;camera registration...&#x9;^R</source>
-        <translation>Otwórz nagranie z &amp;kamery...&#x9;^R</translation>
+        <source>Open &amp;camera registration...	^R</source>
+        <translation>Otwórz nagranie z &amp;kamery...	^R</translation>
     </message>
     <message>
         <source>Start new examination...</source>
@@ -36,32 +36,32 @@
         <translation>&amp;Nawigacja</translation>
     </message>
     <message>
-        <source>Pause/resume&#x9;SPACE</source>
-        <translation>Pauza/wznów&#x9;SPACJA</translation>
+        <source>Pause/resume	SPACE</source>
+        <translation>Pauza/wznów	SPACJA</translation>
     </message>
     <message>
-        <source>Step forward&#x9;-&gt;</source>
-        <translation>Krok do przodu&#x9;-&gt;</translation>
+        <source>Step forward	-&gt;</source>
+        <translation>Krok do przodu	-&gt;</translation>
     </message>
     <message>
-        <source>Step backward&#x9;&lt;-</source>
-        <translation>Krok do tyłu&#x9;&lt;-</translation>
+        <source>Step backward	&lt;-</source>
+        <translation>Krok do tyłu	&lt;-</translation>
     </message>
     <message>
-        <source>Jump forward&#x9;^-&gt;</source>
-        <translation>Skok do przodu&#x9;^-&gt;</translation>
+        <source>Jump forward	^-&gt;</source>
+        <translation>Skok do przodu	^-&gt;</translation>
     </message>
     <message>
-        <source>Jump back&#x9;^&lt;-</source>
-        <translation>Skok do tyłu&#x9;^&lt;-</translation>
+        <source>Jump back	^&lt;-</source>
+        <translation>Skok do tyłu	^&lt;-</translation>
     </message>
     <message>
-        <source>Previous keypoint&#x9;R</source>
-        <translation>Poprzedni punkt kluczowy&#x9;R</translation>
+        <source>Previous keypoint	R</source>
+        <translation>Poprzedni punkt kluczowy	R</translation>
     </message>
     <message>
-        <source>Next keypoint&#x9;T</source>
-        <translation>Następny punkt kluczowy&#x9;T</translation>
+        <source>Next keypoint	T</source>
+        <translation>Następny punkt kluczowy	T</translation>
     </message>
     <message>
         <source>Slower</source>
@@ -80,20 +80,20 @@
         <translation>Ujęcia</translation>
     </message>
     <message>
-        <source>Previous shot&#x9;&lt;</source>
-        <translation>Poprzednie ujęcie&#x9;&lt;</translation>
+        <source>Previous shot	&lt;</source>
+        <translation>Poprzednie ujęcie	&lt;</translation>
     </message>
     <message>
-        <source>Start current shot&#x9;/</source>
-        <translation>Początek bieżącego ujęcia&#x9;/</translation>
+        <source>Start current shot	/</source>
+        <translation>Początek bieżącego ujęcia	/</translation>
     </message>
     <message>
-        <source>Next shot&#x9;&gt;</source>
-        <translation>Następne ujęcie&#x9;&gt;</translation>
+        <source>Next shot	&gt;</source>
+        <translation>Następne ujęcie	&gt;</translation>
     </message>
     <message>
-        <source>Add/remove shot&#x9;+</source>
-        <translation>Dodaj/usuń ujęcie&#x9;+</translation>
+        <source>Add/remove shot	+</source>
+        <translation>Dodaj/usuń ujęcie	+</translation>
     </message>
     <message>
         <source>Loop current shot</source>
@@ -199,8 +199,20 @@
         <translation>O programie Gazeview</translation>
     </message>
     <message>
-        <source>Orvalis Reelscan Gazeview&#xa;&#xa;Plays a movie with the gaze of its viewers.</source>
-        <translation>Orvalis Reelscan Gazeview&#xa;&#xa;Odtwarza film ze spojrzeniami jego widzów.</translation>
+        <source>Orvalis Reelscan Gazeview
+
+Plays a movie with the gaze of its viewers.</source>
+        <translation>Orvalis Reelscan Gazeview
+
+Odtwarza film ze spojrzeniami jego widzów.</translation>
+    </message>
+    <message>
+        <source>The shots could not be saved to
+%1
+Try again?</source>
+        <translation>Nie udało się zapisać ujęć do pliku
+%1
+Spróbować ponownie?</translation>
     </message>
 </context>
 <context>
@@ -226,8 +238,34 @@
         <translation>Otwórz plik nagrania...</translation>
     </message>
     <message>
-        <source>&#xd;&#xa;HELP:&#xd;&#xa;&#xd;&#xa;Command line parameters:&#xd;&#xa;&#x9;-m &lt;movie_filename&gt;&#xd;&#xa;&#x9;-b &lt;begin_time_in_ms&gt;&#xd;&#xa;&#x9;-e &lt;end_time_in_ms&gt;&#xd;&#xa;&#x9;-s &lt;server_window_caption&gt;&#xd;&#xa;&#x9;-p &lt;waiting_time_in_ms&gt; play mode for eyetracking, waiting, calibration&#xd;&#xa;&#x9;-f &lt;csv_filename&gt;&#xd;&#xa;&#x9;-d &lt;csv_directory_name&gt;&#xd;&#xa;&#x9;-u &lt;screen_num&gt; fullscreen on chosen screen in play mode&#xd;&#xa;The parameters -p -f and -d are disjunctive&#xd;&#xa;</source>
-        <translation>&#xd;&#xa;POMOC:&#xd;&#xa;&#xd;&#xa;Parametry wiersza poleceń:&#xd;&#xa;&#x9;-m &lt;plik_filmu&gt;&#xd;&#xa;&#x9;-b &lt;początek_w_ms&gt;&#xd;&#xa;&#x9;-e &lt;koniec_w_ms&gt;&#xd;&#xa;&#x9;-s &lt;tytuł_okna_serwera&gt;&#xd;&#xa;&#x9;-p &lt;czas_oczekiwania_w_ms&gt; tryb odtwarzania do badania, oczekiwanie, kalibracja&#xd;&#xa;&#x9;-f &lt;plik_csv&gt;&#xd;&#xa;&#x9;-d &lt;katalog_csv&gt;&#xd;&#xa;&#x9;-u &lt;numer_ekranu&gt; pełny ekran na wybranym ekranie w trybie odtwarzania&#xd;&#xa;Parametry -p, -f i -d wykluczają się wzajemnie&#xd;&#xa;</translation>
+        <source><byte value="xd"/>
+HELP:<byte value="xd"/>
+<byte value="xd"/>
+Command line parameters:<byte value="xd"/>
+	-m &lt;movie_filename&gt;<byte value="xd"/>
+	-b &lt;begin_time_in_ms&gt;<byte value="xd"/>
+	-e &lt;end_time_in_ms&gt;<byte value="xd"/>
+	-s &lt;server_window_caption&gt;<byte value="xd"/>
+	-p &lt;waiting_time_in_ms&gt; play mode for eyetracking, waiting, calibration<byte value="xd"/>
+	-f &lt;csv_filename&gt;<byte value="xd"/>
+	-d &lt;csv_directory_name&gt;<byte value="xd"/>
+	-u &lt;screen_num&gt; fullscreen on chosen screen in play mode<byte value="xd"/>
+The parameters -p -f and -d are disjunctive<byte value="xd"/>
+</source>
+        <translation><byte value="xd"/>
+POMOC:<byte value="xd"/>
+<byte value="xd"/>
+Parametry wiersza poleceń:<byte value="xd"/>
+	-m &lt;plik_filmu&gt;<byte value="xd"/>
+	-b &lt;początek_w_ms&gt;<byte value="xd"/>
+	-e &lt;koniec_w_ms&gt;<byte value="xd"/>
+	-s &lt;tytuł_okna_serwera&gt;<byte value="xd"/>
+	-p &lt;czas_oczekiwania_w_ms&gt; tryb odtwarzania do badania, oczekiwanie, kalibracja<byte value="xd"/>
+	-f &lt;plik_csv&gt;<byte value="xd"/>
+	-d &lt;katalog_csv&gt;<byte value="xd"/>
+	-u &lt;numer_ekranu&gt; pełny ekran na wybranym ekranie w trybie odtwarzania<byte value="xd"/>
+Parametry -p, -f i -d wykluczają się wzajemnie<byte value="xd"/>
+</translation>
     </message>
     <message>
         <source>%s -- time %s -- shot %s -- %s</source>
@@ -242,8 +280,10 @@
         <translation>Czy zamknąć odtwarzacz? Przy następnym uruchomieniu użyje wybranego języka.</translation>
     </message>
     <message>
-        <source>CSV files listed below include recorded movie file names different from current movie loaded. So they might be recorded for another movie.&#xd;&#xa;</source>
-        <translation>Poniższe pliki CSV zawierają nazwy nagranych filmów inne niż bieżący film. Mogły więc zostać nagrane dla innego filmu.&#xd;&#xa;</translation>
+        <source>CSV files listed below include recorded movie file names different from current movie loaded. So they might be recorded for another movie.<byte value="xd"/>
+</source>
+        <translation>Poniższe pliki CSV zawierają nazwy nagranych filmów inne niż bieżący film. Mogły więc zostać nagrane dla innego filmu.<byte value="xd"/>
+</translation>
     </message>
     <message>
         <source>Do you want to accept and load for the analysis these CSV files?</source>

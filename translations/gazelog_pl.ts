@@ -2,6 +2,62 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="pl_PL">
 <context>
+    <name>AboutWindow</name>
+    <message>
+        <source>About</source>
+        <translation>O programie</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>Wersja %1</translation>
+    </message>
+</context>
+<context>
+    <name>EyeTrackerController</name>
+    <message>
+        <source>Examination statistics</source>
+        <translation>Statystyki badania</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Błąd</translation>
+    </message>
+    <message>
+        <source>Examination wasn&apos;t finished in conventional way.
+</source>
+        <translation>Badanie nie zostało zakończone w zwykły sposób.
+</translation>
+    </message>
+    <message>
+        <source>Examination was finished in conventional way.
+</source>
+        <translation>Badanie zostało zakończone w zwykły sposób.
+</translation>
+    </message>
+    <message>
+        <source>Invalid samples percentage %1
+Real FPS: %2
+Longest gap between samples: %3 ms
+Longest gap between valid samples %4 ms
+Save examination results?</source>
+        <translation>Odsetek błędnych próbek: %1
+Rzeczywista liczba klatek na sekundę: %2
+Najdłuższa przerwa między próbkami: %3 ms
+Najdłuższa przerwa między poprawnymi próbkami: %4 ms
+Zapisać wyniki badania?</translation>
+    </message>
+    <message>
+        <source>No data from EyeTribe (gaze points list is empty)! 
+Restart EyeTribe server and repeat examination.</source>
+        <translation>Brak danych z EyeTribe (lista punktów spojrzenia jest pusta)! 
+Uruchom ponownie serwer EyeTribe i powtórz badanie.</translation>
+    </message>
+</context>
+<context>
     <name>Gazelog</name>
     <message>
         <source>Orvalis Reelscan Gazelog</source>
@@ -53,7 +109,7 @@
     </message>
     <message>
         <source>Restart server</source>
-        <translation>Uruchom serwer ponownie</translation>
+        <translation>Restart serwera</translation>
     </message>
     <message>
         <source>Screen:</source>
@@ -133,7 +189,7 @@
     </message>
     <message>
         <source>Run last results visualisation</source>
-        <translation>Pokaż wyniki ostatniego badania</translation>
+        <translation>Pokaż ostatnie wyniki</translation>
     </message>
     <message>
         <source>Run player</source>
@@ -184,7 +240,7 @@
         <translation>5/5 - doskonała</translation>
     </message>
     <message>
-        <source>Selected file doesn't exist!</source>
+        <source>Selected file doesn&apos;t exist!</source>
         <translation>Wybrany plik nie istnieje!</translation>
     </message>
     <message>
@@ -199,16 +255,183 @@
         <source>Select folder for results</source>
         <translation>Wybierz folder na wyniki</translation>
     </message>
-</context>
-<context>
-    <name>EyeTrackerController</name>
     <message>
-        <source>Examination statistics</source>
-        <translation>Statystyki badania</translation>
+        <source>EyeTribe</source>
+        <translation>EyeTribe</translation>
     </message>
     <message>
-        <source>Error</source>
-        <translation>Błąd</translation>
+        <source>Tobii EyeX</source>
+        <translation>Tobii EyeX</translation>
+    </message>
+    <message>
+        <source>30</source>
+        <translation>30</translation>
+    </message>
+    <message>
+        <source>60</source>
+        <translation>60</translation>
+    </message>
+    <message>
+        <source>lensmatic</source>
+        <translation>lensmatic</translation>
+    </message>
+    <message>
+        <source>0</source>
+        <translation>0</translation>
+    </message>
+    <message>
+        <source>:</source>
+        <translation>:</translation>
+    </message>
+    <message>
+        <source>Player not found - performing examination and running visualisation will not be possible.
+Check whether file &quot;Gazeview&quot; is in the same directory as file &quot;Gazelog&quot;.</source>
+        <translation>Nie znaleziono odtwarzacza - przeprowadzenie badania i wizualizacja nie będą możliwe.
+Sprawdź, czy plik „Gazeview” znajduje się w tym samym folderze co plik „Gazelog”.</translation>
+    </message>
+    <message>
+        <source>%1 resolution: %2x%3</source>
+        <translation>%1 rozdzielczość: %2x%3</translation>
+    </message>
+    <message>
+        <source>EyeTribe SDK not found. Performing an examination will not be possible.
+To perform test install EyeTribe SDK.</source>
+        <translation>Nie znaleziono EyeTribe SDK. Przeprowadzenie badania nie będzie możliwe.
+Aby przeprowadzić badanie, zainstaluj EyeTribe SDK.</translation>
+    </message>
+    <message>
+        <source>GoPro camera is not avaible! 
+Check wifi connection and GoPro camera.</source>
+        <translation>Kamera GoPro jest niedostępna! 
+Sprawdź połączenie Wi-Fi i kamerę GoPro.</translation>
+    </message>
+    <message>
+        <source>Failed to configure GoPro camera! 
+Required version is at least GoPro Hero 3.</source>
+        <translation>Nie udało się skonfigurować kamery GoPro! 
+Wymagana jest co najmniej kamera GoPro Hero 3.</translation>
+    </message>
+    <message>
+        <source>Video files (*.asf *.avi *.mkv *.mov *.mp4 *.mpg *.mpeg *.m1v *.wmv *.qt)</source>
+        <translation>Pliki wideo (*.asf *.avi *.mkv *.mov *.mp4 *.mpg *.mpeg *.m1v *.wmv *.qt)</translation>
+    </message>
+    <message>
+        <source>Selected folder doesn&apos;t exist!
+Create folder?</source>
+        <translation>Wybrany folder nie istnieje!
+Utworzyć folder?</translation>
+    </message>
+    <message>
+        <source>Unable to create folder: </source>
+        <translation>Nie można utworzyć folderu: </translation>
+    </message>
+    <message>
+        <source>
+Select different folder name.</source>
+        <translation>
+Wybierz inną nazwę folderu.</translation>
+    </message>
+    <message>
+        <source>Test id can&apos;t be blank and can&apos;t contain characters: /\:*?&quot;&lt;&gt;|</source>
+        <translation>Identyfikator badania nie może być pusty ani zawierać znaków: /\:*?&quot;&lt;&gt;|</translation>
+    </message>
+    <message>
+        <source>EyeTribe is not ready - check state in &quot;Calibration&quot; tab</source>
+        <translation>EyeTribe nie jest gotowy - sprawdź stan na karcie „Kalibracja”</translation>
+    </message>
+    <message>
+        <source>Failed to start recording using GoPro camera!.</source>
+        <translation>Nie udało się rozpocząć nagrywania kamerą GoPro!</translation>
+    </message>
+    <message>
+        <source>Failed to run player. 
+Check whether file &quot;Gazeview&quot; is in 
+the same directory as file &quot;Gazelog&quot;.</source>
+        <translation>Nie udało się uruchomić odtwarzacza. 
+Sprawdź, czy plik „Gazeview” znajduje się 
+w tym samym folderze co plik „Gazelog”.</translation>
+    </message>
+    <message>
+        <source>No data from EyeTribe for </source>
+        <translation>Brak danych z EyeTribe od </translation>
+    </message>
+    <message>
+        <source> ms.
+Check EyeTribe connection or try restarting EyeTribe Server.</source>
+        <translation> ms.
+Sprawdź połączenie z EyeTribe lub uruchom ponownie serwer EyeTribe.</translation>
+    </message>
+    <message>
+        <source>No last examination or last examination was not saved.</source>
+        <translation>Brak ostatniego badania lub ostatnie badanie nie zostało zapisane.</translation>
+    </message>
+    <message>
+        <source>Selected movie doesn&apos;t exist.</source>
+        <translation>Wybrany film nie istnieje.</translation>
+    </message>
+    <message>
+        <source>Failed to run player.
+Check whether file &quot;Gazeview&quot; is 
+in the same directory as file &quot;Gazelog&quot;.</source>
+        <translation>Nie udało się uruchomić odtwarzacza.
+Sprawdź, czy plik „Gazeview” znajduje się 
+w tym samym folderze co plik „Gazelog”.</translation>
+    </message>
+    <message>
+        <source>Failed to run player.
+Check whether file &quot;Gazeview&quot; is 
+in the same directory as file &quot;Gazelog&quot; 
+and whether all parameters are valid.</source>
+        <translation>Nie udało się uruchomić odtwarzacza.
+Sprawdź, czy plik „Gazeview” znajduje się 
+w tym samym folderze co plik „Gazelog” 
+i czy wszystkie parametry są poprawne.</translation>
+    </message>
+    <message>
+        <source>Invalid/unsupported firmware!</source>
+        <translation>Nieprawidłowe lub nieobsługiwane oprogramowanie układowe!</translation>
+    </message>
+    <message>
+        <source>EyeTribe is not connected to USB 3.0!</source>
+        <translation>EyeTribe nie jest podłączony do portu USB 3.0!</translation>
+    </message>
+    <message>
+        <source>Problem with data transmission</source>
+        <translation>Problem z przesyłaniem danych</translation>
+    </message>
+    <message>
+        <source>ExeX connected</source>
+        <translation>EyeX połączony</translation>
+    </message>
+    <message>
+        <source>EyeX not connected</source>
+        <translation>EyeX niepołączony</translation>
+    </message>
+    <message>
+        <source>Trying to connect</source>
+        <translation>Próba połączenia</translation>
+    </message>
+    <message>
+        <source>EyeX error - server version to low</source>
+        <translation>Błąd EyeX - zbyt stara wersja serwera</translation>
+    </message>
+    <message>
+        <source>EyeX error - server version to high</source>
+        <translation>Błąd EyeX - zbyt nowa wersja serwera</translation>
+    </message>
+    <message>
+        <source>EyeX - no information about calibration</source>
+        <translation>EyeX - brak informacji o kalibracji</translation>
+    </message>
+    <message>
+        <source>Unknown calibration quality</source>
+        <translation>Nieznana jakość kalibracji</translation>
+    </message>
+    <message>
+        <source>%1: %2 time: %3.%4.%5 gaze point pos:(%6, %7)
+</source>
+        <translation>%1: %2 czas: %3.%4.%5 położenie spojrzenia:(%6, %7)
+</translation>
     </message>
 </context>
 </TS>

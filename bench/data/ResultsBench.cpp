@@ -101,26 +101,28 @@ private:
     std::vector<std::filesystem::path> files_;
 };
 
-void BM_StudyLoadDeriveAndStatistics(benchmark::State& state)
+// As gaze-analyse and the player's folder mode load a study: every file on its own
+// thread as cores allow, then the statistics of the set.
+void StudyLoadDeriveStats_100Files_2h_60Hz(benchmark::State& state)
 {
     static const Study study;
     size_t samples = 0;
     for (auto _ : state) {
         TimeLineManager results;
-        for (const auto& file : study.files())
-            if (results.add(file, 8, 20000, 500) != 0)
+        for (const int status : results.addAll(study.files(), 8, 20000, 500))
+            if (status != 0)
                 state.SkipWithError("a generated file did not load");
         results.calculateStats();
-        benchmark::DoNotOptimize(results.pupilSeries().data());
+        benchmark::DoNotOptimize(results.pupilRuns().data());
         for (const TimeLine& timeLine : results.timeLines())
-            samples += timeLine.items().size();
+            samples += timeLine.size();
     }
     state.counters["samples/s"] =
         benchmark::Counter(static_cast<double>(samples), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_StudyLoadDeriveAndStatistics)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(StudyLoadDeriveStats_100Files_2h_60Hz)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
-void BM_OneRecordingLoadAndDerive(benchmark::State& state)
+void OneRecordingLoadDerive_2h_60Hz(benchmark::State& state)
 {
     static const std::string text = recording(7, movieMs);
     size_t samples = 0;
@@ -129,15 +131,15 @@ void BM_OneRecordingLoadAndDerive(benchmark::State& state)
         timeLine.loadText(text);
         timeLine.smoothAndCountRuns(8, 20000);
         timeLine.markActions(500);
-        samples += timeLine.items().size();
+        samples += timeLine.size();
     }
     state.counters["samples/s"] =
         benchmark::Counter(static_cast<double>(samples), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_OneRecordingLoadAndDerive)->Unit(benchmark::kMillisecond);
+BENCHMARK(OneRecordingLoadDerive_2h_60Hz)->Unit(benchmark::kMillisecond);
 
 // 500,000 samples of a gaze that never moves: every steady run spans the whole file.
-void BM_StillGazeLoadAndDerive(benchmark::State& state)
+void StillGazeLoadDerive_500kSamples(benchmark::State& state)
 {
     static const std::string text = [] {
         std::string t = "time_ms;pos_x_1m_normalized;pos_y_1m_normalized;blink_bool;pupil_diameter_100nm;"
@@ -153,12 +155,12 @@ void BM_StillGazeLoadAndDerive(benchmark::State& state)
         timeLine.loadText(text);
         timeLine.smoothAndCountRuns(8, 20000);
         timeLine.markActions(500);
-        if (timeLine.items().back().stillCount != 499999)
+        if (timeLine.item(timeLine.size() - 1).stillCount != 499999)
             state.SkipWithError("wrong steady run");
     }
     state.counters["samples/s"] =
         benchmark::Counter(500000.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_StillGazeLoadAndDerive)->Unit(benchmark::kMillisecond);
+BENCHMARK(StillGazeLoadDerive_500kSamples)->Unit(benchmark::kMillisecond);
 
 } // namespace

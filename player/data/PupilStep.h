@@ -9,3 +9,13 @@ struct PupilStep
 
     friend bool operator==(const PupilStep&, const PupilStep&) = default;
 };
+
+// Consecutive steps at which every viewer's sample stays the same, so they share
+// one mean and one deviation: steps first.time, first.time + 32, ... (steps of them).
+struct PupilRun
+{
+    PupilStep first;
+    int steps = 1;
+
+    friend bool operator==(const PupilRun&, const PupilRun&) = default;
+};

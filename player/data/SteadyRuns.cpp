@@ -24,12 +24,13 @@ Wide squared(std::int64_t d)
 }
 
 // Level L holds the boxes of the aligned blocks [b * 2^L, (b + 1) * 2^L - 1].
-std::vector<std::vector<Box>> buildLevels(const std::vector<TimeLineItem>& items)
+std::vector<std::vector<Box>> buildLevels(std::span<const int> avgX, std::span<const int> avgY,
+                                          std::span<const char> usable)
 {
     std::vector<std::vector<Box>> levels(1);
-    levels[0].reserve(items.size());
-    for (const TimeLineItem& item : items)
-        levels[0].push_back({item.avgX, item.avgX, item.avgY, item.avgY, item.blink > 0});
+    levels[0].reserve(avgX.size());
+    for (size_t i = 0; i < avgX.size(); ++i)
+        levels[0].push_back({avgX[i], avgX[i], avgY[i], avgY[i], usable[i] != 0});
     while (levels.back().size() >= 2) {
         const std::vector<Box>& below = levels.back();
         std::vector<Box> level(below.size() / 2);
@@ -52,19 +53,25 @@ bool insideCircle(const Box& box, std::int64_t x, std::int64_t y, Wide radius2)
         return false;
     const std::int64_t dx = std::max(std::abs(x - box.minX), std::abs(x - box.maxX));
     const std::int64_t dy = std::max(std::abs(y - box.minY), std::abs(y - box.maxY));
+    // Screen positions differ by far less than 2^31, where 64 bits hold the sum.
+    constexpr std::int64_t narrow = std::int64_t{1} << 31;
+    if (dx < narrow && dy < narrow && radius2 < (Wide{1} << 62))
+        return dx * dx + dy * dy < static_cast<std::int64_t>(radius2);
     return squared(dx) + squared(dy) < radius2;
 }
 
 } // namespace
 
-void countSteadyRuns(std::vector<TimeLineItem>& items, int radius)
+std::vector<int> countSteadyRuns(std::span<const int> avgX, std::span<const int> avgY,
+                                 std::span<const char> usable, int radius)
 {
-    const auto levels = buildLevels(items);
+    const auto levels = buildLevels(avgX, avgY, usable);
+    std::vector<int> counts(avgX.size());
     const Wide radius2 = squared(radius);
     const auto topLevel = static_cast<int>(levels.size()) - 1;
-    for (size_t p = 0; p < items.size(); ++p) {
-        const std::int64_t x = items[p].avgX;
-        const std::int64_t y = items[p].avgY;
+    for (size_t p = 0; p < avgX.size(); ++p) {
+        const std::int64_t x = avgX[p];
+        const std::int64_t y = avgY[p];
         // The items before index remaining are not passed yet; the walk goes on at remaining - 1.
         size_t remaining = p;
         while (remaining > 0) {
@@ -78,6 +85,7 @@ void countSteadyRuns(std::vector<TimeLineItem>& items, int radius)
                 --level;
             remaining -= size_t{1} << level;
         }
-        items[p].stillCount = static_cast<int>(p - remaining);
+        counts[p] = static_cast<int>(p - remaining);
     }
+    return counts;
 }

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "player/data/TimeLineItem.h"
-
+#include <span>
 #include <vector>
 
-// Sets stillCount of every item: the number of directly preceding items q with
-// blink > 0 whose smoothed position lies strictly within radius of the item's own,
-// counted backwards until the first that does not.
+// The steady-run count of every sample p: the number of directly preceding
+// samples q that are usable and whose smoothed position lies strictly within
+// radius of p's own, counted backwards until the first that is not.
 //
 // Walking back sample by sample costs the length of the run for every sample, so a
 // gaze that stands still makes it quadratic. The walk here skips whole aligned
 // blocks of samples whose bounding box lies entirely inside the circle, which gives
 // the same counts in logarithmic steps per sample while the gaze stays put.
-void countSteadyRuns(std::vector<TimeLineItem>& items, int radius);
+std::vector<int> countSteadyRuns(std::span<const int> avgX, std::span<const int> avgY,
+                                 std::span<const char> usable, int radius);

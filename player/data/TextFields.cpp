@@ -2,7 +2,9 @@
 
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
+#include <new>
 
 namespace text_fields {
 
@@ -18,12 +20,63 @@ bool readWholeFile(const std::filesystem::path& path, std::string& content)
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
     in.seekg(0, std::ios::beg);
-    if (size < 0)
+    if (size < 0 || static_cast<std::uintmax_t>(size) > kMaxWholeFileBytes)
         return false;
     content.resize(static_cast<size_t>(size));
     in.read(content.data(), size);
     content.resize(static_cast<size_t>(in.gcount()));
     return !in.bad();
+}
+
+LineReader::LineReader(std::istream& in, size_t maxLineBytes) : in_(in), buffer_(maxLineBytes, '\0') {}
+
+bool LineReader::fill()
+{
+    if (atEnd_)
+        return false;
+    if (begin_ > 0) {
+        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        end_ -= begin_;
+        begin_ = 0;
+    }
+    if (end_ == buffer_.size())
+        return false;
+    in_.read(buffer_.data() + end_, static_cast<std::streamsize>(buffer_.size() - end_));
+    const auto got = static_cast<size_t>(in_.gcount());
+    end_ += got;
+    if (!in_)
+        atEnd_ = true;
+    return got > 0;
+}
+
+LineReader::Result LineReader::next(std::string_view& line)
+{
+    size_t searched = begin_;
+    for (;;) {
+        const char* from = buffer_.data() + searched;
+        if (const void* found = std::memchr(from, '\n', end_ - searched)) {
+            const auto at = static_cast<size_t>(static_cast<const char*>(found) - buffer_.data());
+            line = std::string_view(buffer_.data() + begin_, at - begin_);
+            begin_ = at + 1;
+            break;
+        }
+        const size_t pending = end_ - begin_;
+        if (!fill()) {
+            if (in_.bad())
+                return Result::Failed;
+            if (!atEnd_ && end_ - begin_ == buffer_.size())
+                return Result::TooLong;
+            if (end_ == begin_)
+                return Result::End;
+            line = std::string_view(buffer_.data() + begin_, end_ - begin_);
+            begin_ = end_;
+            break;
+        }
+        searched = begin_ + pending;
+    }
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return Result::Line;
 }
 
 bool nextLine(std::string_view& text, std::string_view& line)

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
+#include <istream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,8 +11,42 @@
 // Line and field helpers shared by the results-file and shot-file readers.
 namespace text_fields {
 
-// The whole content of a regular file; false for anything else or when it cannot be read.
+// Shot lists and the like are read whole; nothing of theirs comes near this size.
+constexpr std::uintmax_t kMaxWholeFileBytes = 64u << 20;
+
+// The whole content of a regular file of at most kMaxWholeFileBytes; false for
+// anything else or when it cannot be read.
 bool readWholeFile(const std::filesystem::path& path, std::string& content);
+
+// A stream read line by line ("\n", a trailing "\r" dropped) through a buffer
+// of bounded size, so that a file without line breaks cannot take all memory.
+class LineReader
+{
+public:
+    enum class Result
+    {
+        Line,
+        End,
+        TooLong, // a line longer than the buffer; nothing more is read
+        Failed,  // the stream reported an error
+    };
+
+    static constexpr size_t kMaxLineBytes = 1u << 20;
+
+    explicit LineReader(std::istream& in, size_t maxLineBytes = kMaxLineBytes);
+
+    // The line stays valid until the next call.
+    Result next(std::string_view& line);
+
+private:
+    bool fill();
+
+    std::istream& in_;
+    std::string buffer_;
+    size_t begin_ = 0;
+    size_t end_ = 0;
+    bool atEnd_ = false;
+};
 
 // Takes the next line off the front of text (without "\n" and a trailing "\r",
 // so files that went through a Windows text-mode writer read the same).

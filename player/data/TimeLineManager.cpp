@@ -3,8 +3,14 @@
 #include "common/Logger.h"
 
 #include <algorithm>
+#include <atomic>
+#include <climits>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
+#include <new>
+#include <thread>
 
 TimeLineManager::TimeLineManager()
 {
@@ -20,14 +26,21 @@ int TimeLineManager::add(const std::filesystem::path& path, int eventsNum, int f
                          int actionRadiusMs)
 {
     TimeLine& timeLine = timeLines_.emplace_back();
-    const int status = timeLine.load(path);
+    int status = timeLine.load(path);
+    if (status == TimeLine::Loaded) {
+        try {
+            timeLine.smoothAndCountRuns(eventsNum, filterRadius);
+            timeLine.markActions(actionRadiusMs);
+        } catch (const std::bad_alloc&) {
+            status = TimeLine::TooLarge;
+        }
+    }
     if (status != TimeLine::Loaded) {
         LOG("TimeLine::load(\"", path.string(), "\") failed: ", status);
         timeLines_.pop_back();
         return status;
     }
-    timeLine.smoothAndCountRuns(eventsNum, filterRadius);
-    timeLine.markActions(actionRadiusMs);
+    hints_.push_back(0);
     paths_.push_back(path);
     return 0;
 }
@@ -36,8 +49,69 @@ void TimeLineManager::clear()
 {
     paths_.clear();
     timeLines_.clear();
-    pupilSeries_.clear();
+    hints_.clear();
+    pupilRuns_.clear();
     cursor_ = 0;
+}
+
+std::vector<int> TimeLineManager::addAll(const std::vector<std::filesystem::path>& paths, int eventsNum,
+                                         int filterRadius, int actionRadiusMs, const Progress& progress,
+                                         unsigned threads)
+{
+    const size_t total = paths.size();
+    std::vector<TimeLine> loaded(total);
+    std::vector<int> statuses(total, TimeLine::Loaded);
+    std::atomic<size_t> next{0};
+    std::mutex mutex;
+    std::condition_variable finished;
+    size_t done = 0;
+    const auto work = [&] {
+        for (size_t i; (i = next.fetch_add(1)) < total;) {
+            TimeLine& timeLine = loaded[i];
+            int status = timeLine.load(paths[i]);
+            if (status == TimeLine::Loaded) {
+                try {
+                    timeLine.smoothAndCountRuns(eventsNum, filterRadius);
+                    timeLine.markActions(actionRadiusMs);
+                } catch (const std::bad_alloc&) {
+                    status = TimeLine::TooLarge;
+                }
+            }
+            if (status != TimeLine::Loaded)
+                timeLine = TimeLine();
+            statuses[i] = status;
+            const std::lock_guard lock(mutex);
+            ++done;
+            finished.notify_one();
+        }
+    };
+    if (threads == 0)
+        threads = std::max(1u, std::thread::hardware_concurrency());
+    std::vector<std::thread> workers;
+    for (unsigned w = 0; w < std::min<size_t>(threads, total); ++w)
+        workers.emplace_back(work);
+    for (size_t reported = 0; reported < total;) {
+        {
+            std::unique_lock lock(mutex);
+            finished.wait(lock, [&] { return done > reported; });
+            reported = done;
+        }
+        if (progress)
+            progress(reported, total);
+    }
+    for (std::thread& worker : workers)
+        worker.join();
+
+    for (size_t i = 0; i < total; ++i) {
+        if (statuses[i] != TimeLine::Loaded) {
+            LOG("TimeLine::load(\"", paths[i].string(), "\") failed: ", statuses[i]);
+            continue;
+        }
+        timeLines_.push_back(std::move(loaded[i]));
+        hints_.push_back(0);
+        paths_.push_back(paths[i]);
+    }
+    return statuses;
 }
 
 void TimeLineManager::calculateStats()
@@ -48,49 +122,70 @@ void TimeLineManager::calculateStats()
     }
     int maxTime = 0;
     for (const TimeLine& timeLine : timeLines_)
-        maxTime = std::max(maxTime, timeLine.items().empty() ? -1 : timeLine.items().back().time);
+        maxTime = std::max(maxTime, timeLine.empty() ? -1 : timeLine.timeAt(timeLine.size() - 1));
     LOG("timeline maxTime: ", maxTime);
 
-    pupilSeries_.clear();
+    pupilRuns_.clear();
     minDiameter_ = 1000000;
     maxDiameter_ = -1;
     maxDiameterTime_ = 0;
     smallestDeviation_ = 1000000;
     largestDeviation_ = -1;
-    // The deviation at a step needs only that step's mean, so one pass over the
-    // steps computes both.
-    // Steps ascend, so a file whose times ascend is followed with a cursor instead
-    // of a search per step; the item found is the same.
-    std::vector<size_t> cursors(timeLines_.size(), 0);
-    std::vector<char> ascending(timeLines_.size());
-    for (size_t f = 0; f < timeLines_.size(); ++f) {
-        const auto& items = timeLines_[f].items();
-        ascending[f] =
-            std::is_sorted(items.begin(), items.end(),
-                           [](const TimeLineItem& a, const TimeLineItem& b) { return a.time < b.time; });
+
+    // A file's item at t changes only where t passes one of its sample times, so
+    // the steps in between share every value and are computed once. Steps ascend,
+    // so a file whose times ascend is followed with a cursor instead of a search.
+    const size_t files = timeLines_.size();
+    std::vector<size_t> cursors(files, 0);
+    std::vector<std::vector<int>> sortedTimes(files);
+    for (size_t f = 0; f < files; ++f) {
+        const TimeLine& timeLine = timeLines_[f];
+        if (timeLine.timesAscend())
+            continue;
+        for (size_t i = 0; i < timeLine.size(); ++i)
+            sortedTimes[f].push_back(timeLine.timeAt(i));
+        std::sort(sortedTimes[f].begin(), sortedTimes[f].end());
     }
-    const auto pupilAt = [&](size_t f, int t) {
-        const auto& items = timeLines_[f].items();
-        if (!ascending[f] || items.empty())
-            return timeLines_[f].itemAt(t).pupil;
-        size_t& i = cursors[f];
-        while (i < items.size() && items[i].time < t)
-            ++i;
-        return items[std::min(i, items.size() - 1)].pupil;
-    };
+    // Step times are ints: the walk ends before they would wrap round to negative ones.
+    const std::int64_t end = std::min<std::int64_t>(std::int64_t{maxTime} + statsStepMs, INT_MAX);
     std::vector<int> pupils;
-    pupils.reserve(timeLines_.size());
-    for (std::int64_t step = 0; step < std::int64_t{maxTime} + statsStepMs; step += statsStepMs) {
+    pupils.reserve(files);
+    for (std::int64_t step = 0; step < end;) {
         const int t = static_cast<int>(step);
+        std::int64_t change = end;
         pupils.clear();
         std::int64_t sum = 0;
-        for (size_t f = 0; f < timeLines_.size(); ++f) {
-            const int pupil = pupilAt(f, t);
+        for (size_t f = 0; f < files; ++f) {
+            const TimeLine& timeLine = timeLines_[f];
+            if (timeLine.empty())
+                continue;
+            int pupil = 0;
+            if (timeLine.timesAscend()) {
+                size_t& i = cursors[f];
+                while (i < timeLine.size() && timeLine.timeAt(i) < t)
+                    ++i;
+                pupil = timeLine.pupilAt(std::min(i, timeLine.size() - 1));
+                if (i < timeLine.size())
+                    change = std::min(change, std::int64_t{timeLine.timeAt(i)} + 1);
+            } else {
+                // Every comparison the search makes is with a sample time s, and
+                // flips only between s - 1 and s or between s and s + 1.
+                pupil = timeLine.itemAt(t).pupil;
+                const std::vector<int>& times = sortedTimes[f];
+                if (std::binary_search(times.begin(), times.end(), t))
+                    change = std::min(change, std::int64_t{t} + 1);
+                else if (const auto later = std::upper_bound(times.begin(), times.end(), t);
+                         later != times.end())
+                    change = std::min<std::int64_t>(change, *later);
+            }
             if (pupil > 0) {
                 pupils.push_back(pupil);
                 sum += pupil;
             }
         }
+        const auto steps =
+            static_cast<int>(std::max<std::int64_t>(1, (change - step + statsStepMs - 1) / statsStepMs));
+        step += std::int64_t{steps} * statsStepMs;
         if (pupils.empty() || sum == 0)
             continue;
         const auto mean = static_cast<int>(sum / static_cast<std::int64_t>(pupils.size()));
@@ -107,7 +202,7 @@ void TimeLineManager::calculateStats()
         const auto deviation = static_cast<int>(std::sqrt(squares / static_cast<float>(pupils.size())));
         smallestDeviation_ = std::min(smallestDeviation_, deviation);
         largestDeviation_ = std::max(largestDeviation_, deviation);
-        pupilSeries_.push_back({t, mean, deviation});
+        pupilRuns_.push_back({{t, mean, deviation}, steps});
     }
     LOG("minDiameter: ", minDiameter_, ", maxDiameter: ", maxDiameter_,
         ", maxDiameterTime: ", maxDiameterTime_);
@@ -138,7 +233,8 @@ TimeLineItem TimeLineManager::getNextItem(int t)
     }
     if (cursor_ >= timeLines_.size())
         return {};
-    return timeLines_[cursor_++].itemAt(t);
+    const size_t file = cursor_++;
+    return timeLines_[file].itemAt(t, hints_[file]);
 }
 
 int TimeLineManager::GetFirstPreviousActionTime(int t) const
@@ -161,27 +257,55 @@ int TimeLineManager::GetFirstNextActionTime(int t) const
 
 PupilStep TimeLineManager::pupilStepAt(int t) const
 {
-    if (pupilSeries_.empty())
+    if (pupilRuns_.empty())
         return {};
-    if (t < pupilSeries_.front().time)
-        return pupilSeries_.front();
-    if (t > pupilSeries_.back().time)
-        return pupilSeries_.back();
-    return *std::lower_bound(pupilSeries_.begin(), pupilSeries_.end(), t,
-                             [](const PupilStep& step, int time) { return step.time < time; });
+    const auto lastStepOf = [](const PupilRun& run) {
+        return std::int64_t{run.first.time} + std::int64_t{run.steps - 1} * statsStepMs;
+    };
+    if (t < pupilRuns_.front().first.time)
+        return pupilRuns_.front().first;
+    if (t > lastStepOf(pupilRuns_.back())) {
+        PupilStep last = pupilRuns_.back().first;
+        last.time = static_cast<int>(lastStepOf(pupilRuns_.back()));
+        return last;
+    }
+    const PupilRun& run =
+        *std::lower_bound(pupilRuns_.begin(), pupilRuns_.end(), t,
+                          [&](const PupilRun& r, int time) { return lastStepOf(r) < time; });
+    PupilStep step = run.first;
+    if (t > step.time)
+        step.time +=
+            static_cast<int>((std::int64_t{t} - step.time + statsStepMs - 1) / statsStepMs * statsStepMs);
+    return step;
+}
+
+std::vector<PupilStep> TimeLineManager::pupilSeries() const
+{
+    std::vector<PupilStep> series;
+    series.reserve(pupilStepCount());
+    for (const PupilRun& run : pupilRuns_)
+        for (int k = 0; k < run.steps; ++k)
+            series.push_back({run.first.time + k * statsStepMs, run.first.mean, run.first.deviation});
+    return series;
+}
+
+size_t TimeLineManager::pupilStepCount() const
+{
+    size_t count = 0;
+    for (const PupilRun& run : pupilRuns_)
+        count += static_cast<size_t>(run.steps);
+    return count;
 }
 
 int TimeLineManager::countWithInterestingPoint(int to, int from) const
 {
     int counted = 0;
     for (const TimeLine& timeLine : timeLines_) {
-        const std::vector<TimeLineItem>& items = timeLine.items();
-        if (items.empty() || items.back().time < from)
+        if (timeLine.empty() || timeLine.timeAt(timeLine.size() - 1) < from)
             continue;
-        auto it = std::lower_bound(items.begin(), items.end(), from,
-                                   [](const TimeLineItem& item, int time) { return item.time < time; });
-        for (; it != items.end() && (to == -1 || it->time < to); ++it) {
-            if (it->interestingPoint == 1) {
+        for (size_t i = timeLine.firstIndexAtOrAfter(from);
+             i < timeLine.size() && (to == -1 || timeLine.timeAt(i) < to); ++i) {
+            if (timeLine.interestingAt(i)) {
                 ++counted;
                 break;
             }

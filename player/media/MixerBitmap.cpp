@@ -19,9 +19,11 @@ void MixerBitmap::SetAlphaBitmap(const AlphaBitmap& bitmap)
         QImage part = bitmap.image.copy(source).convertToFormat(QImage::Format_ARGB32);
         if (bitmap.colourKey) {
             const QRgb key = *bitmap.colourKey & RGB_MASK;
-            for (int y = 0; y < part.height(); ++y) {
+            const int width = part.width();
+            const int height = part.height();
+            for (int y = 0; y < height; ++y) {
                 auto* line = reinterpret_cast<QRgb*>(part.scanLine(y));
-                for (int x = 0; x < part.width(); ++x)
+                for (int x = 0; x < width; ++x)
                     if ((line[x] & RGB_MASK) == key)
                         line[x] = 0;
             }

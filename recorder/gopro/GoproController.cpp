@@ -10,7 +10,6 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTcpSocket>
-#include <QThread>
 #include <QTimer>
 
 namespace {
@@ -78,8 +77,9 @@ int GoproController::sendRequest(const QUrl& url, bool wait)
         return 0;
     }
     const int code = waitForReply(reply);
+    lastTimedOut_ = code == QNetworkReply::TimeoutError;
     LOG("Error code1: ", code);
-    QThread::msleep(static_cast<unsigned long>(timings_.pauseAfterReplyMs));
+    waitQuietly(timings_.pauseAfterReplyMs);
     LOG("after sleep");
     return code;
 }
@@ -93,7 +93,7 @@ int GoproController::waitForReply(QNetworkReply* reply)
     connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
     timeout.start(timings_.requestTimeoutMs);
     if (!reply->isFinished())
-        loop.exec();
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
     int code = reply->error();
     if (!reply->isFinished()) {
         LOG("no answer within ", timings_.requestTimeoutMs, " ms");
@@ -102,6 +102,15 @@ int GoproController::waitForReply(QNetworkReply* reply)
     }
     reply->deleteLater();
     return code;
+}
+
+void GoproController::waitQuietly(int ms)
+{
+    if (ms <= 0)
+        return;
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 bool GoproController::configureCamera(const QString& password)
@@ -115,6 +124,10 @@ bool GoproController::configureCamera(const QString& password)
         if (code != 0) {
             LOG(step.failure, code);
             allAccepted = false;
+        }
+        if (lastTimedOut_) {
+            LOG("camera does not answer - configuration given up");
+            break;
         }
     }
     LOG("end");
@@ -141,8 +154,18 @@ bool GoproController::isAvailable()
     }
     QTcpSocket probe;
     probe.setProxy(QNetworkProxy::NoProxy);
+    QEventLoop loop;
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    connect(&probe, &QTcpSocket::connected, &loop, &QEventLoop::quit);
+    connect(&probe, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
+    connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timeout.start(timings_.probeTimeoutMs);
     probe.connectToHost(server.host(), static_cast<quint16>(server.port(80)));
-    const bool connected = probe.waitForConnected(timings_.probeTimeoutMs);
+    if (probe.state() != QAbstractSocket::ConnectedState &&
+        probe.state() != QAbstractSocket::UnconnectedState)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    const bool connected = probe.state() == QAbstractSocket::ConnectedState;
     if (!connected)
         LOG("camera does not answer: ", probe.errorString(), ", error code: ", probe.error());
     probe.abort();

@@ -25,8 +25,10 @@ struct GoproTimings
 // access point: checks that it answers, configures it, starts and stops its
 // recording and opens its live preview and its movie folder.
 //
-// GUI thread only. Requests that wait for their answer run a local event loop,
-// so other events (timers, window messages) are handled meanwhile.
+// GUI thread only. Requests that wait for their answer run a local event loop
+// that leaves the operator's input alone (it waits until the request is over),
+// while timers and window messages are still handled: callers guard against
+// those arriving meanwhile.
 class GoproController : public QObject
 {
     Q_OBJECT
@@ -52,15 +54,16 @@ public:
     int sendRequest(const QUrl& url, bool wait);
 
     // Uses the password from now on and sends the four configuration commands
-    // (volume, mode, resolution, orientation), each even when an earlier one
-    // failed. Returns true when the camera accepted all four.
+    // (volume, mode, resolution, orientation), each even when an earlier one was
+    // refused; a camera that does not answer one at all is given up at once
+    // (see lastRequestTimedOut()). Returns true when the camera accepted all four.
     bool configureCamera(const QString& password);
 
     // Starts or stops the camera's recording; true when the camera accepted it.
     bool setRecording(bool start);
 
     // True when the camera's command server accepts a TCP connection within the
-    // probe time-out.
+    // probe time-out; waits as the requests do.
     bool isAvailable();
 
     // Open the camera's live stream / its folder of recorded movies.
@@ -71,9 +74,13 @@ public:
     void setUrlOpener(UrlOpener opener);
 
     const QString& address() const { return address_; }
+    // The last request that waited got no answer within the request time-out.
+    bool lastRequestTimedOut() const { return lastTimedOut_; }
 
 private:
     int waitForReply(QNetworkReply* reply);
+    // Lets the camera be; timers and messages go on meanwhile, the operator's input waits.
+    static void waitQuietly(int ms);
     void openMediaPath(const QString& path);
 
     QNetworkAccessManager* network_;
@@ -82,4 +89,5 @@ private:
     QString password_ = QString::fromLatin1(defaultPassword);
     GoproTimings timings_;
     UrlOpener openUrl_;
+    bool lastTimedOut_ = false;
 };

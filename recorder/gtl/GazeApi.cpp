@@ -4,6 +4,27 @@
 
 namespace gtl {
 
+const char* connectOutcomeText(ConnectOutcome outcome)
+{
+    switch (outcome) {
+    case ConnectOutcome::none:
+        return "none";
+    case ConnectOutcome::connected:
+        return "connected";
+    case ConnectOutcome::rejected:
+        return "answer rejected";
+    case ConnectOutcome::already_connected:
+        return "already connected";
+    case ConnectOutcome::no_server:
+        return "no server";
+    case ConnectOutcome::no_answer:
+        return "no answer in time";
+    case ConnectOutcome::lost:
+        return "connection lost";
+    }
+    return "unknown";
+}
+
 GazeApi::GazeApi(bool verbose) : engine_(std::make_unique<Engine>(verbose)) {}
 
 GazeApi::~GazeApi() = default;
@@ -63,9 +84,14 @@ void GazeApi::add_listener(IConnectionStateListener& listener)
     engine_->add_listener(listener);
 }
 
-void GazeApi::set_reply_timeout(std::chrono::milliseconds timeout)
+void GazeApi::set_connect_timeout(std::chrono::milliseconds timeout)
 {
-    engine_->set_reply_timeout(timeout);
+    engine_->set_connect_timeout(timeout);
+}
+
+ConnectOutcome GazeApi::last_connect_outcome() const
+{
+    return engine_->last_connect_outcome();
 }
 
 } // namespace gtl

@@ -15,9 +15,8 @@ GazeApi::Engine::Engine(bool verbose) : socket_(verbose)
 
 GazeApi::Engine::~Engine()
 {
-    disconnect();
     // Both threads end before any member they might touch is destroyed.
-    socket_.shutdown();
+    disconnect();
     heartbeater_.stop();
     heartbeater_.remove_listener(*this);
     socket_.remove_listener(*this);
@@ -25,17 +24,39 @@ GazeApi::Engine::~Engine()
 
 bool GazeApi::Engine::connect(bool push, unsigned short port)
 {
-    if (connected_)
+    const auto deadline = std::chrono::steady_clock::now() + connectTimeout_;
+    if (connected_) {
+        outcome_ = ConnectOutcome::already_connected;
         return false;
+    }
     port_ = std::to_string(port);
+    const bool connected = connect_steps(push, deadline);
+    LOG("connect to port ", port_, ": ", connectOutcomeText(outcome_));
+    return connected;
+}
+
+bool GazeApi::Engine::connect_steps(bool push, std::chrono::steady_clock::time_point deadline)
+{
     {
         boost::lock_guard lock(flagsMutex_);
         replyFlags_ = 0;
     }
-    if (!socket_.connect("127.0.0.1", port_))
+    switch (socket_.open("127.0.0.1", port_, deadline)) {
+    case Socket::OpenResult::connected:
+        break;
+    case Socket::OpenResult::refused:
+        outcome_ = ConnectOutcome::no_server;
         return false;
+    case Socket::OpenResult::timed_out:
+        outcome_ = ConnectOutcome::no_answer;
+        return false;
+    case Socket::OpenResult::aborted:
+        outcome_ = ConnectOutcome::lost;
+        return false;
+    }
 
-    connected_ = true;
+    // Everything a listener may look at is in place before the first byte is read,
+    // and "connected" is told before a lost connection can be.
     {
         boost::lock_guard lock(valuesMutex_);
         values_ = {};
@@ -52,48 +73,84 @@ bool GazeApi::Engine::connect(bool push, unsigned short port)
         boost::lock_guard lock(calibrationMutex_);
         calibration_.clear();
     }
-    heartbeater_.start();
+    connected_ = true;
+    tell_connection_state(true);
     send(requests::setVersion(1));
     send(requests::setPush(push));
-    tell_connection_state(true);
 
     boost::unique_lock lock(flagsMutex_);
     replyFlags_ &= ~reply_tracker_values;
+    const std::uint32_t answers = answers_;
+    const std::uint32_t errors = errors_;
     send(requests::getAllValues());
-    const bool answered =
-        replyArrived_.wait_for(lock, boost::chrono::milliseconds(replyTimeout_.count()), [this] {
-            return (replyFlags_ & (reply_error | reply_tracker_values)) != 0 || !connected_;
-        });
     lock.unlock();
-    if (!connected_)
-        return false; // lost while waiting; listeners have been told
-    if (!answered) {
-        LOG("no answer from the tracker server on port ", port_, " within ", replyTimeout_.count(), " ms");
+    if (!socket_.start()) {
+        // disconnect() from another thread came between the handshake and the first read.
+        outcome_ = ConnectOutcome::lost;
         stop_connection();
-        // Listeners were told the connection stands; they must not keep believing it.
         tell_connection_state(false);
         return false;
     }
+    heartbeater_.start();
+    lock.lock();
+    const bool replied = replyArrived_.wait_until(
+        lock,
+        boost::chrono::steady_clock::now() +
+            boost::chrono::nanoseconds((deadline - std::chrono::steady_clock::now()).count()),
+        [&] { return answers_ != answers || errors_ != errors || !connected_; });
+    const bool rejected = errors_ != errors && answers_ == answers;
+    lock.unlock();
+
+    if (!connected_) {
+        outcome_ = ConnectOutcome::lost;
+        stop_connection();
+        heartbeater_.stop();
+        tell_connection_state(false);
+        return false;
+    }
+    if (!replied) {
+        LOG("no answer from the tracker server on port ", port_, " in time");
+        outcome_ = ConnectOutcome::no_answer;
+        stop_connection();
+        tell_connection_state(false);
+        return false;
+    }
+    outcome_ = rejected ? ConnectOutcome::rejected : ConnectOutcome::connected;
     return true;
 }
 
 void GazeApi::Engine::disconnect()
 {
     stop_connection();
+    // Also waits for a listener call of the I/O thread still running.
+    socket_.disconnect();
+    // Closed without a word, so the next connection is told of again.
+    boost::lock_guard lock(stateMutex_);
+    toldConnected_ = false;
 }
 
 void GazeApi::Engine::stop_connection()
 {
-    if (!connected_.exchange(false))
+    const bool wasConnected = connected_.exchange(false);
+    {
+        boost::lock_guard lock(flagsMutex_);
+        replyArrived_.notify_all();
+    }
+    if (!wasConnected)
         return;
     heartbeater_.stop();
     socket_.disconnect();
-    boost::lock_guard lock(flagsMutex_);
-    replyArrived_.notify_all();
 }
 
 void GazeApi::Engine::tell_connection_state(bool connected)
 {
+    boost::lock_guard lock(stateMutex_);
+    if (connected == toldConnected_)
+        return;
+    // A connection lost before it was told of is not told of either.
+    if (connected && !connected_)
+        return;
+    toldConnected_ = connected;
     Observable<IConnectionStateListener>::notify(
         [connected](IConnectionStateListener& listener) { listener.on_connection_state_changed(connected); });
 }
@@ -131,6 +188,15 @@ void GazeApi::Engine::set_reply_bit(std::uint8_t bit)
 {
     boost::lock_guard lock(flagsMutex_);
     replyFlags_ = static_cast<std::uint8_t>((replyFlags_ & ~reply_error) | bit);
+    if (bit == reply_error)
+        ++errors_;
+    replyArrived_.notify_all();
+}
+
+void GazeApi::Engine::count_reply(std::uint32_t& counter)
+{
+    boost::lock_guard lock(flagsMutex_);
+    ++counter;
     replyArrived_.notify_all();
 }
 
@@ -154,11 +220,20 @@ void GazeApi::Engine::on_message(const std::string& text)
             boost::lock_guard lock(screenMutex_);
             screen = screen_;
         }
-        const auto message = decodeMessage(text, current_values(), screen);
-        if (!message)
+        DropReason dropped = DropReason::none;
+        const auto message = decodeMessage(text, current_values(), screen, &dropped);
+        if (!message) {
+            log_drop(text, dropped);
             return;
+        }
+        for (const std::string& key : message->skipped)
+            if (skippedLog_.admit())
+                LOG("value of unexpected shape skipped: ", key, " (", skippedLog_.count(), " so far)");
         switch (message->status) {
         case StatusKind::error:
+            if (errorLog_.admit())
+                LOG("error reply from the tracker server: ", message->statuscode,
+                    message->statuscode == 200 ? " (no usable value)" : "");
             set_reply_bit(reply_error);
             return;
         case StatusKind::calibration_changed:
@@ -182,6 +257,16 @@ void GazeApi::Engine::on_message(const std::string& text)
     } catch (const std::exception& error) {
         LOG("message dropped: ", error.what());
     }
+}
+
+void GazeApi::Engine::log_drop(const std::string& text, DropReason reason)
+{
+    if (reason == DropReason::no_effect || !droppedLog_.admit())
+        return;
+    if (reason == DropReason::too_deep)
+        LOG("message dropped: nested deeper than ", maxMessageNesting, " levels, ", text.size(), " bytes");
+    else
+        LOG("message dropped: not a JSON object, ", text.size(), " bytes");
 }
 
 void GazeApi::Engine::apply_tracker_values(const ValueSet& set)
@@ -231,13 +316,24 @@ void GazeApi::Engine::apply_tracker_values(const ValueSet& set)
             listener.on_tracker_connection_changed(trackerstate);
         });
     }
-    if (set.values.heartbeatinterval != 0)
-        heartbeater_.set_interval(set.values.heartbeatinterval);
+    int storedInterval = 0;
     {
         boost::lock_guard lock(valuesMutex_);
+        storedInterval = values_.heartbeatinterval;
         values_ = set.values;
     }
+    // Members a reply leaves out come over from the stored values, so only a new
+    // interval is looked at; one that is not positive would stop or flood the beats.
+    const int interval = set.values.heartbeatinterval;
+    if (interval != storedInterval) {
+        if (interval > 0)
+            heartbeater_.set_interval(interval);
+        else
+            LOG("heartbeat interval ", interval, " ignored; keeping ", heartbeater_.interval(), " ms");
+    }
     set_reply_bit(reply_tracker_values);
+    if (set.answersRequest)
+        count_reply(answers_);
 }
 
 void GazeApi::Engine::apply_calibration_reply(const DecodedMessage& message)

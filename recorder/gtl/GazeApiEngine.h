@@ -2,6 +2,7 @@
 
 #include "recorder/gtl/GazeApi.h"
 #include "recorder/gtl/Heartbeater.h"
+#include "recorder/gtl/LogThrottle.h"
 #include "recorder/gtl/MessageDecoder.h"
 #include "recorder/gtl/Observable.h"
 #include "recorder/gtl/Socket.h"
@@ -43,6 +44,7 @@ public:
     Engine& operator=(const Engine&) = delete;
 
     bool connect(bool push, unsigned short port);
+    ConnectOutcome last_connect_outcome() const { return outcome_; }
     void disconnect();
     bool is_connected() const { return connected_; }
     TrackerValues current_values() const;
@@ -50,7 +52,7 @@ public:
     void set_screen(const ScreenSetup& screen);
     std::uint8_t reply_flags() const;
     int heartbeat_interval() const { return heartbeater_.interval(); }
-    void set_reply_timeout(std::chrono::milliseconds timeout) { replyTimeout_ = timeout; }
+    void set_connect_timeout(std::chrono::milliseconds timeout) { connectTimeout_ = timeout; }
 
     void add_listener(IGazeListener& listener) { Observable<IGazeListener>::add_listener(listener); }
     void add_listener(ICalibrationResultListener& listener)
@@ -78,8 +80,12 @@ private:
     // Requests are dropped while not connected.
     void send(const std::string& text);
     void set_reply_bit(std::uint8_t bit);
+    void count_reply(std::uint32_t& counter);
     void stop_connection();
+    // Tells listeners of a change of the state they last heard; false only after true.
     void tell_connection_state(bool connected);
+    bool connect_steps(bool push, std::chrono::steady_clock::time_point deadline);
+    void log_drop(const std::string& text, DropReason reason);
     void apply_tracker_values(const ValueSet& set);
     void apply_calibration_reply(const DecodedMessage& message);
 
@@ -94,7 +100,15 @@ private:
     CalibrationResult calibration_;
     ScreenSetup screen_;
     std::uint8_t replyFlags_ = 0;
-    std::chrono::milliseconds replyTimeout_{5000};
+    // Answers to requests for values and error replies since the engine was made.
+    std::uint32_t answers_ = 0;
+    std::uint32_t errors_ = 0;
+    std::chrono::milliseconds connectTimeout_{5000};
+    std::atomic<ConnectOutcome> outcome_{ConnectOutcome::none};
+    bool toldConnected_ = false; // with stateMutex_
+    LogThrottle droppedLog_;
+    LogThrottle skippedLog_;
+    LogThrottle errorLog_;
 
     // Never held together, and never while a listener is called.
     mutable boost::mutex calibrationMutex_;
@@ -103,6 +117,8 @@ private:
     mutable boost::mutex flagsMutex_;
     mutable boost::mutex valuesMutex_;
     boost::condition_variable replyArrived_; // with flagsMutex_
+    // Held while connection listeners are told, so that what they hear stays in order.
+    boost::mutex stateMutex_;
 };
 
 } // namespace gtl

@@ -11,7 +11,8 @@ Heartbeater::~Heartbeater()
 
 void Heartbeater::start()
 {
-    stop();
+    boost::lock_guard threadLock(threadMutex_);
+    end();
     {
         boost::lock_guard lock(mutex_);
         running_ = true;
@@ -20,6 +21,12 @@ void Heartbeater::start()
 }
 
 void Heartbeater::stop()
+{
+    boost::lock_guard threadLock(threadMutex_);
+    end();
+}
+
+void Heartbeater::end()
 {
     {
         boost::lock_guard lock(mutex_);
@@ -32,6 +39,8 @@ void Heartbeater::stop()
 
 void Heartbeater::set_interval(int intervalMs)
 {
+    if (intervalMs <= 0)
+        return;
     {
         boost::lock_guard lock(mutex_);
         intervalMs_ = intervalMs;

@@ -19,17 +19,22 @@ public:
     Heartbeater(const Heartbeater&) = delete;
     Heartbeater& operator=(const Heartbeater&) = delete;
 
-    // Ends an earlier thread, then starts a new one.
+    // Ends an earlier thread, then starts a new one. Start and stop may be called
+    // from different threads; they take turns.
     void start();
     // Wakes the thread from its sleep and waits for it to end.
     void stop();
 
     // Also shortens or lengthens a sleep in progress, counted from the last beat.
+    // An interval that is not positive is ignored.
     void set_interval(int intervalMs);
     int interval() const;
 
 private:
     void run();
+    void end(); // with threadMutex_
+
+    boost::mutex threadMutex_; // guards thread_ between starts and stops
 
     bool running_ = false;
     boost::thread thread_;

@@ -26,9 +26,9 @@ public:
 
     void reset() { *this = JsonObjectMatcher{}; }
 
-    // The first complete object in a message text, without the bytes around it;
-    // empty when the text holds none.
-    static std::string_view firstObject(std::string_view text);
+    // True when objects and arrays in the text nest deeper than the given number
+    // of levels. A flat scan without recursion, so any depth is safe to ask about.
+    static bool nestedDeeperThan(std::string_view text, int levels);
 
 private:
     bool started_ = false;

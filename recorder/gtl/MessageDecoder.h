@@ -3,7 +3,9 @@
 #include "recorder/gtl/Records.h"
 
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace gtl {
 
@@ -17,6 +19,9 @@ struct ValueSet
     GazeFrame frame;
     bool calibrationPresent = false;
     CalibrationResult calibration;
+    // The reply carries something besides a frame: it answers a request for values
+    // rather than being a pushed frame.
+    bool answersRequest = false;
 };
 
 enum class CalibrationOutcome
@@ -37,17 +42,34 @@ struct DecodedMessage
     // Calibration "pointend" replies with status 200.
     CalibrationOutcome calibrationOutcome = CalibrationOutcome::absent;
     CalibrationResult calibration;
+    // Members of "values" that were present but of an unexpected shape, and so
+    // were left out; the rest of the message counts.
+    std::vector<std::string> skipped;
+};
+
+// Deeper than any message the server sends: such a message is refused unread.
+constexpr int maxMessageNesting = 64;
+
+enum class DropReason
+{
+    none = 0,
+    not_json,  // no object, or not valid JSON
+    too_deep,  // nested deeper than maxMessageNesting
+    no_effect, // unknown category, no status, a 200 heartbeat, no request
 };
 
 MessageCategory messageCategory(std::string_view text);
 RequestKind requestKind(std::string_view text);
 StatusKind statusKind(int statuscode);
 
-// Decodes one message text from the server. Returns nothing for a message that
-// has no effect: not JSON, an unknown category, a missing or zero status code,
-// a 200 heartbeat or a 200 reply without "request", or a reply whose value set
-// lacks a required member or holds one that does not convert.
+// Decodes the first JSON object in one message text from the server, in one pass
+// straight into the records. Returns nothing for a message that has no effect,
+// and says why in dropped when given. Members of "values" are read one by one: a
+// member of an unexpected shape (a frame or calibration result included, which
+// count only when complete) is skipped and named in skipped. A tracker "get"
+// reply with status 200 that carries no usable value at all, or no "values",
+// comes back as an error reply.
 std::optional<DecodedMessage> decodeMessage(std::string_view text, const TrackerValues& currentValues,
-                                            const ScreenSetup& currentScreen);
+                                            const ScreenSetup& currentScreen, DropReason* dropped = nullptr);
 
 } // namespace gtl

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "common/Logger.h"
+
 #include <algorithm>
+#include <exception>
 #include <vector>
 
 namespace gtl {
@@ -34,11 +37,20 @@ public:
     std::size_t listener_count() const { return listeners_.size(); }
 
 protected:
-    // Calls a member of every listener, in the order they were added.
+    // Calls a member of every listener, in the order they were added. What a
+    // listener throws is logged and goes no further: the library's threads must
+    // outlive any listener's fault, and the other listeners are still called.
     template <typename Call> void notify(Call&& call) const
     {
-        for (T* listener : listeners_)
-            call(*listener);
+        for (T* listener : listeners_) {
+            try {
+                call(*listener);
+            } catch (const std::exception& error) {
+                LOG("listener failed: ", error.what());
+            } catch (...) {
+                LOG("listener failed: unknown exception");
+            }
+        }
     }
 
 private:

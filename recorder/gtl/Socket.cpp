@@ -6,6 +6,7 @@
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
+#include <boost/asio/steady_timer.hpp>
 #include <boost/asio/write.hpp>
 
 #include <array>
@@ -25,6 +26,8 @@ struct Socket::Connection
     tcp::socket socket{io};
     std::array<char, 16 * 1024> readBuffer{};
     std::deque<std::string> writeQueue;
+    // Given up by disconnect() before its I/O thread ran; guarded by connectionMutex_.
+    bool abandoned = false;
 };
 
 namespace {
@@ -38,67 +41,129 @@ Socket::Socket(bool verbose, std::size_t maxMessageBytes) : framer_(maxMessageBy
 
 Socket::~Socket()
 {
-    shutdown();
+    disconnect();
+    boost::lock_guard lock(connectionMutex_);
+    if (ioThread_.joinable())
+        ioThread_.detach(); // only when destroyed from its own I/O thread
 }
 
-bool Socket::connect(const std::string& host, const std::string& port)
+Socket::OpenResult Socket::open(const std::string& host, const std::string& port,
+                                std::chrono::steady_clock::time_point deadline)
 {
-    if (ioThread_.joinable()) {
-        if (ioThread_.get_id() == boost::this_thread::get_id()) {
-            LOG("cannot reconnect from the I/O thread");
-            return false;
-        }
-        ioThread_.join();
-    }
+    boost::thread previous;
     {
         boost::lock_guard lock(connectionMutex_);
-        connection_.reset();
+        if (ioThread_.joinable() && ioThread_.get_id() == boost::this_thread::get_id()) {
+            LOG("cannot reconnect from the I/O thread");
+            return OpenResult::aborted;
+        }
+        previous = std::move(ioThread_);
     }
-
-    auto connection = std::make_unique<Connection>();
+    if (previous.joinable())
+        previous.join();
+    auto owned = std::make_unique<Connection>();
+    Connection& connection = *owned;
     boost::system::error_code error;
-    tcp::resolver resolver(connection->io);
-    const auto endpoints = resolver.resolve(host, port, error);
+    // Numeric only: a name lookup could block past any deadline.
+    tcp::resolver resolver(connection.io);
+    const auto endpoints =
+        resolver.resolve(host, port, tcp::resolver::numeric_host | tcp::resolver::numeric_service, error);
     if (error) {
         LOG("cannot resolve ", host, ":", port, ": ", error.message());
-        return false;
+        return OpenResult::refused;
     }
-    error = asio::error::not_found;
-    for (const auto& entry : endpoints) {
-        boost::system::error_code ignored;
-        connection->socket.close(ignored);
-        connection->socket.connect(entry.endpoint(), error);
-        if (!error)
-            break;
-    }
-    if (error) {
-        boost::system::error_code ignored;
-        connection->socket.close(ignored);
-        return false;
-    }
-    connection->socket.set_option(tcp::no_delay(true), error);
-
-    framer_.reset();
-    startRead(*connection);
-    Connection* running = connection.get();
     {
+        // From here on a disconnect() from another thread reaches this attempt.
         boost::lock_guard lock(connectionMutex_);
-        connection_ = std::move(connection);
+        connection_ = std::move(owned);
     }
+
+    // A listening server whose backlog is full never completes the handshake:
+    // the timer is what ends such an attempt.
+    bool finished = false;
+    bool timedOut = false;
+    error = asio::error::not_found;
+    {
+        asio::steady_timer timer(connection.io, deadline);
+        asio::async_connect(connection.socket, endpoints,
+                            [&](const boost::system::error_code& result, const tcp::endpoint&) {
+                                finished = true;
+                                error = result;
+                                timer.cancel();
+                            });
+        timer.async_wait([&](const boost::system::error_code& result) {
+            if (result)
+                return;
+            timedOut = true;
+            boost::system::error_code ignored;
+            connection.socket.close(ignored);
+        });
+        connection.io.run();
+    }
+
+    OpenResult outcome = OpenResult::connected;
+    boost::lock_guard lock(connectionMutex_);
+    if (!finished || connection.abandoned)
+        outcome = OpenResult::aborted;
+    else if (timedOut)
+        outcome = OpenResult::timed_out;
+    else if (error)
+        outcome = OpenResult::refused;
+    if (outcome != OpenResult::connected) {
+        connection_.reset();
+        return outcome;
+    }
+    connection.socket.set_option(tcp::no_delay(true), error);
+    connection.io.restart();
+    return outcome;
+}
+
+bool Socket::start()
+{
+    boost::lock_guard lock(connectionMutex_);
+    if (!connection_ || ioThread_.joinable())
+        return false;
+    if (connection_->abandoned) {
+        connection_.reset();
+        return false;
+    }
+    framer_.reset();
+    Connection* running = connection_.get();
+    startRead(*running);
     ioThread_ = boost::thread([running] { running->io.run(); });
     return true;
 }
 
+bool Socket::connect(const std::string& host, const std::string& port)
+{
+    return open(host, port, std::chrono::steady_clock::now() + std::chrono::seconds(5)) ==
+               OpenResult::connected &&
+           start();
+}
+
 void Socket::disconnect()
 {
-    boost::lock_guard lock(connectionMutex_);
-    if (!connection_)
-        return;
-    Connection& connection = *connection_;
-    if (connection.io.get_executor().running_in_this_thread())
-        closeNow(connection);
-    else
+    boost::thread running;
+    {
+        boost::lock_guard lock(connectionMutex_);
+        if (!connection_)
+            return;
+        Connection& connection = *connection_;
+        if (connection.io.get_executor().running_in_this_thread()) {
+            closeNow(connection);
+            return;
+        }
         asio::post(connection.io, [this, &connection] { closeNow(connection); });
+        if (!ioThread_.joinable()) {
+            // Not reading yet, or still opening on another thread: stop it where it stands.
+            connection.abandoned = true;
+            connection.io.stop();
+        }
+        // Joined here, outside the lock, and by this caller only.
+        running = std::move(ioThread_);
+    }
+    if (running.joinable())
+        running.join();
 }
 
 bool Socket::send(const std::string& text)
@@ -115,15 +180,6 @@ bool Socket::send(const std::string& text)
             writeNext(connection);
     });
     return true;
-}
-
-void Socket::shutdown()
-{
-    disconnect();
-    if (ioThread_.joinable() && ioThread_.get_id() != boost::this_thread::get_id())
-        ioThread_.join();
-    boost::lock_guard lock(connectionMutex_);
-    connection_.reset();
 }
 
 void Socket::startRead(Connection& connection)

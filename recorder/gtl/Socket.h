@@ -7,6 +7,7 @@
 #include <boost/thread/mutex.hpp>
 #include <boost/thread/thread.hpp>
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -23,20 +24,34 @@ public:
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
 
-    // Waits for the I/O thread of an earlier connection, then tries each
-    // endpoint the host and port resolve to. Returns false when none accepts.
+    enum class OpenResult
+    {
+        connected = 0,
+        refused,   // no endpoint accepted the connection
+        timed_out, // none did before the deadline
+        aborted,   // disconnect() was called meanwhile
+    };
+
+    // Waits for the I/O thread of an earlier connection, then tries each endpoint
+    // the numeric host and port stand for until the deadline. Nothing is read
+    // until start(); texts sent before then are written once it runs.
+    OpenResult open(const std::string& host, const std::string& port,
+                    std::chrono::steady_clock::time_point deadline);
+    // Starts reading on the I/O thread; false when the connection was given up meanwhile.
+    bool start();
+
+    // open() and start() in one, with a deadline of five seconds.
     bool connect(const std::string& host, const std::string& port);
 
     // Closes the socket and stops the I/O thread without telling listeners.
-    // Safe from any thread, also from a listener call.
+    // Safe from any thread, also from a listener call; no listener call of this
+    // connection starts after it, and from any other thread it returns only
+    // once the I/O thread has ended, so none is still running either.
     void disconnect();
 
     // Queues a copy of the text for writing; a failed write is reported as a
     // lost connection. Always returns true.
     bool send(const std::string& text);
-
-    // Disconnects and waits for the I/O thread to end.
-    void shutdown();
 
 private:
     struct Connection;
@@ -51,7 +66,8 @@ private:
     boost::thread ioThread_;
     std::unique_ptr<Connection> connection_;
     bool verbose_;
-    // Guards connection_ against sends from other threads while it is replaced.
+    // Guards connection_ and ioThread_: opening, sending and disconnecting may
+    // each come from another thread.
     boost::mutex connectionMutex_;
 };
 

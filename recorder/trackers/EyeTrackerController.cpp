@@ -16,8 +16,18 @@
 #include <cstdlib>
 
 EyeTrackerController::EyeTrackerController(OperatorPrompt& prompt, QObject* parent)
-    : QObject(parent), prompt_(prompt), wallClock_([] { return QDateTime::currentMSecsSinceEpoch(); })
+    : QObject(parent), prompt_(prompt), wallClock_([] { return QDateTime::currentMSecsSinceEpoch(); }),
+      resultsWriter_([](const QString& filePath, const QStringList& headerLines, const QRect& screenArea,
+                        const std::vector<GazePoint>& points) {
+          std::string failure;
+          ResultsFile::save(filePath.toStdString(), headerLines, screenArea, points, &failure);
+          return failure;
+      })
 {
+    supervisor_ = new ServerSupervisor({[this] { return serverProcessName.toStdString(); },
+                                        [this] { disconnectFromServer(); }, [this] { tryConnectToServer(); },
+                                        [this] { startServer(); }},
+                                       this);
     // Linux timers are precise already; there is no system timer resolution to raise.
     LOG("timer resolution request not needed");
 }
@@ -116,37 +126,8 @@ void EyeTrackerController::addInterestingPoint(qint64 pointTime, int userFeedbac
 
 void EyeTrackerController::connectToServer(bool restartServer)
 {
-    LOG("Restart server = ", restartServer);
     supervising = true;
-    if (restartTimer) {
-        if (restartTimer->isActive())
-            return;
-        // This call may come from the timer's own timeout.
-        restartTimer->deleteLater();
-        restartTimer = nullptr;
-    }
-    const std::string processName = serverProcessName.toStdString();
-    if (restartServer) {
-        LOG("Disconecting...");
-        disconnectFromServer();
-        if (const pid_t pid = findProcessId(processName)) {
-            LOG("Process found, killing process with pid: ", pid);
-            killProcess(pid);
-            scheduleRerun(rerunAfterKillMs_);
-            LOG("Process killed, starting timer");
-            restartTimer->start();
-            return;
-        }
-        LOG("EyeTribeServer process not running!");
-    }
-    if (findProcessId(processName) != 0) {
-        tryConnectToServer();
-        return;
-    }
-    LOG("process doesnt exist");
-    startServer();
-    scheduleRerun(rerunAfterStartMs_);
-    restartTimer->start();
+    supervisor_->request(restartServer);
 }
 
 void EyeTrackerController::startServer()
@@ -166,14 +147,6 @@ void EyeTrackerController::startServer()
         LOG("elevated start of ", program, ' ', arguments.join(QLatin1Char(' ')), ": ", elevated.outcome);
     }
     LOG("last error: ", errno);
-}
-
-void EyeTrackerController::scheduleRerun(int intervalMs)
-{
-    restartTimer = new QTimer(this);
-    restartTimer->setInterval(intervalMs);
-    restartTimer->setSingleShot(true);
-    connect(restartTimer, &QTimer::timeout, this, [this] { connectToServer(); });
 }
 
 void EyeTrackerController::noDataFromPlayer()
@@ -203,32 +176,32 @@ bool EyeTrackerController::isExaminationInProgress()
 bool EyeTrackerController::endExamination(bool save, const QString& filePath, const QStringList& headerLines,
                                           const QRect& screenArea, bool forceSave, int errorFlag)
 {
-    // Held through the statistics question and the writing: tracker threads wait, then drop their samples.
-    QMutexLocker lock(&mutex_);
-    delete noDataTimer;
-    noDataTimer = nullptr;
-    if (!examinationInProgress && !forceSave)
-        return false;
-    LOG(examinationInProgress ? "examination in progress " : "force save results ",
-        "- finishing examination");
-    examinationInProgress = false;
-    examinationPaused = false;
-    if (errorFlag != -1)
-        finishedWithError = errorFlag != 0;
+    bool endedWithError = false;
+    {
+        QMutexLocker lock(&mutex_);
+        delete noDataTimer;
+        noDataTimer = nullptr;
+        if (!examinationInProgress && !forceSave)
+            return false;
+        LOG(examinationInProgress ? "examination in progress " : "force save results ",
+            "- finishing examination");
+        examinationInProgress = false;
+        examinationPaused = false;
+        if (errorFlag != -1)
+            finishedWithError = errorFlag != 0;
+        endedWithError = finishedWithError;
+    }
+    // From here on tracker threads drop their samples; the list no longer changes.
     stopPlayer();
     if (save || forceSave)
-        return saveExaminationResult(filePath, headerLines, screenArea, finishedWithError);
+        return saveExaminationResult(filePath, headerLines, screenArea, endedWithError);
     return false;
 }
 
 void EyeTrackerController::stopPlayer()
 {
-    if (playerStopper_) {
+    if (playerStopper_)
         playerStopper_();
-        return;
-    }
-    if (const pid_t pid = findProcessId(platformProgramName("Gazeview.exe")))
-        killProcess(pid);
 }
 
 QString EyeTrackerController::lastResultPath()
@@ -237,9 +210,33 @@ QString EyeTrackerController::lastResultPath()
     return lastResultPath_;
 }
 
+std::size_t EyeTrackerController::dropSamplesAfter(qint64 movieTime)
+{
+    QMutexLocker lock(&mutex_);
+    std::size_t dropped = 0;
+    while (!gazePoints_.empty() && gazePoints_.back().time > movieTime) {
+        gazePoints_.pop_back();
+        ++dropped;
+    }
+    LOG("dropped ", dropped, " samples after movie time ", movieTime);
+    return dropped;
+}
+
+qint64 EyeTrackerController::lastSynchronisedMovieTime()
+{
+    QMutexLocker lock(&mutex_);
+    return syncMovieTime;
+}
+
 bool EyeTrackerController::validateExaminationStats(bool finishedWithError)
 {
-    if (gazePoints_.empty()) {
+    return askToKeep(gazePoints(), finishedWithError);
+}
+
+bool EyeTrackerController::askToKeep(const std::vector<GazePoint>& points, bool finishedWithError)
+{
+    // No lock here: the operator may take as long as they like over the question.
+    if (points.empty()) {
         LOG("empty gazepoints vector");
         prompt_.warning(tr("Error"),
                         tr("No data from EyeTribe (gaze points list is empty)! \nRestart EyeTribe "
@@ -247,7 +244,7 @@ bool EyeTrackerController::validateExaminationStats(bool finishedWithError)
         return false;
     }
     const QString message =
-        examinationStatisticsMessage(computeExaminationStatistics(gazePoints_), finishedWithError);
+        examinationStatisticsMessage(computeExaminationStatistics(points), finishedWithError);
     LOG("Examination stats: ", message);
     const bool keep = prompt_.question(tr("Examination statistics"), message);
     LOG("Save results: ", keep ? 1 : 0);
@@ -257,18 +254,39 @@ bool EyeTrackerController::validateExaminationStats(bool finishedWithError)
 bool EyeTrackerController::saveExaminationResult(const QString& filePath, const QStringList& headerLines,
                                                  const QRect& screenArea, bool finishedWithError)
 {
-    if (!validateExaminationStats(finishedWithError)) {
+    const std::vector<GazePoint> points = gazePoints();
+    if (!askToKeep(points, finishedWithError)) {
         LOG("not saving results - user selected to drop results");
         return false;
     }
     LOG("saving results");
-    if (!ResultsFile::save(filePath.toStdString(), headerLines, screenArea, gazePoints_)) {
-        LOG("ResultsFile::save failed: results not written, path: ", filePath);
+    const std::string failure = resultsWriter_(filePath, headerLines, screenArea, points);
+    if (!failure.empty()) {
+        LOG("ResultsFile::save failed: results not written, path: ", filePath, ", reason: ", failure);
+        prompt_.warning(tr("Error"),
+                        tr("Failed to save the results to:\n%1\n(%2)\nThe samples are kept: choose "
+                           "another folder and press \"Save results\".")
+                            .arg(filePath, QString::fromStdString(failure)));
         return false;
     }
     LOG("Finished saving results");
+    QMutexLocker lock(&mutex_);
     lastResultPath_ = filePath;
     return true;
+}
+
+std::string EyeTrackerController::writeResults(const QString& filePath, const QStringList& headerLines,
+                                               const QRect& screenArea)
+{
+    const std::vector<GazePoint> points = gazePoints();
+    if (points.empty())
+        return "there are no samples";
+    const std::string failure = resultsWriter_(filePath, headerLines, screenArea, points);
+    if (failure.empty()) {
+        QMutexLocker lock(&mutex_);
+        lastResultPath_ = filePath;
+    }
+    return failure;
 }
 
 std::vector<GazePoint> EyeTrackerController::interestingPoints()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "recorder/trackers/GazePoint.h"
+#include "recorder/trackers/ServerSupervisor.h"
 
 #include <QMutex>
 #include <QObject>
@@ -9,6 +10,7 @@
 #include <QStringList>
 #include <atomic>
 #include <functional>
+#include <string>
 #include <vector>
 
 class OperatorPrompt;
@@ -26,9 +28,11 @@ class EyeTrackerController : public QObject
 
 public:
     using WallClock = std::function<qint64()>;
+    // Writes a results file; answers an empty text on success, else why it failed.
+    using ResultsWriter =
+        std::function<std::string(const QString& filePath, const QStringList& headerLines,
+                                  const QRect& screenArea, const std::vector<GazePoint>& points)>;
     static constexpr int defaultNoDataIntervalMs = 10000;
-    static constexpr int defaultRerunAfterKillMs = 2000;
-    static constexpr int defaultRerunAfterStartMs = 5000;
 
     // The prompt answers the statistics question and warnings; it must outlive the controller.
     explicit EyeTrackerController(OperatorPrompt& prompt, QObject* parent = nullptr);
@@ -45,7 +49,9 @@ public:
 
     void startExamination();
     // Stops recording and, when asked, saves. Returns the result of saveExaminationResult,
-    // false when nothing was saved. errorFlag -1 keeps the earlier error state.
+    // false when nothing was saved. errorFlag -1 keeps the earlier error state. The
+    // statistics question is asked without the controller's lock: tracker threads go on
+    // (and drop their samples) while the operator reads it.
     bool endExamination(bool save, const QString& filePath, const QStringList& headerLines,
                         const QRect& screenArea, bool forceSave, int errorFlag);
     void setExaminationPaused(bool paused);
@@ -59,8 +65,20 @@ public:
     QString lastResultPath();
 
     bool validateExaminationStats(bool finishedWithError);
+    // Asks whether to keep the samples and writes them. A file that cannot be written
+    // is reported to the operator with its path and the reason; the samples stay.
     bool saveExaminationResult(const QString& filePath, const QStringList& headerLines,
                                const QRect& screenArea, bool finishedWithError);
+    // Writes the samples without asking (the recovery file of an examination that is
+    // being abandoned). Answers an empty text on success, else why it failed.
+    std::string writeResults(const QString& filePath, const QStringList& headerLines,
+                             const QRect& screenArea);
+
+    // Drops the samples stamped after this movie time: the player stopped showing the movie there.
+    // Returns how many were dropped.
+    std::size_t dropSamplesAfter(qint64 movieTime);
+    // The movie time of the player's latest report, -1 when none arrived.
+    qint64 lastSynchronisedMovieTime();
 
     // Samples with an interesting point, for the keypoints list.
     std::vector<GazePoint> interestingPoints();
@@ -68,16 +86,17 @@ public:
 
     QMutex& mutex() { return mutex_; }
 
-    // Test seams: the wall clock (ms since the epoch), the no-data watchdog interval,
-    // and what ends a running player when the examination ends.
+    // Seams: the wall clock (ms since the epoch), the no-data watchdog interval, what
+    // ends the examination's player when the examination ends (nothing by default), and
+    // what writes the results file.
     void setWallClock(WallClock clock) { wallClock_ = std::move(clock); }
     void setNoDataIntervalMs(int intervalMs) { noDataIntervalMs_ = intervalMs; }
     void setPlayerStopper(std::function<void()> stopper) { playerStopper_ = std::move(stopper); }
+    void setResultsWriter(ResultsWriter writer) { resultsWriter_ = std::move(writer); }
     // How long the server supervision waits before it looks again after ending or starting the server.
     void setServerRerunIntervals(int afterKillMs, int afterStartMs)
     {
-        rerunAfterKillMs_ = afterKillMs;
-        rerunAfterStartMs_ = afterStartMs;
+        supervisor_->setIntervals(afterKillMs, afterStartMs);
     }
 
 Q_SIGNALS:
@@ -116,7 +135,6 @@ protected:
     int fps = 60;
     bool finishedWithError = false;
     QString lastResultPath_;
-    QTimer* restartTimer = nullptr;
     QTimer* noDataTimer = nullptr;
     QString serverProcessName;
     QString serverCommand;
@@ -125,10 +143,10 @@ protected:
     bool supervising = false;
 
 private:
-    void scheduleRerun(int intervalMs);
     void startServer();
 
     void stopPlayer();
+    bool askToKeep(const std::vector<GazePoint>& points, bool finishedWithError);
 
     QMutex mutex_;
     std::vector<GazePoint> gazePoints_;
@@ -136,6 +154,6 @@ private:
     WallClock wallClock_;
     int noDataIntervalMs_ = defaultNoDataIntervalMs;
     std::function<void()> playerStopper_;
-    int rerunAfterKillMs_ = defaultRerunAfterKillMs;
-    int rerunAfterStartMs_ = defaultRerunAfterStartMs;
+    ResultsWriter resultsWriter_;
+    ServerSupervisor* supervisor_;
 };

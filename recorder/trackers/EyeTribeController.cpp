@@ -56,17 +56,33 @@ EyeTribeController::EyeTribeController(OperatorPrompt& prompt, QObject* parent)
     client_.add_listener(static_cast<gtl::ITrackerStateListener&>(*this));
     client_.add_listener(static_cast<gtl::IGazeListener&>(*this));
     client_.add_listener(static_cast<gtl::ICalibrationResultListener&>(*this));
+    linkContext_ = new QObject;
+    linkContext_->moveToThread(&linkThread_);
+    linkThread_.setObjectName(QStringLiteral("EyeTribe link"));
+    linkThread_.start();
 }
 
 EyeTribeController::~EyeTribeController()
 {
     LOG("start");
     reconnectTimer_.stop();
-    // Closed first, so that no listener call reaches a controller that is going away.
+    // No new attempt starts; one on its way is cut short by the disconnect, which
+    // may come from this thread. Closed before anything else goes, so that no
+    // listener call reaches a controller that is going away.
+    closing_ = true;
     client_.disconnect();
+    linkThread_.quit();
+    linkThread_.wait();
+    client_.disconnect();
+    delete linkContext_;
     if (supervising)
         endSupervisedPrograms();
     LOG("end");
+}
+
+void EyeTribeController::onLinkThread(std::function<void()> task)
+{
+    QMetaObject::invokeMethod(linkContext_, std::move(task), Qt::QueuedConnection);
 }
 
 void EyeTribeController::endSupervisedPrograms()
@@ -183,15 +199,44 @@ QStringList EyeTribeController::serverArguments()
 void EyeTribeController::disconnectFromServer()
 {
     LOG("Disconecting...");
-    client_.disconnect();
+    reconnectTimer_.stop();
+    onLinkThread([this] {
+        const bool wasConnected = client_.is_connected();
+        client_.disconnect();
+        // The client closes without a word; the window is told here, in order
+        // after whatever an earlier attempt reported.
+        if (wasConnected)
+            Q_EMIT connectionStateChanged(false);
+    });
 }
 
 void EyeTribeController::tryConnectToServer()
 {
-    if (client_.is_connected())
-        disconnectFromServer();
-    const bool connected = client_.connect(true, port_);
-    LOG("Connected == ", connected);
+    if (attemptInFlight_) {
+        LOG("a connection attempt is already on its way");
+        return;
+    }
+    attemptInFlight_ = true;
+    const unsigned short port = port_;
+    onLinkThread([this, port] {
+        if (closing_)
+            return;
+        if (client_.is_connected()) {
+            LOG("Disconecting...");
+            client_.disconnect();
+        }
+        const bool connected = client_.connect(true, port);
+        const gtl::ConnectOutcome outcome = client_.last_connect_outcome();
+        QMetaObject::invokeMethod(
+            this, [this, connected, outcome] { connectAttemptFinished(connected, outcome); },
+            Qt::QueuedConnection);
+    });
+}
+
+void EyeTribeController::connectAttemptFinished(bool connected, gtl::ConnectOutcome outcome)
+{
+    attemptInFlight_ = false;
+    LOG("Connected == ", connected, " (", gtl::connectOutcomeText(outcome), ")");
     if (connected) {
         reconnectTimer_.stop();
         return;
@@ -209,7 +254,22 @@ void EyeTribeController::on_connection_state_changed(bool connected)
     LOG("calling on_tracker_connection_changed with param: ", trackerState);
     on_tracker_connection_changed(trackerState);
     LOG("after call");
-    setScreen(screenIndex);
+    // Screens are the window thread's to read; the request goes out from there.
+    QMetaObject::invokeMethod(
+        this,
+        [this, connected] {
+            if (connected) {
+                setScreen(screenIndex);
+                return;
+            }
+            // The server ended the connection (our own disconnects are silent):
+            // connect again, leaving the server and its calibration as they are.
+            if (!closing_ && !attemptInFlight_ && !reconnectTimer_.isActive()) {
+                LOG("connection lost - connecting again after 1 second");
+                reconnectTimer_.start();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void EyeTribeController::on_tracker_connection_changed(int trackerstate)

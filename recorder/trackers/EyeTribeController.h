@@ -5,12 +5,21 @@
 #include "recorder/trackers/EyeTrackerController.h"
 
 #include <QString>
+#include <QThread>
 #include <QTimer>
+#include <atomic>
 #include <functional>
 
 // The EyeTribe tracker: its server process, its calibration program and the
 // client connection to the server, whose listener calls arrive on the client's
 // own thread. Gaze frames become samples stamped with movie time.
+//
+// Connecting waits for the server (up to the client's deadline), so it never
+// runs on the window's thread: every connect and disconnect runs in turn on a
+// link thread of the controller's own, and the outcome comes back as the usual
+// signals and, for a failed attempt, a retry scheduled on the window's thread.
+// A connection the server ends is tried again the same way; the server itself
+// is left running, with its calibration.
 class EyeTribeController : public EyeTrackerController,
                            public gtl::IConnectionStateListener,
                            public gtl::ITrackerStateListener,
@@ -57,6 +66,9 @@ public:
     // server and the calibration program as "--port=N") and the retry intervals.
     void setPort(unsigned short port) { port_ = port; }
     void setRetryIntervals(int reconnectMs, int calibrationRetryMs, int calibrationStartMs);
+    void setConnectTimeout(std::chrono::milliseconds timeout) { client_.set_connect_timeout(timeout); }
+    // True while a connect attempt is on its way on the link thread.
+    bool isConnecting() const { return attemptInFlight_; }
 
 public Q_SLOTS:
     void runCalibration() override;
@@ -65,8 +77,15 @@ public Q_SLOTS:
 private:
     void endSupervisedPrograms();
     QString portArgument() const;
+    // Runs the task on the link thread, after every task handed over before it.
+    void onLinkThread(std::function<void()> task);
+    void connectAttemptFinished(bool connected, gtl::ConnectOutcome outcome);
 
     gtl::GazeApi client_{false};
+    QThread linkThread_;
+    QObject* linkContext_ = nullptr; // lives on linkThread_
+    bool attemptInFlight_ = false;   // window thread only
+    std::atomic<bool> closing_ = false;
     QTimer reconnectTimer_;
     std::function<void()> parentActivator_;
     unsigned short port_ = gtl::GazeApi::defaultPort;

@@ -3,9 +3,13 @@
 #include "common/AtomicFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace ResultsFile {
 
@@ -27,6 +31,21 @@ std::string realText(double value)
     char text[32];
     const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6);
     return std::string(text, result.ptr);
+}
+
+// The temporary file is gone by the time a write fails, so the folder is asked instead.
+std::string whyNotWritten(const std::filesystem::path& folder, const std::error_code& createError)
+{
+    if (createError)
+        return "the folder cannot be created: " + createError.message();
+    if (!std::filesystem::is_directory(folder))
+        return "the folder does not exist";
+    if (::access(folder.c_str(), W_OK) != 0)
+        return std::string("the folder cannot be written: ") + std::strerror(errno);
+    struct statvfs space;
+    if (::statvfs(folder.c_str(), &space) == 0 && space.f_bavail == 0)
+        return "the disk is full";
+    return "the file could not be written completely";
 }
 
 } // namespace
@@ -65,13 +84,17 @@ bool write(std::ostream& out, const QStringList& headerLines, const QRect& area,
 }
 
 bool save(const std::filesystem::path& file, const QStringList& headerLines, const QRect& screenArea,
-          const std::vector<GazePoint>& points)
+          const std::vector<GazePoint>& points, std::string* failure)
 {
     std::error_code error;
-    if (file.has_parent_path())
-        std::filesystem::create_directories(file.parent_path(), error);
-    return AtomicFile::write(file,
-                             [&](std::ostream& out) { return write(out, headerLines, screenArea, points); });
+    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
+    std::filesystem::create_directories(folder, error);
+    if (AtomicFile::write(file,
+                          [&](std::ostream& out) { return write(out, headerLines, screenArea, points); }))
+        return true;
+    if (failure)
+        *failure = whyNotWritten(folder, error);
+    return false;
 }
 
 } // namespace ResultsFile

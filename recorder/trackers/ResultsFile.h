@@ -27,8 +27,9 @@ bool write(std::ostream& out, const QStringList& headerLines, const QRect& scree
 
 // Writes the file next to its final place and renames it there only when every
 // line was written and flushed: a failed save leaves no half-written file.
-// Creates missing folders on the way.
+// Creates missing folders on the way. On failure, `failure` (when given) says why,
+// in words for the operator.
 bool save(const std::filesystem::path& file, const QStringList& headerLines, const QRect& screenArea,
-          const std::vector<GazePoint>& points);
+          const std::vector<GazePoint>& points, std::string* failure = nullptr);
 
 } // namespace ResultsFile

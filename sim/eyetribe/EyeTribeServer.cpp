@@ -1,10 +1,11 @@
 #include "sim/eyetribe/EyeTribeServer.h"
 
-#include "recorder/gtl/MessageFramer.h"
 #include "sim/eyetribe/GazePath.h"
+#include "sim/eyetribe/RequestSplitter.h"
 #include "sim/eyetribe/Script.h"
 #include "sim/eyetribe/TrackerModel.h"
 
+#include <boost/asio/connect.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
@@ -37,7 +38,7 @@ struct Session
     explicit Session(tcp::socket s) : socket(std::move(s)) {}
 
     tcp::socket socket;
-    gtl::MessageFramer framer;
+    RequestSplitter splitter;
     TrackerModel::Client client;
     std::array<char, 4096> readBuffer{};
     std::deque<std::string> writeQueue;
@@ -56,6 +57,10 @@ struct EyeTribeServer::Impl
     void acceptNext();
     void readNext(const SessionPtr& session);
     void handleRequest(const SessionPtr& session, const std::string& text);
+    void handleJunk(const SessionPtr& session, const std::string& text);
+    // Fills the listening socket's queue with connections of its own, so that the
+    // system accepts no further handshake on the server's behalf.
+    void fillBacklog();
     // Parts of a split message go out as they are; anything else waits while one is on its way,
     // as a real server never writes inside a message.
     void write(const SessionPtr& session, std::string text, bool splitPart = false);
@@ -79,6 +84,7 @@ struct EyeTribeServer::Impl
     asio::steady_timer watchdog{io};
     std::list<std::unique_ptr<asio::steady_timer>> timers;
     std::list<SessionPtr> sessions;
+    std::list<tcp::socket> backlogFillers;
     Clock::time_point startTime = Clock::now();
     bool silent = false;
     bool splitting = false;
@@ -99,6 +105,11 @@ void EyeTribeServer::Impl::acceptNext()
         if (error)
             return; // the acceptor was closed
         boost::system::error_code ignored;
+        if (options.closeOnAccept) {
+            socket.close(ignored);
+            acceptNext();
+            return;
+        }
         socket.set_option(tcp::no_delay(true), ignored);
         auto session = std::make_shared<Session>(std::move(socket));
         sessions.push_back(session);
@@ -123,16 +134,15 @@ void EyeTribeServer::Impl::readNext(const SessionPtr& session)
                                             close(session, "client closed the connection");
                                             return;
                                         }
-                                        session->framer.append(
+                                        session->splitter.append(
                                             std::string_view(session->readBuffer.data(), n));
-                                        while (auto text = session->framer.next()) {
-                                            handleRequest(session, *text);
+                                        while (auto piece = session->splitter.next()) {
+                                            if (piece->kind == RequestSplitter::Piece::Kind::junk)
+                                                handleJunk(session, piece->text);
+                                            else
+                                                handleRequest(session, piece->text);
                                             if (session->closed)
                                                 return;
-                                        }
-                                        if (session->framer.overflowed()) {
-                                            close(session, "request too long");
-                                            return;
                                         }
                                         readNext(session);
                                     });
@@ -154,9 +164,32 @@ void EyeTribeServer::Impl::handleRequest(const SessionPtr& session, const std::s
         std::lock_guard lock(statsMutex);
         ++heartbeats;
     }
+    if (outcome.get && options.pushBeforeAnswer)
+        write(session, model->nextFrameMessage(elapsedMs()) + '\n');
     if (!outcome.reply.empty())
-        write(session, outcome.reply);
+        write(session, outcome.reply + '\n');
     broadcastChanges(outcome.changes);
+}
+
+void EyeTribeServer::Impl::handleJunk(const SessionPtr& session, const std::string& text)
+{
+    if (options.verbose)
+        print("<-", text);
+    {
+        std::lock_guard lock(statsMutex);
+        requests.push_back(text);
+    }
+    if (!silent)
+        write(session, TrackerModel::malformed() + '\n');
+}
+
+void EyeTribeServer::Impl::fillBacklog()
+{
+    const tcp::endpoint endpoint = acceptor.local_endpoint();
+    for (int i = 0; i < 4; ++i) {
+        tcp::socket& filler = backlogFillers.emplace_back(io);
+        filler.async_connect(endpoint, [](const boost::system::error_code&) {});
+    }
 }
 
 void EyeTribeServer::Impl::write(const SessionPtr& session, std::string text, bool splitPart)
@@ -201,7 +234,7 @@ void EyeTribeServer::Impl::broadcastChanges(unsigned changes)
     for (auto change : {TrackerModel::calibration_changed, TrackerModel::display_changed,
                         TrackerModel::tracker_state_changed})
         if (changes & change)
-            broadcast(TrackerModel::notification(change));
+            broadcast(TrackerModel::notification(change) + '\n');
 }
 
 void EyeTribeServer::Impl::close(const SessionPtr& session, const char* reason)
@@ -228,7 +261,7 @@ void EyeTribeServer::Impl::scheduleFrame(Clock::time_point due)
     frameTimer.async_wait([this, due](const boost::system::error_code& error) {
         if (error)
             return;
-        const std::string frame = model->nextFrameMessage(elapsedMs());
+        const std::string frame = model->nextFrameMessage(elapsedMs()) + '\n';
         if (!silent && model->streaming())
             for (const SessionPtr& session : sessions)
                 if (session->client.push)
@@ -377,7 +410,7 @@ bool EyeTribeServer::start(std::string& error)
     if (!code)
         d.acceptor.bind(endpoint, code);
     if (!code)
-        d.acceptor.listen(asio::socket_base::max_listen_connections, code);
+        d.acceptor.listen(d.options.neverAccept ? 0 : asio::socket_base::max_listen_connections, code);
     if (code) {
         error = "cannot listen on 127.0.0.1:" + std::to_string(d.options.port) + ": " + code.message();
         boost::system::error_code ignored;
@@ -386,7 +419,10 @@ bool EyeTribeServer::start(std::string& error)
     }
     d.port = d.acceptor.local_endpoint().port();
     d.startTime = Clock::now();
-    d.acceptNext();
+    if (d.options.neverAccept)
+        d.fillBacklog();
+    else
+        d.acceptNext();
     d.scheduleFrame(d.startTime);
     d.scheduleWatchdog();
     for (const ScriptEvent& event : d.script)
@@ -403,6 +439,8 @@ void EyeTribeServer::stop()
     asio::post(d.io, [&d] {
         boost::system::error_code ignored;
         d.acceptor.close(ignored);
+        for (tcp::socket& filler : d.backlogFillers)
+            filler.close(ignored);
         for (const SessionPtr& session : std::list<SessionPtr>(d.sessions))
             d.close(session, "server stopped");
         d.io.stop();

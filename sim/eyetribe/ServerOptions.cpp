@@ -43,6 +43,13 @@ ParsedServerOptions parseServerOptions(const std::vector<std::string>& args)
          [&](const std::string& v) { return parseNumber(v, o.heartbeatIntervalMs, 1, 3600000); }},
         {"--heartbeat-timeout",
          [&](const std::string& v) { return parseNumber(v, o.heartbeatTimeoutMs, 0, 3600000); }},
+        {"--announce-heartbeat",
+         [&](const std::string& v) {
+             int announced = 0;
+             const bool good = parseNumber(v, announced, -3600000, 3600000);
+             o.announcedHeartbeatIntervalMs = announced;
+             return good;
+         }},
         {"--trackerstate", [&](const std::string& v) { return parseNumber(v, o.trackerState, 0, 1000); }},
         {"--seed", [&](const std::string& v) { return parseNumber(v, seed, 0, 1 << 30); }},
         {"--gaze-file",
@@ -53,6 +60,11 @@ ParsedServerOptions parseServerOptions(const std::vector<std::string>& args)
         {"--script",
          [&](const std::string& v) {
              o.scriptFile = v;
+             return !v.empty();
+         }},
+        {"--calibresult",
+         [&](const std::string& v) {
+             o.calibresultText = v;
              return !v.empty();
          }},
         {"--calibration-error",
@@ -76,6 +88,22 @@ ParsedServerOptions parseServerOptions(const std::vector<std::string>& args)
         }
         if (arg == "--verbose") {
             o.verbose = true;
+            continue;
+        }
+        if (arg == "--push-before-answer") {
+            o.pushBeforeAnswer = true;
+            continue;
+        }
+        if (arg == "--never-accept") {
+            o.neverAccept = true;
+            continue;
+        }
+        if (arg == "--close-on-accept") {
+            o.closeOnAccept = true;
+            continue;
+        }
+        if (arg == "--refuse-get") {
+            o.refuseGet = true;
             continue;
         }
         const OptionArguments::Option option = OptionArguments::take(args, i);
@@ -113,6 +141,12 @@ std::string serverUsage()
            "  --script=FILE            timed events: \"MS trackerstate N\", \"MS drop\", \"MS raw TEXT\",\n"
            "                           \"MS split PARTS TEXT\", \"MS silent on|off\"\n"
            "  --silent                 accept connections but never answer\n"
+           "  --announce-heartbeat=MS  announce this interval instead (0 or negative allowed)\n"
+           "  --push-before-answer     push a frame ahead of every get answer\n"
+           "  --never-accept           listen, but never accept a connection\n"
+           "  --close-on-accept        close every connection as soon as it is accepted\n"
+           "  --refuse-get             answer every tracker get with an error\n"
+           "  --calibresult=JSON       send this as \"calibresult\" instead (such as {} or null)\n"
            "  --verbose                print every request and reply\n";
 }
 

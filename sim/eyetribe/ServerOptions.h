@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,14 @@ struct ServerOptions
     float screenPhysicalWidth = 0.531f; // metres
     float screenPhysicalHeight = 0.299f;
     bool silent = false; // accept connections, never answer
+    // Announced as "heartbeatinterval" instead of the interval clients are held to,
+    // to try clients on odd values such as 0 or a negative one.
+    std::optional<int> announcedHeartbeatIntervalMs;
+    bool pushBeforeAnswer = false; // a frame goes out ahead of every "get" answer
+    bool neverAccept = false;      // listen, but leave every connection unaccepted
+    bool closeOnAccept = false;    // close every connection as soon as it is accepted
+    bool refuseGet = false;        // answer every tracker "get" with an error
+    std::string calibresultText;   // JSON sent as "calibresult" instead of the real one
     bool verbose = false;
 
     int effectiveHeartbeatTimeoutMs() const

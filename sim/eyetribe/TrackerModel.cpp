@@ -1,8 +1,5 @@
 #include "sim/eyetribe/TrackerModel.h"
 
-#include <boost/property_tree/json_parser.hpp>
-#include <boost/property_tree/ptree.hpp>
-
 #include <cmath>
 #include <ctime>
 #include <numbers>
@@ -11,8 +8,6 @@
 namespace sim {
 
 namespace {
-
-using boost::property_tree::ptree;
 
 // About 40 pixels per degree of visual angle on a desktop screen at 60 cm.
 constexpr float pixelsPerDegree = 40;
@@ -36,16 +31,16 @@ void writePoint(std::ostream& out, const char* key, float x, float y)
     out << '"' << key << R"(":{"x":)" << x << R"(,"y":)" << y << '}';
 }
 
-void writeCalibration(std::ostream& out, const gtl::CalibrationResult& result)
+void writeCalibration(std::ostream& out, const Calibration& result)
 {
     out << R"("calibresult":{"result":)" << boolText(result.result) << R"(,"deg":)" << result.deg
         << R"(,"degl":)" << result.degl << R"(,"degr":)" << result.degr << R"(,"calibpoints":[)";
-    for (std::size_t i = 0; i < result.calibpoints.size(); ++i) {
-        const gtl::CalibrationPoint& p = result.calibpoints[i];
+    for (std::size_t i = 0; i < result.points.size(); ++i) {
+        const CalibrationPoint& p = result.points[i];
         out << (i ? "," : "") << R"({"state":)" << p.state << ',';
-        writePoint(out, "cp", p.cp.x, p.cp.y);
+        writePoint(out, "cp", p.cpx, p.cpy);
         out << ',';
-        writePoint(out, "mecp", p.mecp.x, p.mecp.y);
+        writePoint(out, "mecp", p.mecpx, p.mecpy);
         out << R"(,"acd":{"ad":)" << p.ad << R"(,"adl":)" << p.adl << R"(,"adr":)" << p.adr << '}'
             << R"(,"mepix":{"mep":)" << p.mep << R"(,"mepl":)" << p.mepl << R"(,"mepr":)" << p.mepr << '}'
             << R"(,"asdp":{"asd":)" << p.asd << R"(,"asdl":)" << p.asdl << R"(,"asdr":)" << p.asdr << "}}";
@@ -73,6 +68,64 @@ std::string errorReply(const std::string& category, const std::string& request, 
 
 } // namespace
 
+namespace {
+
+// Keys of the tracker category, how a "set" may give them, and whether it may.
+struct TrackerKey
+{
+    std::string_view name;
+    enum class Type
+    {
+        boolean,
+        integer,
+        number,
+        other,
+    } type;
+    bool settable;
+};
+
+constexpr TrackerKey trackerKeys[] = {
+    {"push", TrackerKey::Type::boolean, true},
+    {"heartbeatinterval", TrackerKey::Type::integer, false},
+    {"version", TrackerKey::Type::integer, true},
+    {"trackerstate", TrackerKey::Type::integer, false},
+    {"framerate", TrackerKey::Type::integer, false},
+    {"iscalibrated", TrackerKey::Type::boolean, false},
+    {"iscalibrating", TrackerKey::Type::boolean, false},
+    {"calibresult", TrackerKey::Type::other, false},
+    {"frame", TrackerKey::Type::other, false},
+    {"screenindex", TrackerKey::Type::integer, true},
+    {"screenresw", TrackerKey::Type::integer, true},
+    {"screenresh", TrackerKey::Type::integer, true},
+    {"screenpsyw", TrackerKey::Type::number, true},
+    {"screenpsyh", TrackerKey::Type::number, true},
+};
+
+const TrackerKey* trackerKey(std::string_view name)
+{
+    for (const TrackerKey& key : trackerKeys)
+        if (key.name == name)
+            return &key;
+    return nullptr;
+}
+
+bool hasType(const JsonValue& value, TrackerKey::Type type)
+{
+    switch (type) {
+    case TrackerKey::Type::boolean:
+        return value.isBool();
+    case TrackerKey::Type::integer:
+        return value.isInt();
+    case TrackerKey::Type::number:
+        return value.isNumber();
+    case TrackerKey::Type::other:
+        return false;
+    }
+    return false;
+}
+
+} // namespace
+
 TrackerModel::TrackerModel(const ServerOptions& options, GazePath path)
     : options_(options), path_(std::move(path)), trackerState_(options.trackerState), random_(options.seed)
 {
@@ -80,115 +133,156 @@ TrackerModel::TrackerModel(const ServerOptions& options, GazePath path)
                options.screenPhysicalHeight};
 }
 
-TrackerModel::Outcome TrackerModel::handle(std::string_view request, Client& client)
+std::string TrackerModel::malformed()
 {
-    ptree tree;
-    try {
-        std::istringstream in{std::string(request)};
-        boost::property_tree::read_json(in, tree);
-    } catch (const boost::property_tree::ptree_error&) {
-        return {errorReply("tracker", "", 400, "malformed request")};
-    }
-    const std::string category = tree.get<std::string>("category", "");
-    const std::string kind = tree.get<std::string>("request", "");
-    const auto values = tree.get_child_optional("values");
-    const ptree* valuesTree = values ? &*values : nullptr;
-    try {
-        if (category == "heartbeat")
-            return {reply("heartbeat", "", 200), true};
-        if (category == "tracker")
-            return handleTracker(kind, valuesTree, client);
-        if (category == "calibration")
-            return handleCalibration(kind, valuesTree);
-    } catch (const boost::property_tree::ptree_error&) {
-        return {errorReply(category, kind, 400, "bad values")};
-    }
-    return {errorReply(category.empty() ? "tracker" : category, kind, 400, "unknown category")};
+    return errorReply("tracker", "", 400, "malformed request");
 }
 
-TrackerModel::Outcome TrackerModel::handleTracker(const std::string& kind, const ptree* values,
+TrackerModel::Outcome TrackerModel::handle(std::string_view request, Client& client)
+{
+    std::string error;
+    const auto tree = parseJson(request, error);
+    if (!tree || tree->type != JsonValue::Type::object)
+        return {malformed()};
+    const JsonValue* categoryValue = tree->member("category");
+    const JsonValue* requestValue = tree->member("request");
+    if (!categoryValue || categoryValue->type != JsonValue::Type::string ||
+        (requestValue && requestValue->type != JsonValue::Type::string))
+        return {malformed()};
+    const std::string& category = categoryValue->text;
+    const std::string kind = requestValue ? requestValue->text : std::string();
+    const JsonValue* values = tree->member("values");
+    if (category == "heartbeat")
+        return {reply("heartbeat", "", 200), true};
+    if (category == "tracker")
+        return handleTracker(kind, values, client);
+    if (category == "calibration")
+        return handleCalibration(kind, values);
+    return {errorReply(category, kind, 400, "unknown category")};
+}
+
+TrackerModel::Outcome TrackerModel::handleTracker(const std::string& kind, const JsonValue* values,
                                                   Client& client)
 {
-    if (!values)
-        return {errorReply("tracker", kind, 400, "values missing")};
     if (kind == "get") {
-        std::ostringstream out = jsonStream();
-        bool first = true;
-        for (const auto& [unused, item] : *values) {
-            const std::string key = item.data();
-            std::ostringstream value = jsonStream();
-            if (key == "push")
-                value << boolText(client.push);
-            else if (key == "heartbeatinterval")
-                value << options_.heartbeatIntervalMs;
-            else if (key == "version")
-                value << client.version;
-            else if (key == "trackerstate")
-                value << trackerState_;
-            else if (key == "framerate")
-                value << options_.framerate;
-            else if (key == "iscalibrated")
-                value << boolText(calibrated());
-            else if (key == "iscalibrating")
-                value << boolText(calibrating_);
-            else if (key == "frame")
-                value << frameObject();
-            else if (key == "screenindex")
-                value << screen_.screenindex;
-            else if (key == "screenresw")
-                value << screen_.screenresw;
-            else if (key == "screenresh")
-                value << screen_.screenresh;
-            else if (key == "screenpsyw")
-                value << screen_.screenpsyw;
-            else if (key == "screenpsyh")
-                value << screen_.screenpsyh;
-            else if (key == "calibresult" && calibration_) {
-                out << (first ? "" : ",");
-                writeCalibration(out, *calibration_);
-                first = false;
-                continue;
-            } else
-                continue;
-            out << (first ? "" : ",") << '"' << key << R"(":)" << value.str();
-            first = false;
-        }
-        return {reply("tracker", "get", 200, out.str())};
+        if (!values || values->type != JsonValue::Type::array)
+            return {errorReply("tracker", kind, 400, "values must be a list of keys")};
+        return handleGet(*values, client);
     }
     if (kind == "set") {
-        for (const char* readOnly : {"heartbeatinterval", "framerate", "trackerstate", "iscalibrated"})
-            if (values->count(readOnly))
-                return {errorReply("tracker", kind, 403, std::string(readOnly) + " is read-only")};
-        if (const auto push = values->get_optional<bool>("push"))
-            client.push = *push;
-        if (const auto version = values->get_optional<int>("version")) {
-            if (*version != 1)
-                return {errorReply("tracker", kind, 403, "unsupported version")};
-            client.version = *version;
-        }
-        gtl::ScreenSetup screen = screen_;
-        screen.screenindex = values->get("screenindex", screen.screenindex);
-        screen.screenresw = values->get("screenresw", screen.screenresw);
-        screen.screenresh = values->get("screenresh", screen.screenresh);
-        screen.screenpsyw = values->get("screenpsyw", screen.screenpsyw);
-        screen.screenpsyh = values->get("screenpsyh", screen.screenpsyh);
-        const bool screenChanged = !(screen == screen_);
-        screen_ = screen;
-        return {reply("tracker", "set", 200), false, screenChanged ? display_changed : no_change};
+        if (!values || values->type != JsonValue::Type::object)
+            return {errorReply("tracker", kind, 400, "values must be an object")};
+        return handleSet(*values, client);
     }
     return {errorReply("tracker", kind, 400, "unknown request")};
 }
 
-TrackerModel::Outcome TrackerModel::handleCalibration(const std::string& kind, const ptree* values)
+TrackerModel::Outcome TrackerModel::handleGet(const JsonValue& values, Client& client)
+{
+    if (options_.refuseGet)
+        return {errorReply("tracker", "get", 403, "get refused")};
+    for (const JsonValue& item : values.items)
+        if (item.type != JsonValue::Type::string || !trackerKey(item.text))
+            return {errorReply("tracker", "get", 400, "unknown key")};
+    std::ostringstream out = jsonStream();
+    bool first = true;
+    for (const JsonValue& item : values.items) {
+        const std::string& key = item.text;
+        std::ostringstream value = jsonStream();
+        if (key == "push")
+            value << boolText(client.push);
+        else if (key == "heartbeatinterval")
+            value << options_.announcedHeartbeatIntervalMs.value_or(options_.heartbeatIntervalMs);
+        else if (key == "version")
+            value << client.version;
+        else if (key == "trackerstate")
+            value << trackerState_;
+        else if (key == "framerate")
+            value << options_.framerate;
+        else if (key == "iscalibrated")
+            value << boolText(calibrated());
+        else if (key == "iscalibrating")
+            value << boolText(calibrating_);
+        else if (key == "frame")
+            value << frameObject();
+        else if (key == "screenindex")
+            value << screen_.index;
+        else if (key == "screenresw")
+            value << screen_.width;
+        else if (key == "screenresh")
+            value << screen_.height;
+        else if (key == "screenpsyw")
+            value << screen_.physicalWidth;
+        else if (key == "screenpsyh")
+            value << screen_.physicalHeight;
+        else if (key == "calibresult" && !options_.calibresultText.empty())
+            value << options_.calibresultText;
+        else if (key == "calibresult" && calibration_) {
+            out << (first ? "" : ",");
+            writeCalibration(out, *calibration_);
+            first = false;
+            continue;
+        } else
+            continue;
+        out << (first ? "" : ",") << '"' << key << R"(":)" << value.str();
+        first = false;
+    }
+    Outcome outcome{reply("tracker", "get", 200, out.str())};
+    outcome.get = true;
+    return outcome;
+}
+
+TrackerModel::Outcome TrackerModel::handleSet(const JsonValue& values, Client& client)
+{
+    // Everything is checked before anything changes: a refused set changes nothing.
+    for (const auto& [name, value] : values.members) {
+        const TrackerKey* key = trackerKey(name);
+        if (!key)
+            return {errorReply("tracker", "set", 400, "unknown key " + name)};
+        if (!key->settable)
+            return {errorReply("tracker", "set", 403, name + " is read-only")};
+        if (!hasType(value, key->type))
+            return {errorReply("tracker", "set", 400, "wrong type of " + name)};
+        if (name == "version" && value.number != 1)
+            return {errorReply("tracker", "set", 403, "unsupported version")};
+    }
+    Screen screen = screen_;
+    for (const auto& [name, value] : values.members) {
+        if (name == "push")
+            client.push = value.flag;
+        else if (name == "version")
+            client.version = static_cast<int>(value.number);
+        else if (name == "screenindex")
+            screen.index = static_cast<int>(value.number);
+        else if (name == "screenresw")
+            screen.width = static_cast<int>(value.number);
+        else if (name == "screenresh")
+            screen.height = static_cast<int>(value.number);
+        else if (name == "screenpsyw")
+            screen.physicalWidth = static_cast<float>(value.number);
+        else if (name == "screenpsyh")
+            screen.physicalHeight = static_cast<float>(value.number);
+    }
+    const bool screenChanged = !(screen == screen_);
+    screen_ = screen;
+    return {reply("tracker", "set", 200), false, screenChanged ? display_changed : no_change};
+}
+
+TrackerModel::Outcome TrackerModel::handleCalibration(const std::string& kind, const JsonValue* values)
 {
     if (kind == "start") {
         if (calibrating_)
             return {errorReply("calibration", kind, 403, "calibration already running")};
-        const int count = values ? values->get("pointcount", 0) : 0;
-        if (count < 1 || count > 64)
-            return {errorReply("calibration", kind, 403, "pointcount must be 1 to 64")};
+        const JsonValue* count = values ? values->member("pointcount") : nullptr;
+        if (!count || !count->isInt())
+            return {errorReply("calibration", kind, 400, "pointcount missing")};
+        const int points = static_cast<int>(count->number);
+        if (points < minCalibrationPoints || points > maxCalibrationPoints)
+            return {errorReply("calibration", kind, 403,
+                               "pointcount must be " + std::to_string(minCalibrationPoints) + " to " +
+                                   std::to_string(maxCalibrationPoints))};
         calibrating_ = true;
-        pointCount_ = count;
+        pointCount_ = points;
         activePoint_.reset();
         calibrationPoints_.clear();
         return {reply("calibration", kind, 200), false, calibration_changed};
@@ -196,9 +290,11 @@ TrackerModel::Outcome TrackerModel::handleCalibration(const std::string& kind, c
     if (kind == "pointstart") {
         if (!calibrating_ || activePoint_)
             return {errorReply("calibration", kind, 403, "no point expected")};
-        if (!values)
-            return {errorReply("calibration", kind, 400, "values missing")};
-        activePoint_ = gtl::Point2f{values->get<float>("x"), values->get<float>("y")};
+        const JsonValue* x = values ? values->member("x") : nullptr;
+        const JsonValue* y = values ? values->member("y") : nullptr;
+        if (!x || !y || !x->isNumber() || !y->isNumber())
+            return {errorReply("calibration", kind, 400, "x and y missing")};
+        activePoint_ = {static_cast<float>(x->number), static_cast<float>(y->number)};
         return {reply("calibration", kind, 200)};
     }
     if (kind == "pointend") {
@@ -228,16 +324,17 @@ TrackerModel::Outcome TrackerModel::handleCalibration(const std::string& kind, c
     return {errorReply("calibration", kind, 400, "unknown request")};
 }
 
-gtl::CalibrationResult TrackerModel::computeCalibration()
+Calibration TrackerModel::computeCalibration()
 {
     std::uniform_real_distribution<float> spread(0.8f, 1.2f);
     std::uniform_real_distribution<float> direction(0, 2 * std::numbers::pi_v<float>);
-    gtl::CalibrationResult result;
+    Calibration result;
     const auto error = static_cast<float>(options_.calibrationErrorDeg);
-    for (const gtl::Point2f& shown : calibrationPoints_) {
-        gtl::CalibrationPoint point;
+    for (const auto& [shownX, shownY] : calibrationPoints_) {
+        CalibrationPoint point;
         point.state = 2; // enough data at this point
-        point.cp = shown;
+        point.cpx = shownX;
+        point.cpy = shownY;
         point.ad = error * spread(random_);
         point.adl = point.ad * spread(random_);
         point.adr = point.ad * spread(random_);
@@ -245,16 +342,17 @@ gtl::CalibrationResult TrackerModel::computeCalibration()
         point.mep = point.ad * pixelsPerDegree;
         point.mepl = point.adl * pixelsPerDegree;
         point.mepr = point.adr * pixelsPerDegree;
-        point.mecp = {shown.x + point.mep * std::cos(angle), shown.y + point.mep * std::sin(angle)};
+        point.mecpx = shownX + point.mep * std::cos(angle);
+        point.mecpy = shownY + point.mep * std::sin(angle);
         point.asd = point.ad / 2;
         point.asdl = point.adl / 2;
         point.asdr = point.adr / 2;
         result.deg += point.ad;
         result.degl += point.adl;
         result.degr += point.adr;
-        result.calibpoints.push_back(point);
+        result.points.push_back(point);
     }
-    const auto count = static_cast<float>(result.calibpoints.size());
+    const auto count = static_cast<float>(result.points.size());
     result.deg /= count;
     result.degl /= count;
     result.degr /= count;
@@ -282,8 +380,8 @@ std::string TrackerModel::nextFrameMessage(int timeMs)
         sample_ = path_.at(frameIndex_++);
         // The synthetic viewer watches whatever screen the client has set up; replayed files stay as written.
         if (options_.gazeFile.empty() && options_.screenWidth > 0 && options_.screenHeight > 0) {
-            sample_.x *= static_cast<float>(screen_.screenresw) / static_cast<float>(options_.screenWidth);
-            sample_.y *= static_cast<float>(screen_.screenresh) / static_cast<float>(options_.screenHeight);
+            sample_.x *= static_cast<float>(screen_.width) / static_cast<float>(options_.screenWidth);
+            sample_.y *= static_cast<float>(screen_.height) / static_cast<float>(options_.screenHeight);
         }
         // The smoothed point follows the raw one with a short exponential lag.
         if (sample_.tracked) {

@@ -1,10 +1,8 @@
 #pragma once
 
-#include "recorder/gtl/Records.h"
 #include "sim/eyetribe/GazePath.h"
+#include "sim/eyetribe/JsonText.h"
 #include "sim/eyetribe/ServerOptions.h"
-
-#include <boost/property_tree/ptree_fwd.hpp>
 
 #include <optional>
 #include <random>
@@ -13,6 +11,35 @@
 #include <vector>
 
 namespace sim {
+
+// The stand-in's own records of a calibration and a screen.
+struct CalibrationPoint
+{
+    int state = 0;
+    float cpx = 0, cpy = 0;     // where the point was shown
+    float mecpx = 0, mecpy = 0; // mean estimated position
+    float ad = 0, adl = 0, adr = 0;
+    float mep = 0, mepl = 0, mepr = 0;
+    float asd = 0, asdl = 0, asdr = 0;
+};
+
+struct Calibration
+{
+    bool result = false;
+    float deg = 0, degl = 0, degr = 0;
+    std::vector<CalibrationPoint> points;
+};
+
+struct Screen
+{
+    int index = 0;
+    int width = 0;
+    int height = 0;
+    float physicalWidth = 0;
+    float physicalHeight = 0;
+
+    bool operator==(const Screen&) const = default;
+};
 
 // The tracker the stand-in pretends to be: its values, its calibration and its
 // gaze frames, and the answer to every request. It knows nothing of sockets.
@@ -40,7 +67,15 @@ public:
         std::string reply; // empty: nothing to answer
         bool heartbeat = false;
         unsigned changes = no_change;
+        bool get = false; // a tracker "get" answered with 200
     };
+
+    // The fewest points a calibration may have.
+    static constexpr int minCalibrationPoints = 9;
+    static constexpr int maxCalibrationPoints = 64;
+
+    // The answer to a text that is no request at all.
+    static std::string malformed();
 
     TrackerModel(const ServerOptions& options, GazePath path);
 
@@ -59,10 +94,12 @@ public:
     static std::string notification(Change change);
 
 private:
-    Outcome handleTracker(const std::string& kind, const boost::property_tree::ptree* values, Client& client);
-    Outcome handleCalibration(const std::string& kind, const boost::property_tree::ptree* values);
+    Outcome handleTracker(const std::string& kind, const JsonValue* values, Client& client);
+    Outcome handleGet(const JsonValue& values, Client& client);
+    Outcome handleSet(const JsonValue& values, Client& client);
+    Outcome handleCalibration(const std::string& kind, const JsonValue* values);
     std::string frameObject() const;
-    gtl::CalibrationResult computeCalibration();
+    Calibration computeCalibration();
 
     ServerOptions options_;
     GazePath path_;
@@ -72,12 +109,12 @@ private:
     float avgX_ = 0;
     float avgY_ = 0;
     int trackerState_;
-    gtl::ScreenSetup screen_;
+    Screen screen_;
     bool calibrating_ = false;
     int pointCount_ = 0;
-    std::optional<gtl::Point2f> activePoint_;
-    std::vector<gtl::Point2f> calibrationPoints_;
-    std::optional<gtl::CalibrationResult> calibration_;
+    std::optional<std::pair<float, float>> activePoint_;
+    std::vector<std::pair<float, float>> calibrationPoints_;
+    std::optional<Calibration> calibration_;
     std::mt19937 random_;
 };
 

@@ -1,5 +1,7 @@
 #include "sim/gopro/GoproCameraStandIn.h"
 
+#include <QTimer>
+
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -121,7 +123,12 @@ void GoproCameraStandIn::read(QTcpSocket* socket)
         respond(socket, 405, "text/plain", {});
         return;
     }
-    answerRequest(socket, requestLine[1]);
+    if (answerDelayMs_ <= 0) {
+        answerRequest(socket, requestLine[1]);
+        return;
+    }
+    const QByteArray target = requestLine[1];
+    QTimer::singleShot(answerDelayMs_, socket, [this, socket, target] { answerRequest(socket, target); });
 }
 
 void GoproCameraStandIn::answerRequest(QTcpSocket* socket, const QByteArray& target)

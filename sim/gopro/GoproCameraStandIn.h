@@ -49,6 +49,8 @@ public:
 
     void setPassword(const QString& password) { password_ = password; }
     void setBehaviour(Behaviour behaviour) { behaviour_ = behaviour; }
+    // A slow camera: every request is taken in at once and handled this much later.
+    void setAnswerDelayMs(int delayMs) { answerDelayMs_ = delayMs; }
     // Answers this command ("camera/CM") with the HTTP status instead of 200.
     void rejectCommand(const QString& path, int status) { rejected_.insert(path, status); }
     // Bytes served as the live preview.
@@ -72,6 +74,7 @@ private:
     QHash<QTcpSocket*, QByteArray> pending_;
     QString password_ = QStringLiteral("lensmatic");
     Behaviour behaviour_ = Behaviour::Answer;
+    int answerDelayMs_ = 0;
     QHash<QString, int> rejected_;
     QByteArray preview_ = QByteArrayLiteral("stand-in live preview\n");
     QList<Command> commands_;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using testing_support::readFile;
 using testing_support::TempDir;
 using testing_support::writeFile;
@@ -60,4 +62,27 @@ TEST(IniFile, WriteToAnUnwritableFolderFailsAndLeavesNothing)
     TempDir dir;
     EXPECT_FALSE(IniFile::writeString(dir / "missing" / "x.ini", "GUI", "language", "pl"));
     EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
+}
+
+TEST(IniFile, OnlyRegularFilesOfSaneSizeAreReadAndNoneOtherIsWrittenOver)
+{
+    TempDir dir;
+    const auto fifo = dir / "fifo.ini";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto zeros = dir / "zeros.ini";
+    std::filesystem::create_symlink("/dev/zero", zeros);
+    const auto huge = dir / "huge.ini";
+    writeFile(huge, "[Preprocessing]\neventsNum=12\n" + std::string(2u << 20, ';') + "\n");
+    const auto folder = dir / "folder.ini";
+    std::filesystem::create_directory(folder);
+
+    for (const auto& file : {fifo, zeros, huge, folder}) {
+        SCOPED_TRACE(file.string());
+        // A FIFO without a writer would block here; /dev/zero would never end.
+        EXPECT_EQ(IniFile::readInt(file, "Preprocessing", "eventsNum", 8), 8);
+        EXPECT_FALSE(IniFile::writeString(file, "Preprocessing", "eventsNum", "9"));
+    }
+    EXPECT_EQ(std::filesystem::status(fifo).type(), std::filesystem::file_type::fifo);
+    EXPECT_TRUE(std::filesystem::is_symlink(zeros));
+    EXPECT_EQ(std::filesystem::file_size(huge), 29u + (2u << 20) + 1);
 }

@@ -15,6 +15,8 @@ struct ProgramRun
 {
     int exitCode = -1;
     QString output;
+    // The log already held the window's start-up, line by line, while the program ran.
+    bool logReadableWhileRunning = false;
 };
 
 // Runs the recording program headless with its settings in `config`; it is closed
@@ -32,9 +34,13 @@ ProgramRun runGazelog(const std::filesystem::path& config, const QStringList& ar
     if (expectWindow) {
         const auto log = config / "Orvalis" / "Gazelog.log";
         const std::regex windowUp(R"(Gazelog::Gazelog\(\):\d+\] end)");
-        for (int i = 0; i < 500 && !std::regex_search(readFile(log), windowUp); ++i)
+        bool seen = false;
+        for (int i = 0; i < 500 && !(seen = std::regex_search(readFile(log), windowUp)); ++i)
             process.waitForFinished(20);
+        const bool stillRunning = process.state() == QProcess::Running;
         process.terminate();
+        EXPECT_TRUE(process.waitForFinished(10000));
+        return {process.exitCode(), QString::fromUtf8(process.readAll()), seen && stillRunning};
     }
     EXPECT_TRUE(process.waitForFinished(10000));
     return {process.exitCode(), QString::fromUtf8(process.readAll())};
@@ -57,6 +63,7 @@ TEST(GazelogStartup, WritesTheLogFromHeaderToClosingLine)
     testing_support::writeFile(config / "stale", "");
     const ProgramRun run = runGazelog(config.path(), {"-m", "/tmp/x.avi"}, true);
     EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_TRUE(run.logReadableWhileRunning) << "each log line reaches the file as it is written";
 
     const auto log = lines(readFile(config / "Orvalis" / "Gazelog.log"));
     ASSERT_GE(log.size(), 8u);

@@ -27,7 +27,7 @@ GazelogServices fakeServices(FakePrompt& prompt)
     services.makeController = [](int, OperatorPrompt& p, QObject* parent) {
         return new FakeTrackerController(p, parent);
     };
-    services.startDetached = [](const QString&, const QStringList&) { return true; };
+    services.startDetached = [](const QString&, const QStringList&, qint64*) { return true; };
     services.playerPath = QStringLiteral("/bin/true");
     return services;
 }

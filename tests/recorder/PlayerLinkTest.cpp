@@ -1,4 +1,6 @@
 #include "TestEnvironment.h"
+#include "common/LinkCodes.h"
+#include "mocks/FakePlayer.h"
 #include "mocks/FakePrompt.h"
 #include "mocks/FakeTrackerController.h"
 #include "platform/window_bus.h"
@@ -29,8 +31,9 @@ protected:
             tracker = fake;
             return fake;
         };
-        services.startDetached = [this](const QString& program, const QStringList& arguments) {
+        services.startDetached = [this](const QString& program, const QStringList& arguments, qint64* pid) {
             started << (QStringList{program} + arguments);
+            *pid = player.processId();
             return startSucceeds;
         };
         services.playerPath = QStringLiteral("/opt/gaze view/Gazeview");
@@ -48,8 +51,13 @@ protected:
         window->form()->lineEditExaminationId->setText("P01");
     }
 
-    bool post(quint64 code, qint64 time) { return window->handlePlayerMessage(Gazelog::wmUser, code, time); }
+    bool post(quint64 code, qint64 time)
+    {
+        return window->handlePlayerMessage(Gazelog::wmUser, code, time, player.processId());
+    }
 
+    // Stands in for the examination's player: a process that runs until it is ended.
+    FakePlayer player;
     testing_support::TempDir dir;
     std::filesystem::path movie;
     FakePrompt prompt;
@@ -65,7 +73,7 @@ protected:
 TEST_F(PlayerLinkTest, AWholeExaminationDrivenByThePlayersReports)
 {
     prepareExamination();
-    EXPECT_FALSE(post(32, 5000)) << "the duration is taken, but not consumed, while idle";
+    EXPECT_FALSE(post(LinkCode::duration, 5000)) << "the duration is taken, but not consumed, while idle";
     EXPECT_EQ(window->currentMovieDuration(), 5000);
     EXPECT_EQ(window->form()->lineEditMoviePartEnd->text(), "5000");
 
@@ -79,24 +87,24 @@ TEST_F(PlayerLinkTest, AWholeExaminationDrivenByThePlayersReports)
     EXPECT_TRUE(window->form()->buttonExaminationAbort->isEnabled());
 
     QSignalSpy ticks(window.get(), &Gazelog::addInterestingPoint);
-    EXPECT_TRUE(post(8, 0));
+    EXPECT_TRUE(post(LinkCode::synchronisation, 0));
     now += 40;
     ASSERT_TRUE(tracker->deliver(GazePoint{0, 0, 1, {}, {500, 500}}));
-    EXPECT_TRUE(post(8, 64));
+    EXPECT_TRUE(post(LinkCode::synchronisation, 64));
     EXPECT_EQ(window->progressSlider()->value(), 64);
     now += 30;
     ASSERT_TRUE(tracker->deliver(GazePoint{0, 0, 1, {}, {100, 200}})); // at 94
-    EXPECT_TRUE(post(16, 100));
+    EXPECT_TRUE(post(LinkCode::interestingPoint, 100));
     ASSERT_EQ(ticks.count(), 1);
     EXPECT_EQ(window->progressSlider()->ticks(), (QVector<qint64>{100}));
 
-    EXPECT_TRUE(post(3, 120));
+    EXPECT_TRUE(post(LinkCode::paused, 120));
     now += 30;
     EXPECT_FALSE(tracker->deliver(GazePoint{0, 0, 1, {}, {1, 1}})) << "paused";
-    EXPECT_TRUE(post(2, 120));
+    EXPECT_TRUE(post(LinkCode::resumed, 120));
     EXPECT_FALSE(post(99, 120)) << "unknown codes are left alone";
 
-    EXPECT_TRUE(post(4, 200));
+    EXPECT_TRUE(post(LinkCode::finished, 200));
     EXPECT_FALSE(tracker->isExaminationInProgress());
     const QString keypoints = window->form()->plainTextEditInterestingPoints->toPlainText();
     EXPECT_EQ(keypoints, "0: 94 time: 0.0.0 gaze point pos:(100, 200)\n");
@@ -112,6 +120,10 @@ TEST_F(PlayerLinkTest, AWholeExaminationDrivenByThePlayersReports)
     ASSERT_EQ(started.size(), 2);
     EXPECT_EQ(started[1], (QStringList{"/opt/gaze view/Gazeview", "-m",
                                        QString::fromStdString(movie.string()), "-f", results}));
+
+    // The next examination starts with no ticks of the last one.
+    window->startExamination();
+    EXPECT_TRUE(window->progressSlider()->ticks().isEmpty());
 }
 
 TEST_F(PlayerLinkTest, ASynchronisationErrorStopsTheExaminationAsFailed)
@@ -119,7 +131,7 @@ TEST_F(PlayerLinkTest, ASynchronisationErrorStopsTheExaminationAsFailed)
     prepareExamination();
     window->startExamination();
     ASSERT_TRUE(tracker->isExaminationInProgress());
-    EXPECT_TRUE(post(8, 10001));
+    EXPECT_TRUE(post(LinkCode::synchronisation, 10001));
     EXPECT_FALSE(tracker->isExaminationInProgress());
     EXPECT_TRUE(prompt.warnings.last().startsWith("Error|No data from EyeTribe for 10000 ms."));
     EXPECT_TRUE(prompt.questions.isEmpty()) << "nothing is offered for saving";
@@ -131,10 +143,12 @@ TEST_F(PlayerLinkTest, ASynchronisationErrorStopsTheExaminationAsFailed)
 TEST_F(PlayerLinkTest, CodesWhileIdleAreIgnored)
 {
     QSignalSpy ticks(window.get(), &Gazelog::addInterestingPoint);
-    for (const quint64 code : {8, 3, 2, 16, 4})
+    for (const quint64 code : {LinkCode::synchronisation, LinkCode::paused, LinkCode::resumed,
+                               LinkCode::interestingPoint, LinkCode::finished})
         EXPECT_FALSE(post(code, 100));
     EXPECT_EQ(ticks.count(), 0);
-    EXPECT_FALSE(window->handlePlayerMessage(0x0401, 16, 100)) << "only WM_USER carries reports";
+    EXPECT_FALSE(window->handlePlayerMessage(0x0401, LinkCode::interestingPoint, 100))
+        << "only WM_USER carries reports";
 }
 
 TEST_F(PlayerLinkTest, ValidationRefusesBadInputsBeforeAnythingStarts)
@@ -175,21 +189,23 @@ TEST_F(PlayerLinkTest, AFailedPlayerStartLeavesTheTabIdle)
     EXPECT_TRUE(window->form()->buttonExaminationStart->isEnabled());
 }
 
-TEST(PlayerCommands, CommandLinesQuotePathsAndCarryPartsOnlyWhenAsked)
+TEST(PlayerCommands, PathsWithBlanksAndQuotesArePassedIntactAndPartsOnlyWhenAsked)
 {
     const qint64 start = 1000;
     const qint64 end = 2000;
-    EXPECT_EQ(PlayerCommands::examination("/a b/Gazeview", "/m n/x.avi", "Orvalis Reelscan Gazelog"),
-              "\"/a b/Gazeview\" -m \"/m n/x.avi\" -p 0 -s \"Orvalis Reelscan Gazelog\" -u -1");
-    EXPECT_EQ(PlayerCommands::examination("/g", "/x.avi", "T", &start, &end),
-              "\"/g\" -m \"/x.avi\" -p 0 -s \"T\" -u -1 -b 1000 -e 2000");
+    EXPECT_EQ(PlayerCommands::examination("/a b/Gazeview", "/m \"n\"/x.avi", "Orvalis Reelscan Gazelog"),
+              (QStringList{"/a b/Gazeview", "-m", "/m \"n\"/x.avi", "-p", "0", "-s",
+                           "Orvalis Reelscan Gazelog", "-u", "-1"}));
+    EXPECT_EQ(PlayerCommands::examination("/g", "/x.avi", "T", &start, &end).mid(9),
+              (QStringList{"-b", "1000", "-e", "2000"}));
     const QString startText = "10";
-    const QString endText = "abc";
-    EXPECT_EQ(PlayerCommands::visualisation("/g", "/x.avi", "/r s/P01.csv"),
-              "\"/g\" -m \"/x.avi\" -f \"/r s/P01.csv\"");
-    EXPECT_EQ(PlayerCommands::visualisation("/g", "/x.avi", "/r.csv", &startText, &endText),
-              "\"/g\" -m \"/x.avi\" -f \"/r.csv\" -b 10 -e abc");
-    EXPECT_EQ(PlayerCommands::plain("/g h/Gazeview"), "\"/g h/Gazeview\"");
+    const QString endText = "a b";
+    EXPECT_EQ(PlayerCommands::visualisation("/g", "/x.avi", "/r \"s\"/P01.csv"),
+              (QStringList{"/g", "-m", "/x.avi", "-f", "/r \"s\"/P01.csv"}));
+    EXPECT_EQ(PlayerCommands::visualisation("/g", "/x.avi", "/r.csv", &startText, &endText).mid(5),
+              (QStringList{"-b", "10", "-e", "a b"}));
+    EXPECT_EQ(PlayerCommands::plain("/g h/Gazeview"), QStringList{"/g h/Gazeview"});
+    EXPECT_EQ(PlayerCommands::displayText({"/g h/x", "-m", "a\"b"}), "\"/g h/x\" -m \"a\\\"b\"");
 }
 
 TEST_F(PlayerLinkTest, ReportsArriveByTheWindowTitleAndCloseWorks)
@@ -197,13 +213,14 @@ TEST_F(PlayerLinkTest, ReportsArriveByTheWindowTitleAndCloseWorks)
     window->show();
     const auto handle = platform::findWindow("Orvalis Reelscan Gazelog");
     ASSERT_FALSE(handle.empty());
-    ASSERT_EQ(platform::postMessage(handle, platform::WM_USER, 32, 7000), platform::PostResult::Posted);
+    ASSERT_EQ(platform::postMessage(handle, platform::WM_USER, LinkCode::duration, 7000),
+              platform::PostResult::Posted);
     QTRY_COMPARE(window->currentMovieDuration(), qint64(7000));
 
     // The player's side of the link as an outside program.
     QProcess peer;
     peer.start(QStringLiteral(GAZE_BIN_DIR "/link-peer"),
-               {"--title", "Orvalis Reelscan Gazelog", "32:9000", "close"});
+               {"--title", "Orvalis Reelscan Gazelog", "duration:9000", "close"});
     ASSERT_TRUE(peer.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 5000);
     EXPECT_EQ(window->currentMovieDuration(), 9000);

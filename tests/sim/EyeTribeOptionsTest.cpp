@@ -23,6 +23,17 @@ TEST(EyeTribeOptions, ReadsEveryOptionAndRejectsBadOnes)
     EXPECT_FLOAT_EQ(parsed.options.screenPhysicalWidth, 0.6f);
     EXPECT_TRUE(parsed.options.silent);
 
+    // The ways of trying a client: the heartbeat announced may be anything.
+    const ParsedServerOptions trying =
+        parseServerOptions({"--announce-heartbeat=-5", "--push-before-answer", "--never-accept",
+                            "--close-on-accept", "--refuse-get", "--calibresult=null"});
+    ASSERT_EQ(trying.error, "");
+    EXPECT_EQ(trying.options.announcedHeartbeatIntervalMs, -5);
+    EXPECT_EQ(trying.options.effectiveHeartbeatTimeoutMs(), 9000) << "clients are still held to 3000";
+    EXPECT_TRUE(trying.options.pushBeforeAnswer && trying.options.neverAccept &&
+                trying.options.closeOnAccept && trying.options.refuseGet);
+    EXPECT_EQ(trying.options.calibresultText, "null");
+
     const std::pair<const char*, const char*> bad[] = {
         {"--framerate=0", "bad value in: --framerate=0"},
         {"--framerate=30fps", "bad value in: --framerate=30fps"},

@@ -19,16 +19,25 @@ std::string calibration(const std::string& request, const std::string& values = 
            (values.empty() ? "" : R"(,"values":{)" + values + "}") + "}";
 }
 
+// Shows and ends points at (10, 10) until count points are done; the last outcome.
+TrackerModel::Outcome showPoints(TrackerModel& tracker, TrackerModel::Client& client, int count)
+{
+    TrackerModel::Outcome last;
+    for (int i = 0; i < count; ++i) {
+        tracker.handle(calibration("pointstart", R"("x":10,"y":10)"), client);
+        last = tracker.handle(calibration("pointend"), client);
+    }
+    return last;
+}
+
 } // namespace
 
-TEST(TrackerModel, AnswersGetWithTheRequestedValuesOnly)
+TEST(TrackerModel, AnswersGetWithTheRequestedValues)
 {
     TrackerModel tracker = model();
     TrackerModel::Client client;
     EXPECT_EQ(
-        tracker
-            .handle(R"({"category":"tracker","request":"get","values":["trackerstate","nonsense"]})", client)
-            .reply,
+        tracker.handle(R"({"category":"tracker","request":"get","values":["trackerstate"]})", client).reply,
         R"({"category":"tracker","request":"get","statuscode":200,"values":{"trackerstate":0}})");
     // Push and version belong to each client.
     tracker.handle(R"({"category":"tracker","request":"set","values":{"push":true,"version":1}})", client);
@@ -53,8 +62,18 @@ TEST(TrackerModel, RefusesWhatATrackerWouldRefuse)
         R"({"category":"tracker","request":"frobnicate","values":{}})",
         R"({"category":"calibration","request":"pointend"})",
         R"({"category":"calibration","request":"start","values":{"pointcount":0}})",
+        R"({"category":"calibration","request":"start","values":{"pointcount":8}})",
+        R"({"category":"calibration","request":"start","values":{"pointcount":"9"}})",
         R"({"category":"gossip"})",
         R"({"category":)",
+        R"({"category":"tracker","request":"get","values":["trackerstat"]})",
+        R"({"category":"tracker","request":"get","values":{"trackerstate":0}})",
+        R"({"category":"tracker","request":"set","values":{"pusch":true}})",
+        R"({"category":"tracker","request":"set","values":{"version":"1"}})",
+        R"({"category":"tracker","request":"set","values":{"push":"true"}})",
+        R"({"category":"tracker","request":"set","values":{"screenresw":1.5}})",
+        R"({"category":"tracker","request":"set","values":{"screenresw":800,"bogus":1}})",
+        R"({"category":"tracker","request":"get","values":["trackerstate"]} junk)",
     };
     for (const char* request : refused) {
         const TrackerModel::Outcome outcome = tracker.handle(request, client);
@@ -82,9 +101,9 @@ TEST(TrackerModel, RunsACalibrationPointByPoint)
 {
     TrackerModel tracker = model();
     TrackerModel::Client client;
-    EXPECT_EQ(tracker.handle(calibration("start", R"("pointcount":2)"), client).changes,
+    EXPECT_EQ(tracker.handle(calibration("start", R"("pointcount":9)"), client).changes,
               TrackerModel::calibration_changed);
-    EXPECT_NE(tracker.handle(calibration("start", R"("pointcount":2)"), client).reply.find("403"),
+    EXPECT_NE(tracker.handle(calibration("start", R"("pointcount":9)"), client).reply.find("403"),
               std::string::npos);
     tracker.handle(calibration("pointstart", R"("x":100,"y":100)"), client);
     EXPECT_NE(tracker.handle(calibration("pointstart", R"("x":1,"y":1)"), client).reply.find("403"),
@@ -92,6 +111,7 @@ TEST(TrackerModel, RunsACalibrationPointByPoint)
         << "one point at a time";
     EXPECT_EQ(tracker.handle(calibration("pointend"), client).reply,
               R"({"category":"calibration","request":"pointend","statuscode":200})");
+    showPoints(tracker, client, 7);
     tracker.handle(calibration("pointstart", R"("x":900,"y":500)"), client);
     const TrackerModel::Outcome last = tracker.handle(calibration("pointend"), client);
 
@@ -108,13 +128,11 @@ TEST(TrackerModel, APoorCalibrationFailsAndAnAbortForgetsThePoints)
 {
     TrackerModel tracker = model(3.0);
     TrackerModel::Client client;
-    tracker.handle(calibration("start", R"("pointcount":1)"), client);
-    tracker.handle(calibration("pointstart", R"("x":10,"y":10)"), client);
-    EXPECT_NE(tracker.handle(calibration("pointend"), client).reply.find(R"("result":false)"),
-              std::string::npos);
+    tracker.handle(calibration("start", R"("pointcount":9)"), client);
+    EXPECT_NE(showPoints(tracker, client, 9).reply.find(R"("result":false)"), std::string::npos);
     EXPECT_FALSE(tracker.calibrated());
 
-    tracker.handle(calibration("start", R"("pointcount":2)"), client);
+    tracker.handle(calibration("start", R"("pointcount":9)"), client);
     tracker.handle(calibration("pointstart", R"("x":10,"y":10)"), client);
     EXPECT_EQ(tracker.handle(calibration("abort"), client).changes, TrackerModel::calibration_changed);
     EXPECT_NE(tracker.handle(calibration("pointend"), client).reply.find("403"), std::string::npos);

@@ -183,3 +183,36 @@ TEST_F(AnalysisToolTest, RunsAsACommand)
     EXPECT_EQ(tool.exitCode(), 0);
     EXPECT_TRUE(tool.readAllStandardError().isEmpty());
 }
+
+TEST_F(AnalysisToolTest, NamesThatAreNotUtf8AreOpenedAsGiven)
+{
+    // Given results files whose names are bytes that are not UTF-8
+    const std::string name = "P\xff\xfe.csv";
+    std::filesystem::copy_file(dir / "P01.csv", dir / name);
+    std::filesystem::copy_file(dir / "film.avi_shots.csv", dir / "\xff_shots.csv");
+
+    // When they are named on the command line, alone and as an option's value
+    const ParsedArguments parsed = parse({"--shots=" + at("\xff_shots.csv"), at(name)});
+
+    // Then the names reach the files unchanged
+    ASSERT_EQ(parsed.error, "");
+    ASSERT_EQ(parsed.options.inputs.size(), 1u);
+    EXPECT_EQ(parsed.options.inputs[0], dir / name);
+    EXPECT_EQ(parsed.options.shotFile, dir / "\xff_shots.csv");
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(runAnalysis(parsed.options, out, err), 0) << err.str();
+}
+
+TEST_F(AnalysisToolTest, ReportsLoadingProgressWhenAsked)
+{
+    ParsedArguments parsed = parse({at("P01.csv"), at("P02.csv")});
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(runAnalysis(parsed.options, out, err), 0);
+    EXPECT_EQ(err.str(), "");
+
+    parsed.options.progress = true;
+    EXPECT_EQ(runAnalysis(parsed.options, out, err), 0);
+    EXPECT_NE(err.str().find("\rgaze-analyse: loaded 2 of 2 files\n"), std::string::npos) << err.str();
+}

@@ -9,9 +9,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::unique_ptr<sim::EyeTribeServer> startServer(int trackerState = 0)
+std::unique_ptr<sim::EyeTribeServer> startServer(int trackerState = 0, sim::ServerOptions options = {})
 {
-    sim::ServerOptions options;
     options.port = 0;
     options.framerate = 200;
     options.trackerState = trackerState;
@@ -35,13 +34,19 @@ tools::TrackerCheckOptions quickCheck(unsigned short port)
 
 TEST(TrackerCheck, PrintsValuesScreenCalibrationAndFrameRate)
 {
-    const auto server = startServer();
+    // A frame ahead of the answer must not pass for the answer.
+    sim::ServerOptions options;
+    options.pushBeforeAnswer = true;
+    const auto server = startServer(0, options);
     std::ostringstream out, err;
 
     EXPECT_EQ(tools::runTrackerCheck(quickCheck(server->port()), out, err), tools::check_ok);
 
     const std::string text = out.str();
-    EXPECT_NE(text.find("trackerstate=0 framerate=200 iscalibrated=false"), std::string::npos) << text;
+    EXPECT_NE(text.find("push=true heartbeatinterval=3000 version=1 trackerstate=0 framerate=200 "
+                        "iscalibrated=false"),
+              std::string::npos)
+        << text;
     EXPECT_NE(text.find("Screen: index 0, 1920x1080 px, physical 0.531x0.299"), std::string::npos) << text;
     EXPECT_NE(text.find("Calibration: none"), std::string::npos) << text;
     EXPECT_NE(text.find(" frames per second over 10 frames"), std::string::npos) << text;
@@ -60,7 +65,31 @@ TEST(TrackerCheck, FailsClearlyWithoutServerOrFrames)
     server.reset();
     err.str("");
     EXPECT_EQ(tools::runTrackerCheck(options, out, err), tools::check_no_server);
-    EXPECT_EQ(err.str(), "No tracker server answers on 127.0.0.1:" + std::to_string(options.port) + "\n");
+    EXPECT_EQ(err.str(), "No tracker server listens on 127.0.0.1:" + std::to_string(options.port) + "\n");
+
+    struct Case
+    {
+        sim::ServerOptions server;
+        tools::TrackerCheckResult result;
+        std::string message;
+    };
+    sim::ServerOptions silent, neverAccepts, refuses;
+    silent.silent = true;
+    neverAccepts.neverAccept = true;
+    refuses.refuseGet = true;
+    const Case cases[] = {
+        {silent, tools::check_no_answer, " did not answer within 200 ms\n"},
+        {neverAccepts, tools::check_no_answer, " did not answer within 200 ms\n"},
+        {refuses, tools::check_rejected, " rejected the request for its values\n"},
+    };
+    for (const Case& c : cases) {
+        const auto failing = startServer(0, c.server);
+        options = quickCheck(failing->port());
+        options.replyTimeout = 200ms;
+        err.str("");
+        EXPECT_EQ(tools::runTrackerCheck(options, out, err), c.result) << c.message;
+        EXPECT_EQ(err.str(), "The tracker server on 127.0.0.1:" + std::to_string(options.port) + c.message);
+    }
 }
 
 TEST(TrackerCheck, ReadsItsCommandLine)

@@ -15,11 +15,20 @@ chmod 700 "$work/runtime"
 gst-launch-1.0 -q videotestsrc pattern=ball num-buffers=100 \
   ! video/x-raw,width=320,height=240,framerate=25/1 ! jpegenc ! avimux ! filesink location="$work/movie.avi"
 
+# A tracker port of our own, so that a demo or a real server elsewhere on this machine is never met.
+port=0
+for _ in $(seq 50); do
+  candidate=$(shuf -i 20000-59999 -n 1)
+  if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then port=$candidate; break; fi
+done
+[ "$port" != 0 ] || { echo "no free tracker port"; exit 1; }
+
 export ProgramFiles=$sim XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
 export GAZEVIEW_AUDIO_SINK=fakesink EYETRIBEUI_CALIBRATE=1 GAZELOG_GOPRO_ADDRESS=127.0.0.1:1
 unset DISPLAY QT_QPA_PLATFORM
 xvfb-run -a -s "-screen 0 1024x768x24" \
-  "$bin/gazelog-demo" --movie "$work/movie.avi" --results "$work/results" --id e2e --timeout 60
+  "$bin/gazelog-demo" --movie "$work/movie.avi" --results "$work/results" --id e2e --timeout 60 \
+  --tracker-port "$port"
 
 results=$(ls "$work"/results/e2e_*.csv)
 head -n 1 "$results" | grep -qx 'time_ms;pos_x_1m_normalized;pos_y_1m_normalized;blink_bool;pupil_diameter_100nm;interesting_point_value'

@@ -6,6 +6,8 @@
 #include <QCommandLineParser>
 #include <QStringList>
 
+#include <map>
+
 namespace {
 
 bool readIntOption(const QCommandLineParser& parser, const QString& name, int& value, std::string& error)
@@ -68,9 +70,27 @@ ParsedArguments parseAnalysisArguments(const std::vector<std::string>& arguments
     parser.addOptions(
         {help, at, settings, eventsNum, filterRadius, actionRadius, shots, json, noSeries, log});
 
+    // File names are bytes: one that is not UTF-8 would not survive a trip
+    // through QString, so the parser sees a stand-in and the name is put back.
     QStringList list;
-    for (const std::string& argument : arguments)
-        list << QString::fromStdString(argument);
+    std::map<QString, std::string> names;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const QString text = QString::fromStdString(argument);
+        if (text.toStdString() == argument) {
+            list << text;
+            continue;
+        }
+        const size_t equals = argument.find('=');
+        const bool withOption = argument.starts_with("--") && equals != std::string::npos;
+        const QString standIn = QStringLiteral("\u0001argument%1").arg(i);
+        names[standIn] = withOption ? argument.substr(equals + 1) : argument;
+        list << (withOption ? QString::fromStdString(argument.substr(0, equals + 1)) + standIn : standIn);
+    }
+    const auto path = [&names](const QString& value) {
+        const auto found = names.find(value);
+        return std::filesystem::path(found != names.end() ? found->second : value.toStdString());
+    };
     if (!parser.parse(list)) {
         result.error = parser.errorText().toStdString();
         return result;
@@ -82,7 +102,7 @@ ParsedArguments parseAnalysisArguments(const std::vector<std::string>& arguments
     }
 
     if (parser.isSet(settings)) {
-        options.settingsFile = parser.value(settings).toStdString();
+        options.settingsFile = path(parser.value(settings));
         std::error_code ignored;
         if (!std::filesystem::is_regular_file(options.settingsFile, ignored)) {
             result.error = "cannot read the settings file " + options.settingsFile.string();
@@ -108,13 +128,13 @@ ParsedArguments parseAnalysisArguments(const std::vector<std::string>& arguments
         return result;
 
     if (parser.isSet(shots))
-        options.shotFile = parser.value(shots).toStdString();
+        options.shotFile = path(parser.value(shots));
     if (parser.isSet(log))
-        options.logFile = parser.value(log).toStdString();
+        options.logFile = path(parser.value(log));
     options.json = parser.isSet(json);
     options.series = !parser.isSet(noSeries);
     for (const QString& input : parser.positionalArguments())
-        options.inputs.emplace_back(input.toStdString());
+        options.inputs.push_back(path(input));
     if (options.inputs.empty())
         result.error = "no results file or folder given";
     return result;

@@ -19,6 +19,7 @@ struct AnalysisOptions
     bool json = false;
     bool series = true;
     std::optional<std::filesystem::path> logFile;
+    bool progress = false; // report loading progress on the error stream
 };
 
 struct ParsedArguments

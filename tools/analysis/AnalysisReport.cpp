@@ -69,14 +69,20 @@ std::vector<std::filesystem::path> expandInputs(const std::vector<std::filesyste
     return files;
 }
 
-void analyse(const AnalysisOptions& options, TimeLineManager& results, Analysis& analysis)
+void analyse(const AnalysisOptions& options, TimeLineManager& results, Analysis& analysis, std::ostream& err)
 {
-    for (const std::filesystem::path& file : expandInputs(options.inputs, analysis.folderProblems)) {
-        FileEntry entry;
-        entry.path = file;
-        entry.status = results.add(file, options.eventsNum, options.filterRadius, options.actionRadius);
-        analysis.files.push_back(entry);
-    }
+    const std::vector<std::filesystem::path> files = expandInputs(options.inputs, analysis.folderProblems);
+    TimeLineManager::Progress progress;
+    if (options.progress)
+        progress = [&err](size_t done, size_t total) {
+            err << "\rgaze-analyse: loaded " << done << " of " << total << " files" << std::flush;
+        };
+    const std::vector<int> statuses =
+        results.addAll(files, options.eventsNum, options.filterRadius, options.actionRadius, progress);
+    if (options.progress && !files.empty())
+        err << '\n';
+    for (size_t i = 0; i < files.size(); ++i)
+        analysis.files.push_back({files[i], statuses[i]});
     results.calculateStats();
 
     // The overlay pass hands out one item per loaded file, in loading order.
@@ -118,8 +124,8 @@ void printText(const AnalysisOptions& options, const TimeLineManager& results, c
         out << "File " << entry.path.string() << ": status " << entry.status << ", "
             << resultsStatusText(entry.status);
         if (entry.timeLine)
-            out << ", " << entry.timeLine->items().size() << " samples, movie \""
-                << entry.timeLine->movieName() << '"';
+            out << ", " << entry.timeLine->size() << " samples, movie \"" << entry.timeLine->movieName()
+                << '"';
         out << '\n';
     }
 
@@ -142,11 +148,13 @@ void printText(const AnalysisOptions& options, const TimeLineManager& results, c
     out << "Pupil statistics: minDiameter " << results.minDiameter() << ", maxDiameter "
         << results.maxDiameter() << ", maxDiameterTime " << results.maxDiameterTime()
         << ", smallest deviation " << results.smallestDeviation() << ", largest deviation "
-        << results.largestDeviation() << ", " << results.pupilSeries().size() << " steps\n";
+        << results.largestDeviation() << ", " << results.pupilStepCount() << " steps\n";
     if (options.series) {
         out << "Pupil series (time mean deviation):\n";
-        for (const PupilStep& step : results.pupilSeries())
-            out << "  " << step.time << ' ' << step.mean << ' ' << step.deviation << '\n';
+        for (const PupilRun& run : results.pupilRuns())
+            for (int k = 0; k < run.steps; ++k)
+                out << "  " << run.first.time + k * TimeLineManager::statsStepMs << ' ' << run.first.mean
+                    << ' ' << run.first.deviation << '\n';
     }
 
     if (analysis.shots) {
@@ -225,7 +233,7 @@ void printJson(const AnalysisOptions& options, const TimeLineManager& results, c
         else
             json.null();
         json.key("samples");
-        json.value(entry.timeLine ? static_cast<long long>(entry.timeLine->items().size()) : 0);
+        json.value(entry.timeLine ? static_cast<long long>(entry.timeLine->size()) : 0);
         json.key("item");
         if (entry.timeLine)
             writeItem(json, entry.item);
@@ -256,16 +264,18 @@ void printJson(const AnalysisOptions& options, const TimeLineManager& results, c
     json.key("largestDeviation");
     json.value(results.largestDeviation());
     json.key("steps");
-    json.value(static_cast<long long>(results.pupilSeries().size()));
+    json.value(static_cast<long long>(results.pupilStepCount()));
     if (options.series) {
         json.key("series");
         json.beginArray();
-        for (const PupilStep& step : results.pupilSeries()) {
-            json.beginArray();
-            json.value(step.time);
-            json.value(step.mean);
-            json.value(step.deviation);
-            json.endArray();
+        for (const PupilRun& run : results.pupilRuns()) {
+            for (int k = 0; k < run.steps; ++k) {
+                json.beginArray();
+                json.value(run.first.time + k * TimeLineManager::statsStepMs);
+                json.value(run.first.mean);
+                json.value(run.first.deviation);
+                json.endArray();
+            }
         }
         json.endArray();
     }
@@ -311,6 +321,10 @@ std::string resultsStatusText(int status)
         return "the file cannot be opened";
     case TimeLine::NegativeTime:
         return "a data line has a negative time_ms";
+    case TimeLine::LineTooLong:
+        return "a line is longer than 1 MiB";
+    case TimeLine::TooLarge:
+        return "the file holds more samples than can be kept in memory";
     case TimeLine::PupilBelowMinusOne:
         return "a data line has a pupil_diameter_100nm below -1";
     case TimeLine::NoHeader:
@@ -353,7 +367,7 @@ int runAnalysis(const AnalysisOptions& options, std::ostream& out, std::ostream&
 {
     TimeLineManager results;
     Analysis analysis;
-    analyse(options, results, analysis);
+    analyse(options, results, analysis, err);
 
     for (const std::string& problem : analysis.folderProblems)
         err << "gaze-analyse: " << problem << '\n';

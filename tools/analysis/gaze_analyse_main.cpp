@@ -5,9 +5,15 @@
 #include <QCoreApplication>
 
 #include <iostream>
+#include <malloc.h>
+#include <unistd.h>
 
 int main(int argc, char* argv[])
 {
+    // Every file's derivation takes and gives back blocks of tens of megabytes:
+    // kept in the heap they are reused instead of mapped and zeroed anew.
+    ::mallopt(M_MMAP_THRESHOLD, 256 << 20);
+    ::mallopt(M_TRIM_THRESHOLD, 512 << 20);
     QCoreApplication app(argc, argv);
     std::vector<std::string> arguments(argv, argv + argc);
     const ParsedArguments parsed = parseAnalysisArguments(arguments);
@@ -25,5 +31,7 @@ int main(int argc, char* argv[])
         std::cerr << "gaze-analyse: cannot write the log file " << log.string() << '\n';
         return 1;
     }
-    return runAnalysis(parsed.options, std::cout, std::cerr);
+    AnalysisOptions options = parsed.options;
+    options.progress = ::isatty(STDERR_FILENO) == 1;
+    return runAnalysis(options, std::cout, std::cerr);
 }

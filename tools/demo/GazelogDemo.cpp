@@ -10,6 +10,7 @@
 #include "recorder/Gazelog.h"
 #include "recorder/TrackerFactory.h"
 #include "recorder/trackers/EyeTrackerController.h"
+#include "recorder/trackers/EyeTribeController.h"
 #include "recorder/trackers/OperatorPrompt.h"
 #include "ui_Gazelog.h"
 
@@ -77,7 +78,9 @@ int main(int argc, char** argv)
     const QCommandLineOption idOption("id", "Examined person's id.", "id", "demo");
     const QCommandLineOption timeoutOption("timeout", "Seconds to wait for the examination to end.", "s",
                                            "120");
-    parser.addOptions({movieOption, resultsOption, idOption, timeoutOption});
+    const QCommandLineOption portOption("tracker-port", "Port of the EyeTribe server to start and use.",
+                                        "port", "6555");
+    parser.addOptions({movieOption, resultsOption, idOption, timeoutOption, portOption});
     parser.process(app);
     if (!parser.isSet(movieOption) || !parser.isSet(resultsOption)) {
         std::cerr << "gazelog-demo: --movie and --results are required" << std::endl;
@@ -88,7 +91,13 @@ int main(int argc, char** argv)
     RobotOperator robot;
     GazelogServices services;
     services.prompt = &robot;
-    services.makeController = makeTrackerController;
+    const unsigned short port = parser.value(portOption).toUShort();
+    services.makeController = [port](int trackerIndex, OperatorPrompt& prompt, QObject* parent) {
+        EyeTrackerController* controller = makeTrackerController(trackerIndex, prompt, parent);
+        if (auto* eyeTribe = qobject_cast<EyeTribeController*>(controller); eyeTribe && port != 0)
+            eyeTribe->setPort(port);
+        return controller;
+    };
     Gazelog window(parser.value(movieOption), services);
     window.show();
     Ui::Gazelog* ui = window.form();

@@ -130,9 +130,10 @@ std::string trackerCheckUsage()
            "Checks the EyeTribe tracker server on 127.0.0.1: prints its values, screen and\n"
            "calibration, and the frame rate measured over N frames (default 60).\n"
            "  --port=N            server port (default 6555)\n"
-           "  --timeout=MS        wait for the server's first answer (default 5000)\n"
+           "  --timeout=MS        connect and get the server's answer within this (default 5000)\n"
            "  --frame-timeout=MS  wait for all the frames (default 10000)\n"
-           "Exit status: 0 all well, 1 no server answers, 2 bad usage, 3 no frames.\n";
+           "Exit status: 0 all well, 1 no server listens, 2 bad usage, 3 no frames,\n"
+           "4 no answer in time, 5 the server rejected the request for its values.\n";
 }
 
 int runTrackerCheck(const TrackerCheckOptions& options, std::ostream& out, std::ostream& err)
@@ -141,11 +142,29 @@ int runTrackerCheck(const TrackerCheckOptions& options, std::ostream& out, std::
     gtl::GazeApi api(false);
     api.add_listener(static_cast<gtl::IGazeListener&>(observer));
     api.add_listener(static_cast<gtl::ITrackerStateListener&>(observer));
-    api.set_reply_timeout(options.replyTimeout);
-    if (!api.connect(true, options.port)) {
-        err << "No tracker server answers on 127.0.0.1:" << options.port << "\n";
+    api.set_connect_timeout(options.replyTimeout);
+    const bool connected = api.connect(true, options.port);
+    const std::string where = "127.0.0.1:" + std::to_string(options.port);
+    switch (api.last_connect_outcome()) {
+    case gtl::ConnectOutcome::connected:
+        break;
+    case gtl::ConnectOutcome::rejected:
+        err << "The tracker server on " << where << " rejected the request for its values\n";
+        api.disconnect();
+        return check_rejected;
+    case gtl::ConnectOutcome::no_server:
+        err << "No tracker server listens on " << where << "\n";
         return check_no_server;
+    case gtl::ConnectOutcome::lost:
+        err << "The tracker server on " << where << " closed the connection before it answered\n";
+        return check_no_answer;
+    default:
+        err << "The tracker server on " << where << " did not answer within " << options.replyTimeout.count()
+            << " ms\n";
+        return check_no_answer;
     }
+    if (!connected)
+        return check_no_answer;
 
     observer.startCounting();
     const gtl::TrackerValues values = api.current_values();

@@ -32,6 +32,8 @@ enum TrackerCheckResult
     check_no_server = 1,
     check_bad_usage = 2,
     check_no_frames = 3,
+    check_no_answer = 4, // connected, but no answer to the request for values in time
+    check_rejected = 5,  // the server answered that request with an error
 };
 
 // Connects to the tracker server on 127.0.0.1, prints its values, screen and

@@ -14,7 +14,8 @@ public:
     virtual void gazePoint(double timestampMs, double x, double y) = 0;
 };
 
-// The way to the engine. open() starts connecting and reports states to the sink until close().
+// The way to the engine. open() starts connecting, reports "trying to connect" (or a
+// failure) to the sink before it returns, and further states until close().
 class EngineLink
 {
 public:

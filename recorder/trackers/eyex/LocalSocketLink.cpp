@@ -79,6 +79,8 @@ void LocalSocketLink::open(EngineSink& sink)
         sink.connectionState(2);
         return;
     }
+    // Before open() returns, so that whoever enabled the connection sees it under way.
+    sink.connectionState(3);
     thread_ = std::thread([this, &sink] { run(sink); });
 }
 
@@ -113,7 +115,6 @@ bool LocalSocketLink::waitForStop(int timeoutMs)
 
 void LocalSocketLink::run(EngineSink& sink)
 {
-    sink.connectionState(3);
     for (;;) {
         const int fd = connectTo(socketPath_);
         if (fd < 0) {

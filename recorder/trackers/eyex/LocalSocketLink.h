@@ -12,8 +12,9 @@ namespace eyex {
 //   engine -> client  "state N"            connection state N (1 to 5)
 //                     "gaze T X Y"         gaze point, T in ms, X and Y in screen pixels
 //   client -> engine  "subscribe M"        send gaze points in mode M
-// While open, the link keeps trying to reach the engine and reports "trying to
-// connect" until it does, and "disconnected" when the engine goes away.
+// open() reports "trying to connect" before it returns; from then on the link
+// keeps trying to reach the engine on its own thread, and reports
+// "disconnected" (and trying again) when the engine goes away.
 class LocalSocketLink : public EngineLink
 {
 public:

@@ -1,4 +1,5 @@
 #include "player/data/SteadyRuns.h"
+#include "player/data/TimeLineItem.h"
 
 #include <gtest/gtest.h>
 
@@ -25,13 +26,16 @@ std::vector<int> walkedCounts(const std::vector<TimeLineItem>& items, int radius
     return counts;
 }
 
-std::vector<int> fastCounts(std::vector<TimeLineItem> items, int radius)
+std::vector<int> fastCounts(const std::vector<TimeLineItem>& items, int radius)
 {
-    countSteadyRuns(items, radius);
-    std::vector<int> counts;
-    for (const TimeLineItem& item : items)
-        counts.push_back(item.stillCount);
-    return counts;
+    std::vector<int> avgX, avgY;
+    std::vector<char> usable;
+    for (const TimeLineItem& item : items) {
+        avgX.push_back(item.avgX);
+        avgY.push_back(item.avgY);
+        usable.push_back(item.blink > 0);
+    }
+    return countSteadyRuns(avgX, avgY, usable, radius);
 }
 
 // A gaze that wanders in small steps, rests, jumps and blinks now and then.

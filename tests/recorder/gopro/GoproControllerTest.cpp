@@ -192,9 +192,10 @@ TEST_F(GoproControllerTest, CameraThatNeverAnswersTimesOut)
               QNetworkReply::TimeoutError);
     EXPECT_FALSE(controller->setRecording(false));
     EXPECT_FALSE(controller->configureCamera(password));
+    EXPECT_TRUE(controller->lastRequestTimedOut());
 
-    // The camera got every command; it just never answered.
-    EXPECT_EQ(camera.commands().size(), 6);
+    // The camera got every command it was sent; the configuration stopped at the first silence.
+    EXPECT_EQ(camera.commands().size(), 3);
 }
 
 TEST_F(GoproControllerTest, ConnectionClosedWithoutAnswerIsAFailure)

@@ -74,16 +74,33 @@ TEST_F(EngineTest, RepliesWithoutEffectChangeNothing)
     const std::uint8_t flags = engine.reply_flags();
 
     engine.on_message(R"({"category":"heartbeat","statuscode":200})");
-    // A frame without "righteye": not even the tracker values of the same message count.
-    engine.on_message(
-        messages::get(messages::trackerValues(4, 250) + R"(,"frame":)" + messages::frame(7, false)));
     engine.on_message("garbage");
+    engine.on_message(
+        messages::get(R"("trackerstate":5,"deep":)" + std::string(100, '[') + std::string(100, ']')));
     engine.on_message(R"({"category":"tracker","statuscode":200,"request":"set"})");
 
     EXPECT_EQ(listener.snapshot(), Events{});
     EXPECT_EQ(engine.current_values(), before);
     EXPECT_EQ(engine.reply_flags(), flags);
     EXPECT_EQ(engine.heartbeat_interval(), 3000);
+}
+
+TEST_F(EngineTest, AnOddMemberCostsOnlyItselfAndABadIntervalIsIgnored)
+{
+    engine.on_message(messages::allValues(1));
+    listener.events.clear();
+
+    // A frame without "righteye": the frame is left out, the rest of the reply counts.
+    engine.on_message(
+        messages::get(messages::trackerValues(4, 250) + R"(,"frame":)" + messages::frame(7, false)));
+    EXPECT_EQ(listener.snapshot(), Events{"trackerstate 4"});
+    EXPECT_EQ(engine.heartbeat_interval(), 250);
+
+    for (const int interval : {-5, 0, -2147483647 - 1}) {
+        engine.on_message(messages::get(R"("heartbeatinterval":)" + std::to_string(interval)));
+        EXPECT_EQ(engine.heartbeat_interval(), 250) << interval;
+        EXPECT_EQ(engine.current_values().heartbeatinterval, interval);
+    }
 }
 
 TEST_F(EngineTest, AnErrorReplySetsOnlyTheErrorBitUntilTheNextReply)

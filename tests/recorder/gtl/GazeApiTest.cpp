@@ -44,7 +44,7 @@ protected:
         api.add_listener(static_cast<ICalibrationResultListener&>(listener));
         api.add_listener(static_cast<ITrackerStateListener&>(listener));
         api.add_listener(static_cast<IConnectionStateListener&>(listener));
-        api.set_reply_timeout(2s);
+        api.set_connect_timeout(2s);
     }
 
     static sim::ServerOptions quickServer()
@@ -120,7 +120,7 @@ TEST_F(GazeApiTest, AServerThatNeverAnswersFailsTheConnectAfterTheTimeout)
     sim::ServerOptions options = quickServer();
     options.silent = true;
     startServer(options);
-    api.set_reply_timeout(100ms);
+    api.set_connect_timeout(100ms);
 
     EXPECT_FALSE(api.connect(true, port));
     EXPECT_FALSE(api.is_connected());
@@ -219,10 +219,10 @@ TEST_F(GazeApiTest, ACalibrationRunThroughTheProtocolEndsInCalibrationChanged)
     // The calibration program is another client of the same server.
     Socket calibrator(false);
     ASSERT_TRUE(calibrator.connect("127.0.0.1", std::to_string(port)));
-    calibrator.send(R"({"category":"calibration","request":"start","values":{"pointcount":3}})");
-    for (int point = 0; point < 3; ++point) {
+    calibrator.send(R"({"category":"calibration","request":"start","values":{"pointcount":9}})");
+    for (int point = 0; point < 9; ++point) {
         calibrator.send(R"({"category":"calibration","request":"pointstart","values":{"x":)" +
-                        std::to_string(100 + 300 * point) + R"(,"y":200}})");
+                        std::to_string(100 + 100 * point) + R"(,"y":200}})");
         calibrator.send(R"({"category":"calibration","request":"pointend"})");
     }
 
@@ -230,8 +230,8 @@ TEST_F(GazeApiTest, ACalibrationRunThroughTheProtocolEndsInCalibrationChanged)
     CalibrationResult result;
     api.calibration_result(result);
     EXPECT_TRUE(result.result);
-    ASSERT_EQ(result.calibpoints.size(), 3u);
-    EXPECT_EQ(result.calibpoints[2].cp, (Point2f{700, 200}));
+    ASSERT_EQ(result.calibpoints.size(), 9u);
+    EXPECT_EQ(result.calibpoints[2].cp, (Point2f{300, 200}));
     EXPECT_GT(result.deg, 0);
     EXPECT_TRUE(eventually([&] { return api.current_values().iscalibrated; }));
 }

@@ -1,10 +1,14 @@
 #include "TestEnvironment.h"
 #include "mocks/FakePrompt.h"
 #include "mocks/FakeTrackerController.h"
+#include "recorder/trackers/ResultsFile.h"
 
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
+#include <future>
 #include <gtest/gtest.h>
+#include <thread>
 
 using testing_support::readFile;
 using testing_support::TempDir;
@@ -238,4 +242,85 @@ TEST_F(ControllerTest, AFailedSaveReportsFailureAndKeepsNoPath)
     const QString path = QString::fromStdString((dir / "file" / "r.csv").string());
     EXPECT_FALSE(controller.endExamination(true, path, {}, QRect(0, 0, 10, 10), false, 0));
     EXPECT_TRUE(controller.lastResultPath().isEmpty());
+}
+
+TEST_F(ControllerTest, TrackerThreadsRunOnWhileTheStatisticsQuestionIsOpen)
+{
+    TempDir dir;
+    startAt(0);
+    now += 20;
+    ASSERT_TRUE(controller.deliver(tracked()));
+
+    // While the operator reads the question, a tracker thread delivers a sample, as
+    // the tracker client does on every frame.
+    struct AskingPrompt : FakePrompt
+    {
+        bool question(const QString& title, const QString& text) override
+        {
+            auto done = std::make_shared<std::promise<bool>>();
+            std::thread([this, done] { done->set_value(controller->deliver(tracked())); }).detach();
+            deliveredDuringQuestion =
+                done->get_future().wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+            return FakePrompt::question(title, text);
+        }
+        FakeTrackerController* controller = nullptr;
+        bool deliveredDuringQuestion = false;
+    } asking;
+    FakeTrackerController other(asking);
+    asking.controller = &other;
+    other.setWallClock([this] { return now; });
+    other.startExamination();
+    ASSERT_TRUE(other.setSynchronizationTime(0));
+    now += 20;
+    ASSERT_TRUE(other.deliver(tracked()));
+
+    const QString path = QString::fromStdString((dir / "r.csv").string());
+    EXPECT_TRUE(other.endExamination(true, path, {}, QRect(0, 0, 10, 10), false, 0));
+    EXPECT_TRUE(asking.deliveredDuringQuestion) << "the tracker thread waited for the operator";
+    EXPECT_EQ(other.gazePoints().size(), 1u) << "a sample after the end is dropped, not added";
+}
+
+TEST_F(ControllerTest, AFailedWriteTellsTheOperatorAndKeepsTheSamplesForAnotherTry)
+{
+    TempDir dir;
+    startAt(0);
+    for (int i = 0; i < 3; ++i) {
+        now += 20;
+        ASSERT_TRUE(controller.deliver(tracked()));
+    }
+    // A full disk, as the writer finds it.
+    controller.setResultsWriter(
+        [](const QString&, const QStringList&, const QRect&, const std::vector<GazePoint>&) {
+            return std::string("the disk is full");
+        });
+    const QString full = QString::fromStdString((dir / "full.csv").string());
+    EXPECT_FALSE(controller.endExamination(true, full, {}, QRect(0, 0, 10, 10), false, 0));
+    ASSERT_FALSE(prompt.warnings.isEmpty());
+    EXPECT_TRUE(prompt.warnings.last().startsWith("Error|Failed to save the results to:\n" + full));
+    EXPECT_TRUE(prompt.warnings.last().contains("the disk is full"));
+    EXPECT_TRUE(controller.lastResultPath().isEmpty());
+
+    controller.setResultsWriter([](const QString& path, const QStringList& headers, const QRect& area,
+                                   const std::vector<GazePoint>& points) {
+        std::string failure;
+        ResultsFile::save(path.toStdString(), headers, area, points, &failure);
+        return failure;
+    });
+    const QString elsewhere = QString::fromStdString((dir / "elsewhere.csv").string());
+    EXPECT_TRUE(controller.endExamination(true, elsewhere, {}, QRect(0, 0, 10, 10), true, -1));
+    const std::string written = readFile(dir / "elsewhere.csv");
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 4) << "the header and the three samples";
+}
+
+TEST_F(ControllerTest, SamplesAfterThePlayersLastReportCanBeDropped)
+{
+    startAt(0);
+    for (int i = 0; i < 5; ++i) {
+        now += 20;
+        ASSERT_TRUE(controller.deliver(tracked()));
+    }
+    ASSERT_TRUE(controller.setSynchronizationTime(50));
+    EXPECT_EQ(controller.lastSynchronisedMovieTime(), 50);
+    EXPECT_EQ(controller.dropSamplesAfter(50), 3u);
+    EXPECT_EQ(times(), (std::vector<int>{20, 40}));
 }

@@ -5,11 +5,13 @@
 #include "sim/eyetribe/EyeTribeServer.h"
 #include "sim/eyetribe_ui/CalibrationSession.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using testing_support::TempDir;
@@ -167,6 +169,7 @@ TEST_F(EyeTribeTest, TheScreenChosenWhileDisconnectedIsSentAfterTheNextConnectio
     EXPECT_TRUE(found) << "the screen's size is sent";
 
     controller.disconnectFromServer();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reported.connected(); }, 5000)) << "the window is told";
     controller.setScreen(0);
     controller.setScreen(7);
     controller.setScreen(0);
@@ -215,4 +218,71 @@ TEST_F(EyeTribeTest, ReadyForExaminationOnlyWhenCalibratedWellEnoughAndStreaming
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return !reported.trackerStates.empty() && reported.trackerStates.back() == 3; }, 5000));
     EXPECT_FALSE(controller.isReadyForExamination());
+}
+
+TEST_F(EyeTribeTest, TheEventLoopKeepsTurningWhileTheServerIsSilentOrNeverAccepts)
+{
+    // The controller is driven from this thread's event loop, as the window drives it.
+    for (const bool neverAccepts : {false, true}) {
+        auto options = Server::options();
+        options.silent = !neverAccepts;
+        options.neverAccept = neverAccepts;
+        Server server(options);
+        controller.setConnectTimeout(std::chrono::milliseconds(1500));
+        controller.setRetryIntervals(100000, 50, 200); // one attempt is enough to watch
+
+        QElapsedTimer sinceTick;
+        qint64 longestGapMs = 0;
+        QTimer ticker;
+        ticker.setInterval(10);
+        QObject::connect(&ticker, &QTimer::timeout,
+                         [&] { longestGapMs = std::max(longestGapMs, sinceTick.restart()); });
+        sinceTick.start();
+        ticker.start();
+        connectTo(server);
+        ASSERT_TRUE(controller.isConnecting());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !controller.isConnecting(); }, 10000)) << neverAccepts;
+
+        // A blocking connect would have stopped the ticks for the whole 1.5 s.
+        EXPECT_LT(longestGapMs, 1000) << neverAccepts;
+        EXPECT_FALSE(reported.connected()) << neverAccepts;
+    }
+}
+
+TEST_F(EyeTribeTest, ALostConnectionIsMadeAgainWithTheServerAndItsCalibrationLeftAlone)
+{
+    Server server(Server::options());
+    calibrate(server.server.port());
+    connectTo(server);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reported.connected() && reported.calibrated(); }, 5000));
+    const auto quality = reported.calibrations.back().second;
+
+    //! [WHEN] the server drops the client, as it does when heartbeats stop
+    server.server.dropClients();
+
+    //! [THEN] the window hears of the loss, then of a new connection to the same server
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reported.connected(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reported.connected(); }, 5000));
+    EXPECT_EQ(server.server.clientCount(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.isReadyForExamination(); }, 5000));
+    EXPECT_TRUE(reported.calibrated());
+    EXPECT_EQ(reported.calibrations.back().second, quality);
+}
+
+TEST(EyeTribeLink, ClosingDuringAConnectAttemptDoesNotWaitForItsDeadline)
+{
+    auto options = Server::options();
+    options.silent = true;
+    Server server(options);
+    FakePrompt prompt;
+    QElapsedTimer closing;
+    {
+        EyeTribeController controller(prompt);
+        controller.setConnectTimeout(std::chrono::seconds(60));
+        controller.setPort(server.server.port());
+        controller.tryConnectToServer();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return server.server.clientCount() == 1; }, 5000));
+        closing.start();
+    }
+    EXPECT_LT(closing.elapsed(), 30000);
 }

@@ -6,7 +6,9 @@
 #include "recorder/trackers/ProcessControl.h"
 #include "recorder/trackers/eyex/LocalSocketLink.h"
 
+#include <QEventLoop>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -86,6 +88,58 @@ TEST(EyeXEngineTest, ControllerRecordsGazeFromTheEngineAndFollowsItsComingsAndGo
     engine = startEngine(4);
     ASSERT_TRUE(QTest::qWaitFor([&] { return signals.trackerStates.back() == 8; }, 5000)) << "engine too old";
     EXPECT_FALSE(controller.isReadyForExamination());
+}
+
+TEST(EyeXEngineTest, AConnectionUnderWayIsJudgedByTheStateItReachesAndNotRebuilt)
+{
+    // Given no engine yet, and a controller that would retry quickly after a failure,
+    FakePrompt prompt;
+    EyeXController controller(prompt);
+    controller.setReconnectIntervalMs(5);
+    ControllerSignals signals(&controller);
+
+    // when it connects,
+    controller.tryConnectToServer();
+    QTest::qWait(200);
+
+    // then it is trying to connect from the first instant, and keeps trying on the same link.
+    EXPECT_EQ(signals.trackerStates, std::vector<int>{7});
+    auto engine = startEngine();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return signals.trackerStates.size() == 2; }, 5000));
+    EXPECT_EQ(signals.trackerStates, (std::vector<int>{7, 5}));
+}
+
+TEST(EyeXEngineTest, AStatisticsQuestionLeftOpenForSecondsNeitherHangsNorLosesTheTracker)
+{
+    testing_support::TempDir dir;
+    auto engine = startEngine();
+    // The operator reads the question for two seconds; meanwhile the link is rebuilt, as a
+    // reconnect does, while gaze keeps arriving on the link's thread.
+    struct SlowOperator : FakePrompt
+    {
+        bool question(const QString& title, const QString& text) override
+        {
+            QEventLoop dialog;
+            QTimer::singleShot(500, [this] { controller->tryConnectToServer(); });
+            QTimer::singleShot(2000, &dialog, &QEventLoop::quit);
+            dialog.exec();
+            return FakePrompt::question(title, text);
+        }
+        EyeXController* controller = nullptr;
+    } slowOperator;
+    EyeXController controller(slowOperator);
+    slowOperator.controller = &controller;
+    controller.tryConnectToServer();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.isReadyForExamination(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine->subscriberCount() == 1; }, 5000));
+    controller.startExamination();
+    controller.setSynchronizationTime(0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.gazePoints().size() >= 5; }, 5000));
+
+    const QString path = QString::fromStdString((dir / "r.csv").string());
+    EXPECT_TRUE(controller.endExamination(true, path, {}, QRect(0, 0, 1920, 1080), false, 0));
+    EXPECT_TRUE(std::filesystem::exists(dir / "r.csv"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return controller.isReadyForExamination(); }, 5000));
 }
 
 // Starts the stand-in programs by their fixed names.

@@ -101,9 +101,10 @@ TEST_F(ServerSupervision, RestartRequestsWithinTheWaitKillOnceAndConnectOnce)
     controller.connectToServer(true);
     controller.connectToServer(true);
     EXPECT_EQ(controller.disconnects, 1) << "the second request joins the scheduled re-run";
-    EXPECT_NE(serverPid(), first) << "ended before the re-run";
+    EXPECT_EQ(controller.connects, 0) << "the window thread never waits for the server to end";
 
     QTRY_COMPARE_WITH_TIMEOUT(controller.connects, 1, 3000);
+    EXPECT_NE(serverPid(), first) << "ended before the re-run";
     QTest::qWait(100);
     EXPECT_EQ(controller.connects, 1);
     EXPECT_EQ(controller.disconnects, 1);
@@ -147,4 +148,21 @@ TEST_F(ServerSupervision, AServerThatCannotStartIsTriedAgainWithoutConnecting)
     QTest::qWait(200);
     EXPECT_EQ(controller.connects, 0);
     EXPECT_EQ(serverPid(), 0);
+}
+
+TEST_F(ServerSupervision, AServerThatIgnoresTheRequestToEndIsKilledWhenWeLookAgain)
+{
+    // A signal ignored before exec stays ignored: this server does not end when asked.
+    qint64 stubborn = 0;
+    ASSERT_TRUE(QProcess::startDetached(
+        QStringLiteral("/bin/bash"),
+        {QStringLiteral("-c"), QStringLiteral("trap '' TERM; exec '%1' 30").arg(path)}, QString(),
+        &stubborn));
+    QTRY_COMPARE_WITH_TIMEOUT(serverPid(), static_cast<pid_t>(stubborn), 3000);
+
+    SupervisedController controller(prompt, name, path);
+    controller.connectToServer(true);
+    QTRY_COMPARE_WITH_TIMEOUT(controller.connects, 1, 3000);
+    EXPECT_NE(serverPid(), static_cast<pid_t>(stubborn));
+    EXPECT_NE(serverPid(), 0) << "started again after it was killed";
 }

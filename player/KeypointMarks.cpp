@@ -1,0 +1,92 @@
+#include "player/KeypointMarks.h"
+
+#include "player/DxCtrl.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+namespace {
+
+constexpr int kSingleRowViewers = 47; // 0.05 + 0.02 x 46 + 0.018 still ends inside the picture
+constexpr std::uint8_t kWithPoint = 255;
+constexpr std::uint8_t kWithout = 48;
+
+// A 3 x 5 pixel font for the count: rows top down, bit 2 the left pixel.
+constexpr std::array<std::array<int, 5>, 11> kGlyphs = {{
+    {7, 5, 5, 5, 7},
+    {2, 6, 2, 2, 7},
+    {7, 1, 7, 4, 7},
+    {7, 1, 7, 1, 7},
+    {5, 5, 7, 1, 1},
+    {7, 4, 7, 1, 7},
+    {7, 4, 7, 5, 7},
+    {7, 1, 1, 1, 1},
+    {7, 5, 7, 5, 7},
+    {7, 5, 7, 1, 7},
+    {1, 1, 2, 4, 4}, // '/'
+}};
+
+void drawText(DxCtrl& canvas, const std::string& text, QPoint origin, int scale)
+{
+    int left = origin.x();
+    for (const char c : text) {
+        const auto& glyph = kGlyphs[c == '/' ? 10 : static_cast<size_t>(c - '0')];
+        for (int row = 0; row < 5; ++row)
+            for (int column = 0; column < 3; ++column)
+                if (glyph[static_cast<size_t>(row)] & (4 >> column))
+                    canvas.OrMarkCells(QRect(left + column * scale, origin.y() + row * scale, scale, scale),
+                                       kWithPoint);
+        left += 4 * scale;
+    }
+}
+
+} // namespace
+
+KeypointLayout keypointLayout(int viewers, int columns, int rows)
+{
+    KeypointLayout layout;
+    if (viewers <= 0)
+        return layout;
+    // The rows the single row used, and room above it up to 0.3 of the height.
+    const int left = static_cast<int>(0.05 * columns);
+    const int right = static_cast<int>(0.988 * columns);
+    const int bottom = static_cast<int>(0.80 * rows);
+    const int top = static_cast<int>(0.30 * rows);
+    const int width = right - left;
+    const int height = bottom - top;
+    layout.glyphScale = std::max(1, columns / 256);
+    // Squares touch only at one cell each; below that nothing tells viewers apart.
+    for (int pitch = std::max(1, columns / 50); pitch >= 1 && width > 0 && height > 0; --pitch) {
+        const int perRow = width / pitch;
+        const int rowsNeeded = (viewers + perRow - 1) / perRow;
+        if (rowsNeeded * pitch > height)
+            continue;
+        const int side = pitch >= 2 ? pitch - 1 : 1;
+        layout.squares.reserve(static_cast<size_t>(viewers));
+        for (int i = 0; i < viewers; ++i)
+            layout.squares.emplace_back(left + (i % perRow) * pitch, bottom - (i / perRow + 1) * pitch, side,
+                                        side);
+        return layout;
+    }
+    layout.countInstead = true;
+    layout.countOrigin = QPoint(left, std::max(0, bottom - 5 * layout.glyphScale));
+    return layout;
+}
+
+void drawKeypointMarks(DxCtrl& canvas, int viewers, int withPoint)
+{
+    if (viewers <= kSingleRowViewers) {
+        for (int i = 0; i < viewers; ++i)
+            canvas.OrMark(QRectF(0.05 + 0.02 * i, 0.75, 0.018, 0.05), i < withPoint ? kWithPoint : kWithout);
+        return;
+    }
+    const KeypointLayout layout = keypointLayout(viewers, canvas.resolution(), canvas.visibleHeight());
+    if (layout.countInstead) {
+        drawText(canvas, std::to_string(std::clamp(withPoint, 0, viewers)) + "/" + std::to_string(viewers),
+                 layout.countOrigin, layout.glyphScale);
+        return;
+    }
+    for (size_t i = 0; i < layout.squares.size(); ++i)
+        canvas.OrMarkCells(layout.squares[i], static_cast<int>(i) < withPoint ? kWithPoint : kWithout);
+}

@@ -1,0 +1,393 @@
+#include "recorder/ExaminationWorkflow.h"
+
+#include "common/LinkCodes.h"
+#include "common/Logger.h"
+#include "common/QtLogItems.h"
+#include "platform/processes.h"
+#include "recorder/RecorderTexts.h"
+#include "recorder/gopro/GoproController.h"
+#include "recorder/trackers/EyeTrackerController.h"
+#include "recorder/trackers/OperatorPrompt.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+#include <csignal>
+
+namespace {
+
+constexpr const char* dateFormat = "yyyy_MM_dd_HH_mm_ss";
+
+// The texts the window has always shown keep their place in the window's catalogue.
+QString windowText(const char* text)
+{
+    return QCoreApplication::translate("Gazelog", text);
+}
+
+QString dateText()
+{
+    return QDateTime::currentDateTime().toString(QString::fromLatin1(dateFormat));
+}
+
+} // namespace
+
+ExaminationWorkflow::ExaminationWorkflow(OperatorPrompt& prompt, Services services, QObject* parent)
+    : QObject(parent), prompt_(prompt), services_(std::move(services))
+{
+    if (!services_.startDetached)
+        services_.startDetached = systemDetachedStarter();
+    connect(&playerWatch_, &platform::ProcessExitWatcher::exited, this, &ExaminationWorkflow::onPlayerExited);
+}
+
+ExaminationWorkflow::~ExaminationWorkflow() = default;
+
+void ExaminationWorkflow::setController(EyeTrackerController* controller)
+{
+    if (controller_)
+        disconnect(controller_, nullptr, this, nullptr);
+    controller_ = controller;
+    if (!controller_)
+        return;
+    controller_->setPlayerStopper([this] { stopPlayer(); });
+    connect(controller_, &EyeTrackerController::examinationError, this,
+            [this](bool movieFinished, bool error) { stopExamination(movieFinished, error); });
+}
+
+void ExaminationWorkflow::setState(State state)
+{
+    if (state_ == state)
+        return;
+    state_ = state;
+    Q_EMIT stateChanged(state);
+}
+
+void ExaminationWorkflow::warn(const QString& text)
+{
+    prompt_.warning(windowText("Error"), text);
+}
+
+QString ExaminationWorkflow::resultsFileName(const QString& id, const QString& date, const QString& suffix)
+{
+    return id + QLatin1Char('_') + date + suffix + QStringLiteral(".csv");
+}
+
+bool ExaminationWorkflow::validateInputData(const ExaminationInputs& inputs, bool checkMovie,
+                                            bool checkTracker)
+{
+    LOG("moviePath: ", inputs.moviePath, ", outputPath: ", inputs.outputFolder, ", checkMovie: ", checkMovie,
+        ", checkTracker: ", checkTracker);
+    if (checkMovie && !QFileInfo::exists(inputs.moviePath)) {
+        LOG("Movie path doesnt exist");
+        warn(windowText("Selected file doesn't exist!"));
+        return false;
+    }
+    if (!QFileInfo(inputs.outputFolder).isDir()) {
+        LOG("Output folder doesnt exist");
+        if (!prompt_.question(windowText("Error"),
+                              windowText("Selected folder doesn't exist!\nCreate folder?")))
+            return false;
+        if (inputs.outputFolder.isEmpty() || !QDir().mkpath(inputs.outputFolder)) {
+            warn(windowText("Unable to create folder: ") + inputs.outputFolder +
+                 windowText("\nSelect different folder name."));
+            return false;
+        }
+    }
+    if (!RecorderTexts::isValidExaminationId(inputs.examinationId)) {
+        LOG("Invalid examination id");
+        warn(windowText("Test id can't be blank and can't contain characters: /\\:*?\"<>|"));
+        return false;
+    }
+    if (checkTracker && !(controller_ && controller_->isReadyForExamination())) {
+        LOG("EyeTracker not ready");
+        warn(windowText("EyeTribe is not ready - check state in \"Calibration\" tab"));
+        return false;
+    }
+    if (checkTracker && !linkProblem_.isEmpty()) {
+        LOG("window bus unusable - the player cannot report: ", linkProblem_);
+        warn(tr("The player cannot report to this window, so an examination cannot start:\n%1")
+                 .arg(linkProblem_));
+        return false;
+    }
+    LOG("end");
+    return true;
+}
+
+bool ExaminationWorkflow::startExamination(const ExaminationInputs& inputs)
+{
+    LOG("movie path=", inputs.moviePath, " output directory path=", inputs.outputFolder);
+    if (state_ != State::Idle) {
+        LOG("an examination is already running - start ignored");
+        return false;
+    }
+    if (!validateInputData(inputs, true, true))
+        return false;
+
+    qint64 start = 0;
+    qint64 end = 0;
+    qint64 examinationLength = 0;
+    if (movieDuration_ != 0) {
+        LOG("Movie length known");
+        if (!inputs.partOfMovie) {
+            examinationLength = movieDuration_;
+            LOG("examinationLength=movieLangth == ", examinationLength);
+            end = movieDuration_;
+        } else {
+            bool startOk = false;
+            bool endOk = false;
+            start = inputs.partStartText.toLongLong(&startOk, 10);
+            end = inputs.partEndText.toLongLong(&endOk, 10);
+            LOG("movie start=", start, ", movie end=", end);
+            if (!startOk || start < 0 || end < start) {
+                warn(windowText("Invalid movie start time!"));
+                return false;
+            }
+            if (!endOk || end > movieDuration_) {
+                warn(windowText("Invalid movie end time!"));
+                return false;
+            }
+            examinationLength = end - start;
+        }
+        LOG("examination length: ", examinationLength);
+    } else {
+        LOG("Movie length unknown");
+    }
+    Q_EMIT examinedPartChosen(start, end);
+
+    // From here until the player runs, the camera may keep us waiting.
+    setState(State::Starting);
+    if (inputs.useGopro) {
+        LOG("Using Gopro");
+        if (!gopro_ || !gopro_->isAvailable()) {
+            LOG("Error - Gopro camera is not avaible!");
+            warn(windowText("GoPro camera is not avaible! \nCheck wifi connection and GoPro camera."));
+            setState(State::Idle);
+            return false;
+        }
+        if (!gopro_->setRecording(true)) {
+            LOG("Failed to start recording using Gopro!");
+            setState(State::Idle);
+            if (gopro_->lastRequestTimedOut())
+                Q_EMIT cameraSilent();
+            else
+                warn(windowText("Failed to start recording using GoPro camera!."));
+            return false;
+        }
+    }
+
+    LOG("Going to start player");
+    // The controller may have gone while the camera answered (the window never lets it, but be sure).
+    if (!controller_ || !startPlayer(inputs, start, end, examinationLength != movieDuration_)) {
+        warn(windowText(
+            "Failed to run player. \nCheck whether file \"Gazeview\" is in \nthe same directory as "
+            "file \"Gazelog\"."));
+        if (inputs.useGopro && gopro_)
+            gopro_->setRecording(false);
+        setState(State::Idle);
+        return false;
+    }
+    running_ = inputs;
+    controller_->startExamination();
+    setState(State::Running);
+    LOG("end");
+    return true;
+}
+
+bool ExaminationWorkflow::startPlayer(const ExaminationInputs& inputs, qint64 startMs, qint64 endMs,
+                                      bool part)
+{
+    const QStringList command =
+        PlayerCommands::examination(services_.playerPath, inputs.moviePath, services_.recorderCaption,
+                                    part ? &startMs : nullptr, part ? &endMs : nullptr);
+    qint64 pid = 0;
+    if (!runDetachedCommand(services_.startDetached, command, &pid))
+        return false;
+    playerPid_ = pid;
+    playerName_ = pid > 0 ? platform::processName(static_cast<pid_t>(pid)) : std::string();
+    LOG("player pid: ", playerPid_, ", name: ", playerName_);
+    if (pid > 0)
+        playerWatch_.watch(static_cast<pid_t>(pid));
+    return true;
+}
+
+void ExaminationWorkflow::stopPlayer()
+{
+    playerWatch_.stop();
+    const auto pid = static_cast<pid_t>(playerPid_);
+    playerPid_ = 0;
+    // Only the process we started: its id may have been given to another program since.
+    if (pid <= 0 || !platform::ProcessExitWatcher::isRunning(pid) ||
+        platform::processName(pid) != playerName_)
+        return;
+    LOG("ending player, pid: ", pid);
+    ::kill(pid, SIGTERM);
+    const std::string name = playerName_;
+    QTimer::singleShot(services_.playerKillGraceMs, [pid, name] {
+        if (platform::ProcessExitWatcher::isRunning(pid) && platform::processName(pid) == name) {
+            LOG("player did not end - killing pid: ", pid);
+            ::kill(pid, SIGKILL);
+        }
+    });
+}
+
+void ExaminationWorkflow::onPlayerExited(qint64 pid)
+{
+    LOG("player ended, pid: ", pid);
+    // Its last reports (a normal end among them) may still be on their way.
+    QTimer::singleShot(services_.playerExitGraceMs, this, [this, pid] {
+        if (state_ != State::Running || pid != playerPid_)
+            return;
+        playerPid_ = 0;
+        const qint64 lastReport = controller_ ? controller_->lastSynchronisedMovieTime() : -1;
+        LOG("Error - the player ended during the examination, last report at: ", lastReport);
+        // Gaze after the last report fell on frames the viewer was never shown.
+        if (controller_)
+            controller_->dropSamplesAfter(lastReport);
+        endAsFailed(tr("The player ended during the examination (its last report was at %1 ms).\nThe samples "
+                       "recorded until then are kept: press \"Save results\" to save them.")
+                        .arg(lastReport));
+    });
+}
+
+void ExaminationWorkflow::endAsFailed(const QString& warning)
+{
+    setState(State::Stopping);
+    if (controller_)
+        controller_->endExamination(false, QString(), QStringList(), QRect(), false, 1);
+    warn(warning);
+    setState(State::Idle);
+    Q_EMIT examinationEnded(false, true);
+}
+
+QStringList ExaminationWorkflow::headerLines(const ExaminationInputs& inputs, const QString& date,
+                                             const QString& resultsPath) const
+{
+    return {QStringLiteral("Examination date: ") + date, QStringLiteral("Movie path: ") + inputs.moviePath,
+            QStringLiteral("Output path: ") + resultsPath,
+            QStringLiteral("Examination id: ") + inputs.examinationId};
+}
+
+void ExaminationWorkflow::stopExamination(bool movieFinished, bool error)
+{
+    LOG("movieFinished: ", movieFinished, ", error: ", error);
+    if (state_ != State::Running || !controller_) {
+        LOG("no examination running - nothing to stop");
+        return;
+    }
+    if (error) {
+        endAsFailed(windowText("No data from EyeTribe for ") + QStringLiteral("10000") +
+                    windowText(" ms.\nCheck EyeTribe connection or try restarting EyeTribe Server."));
+        LOG("end");
+        return;
+    }
+    setState(State::Stopping);
+    const QString date = dateText();
+    const QString resultsPath =
+        running_.outputFolder + QDir::separator() + resultsFileName(running_.examinationId, date);
+    LOG("outputpath=", resultsPath);
+    LOG(movieFinished ? "Examination finished in normal way" : "Examination finished by user");
+    controller_->setExaminationPaused(true);
+    if (running_.useGopro && gopro_ && !gopro_->setRecording(false) && gopro_->lastRequestTimedOut())
+        Q_EMIT cameraSilent();
+    const bool saved = controller_ && controller_->endExamination(
+                                          true, resultsPath, headerLines(running_, date, resultsPath),
+                                          services_.workArea(), false, movieFinished ? 0 : 1);
+    LOG(saved ? "Results saved" : "Results ignored");
+    setState(State::Idle);
+    Q_EMIT examinationEnded(saved, false);
+    LOG("end");
+}
+
+bool ExaminationWorkflow::saveExamination(const ExaminationInputs& inputs)
+{
+    LOG("output directory path=", inputs.outputFolder);
+    if (state_ != State::Idle || !controller_ || !validateInputData(inputs, false, false))
+        return false;
+    const QString date = dateText();
+    const QString resultsPath =
+        inputs.outputFolder + QLatin1Char('/') + resultsFileName(inputs.examinationId, date);
+    LOG("outputpath=", resultsPath);
+    const bool saved = controller_->endExamination(true, resultsPath, headerLines(inputs, date, resultsPath),
+                                                   services_.workArea(), true, -1);
+    Q_EMIT resultsSaved(saved);
+    LOG("end");
+    return saved;
+}
+
+QString ExaminationWorkflow::abandonExamination(const ExaminationInputs& inputs)
+{
+    if (state_ == State::Idle || !controller_)
+        return {};
+    if (state_ != State::Running) {
+        // Still starting (nothing recorded yet) or already saving: there is nothing to recover.
+        LOG("examination starting or stopping - nothing to recover");
+        if (state_ == State::Starting)
+            setState(State::Idle);
+        return {};
+    }
+    LOG("abandoning the running examination");
+    setState(State::Stopping);
+    controller_->endExamination(false, QString(), QStringList(), QRect(), false, 1);
+    const QString folder = running_.outputFolder.isEmpty() ? inputs.outputFolder : running_.outputFolder;
+    const QString date = dateText();
+    const QString path = folder + QLatin1Char('/') +
+                         resultsFileName(running_.examinationId, date, QStringLiteral("_recovery"));
+    const std::string failure =
+        controller_->writeResults(path, headerLines(running_, date, path), services_.workArea());
+    setState(State::Idle);
+    if (!failure.empty()) {
+        LOG("recovery file not written: ", path, ", reason: ", failure);
+        return {};
+    }
+    LOG("samples saved to the recovery file: ", path);
+    return path;
+}
+
+bool ExaminationWorkflow::handlePlayerMessage(const platform::WindowMessage& message)
+{
+    if (message.identifier != platform::WM_USER)
+        return false;
+    const quint64 code = message.wParam;
+    const qint64 time = message.lParam;
+    LOG("WM_USER! lparam = ", time, ", wparam = ", code);
+    // During an examination only its own player speaks; another player's times would mix in.
+    if (state_ != State::Idle && playerPid_ > 0 && message.senderPid != playerPid_) {
+        LOG("message from process ", message.senderPid, ", not from the examination's player ", playerPid_,
+            " - ignored");
+        return false;
+    }
+    if (code == LinkCode::duration) {
+        movieDuration_ = time;
+        Q_EMIT durationReported(time);
+    }
+    if (state_ != State::Running || !controller_ || !controller_->isExaminationInProgress())
+        return false;
+    switch (code) {
+    case LinkCode::resumed:
+    case LinkCode::paused:
+    case LinkCode::finished:
+    case LinkCode::interestingPoint:
+    case LinkCode::synchronisation:
+        break;
+    default:
+        LOG("unknown message type!");
+        return false;
+    }
+    Q_EMIT movieTimeReported(time);
+    if (!controller_->setSynchronizationTime(time)) {
+        LOG("time synchronization error!");
+        stopExamination(false, true);
+        return true;
+    }
+    if (code == LinkCode::paused || code == LinkCode::resumed)
+        controller_->setExaminationPaused(code == LinkCode::paused);
+    if (code == LinkCode::finished)
+        stopExamination(true);
+    if (code == LinkCode::interestingPoint) {
+        LOG("emitting signal addInterestingPoint with value = ", time);
+        Q_EMIT interestingPointAdded(time);
+        controller_->addInterestingPoint(time, 1);
+    }
+    return true;
+}

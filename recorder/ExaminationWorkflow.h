@@ -1,0 +1,132 @@
+#pragma once
+
+#include "platform/process_watch.h"
+#include "platform/window_bus.h"
+#include "recorder/PlayerCommands.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+#include <QString>
+#include <functional>
+
+class EyeTrackerController;
+class GoproController;
+class OperatorPrompt;
+
+// What the examination tab holds when the operator acts.
+struct ExaminationInputs
+{
+    QString moviePath;
+    QString outputFolder;
+    QString examinationId;
+    bool partOfMovie = false;
+    QString partStartText;
+    QString partEndText;
+    bool useGopro = false;
+};
+
+// One examination from start to saved results, without widgets: it validates
+// the inputs, starts the camera and the player, follows the player's reports,
+// and stops, asks and saves once, whichever of the operator, the movie's end,
+// the watchdog or the player's death comes first. The window drives it and
+// shows what it reports; its prompts go to the operator.
+//
+// GUI thread only. While a step waits for the camera, the state is Starting or
+// Stopping: every other start or stop is refused, so a request that arrives
+// meanwhile (a second click, the movie's end) cannot run a second examination
+// or a second stop.
+class ExaminationWorkflow : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class State
+    {
+        Idle = 0,
+        Starting,
+        Running,
+        Stopping,
+    };
+
+    struct Services
+    {
+        DetachedStarter startDetached;
+        QString playerPath;
+        // The caption the player reports to.
+        QString recorderCaption;
+        // The area results are normalised to.
+        std::function<QRect()> workArea;
+        // How long a player that ended is given for its last reports to arrive.
+        int playerExitGraceMs = 250;
+        // How long the player has to end after being asked, before it is killed.
+        int playerKillGraceMs = 2000;
+    };
+
+    ExaminationWorkflow(OperatorPrompt& prompt, Services services, QObject* parent = nullptr);
+    ~ExaminationWorkflow() override;
+
+    // The tracker of the examinations from now on (not owned); null: none.
+    void setController(EyeTrackerController* controller);
+    void setGopro(GoproController* gopro) { gopro_ = gopro; }
+    // Why the player cannot report to the recorder; empty when it can.
+    void setLinkProblem(const QString& problem) { linkProblem_ = problem; }
+
+    State state() const { return state_; }
+    bool isExaminationRunning() const { return state_ != State::Idle; }
+    qint64 playerPid() const { return playerPid_; }
+    qint64 movieDuration() const { return movieDuration_; }
+    void setMovieDuration(qint64 durationMs) { movieDuration_ = durationMs; }
+
+    bool validateInputData(const ExaminationInputs& inputs, bool checkMovie, bool checkTracker);
+    // Returns true when the examination runs.
+    bool startExamination(const ExaminationInputs& inputs);
+    void stopExamination(bool movieFinished = false, bool error = false);
+    // "Save results": the samples of the last examination again, under a new name.
+    bool saveExamination(const ExaminationInputs& inputs);
+    // The program is going away during an examination: stops the player and writes
+    // the samples without asking to "<id>_<date>_recovery.csv" in the results folder.
+    // Returns that file's path, empty when nothing was running or it could not be written.
+    QString abandonExamination(const ExaminationInputs& inputs);
+
+    // A message posted to the recorder window. Returns true when it was consumed.
+    bool handlePlayerMessage(const platform::WindowMessage& message);
+
+    static QString resultsFileName(const QString& id, const QString& dateText, const QString& suffix = {});
+
+Q_SIGNALS:
+    void stateChanged(ExaminationWorkflow::State state);
+    void durationReported(qint64 durationMs);
+    // The part of the movie under examination; both 0 when the movie's length is unknown.
+    void examinedPartChosen(qint64 startMs, qint64 endMs);
+    void movieTimeReported(qint64 movieTimeMs);
+    void interestingPointAdded(qint64 pointTimeMs);
+    // The examination is over: saved or not, failed (by error) or not.
+    void examinationEnded(bool saved, bool failed);
+    // The camera did not answer a request at all; it is not to be used any more.
+    void cameraSilent();
+    // A later "Save results" wrote the samples (or not).
+    void resultsSaved(bool saved);
+
+private:
+    void setState(State state);
+    void warn(const QString& text);
+    bool startPlayer(const ExaminationInputs& inputs, qint64 startMs, qint64 endMs, bool part);
+    void stopPlayer();
+    void onPlayerExited(qint64 pid);
+    void endAsFailed(const QString& warning);
+    QStringList headerLines(const ExaminationInputs& inputs, const QString& dateText,
+                            const QString& resultsPath) const;
+
+    OperatorPrompt& prompt_;
+    Services services_;
+    QPointer<EyeTrackerController> controller_;
+    GoproController* gopro_ = nullptr;
+    QString linkProblem_;
+    State state_ = State::Idle;
+    ExaminationInputs running_;
+    qint64 movieDuration_ = 0;
+    qint64 playerPid_ = 0;
+    std::string playerName_;
+    platform::ProcessExitWatcher playerWatch_;
+};
