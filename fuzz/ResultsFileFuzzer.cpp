@@ -216,11 +216,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::vector<TimeLineItem> first =
         plain.empty() ? std::vector<TimeLineItem>() : plain.front().items();
+    // Around the first samples, the last one and a few in between.
     std::vector<int> probes = {INT_MIN, -1, 0, 1, 31, 32, INT_MAX};
-    for (size_t k = 0; k < std::min<size_t>(first.size(), 64); ++k)
-        for (int d : {-1, 0, 1})
-            probes.push_back(static_cast<int>(
-                std::clamp<std::int64_t>(std::int64_t{first[k].time} + d, INT_MIN, INT_MAX)));
+    for (size_t k = 0; k < first.size(); k = k < 4 ? k + 1 : k * 4 + 1)
+        for (const size_t index : {k, first.size() - 1 - k})
+            for (int d : {-1, 0, 1})
+                probes.push_back(static_cast<int>(
+                    std::clamp<std::int64_t>(std::int64_t{first[index].time} + d, INT_MIN, INT_MAX)));
 
     for (int t : probes) {
         manager.rewind();
