@@ -12,12 +12,30 @@ namespace fuzz_support {
 
 namespace {
 
+// libFuzzer ends some runs without the exit handlers, so folders of processes
+// that have gone are removed by the next run.
+void removeStaleFolders(const std::filesystem::path& base)
+{
+    const std::string prefix = "gaze-fuzz-";
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(base, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(prefix, 0) != 0)
+            continue;
+        const std::string pid = name.substr(prefix.size());
+        if (!pid.empty() && pid.find_first_not_of("0123456789") == std::string::npos &&
+            !std::filesystem::exists("/proc/" + pid, error))
+            std::filesystem::remove_all(entry.path(), error);
+    }
+}
+
 std::filesystem::path makeScratchFolder()
 {
     std::error_code error;
     const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", error)
                                            ? "/dev/shm"
                                            : std::filesystem::temp_directory_path();
+    removeStaleFolders(base);
     const std::filesystem::path folder = base / ("gaze-fuzz-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder, error);
     std::atexit([] {

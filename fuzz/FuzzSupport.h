@@ -13,7 +13,7 @@ namespace fuzz_support {
 void quietLog();
 
 // A folder of this process, in memory when the machine offers /dev/shm (the
-// writers sync every file), removed at exit.
+// writers sync every file), removed at exit or by a later run.
 const std::filesystem::path& scratchFolder();
 
 // Replaces the file `name` in the scratch folder with `bytes` and returns its path.
