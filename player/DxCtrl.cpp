@@ -30,19 +30,26 @@ std::int64_t squareRootFloor(std::int64_t v)
 } // namespace
 
 DxCtrl::DxCtrl(int resolution)
-    : n_(std::max(256, resolution)), canvas_(static_cast<size_t>(2 * n_) * static_cast<size_t>(2 * n_), 0),
-      rowEnds_(static_cast<size_t>(n_ + n_ / 2) * static_cast<size_t>(n_ + 1), 0)
+    : n_(std::max(256, resolution)), rows_(2 * n_),
+      canvas_(static_cast<size_t>(2 * n_) * static_cast<size_t>(rows_), 0),
+      rowEnds_(static_cast<size_t>(visibleHeight()) * static_cast<size_t>(n_ + 1), 0)
 {
 }
 
 void DxCtrl::SetAspect(int width, int height)
 {
     LOG("lWidth: ", width, ", lHeight: ", height);
-    flushCircles();
     if (width > 0 && height > 0) {
         width_ = width;
         height_ = height;
     }
+    // The visible area has just changed: the canvas is made anew, empty, with a
+    // margin of N/2 rows above and below the visible rows, however tall the movie.
+    rows_ = n_ + visibleHeight();
+    canvas_.assign(static_cast<size_t>(2 * n_) * static_cast<size_t>(rows_), 0);
+    rowEnds_.assign(static_cast<size_t>(visibleHeight()) * static_cast<size_t>(n_ + 1), 0);
+    firstPendingRow_ = 0;
+    lastPendingRow_ = -1;
 }
 
 double DxCtrl::rowScale() const
@@ -52,8 +59,13 @@ double DxCtrl::rowScale() const
 
 int DxCtrl::visibleHeight() const
 {
-    // The canvas holds 1.5 N rows below the visible top: a taller video shows its top part.
-    return std::clamp(static_cast<int>(n_ * rowScale()), 1, n_ + n_ / 2);
+    // Beyond four times as tall as wide only the top part is kept, which bounds the canvas.
+    return std::clamp(static_cast<int>(n_ * rowScale()), 1, 4 * n_);
+}
+
+double DxCtrl::visibleShareOfHeight() const
+{
+    return std::min(1.0, visibleHeight() / (n_ * rowScale()));
 }
 
 void DxCtrl::ClearCanvas()
@@ -63,7 +75,12 @@ void DxCtrl::ClearCanvas()
                   rowEnds_.begin() + static_cast<std::ptrdiff_t>(lastPendingRow_ + 1) * (n_ + 1), 0);
     firstPendingRow_ = 0;
     lastPendingRow_ = -1;
-    std::fill(canvas_.begin(), canvas_.end(), 0);
+    // Only the visible area is ever read; what lies around it may keep old marks.
+    const size_t side = 2 * static_cast<size_t>(n_);
+    for (int row = 0; row < visibleHeight(); ++row) {
+        const auto first = canvas_.begin() + static_cast<std::ptrdiff_t>((n_ / 2 + row) * side + n_ / 2);
+        std::fill(first, first + n_, 0);
+    }
 }
 
 const std::vector<std::int32_t>& DxCtrl::halfWidths(std::int64_t radius)
@@ -91,7 +108,7 @@ void DxCtrl::AddCircle(double x, double y, int radius)
     const double cx = n_ / 2 + x * n_;
     const double cy = n_ / 2 + y * n_ * rowScale();
     // Positions far off the screen cover no cell.
-    if (cx < -r || cy < -r || cx > side + r || cy > side + r)
+    if (cx < -r || cy < -r || cx > side + r || cy > rows_ + r)
         return;
     const auto centreColumn = static_cast<std::int64_t>(cx);
     const auto centreRow = static_cast<std::int64_t>(cy);
@@ -151,7 +168,7 @@ template <typename Apply> void DxCtrl::forCells(const QRectF& rect, Apply apply)
     const int side = 2 * n_;
     const auto column = [&](double x) { return std::clamp(static_cast<int>(n_ / 2 + x * n_), 0, side); };
     const auto row = [&](double y) {
-        return std::clamp(static_cast<int>(n_ / 2 + y * n_ * rowScale()), 0, side);
+        return std::clamp(static_cast<int>(n_ / 2 + y * n_ * rowScale()), 0, rows_);
     };
     for (int r = row(rect.top()); r < row(rect.bottom()); ++r)
         for (int c = column(rect.left()); c < column(rect.right()); ++c)

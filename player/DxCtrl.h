@@ -18,11 +18,11 @@ struct HeatThresholds
     friend bool operator==(const HeatThresholds&, const HeatThresholds&) = default;
 };
 
-// The canvas of the many-viewer overlay: (2N) x (2N) cells whose centre N x N
-// area is visible, so circles near an edge are drawn without clipping. The low
-// 24 bits of a cell count the gaze circles covering it, the top 8 bits hold a
-// mark alpha (0 = no mark). Vertical coordinates are scaled by the video's
-// height / width, so the square canvas keeps the movie's aspect.
+// The canvas of the many-viewer overlay: 2N columns by N + visibleHeight() rows
+// whose centre N x visibleHeight() area is visible, so circles near an edge are drawn without clipping. The
+// low 24 bits of a cell count the gaze circles covering it, the top 8 bits hold a mark alpha (0 = no mark).
+// Vertical coordinates are scaled by the video's height / width, so the square canvas keeps the movie's
+// aspect.
 //
 // Only the visible area is ever read, so circles are counted there alone.
 class DxCtrl
@@ -32,9 +32,13 @@ public:
     explicit DxCtrl(int resolution);
 
     int resolution() const { return n_; }
+    // Sets the video's size, which shapes the visible area, and clears the canvas.
     void SetAspect(int width, int height);
     // Rows of the visible area: N x height / width.
     int visibleHeight() const;
+    // The share of the frame's height the visible rows cover: 1 but for
+    // rounding and movies more than four times as tall as wide.
+    double visibleShareOfHeight() const;
 
     void ClearCanvas();
     // A filled circle at (x, y), normalised to the visible area; radius in
@@ -65,6 +69,7 @@ private:
     const std::vector<std::int32_t>& halfWidths(std::int64_t radius);
 
     int n_;
+    int rows_;
     int width_ = 1;
     int height_ = 1;
     // Circles are drawn as +1 / -1 at the ends of each of their rows over the

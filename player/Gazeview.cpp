@@ -2,18 +2,23 @@
 
 #include "common/Logger.h"
 #include "platform/quit_signals.h"
-#include "player/AppCtrl.h"
+#include "player/PlayerPrompts.h"
 #include "player/PlayerWindow.h"
-#include "player/StringTable.h"
+#include "player/core/AppCtrl.h"
+#include "player/core/StringTable.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <iostream>
 
 int runGazeview(AppCtrl& app, const QStringList& arguments, const QString& executablePath,
                 std::ostream& helpOutput)
 {
     if (const auto fatal = app.Start(arguments, executablePath)) {
-        QMessageBox::critical(nullptr, QStringLiteral("Orvalis Reelscan Gazeview"), *fatal);
+        // Whoever started the program without a display still learns why it ended.
+        std::cerr << fatal->toStdString() << std::endl;
+        if (!displayless())
+            QMessageBox::critical(nullptr, QStringLiteral("Orvalis Reelscan Gazeview"), *fatal);
         return 1;
     }
     if (app.helpRequested) {

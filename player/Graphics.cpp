@@ -1,7 +1,6 @@
 #include "player/Graphics.h"
 
 #include "common/Logger.h"
-#include "player/AppCtrl.h"
 #include "player/KeypointMarks.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
@@ -29,11 +28,14 @@ void disc(QPainter& painter, int inset, QRgb colour)
     painter.drawEllipse(QRect(inset, inset, side, side));
 }
 
-QPointF gazeOf(const TimeLineItem& item, const AppCtrl& app)
+// The gaze in the frame's own normalised space. The view shows the top-left
+// part of the frame (view scale) over the whole video rectangle, so a gaze at
+// (x, y) of the screen the viewer saw lands where the view shows (x, y).
+QPointF gazeOf(const TimeLineItem& item, const OverlayOptions& options)
 {
-    const bool filtered = app.dataFiltered;
-    return QPointF((filtered ? item.avgX : item.x) * 1e-6 * app.viewScaleX,
-                   (filtered ? item.avgY : item.y) * 1e-6 * app.viewScaleY);
+    const bool filtered = options.dataFiltered;
+    return QPointF((filtered ? item.avgX : item.x) * 1e-6 * options.viewScaleX,
+                   (filtered ? item.avgY : item.y) * 1e-6 * options.viewScaleY);
 }
 
 } // namespace
@@ -79,7 +81,7 @@ void Graphics::Clear(MixerBitmap& mixer) const
     mixer.Clear();
 }
 
-AlphaBitmap Graphics::singleViewer(const TimeLineItem& item, const AppCtrl& app) const
+AlphaBitmap Graphics::singleViewer(const TimeLineItem& item, const OverlayOptions& options) const
 {
     AlphaBitmap gaze;
     gaze.image = QImage(kBitmapSize, kBitmapSize, QImage::Format_RGB32);
@@ -93,7 +95,7 @@ AlphaBitmap Graphics::singleViewer(const TimeLineItem& item, const AppCtrl& app)
         if (item.blink > 0)
             disc(painter, item.pupil / 2000 + 40, item.nearAction == 1 ? kRed : kKeyedOut);
     }
-    const QPointF at = gazeOf(item, app);
+    const QPointF at = gazeOf(item, options);
     gaze.source = gaze.image.rect();
     gaze.destination = QRectF(QPointF(at.x() - halfWidth_, at.y() - halfHeight_),
                               QPointF(at.x() + halfWidth_, at.y() + halfHeight_));
@@ -103,32 +105,33 @@ AlphaBitmap Graphics::singleViewer(const TimeLineItem& item, const AppCtrl& app)
 }
 
 void Graphics::DrawSingle(MixerBitmap& mixer, TimeLineManager& results, int positionMs,
-                          const AppCtrl& app) const
+                          const OverlayOptions& options) const
 {
     results.rewind();
     if (!results.anyMore()) {
         mixer.Clear();
         return;
     }
-    mixer.SetAlphaBitmap(singleViewer(results.getNextItem(positionMs), app));
+    mixer.SetAlphaBitmap(singleViewer(results.getNextItem(positionMs), options));
 }
 
 void Graphics::DrawMulti(MixerBitmap& mixer, TimeLineManager& results, const ShotLine& shots, int positionMs,
-                         const AppCtrl& app)
+                         const OverlayOptions& options)
 {
     dx_.ClearCanvas();
     const int resultCount = static_cast<int>(results.timeLines().size());
 
-    if (app.showHeatmap && resultCount > 0) {
-        results.forEachGaze(positionMs, app.dataFiltered, [&](const GazeSample& gaze) {
-            const int diameter = app.considerFocusTime ? app.heatMapCircleDiameterStep * gaze.stillCount +
-                                                             app.heatMapCircleDiameterStart
-                                                       : app.heatMapCircleDiameterConst;
-            dx_.AddCircle(gaze.x * 1e-6 * app.viewScaleX, gaze.y * 1e-6 * app.viewScaleY, diameter);
+    if (options.showHeatmap && resultCount > 0) {
+        results.forEachGaze(positionMs, options.dataFiltered, [&](const GazeSample& gaze) {
+            const int diameter =
+                options.considerFocusTime
+                    ? options.heatMapCircleDiameterStep * gaze.stillCount + options.heatMapCircleDiameterStart
+                    : options.heatMapCircleDiameterConst;
+            dx_.AddCircle(gaze.x * 1e-6 * options.viewScaleX, gaze.y * 1e-6 * options.viewScaleY, diameter);
         });
     }
 
-    if (app.showPupil && resultCount > 0) {
+    if (options.showPupil && resultCount > 0) {
         const int range = results.maxDiameter() - results.minDiameter();
         const PupilStep step = results.pupilStepAt(positionMs);
         // A set whose mean never changes has no range to show.
@@ -136,20 +139,19 @@ void Graphics::DrawMulti(MixerBitmap& mixer, TimeLineManager& results, const Sho
             range > 0 ? std::clamp((step.mean - results.minDiameter()) * 100.0 / range, 0.0, 100.0) : 0.0;
         const int spread = std::max(1, results.largestDeviation() - results.smallestDeviation());
         const bool agreed =
-            app.pupilStandardDeviationPercentThreshold > static_cast<double>(step.deviation) / spread;
+            options.pupilStandardDeviationPercentThreshold > static_cast<double>(step.deviation) / spread;
         dx_.SetMark(QRectF(QPointF(0.05, 0.84), QPointF(0.05 + d * 0.005, 0.88)), agreed ? 255 : 96);
         dx_.SetMark(QRectF(QPointF(0.057 + d * 0.005, 0.84), QPointF(0.557, 0.88)), agreed ? 64 : 16);
     }
 
-    if (app.showActions)
+    if (options.showActions)
         drawKeypointMarks(dx_, resultCount, shots.currentShot(positionMs).interestingCount);
 
     AlphaBitmap heat;
-    heat.image = dx_.GetSurface({app.heatMapPercentThresholdCyan, app.heatMapPercentThresholdGreen,
-                                 app.heatMapPercentThresholdYellow, app.heatMapPercentThresholdRed},
-                                resultCount);
+    heat.image = dx_.GetSurface(options.heatThresholds, resultCount);
     heat.source = heat.image.rect();
-    heat.destination = QRectF(0, 0, 1, 1);
+    // The canvas is laid over the whole frame, like the gaze of one viewer.
+    heat.destination = QRectF(0, 0, 1, dx_.visibleShareOfHeight());
     heat.alpha = 1.0;
     heat.colourKey = 0xFF000000;
     mixer.SetAlphaBitmap(heat);

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "player/DxCtrl.h"
+#include "player/OverlayOptions.h"
 #include "player/data/TimeLineItem.h"
 #include "player/media/MixerBitmap.h"
 
 #include <QImage>
 #include <QSize>
 
-class AppCtrl;
 class ShotLine;
 class TimeLineManager;
 
@@ -32,14 +32,15 @@ public:
     void Clear(MixerBitmap& mixer) const;
 
     // The first loaded result at the position.
-    void DrawSingle(MixerBitmap& mixer, TimeLineManager& results, int positionMs, const AppCtrl& app) const;
+    void DrawSingle(MixerBitmap& mixer, TimeLineManager& results, int positionMs,
+                    const OverlayOptions& options) const;
     // Every loaded result at the position.
     void DrawMulti(MixerBitmap& mixer, TimeLineManager& results, const ShotLine& shots, int positionMs,
-                   const AppCtrl& app);
+                   const OverlayOptions& options);
 
-    // The drawing of one sample, placed over the video; a null image when the
-    // sample has no usable position.
-    AlphaBitmap singleViewer(const TimeLineItem& item, const AppCtrl& app) const;
+    // The drawing of one sample, placed over the frame at the gaze position
+    // times the view scale.
+    AlphaBitmap singleViewer(const TimeLineItem& item, const OverlayOptions& options) const;
     static QImage idlePattern();
     const DxCtrl& canvas() const { return dx_; }
 

@@ -3,18 +3,19 @@
 #include "common/LinkCodes.h"
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
-#include "player/AppCtrl.h"
 #include "player/Graphics.h"
 #include "player/PlayerMenus.h"
-#include "player/ResultsFiles.h"
-#include "player/StringTable.h"
-#include "player/TitleText.h"
+#include "player/PlayerPrompts.h"
 #include "player/VideoWidget.h"
+#include "player/core/AppCtrl.h"
+#include "player/core/ResultsFiles.h"
+#include "player/core/StringTable.h"
+#include "player/core/TitleText.h"
 #include "player/data/ServiceShotFile.h"
 #include "player/media/DsCtrl.h"
 
+#include <QAction>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -23,11 +24,11 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QSlider>
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 
@@ -35,67 +36,26 @@ const QString kCaption = QStringLiteral("Orvalis Reelscan Gazeview");
 constexpr QSize kCounterSize(256, 80);
 constexpr int kCounterAboveSlider = 102;
 
-// File-dialog filters from the string table: "Description (patterns)".
-QString dialogFilter(int id)
+// A click on the groove puts the thumb where the user clicked, as a drag there
+// would, instead of moving it a page.
+class GrooveSeekStyle : public QProxyStyle
 {
-    QString filter = loadString(id);
-    filter.replace(QLatin1Char(';'), QString());
-    return filter;
-}
-
-// On the offscreen and minimal platforms nobody can see, let alone answer, a
-// dialog: questions take GAZEVIEW_UNATTENDED_ANSWER (yes/no, default no) and
-// no file is chosen.
-bool unattended()
-{
-    const QString platform = QGuiApplication::platformName();
-    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
-}
-
-PlayerWindow::Prompts unattendedPrompts()
-{
-    PlayerWindow::Prompts prompts;
-    prompts.askYesNo = [](const QString& question) {
-        const char* answer = std::getenv("GAZEVIEW_UNATTENDED_ANSWER");
-        const bool yes = answer != nullptr && QByteArray(answer).toLower() == "yes";
-        LOG("unattended question: ", question, " - answered ", yes ? "Yes" : "No");
-        return yes;
-    };
-    prompts.chooseMovie = [] { return QString(); };
-    prompts.chooseResults = [] { return QStringList(); };
-    prompts.chooseRecording = [] { return QString(); };
-    return prompts;
-}
-
-PlayerWindow::Prompts dialogPrompts(QWidget* owner)
-{
-    if (unattended())
-        return unattendedPrompts();
-    PlayerWindow::Prompts prompts;
-    prompts.askYesNo = [owner](const QString& question) {
-        return QMessageBox::question(owner, kCaption, question, QMessageBox::Yes | QMessageBox::No) ==
-               QMessageBox::Yes;
-    };
-    prompts.chooseMovie = [owner] {
-        return QFileDialog::getOpenFileName(owner, loadString(IDS_OPEN_MOVIE_TITLE), QString(),
-                                            dialogFilter(IDS_MOVIE_FILTER));
-    };
-    prompts.chooseResults = [owner] {
-        return QFileDialog::getOpenFileNames(owner, loadString(IDS_OPEN_RESULTS_TITLE), QString(),
-                                             dialogFilter(IDS_RESULTS_FILTER));
-    };
-    prompts.chooseRecording = [owner] {
-        return QFileDialog::getOpenFileName(owner, loadString(IDS_OPEN_RECORDING_TITLE), QStringLiteral("/"),
-                                            dialogFilter(IDS_MOVIE_FILTER));
-    };
-    return prompts;
-}
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == QStyle::SH_Slider_AbsoluteSetButtons)
+            return Qt::LeftButton;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 } // namespace
 
 PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
     : QMainWindow(parent), app_(app), video_(new VideoWidget), slider_(new QSlider(Qt::Horizontal)),
-      counter_(new QLabel), clock_(*this), shots_(results_)
+      counter_(new QLabel), shots_(results_), reports_(app), clock_(*this, app, shots_, reports_),
+      commands_(*this, app, results_, shots_, clock_, reports_)
 {
     setObjectName(QStringLiteral("GazeviewCls"));
     setWindowTitle(kCaption);
@@ -115,6 +75,9 @@ PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
     slider_->setObjectName(QStringLiteral("positionSlider"));
     slider_->setRange(0, sliderRange);
     slider_->setTickPosition(QSlider::TicksBelow);
+    auto* grooveSeek = new GrooveSeekStyle;
+    grooveSeek->setParent(slider_);
+    slider_->setStyle(grooveSeek);
     // The keys belong to the window's commands, not to the slider.
     slider_->setFocusPolicy(Qt::NoFocus);
     const auto seekFromSlider = [this] {
@@ -124,7 +87,7 @@ PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
         DsCtrl::SetCurrentPositionMilis(target);
         setFocus();
         clock_.sliderUsed();
-        postToExtension(8, static_cast<int>(target));
+        reports_.postToExtension(LinkCode::synchronisation, static_cast<int>(target));
     };
     connect(slider_, &QSlider::sliderMoved, this, seekFromSlider);
     connect(slider_, &QSlider::sliderReleased, this, seekFromSlider);
@@ -146,6 +109,11 @@ PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
     setCentralWidget(client);
 
     actions_ = buildPlayerMenus(*menuBar(), [this](int id) { command(id); });
+    // The menu bar is hidden in full screen, and with it the shortcuts of its
+    // items: the window holds them too.
+    for (QAction* item : std::as_const(actions_))
+        if (!item->shortcut().isEmpty())
+            addAction(item);
     syncChecks();
 
     LOG("ownFileName: ", app_.ownFileName);
@@ -242,18 +210,21 @@ void PlayerWindow::OpenClip()
     const auto totalTime = static_cast<int>(clock_.totalTimeMs());
     if (app_.beginTimeMs > 0) {
         DsCtrl::SetCurrentPositionMilis(app_.beginTimeMs);
-        postToExtension(8, app_.beginTimeMs);
+        reports_.postToExtension(LinkCode::synchronisation, app_.beginTimeMs);
     }
     if (!play) {
         DsCtrl::PauseGraph();
     } else {
-        postToServer(static_cast<int>(LinkCode::duration), totalTime);
+        reports_.postToServer(LinkCode::duration, totalTime);
         if (app_.monitorNum >= 0)
             setFullScreen(true);
     }
     LOG("Movie totalTime = ", totalTime);
-    ServiceShotFile(shots_, shotFile_.toStdString(), true);
+    const QString problem = loadShots();
     UpdateTitle(position(), shots_.currentShot(position()).number);
+    // Told once the movie is fully open, so that nothing waits half done behind the message.
+    if (!problem.isEmpty())
+        tell(problem);
 }
 
 void PlayerWindow::CloseClip()
@@ -261,15 +232,10 @@ void PlayerWindow::CloseClip()
     LOG("CloseClip()");
     // Nobody sits at the examination screen to answer a question, and a
     // question there would keep the program from ending: its shots stay unsaved.
+    QString savedBeside;
     if (shots_.modified() && app_.mode != AppCtrl::Mode::Play && prompts_.askYesNo &&
-        prompts_.askYesNo(loadString(IDS_SAVE_EDITED_SHOTS))) {
-        // The list is dropped with the movie: a save that failed is not let go unnoticed.
-        while (!ServiceShotFile(shots_, shotFile_.toStdString(), false) &&
-               prompts_.askYesNo(QCoreApplication::translate(
-                                     "PlayerWindow", "The shots could not be saved to\n%1\nTry again?")
-                                     .arg(shotFile_))) {
-        }
-    }
+        prompts_.askYesNo(loadString(IDS_SAVE_EDITED_SHOTS)))
+        savedBeside = saveShots();
     shots_.setModified(false);
     setWindowTitle(kCaption);
     DsCtrl::StopGraph();
@@ -281,6 +247,50 @@ void PlayerWindow::CloseClip()
     shots_.clear();
     app_.movieFileName.clear();
     video_->update();
+    if (!savedBeside.isEmpty())
+        tell(savedBeside);
+}
+
+QString PlayerWindow::loadShots()
+{
+    if (ServiceShotFile(shots_, shotFile_.toStdString(), true) || !shots_.loadFailed())
+        return {};
+    // Nobody at the examination screen is there to read it; the log has it.
+    if (app_.mode == AppCtrl::Mode::Play)
+        return {};
+    return QCoreApplication::translate("PlayerWindow",
+                                       "The shot file\n%1\ncannot be used: %2.\n\nThe shots read before the "
+                                       "problem are shown. The file is left as it is: edited shots are saved "
+                                       "to a new file beside it.")
+        .arg(shotFile_, QString::fromStdString(shots_.describeLoadProblem()));
+}
+
+QString PlayerWindow::saveShots()
+{
+    const std::filesystem::path shotFile = shotFile_.toStdString();
+    std::filesystem::path savedTo;
+    // The list is dropped with the movie: a save that failed is not let go unnoticed.
+    while (!ServiceShotFile(shots_, shotFile, false, &savedTo)) {
+        const QString target =
+            QString::fromStdString((shots_.loadFailed() ? besideShotFile(shotFile) : shotFile).string());
+        if (!prompts_.askYesNo(
+                QCoreApplication::translate("PlayerWindow", "The shots could not be saved to\n%1\nTry again?")
+                    .arg(target)))
+            return {};
+    }
+    if (savedTo == shotFile)
+        return {};
+    return QCoreApplication::translate("PlayerWindow",
+                                       "The shot file\n%1\ncould not be read, so it was left as it is. "
+                                       "The shots were saved to\n%2")
+        .arg(shotFile_, QString::fromStdString(savedTo.string()));
+}
+
+void PlayerWindow::tell(const QString& message)
+{
+    LOG("message to the user: ", message);
+    if (prompts_.tell)
+        prompts_.tell(message);
 }
 
 void PlayerWindow::OpenCsv()
@@ -298,64 +308,23 @@ void PlayerWindow::OpenCsv()
         progress.repaint();
     };
     ResultsFiles::loadFromCommandLine(results_, app_, showProgress);
-    finishLoading();
-}
-
-void PlayerWindow::finishLoading()
-{
     results_.calculateStats();
     shots_.recount();
 }
 
-void PlayerWindow::openResults()
-{
-    const QStringList chosen = prompts_.chooseResults ? prompts_.chooseResults() : QStringList();
-    if (chosen.isEmpty())
-        return;
-    results_.clear();
-    ResultsFiles::loadChosen(results_, chosen, app_, app_.movieFileName, prompts_.askYesNo);
-    finishLoading();
-    const auto count = results_.timeLines().size();
-    if (count == 1)
-        app_.mode = AppCtrl::Mode::File;
-    else if (count > 1)
-        app_.mode = AppCtrl::Mode::Directory;
-    syncChecks();
-}
-
 // ---- reports and the clock's work
-
-bool PlayerWindow::postToServer(int code, int positionMs)
-{
-    if (app_.mode != AppCtrl::Mode::Play || app_.serverWindow.empty())
-        return false;
-    platform::postMessage(app_.serverWindow, platform::WM_USER, static_cast<std::uint64_t>(code), positionMs);
-    return true;
-}
-
-bool PlayerWindow::postToExtension(int code, int positionMs)
-{
-    if (extensionWindow_.empty())
-        return false;
-    platform::postMessage(extensionWindow_, platform::WM_USER, static_cast<std::uint64_t>(code),
-                          std::int64_t{positionMs} + app_.recordingOffset);
-    return true;
-}
-
-void PlayerWindow::closeExtension()
-{
-    if (!extensionWindow_.empty())
-        platform::postMessage(extensionWindow_, platform::WM_CLOSE, 0, 0);
-}
 
 void PlayerWindow::finishExamination(int positionMs)
 {
     if (finished_)
         return;
     finished_ = true;
-    if (postToServer(static_cast<int>(LinkCode::finished), positionMs))
+    // Nothing may follow code 4: no tick reports a position after it.
+    clock_.stop();
+    DsCtrl::StopGraph();
+    if (reports_.postToServer(LinkCode::finished, positionMs))
         LOG("PostMessage(", 4, ", ", positionMs, ")");
-    closeExtension();
+    reports_.closeExtension();
     quitProgram(0);
 }
 
@@ -377,9 +346,9 @@ void PlayerWindow::drawOverlay(int positionMs)
         if (!mixer->isEmpty())
             mixer->Clear();
     } else if (single) {
-        graphics_->DrawSingle(*mixer, results_, positionMs, app_);
+        graphics_->DrawSingle(*mixer, results_, positionMs, overlayOptionsOf(app_));
     } else {
-        graphics_->DrawMulti(*mixer, results_, shots_, positionMs, app_);
+        graphics_->DrawMulti(*mixer, results_, shots_, positionMs, overlayOptionsOf(app_));
     }
 }
 
@@ -444,12 +413,14 @@ void PlayerWindow::graphNotify()
         return;
     const int at = position();
     if (app_.mode == AppCtrl::Mode::Play) {
+        // The camera recording hears of the end before it is asked to close.
+        reports_.postToExtension(LinkCode::finished, at);
         finishExamination(at);
     } else {
         // The movie stays open at its end; the extension hears of it once. The
         // end of a play window (-e) may still come and must still quit.
         endReported_ = true;
-        postToExtension(4, at);
+        reports_.postToExtension(LinkCode::finished, at);
     }
 }
 
@@ -546,9 +517,22 @@ void PlayerWindow::keyPressEvent(QKeyEvent* event)
 
 void PlayerWindow::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)
-        postToServer(static_cast<int>(LinkCode::interestingPoint), position());
-    QMainWindow::mousePressEvent(event);
+    reportClick(*event);
+}
+
+void PlayerWindow::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press of a double click has already come as a press of its
+    // own; the default would hand this event to mousePressEvent once more.
+    event->accept();
+}
+
+void PlayerWindow::reportClick(QMouseEvent& event)
+{
+    // Taken here, so that the press goes no further and is reported once.
+    event.accept();
+    if (event.button() == Qt::LeftButton || event.button() == Qt::RightButton)
+        reports_.postToServer(LinkCode::interestingPoint, position());
 }
 
 void PlayerWindow::closeEvent(QCloseEvent* event)
@@ -560,12 +544,12 @@ void PlayerWindow::closeEvent(QCloseEvent* event)
 void PlayerWindow::escape()
 {
     const int at = position();
-    if (postToServer(static_cast<int>(LinkCode::finished), at))
+    if (reports_.postToServer(LinkCode::finished, at))
         LOG("PostMessage(", 4, ", ", at, ")");
-    postToExtension(4, at);
+    reports_.postToExtension(LinkCode::finished, at);
     CloseClip();
     if (app_.mode == AppCtrl::Mode::Play) {
-        closeExtension();
+        reports_.closeExtension();
         quitProgram(0);
     }
 }
@@ -574,7 +558,7 @@ void PlayerWindow::exitProgram()
 {
     if (DsCtrl::IsMovieOpen())
         CloseClip();
-    closeExtension();
+    reports_.closeExtension();
     quitProgram(0);
 }
 
@@ -584,4 +568,90 @@ bool PlayerWindow::eventFilter(QObject* watched, QEvent* event)
     if (watched == centralWidget() && event->type() == QEvent::Resize)
         layoutClientArea();
     return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- what the command runner and the clock see
+
+void PlayerWindow::syncChecks()
+{
+    const auto check = [this](int id, bool on) {
+        if (QAction* item = actions_.value(id))
+            item->setChecked(on);
+    };
+    check(ID_ADJUST_HORIZONTAL, app_.viewScaleX == 0.5);
+    check(ID_ADJUST_VERTICAL, app_.viewScaleY == 0.5);
+    check(ID_ADJUST_DEFAULT, app_.viewScaleX == 1.0 && app_.viewScaleY == 1.0);
+    check(ID_DATA_FILTERED, app_.dataFiltered);
+    check(ID_SINGLE_RESULT, app_.mode == AppCtrl::Mode::File);
+    check(ID_MULTI_RESULTS, app_.mode == AppCtrl::Mode::Directory);
+    check(ID_CONSIDER_FOCUS_TIME, app_.considerFocusTime);
+    check(ID_SHOW_COUNTER, app_.showBigCounter);
+    check(ID_FAST_PRESENTATION, app_.multiQuality == 0);
+    check(ID_ACCURATE_PRESENTATION, app_.multiQuality == 1);
+    check(ID_SHOW_HEATMAP, app_.showHeatmap);
+    check(ID_SHOW_KEYPOINTS, app_.showActions);
+    check(ID_SHOW_PUPIL, app_.showPupil);
+    check(ID_LOOP_SHOT, clock_.loopCurrentShot());
+}
+
+void PlayerWindow::commandDone()
+{
+    syncChecks();
+    // A paused movie shows a changed option or new results at once, not at its next move.
+    if (DsCtrl::IsMovieOpen())
+        drawOverlay(position());
+}
+
+void PlayerWindow::showCounter(bool shown)
+{
+    counter_->setVisible(shown);
+}
+
+void PlayerWindow::viewScaleChanged()
+{
+    if (DsCtrl::IsMovieOpen())
+        DsCtrl::InitVideoWindow(*this, viewScale());
+}
+
+void PlayerWindow::presentationChanged()
+{
+    if (graphics_)
+        graphics_ = std::make_unique<Graphics>(app_.multiQuality == 1 ? 512 : 256, DsCtrl::NativeVideoSize());
+}
+
+void PlayerWindow::showAbout()
+{
+    QMessageBox::about(this, tr("About Gazeview"),
+                       tr("Orvalis Reelscan Gazeview\n\nPlays a movie with the gaze of its viewers."));
+}
+
+bool PlayerWindow::askYesNo(const QString& question)
+{
+    return prompts_.askYesNo && prompts_.askYesNo(question);
+}
+
+QStringList PlayerWindow::chooseResults()
+{
+    return prompts_.chooseResults ? prompts_.chooseResults() : QStringList();
+}
+
+QString PlayerWindow::chooseRecording()
+{
+    return prompts_.chooseRecording ? prompts_.chooseRecording() : QString();
+}
+
+int PlayerWindow::moviePositionMs() const
+{
+    return position();
+}
+
+void PlayerWindow::startMovie()
+{
+    DsCtrl::RunGraph();
+    clearOverlay();
+}
+
+void PlayerWindow::seekMovie(int positionMs)
+{
+    DsCtrl::SetCurrentPositionMilis(positionMs);
 }

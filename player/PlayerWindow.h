@@ -1,7 +1,11 @@
 #pragma once
 
-#include "platform/window_bus.h"
-#include "player/PlaybackClock.h"
+#include "player/PlayerPrompts.h"
+#include "player/core/ClockView.h"
+#include "player/core/CommandTarget.h"
+#include "player/core/ExaminationReports.h"
+#include "player/core/PlaybackClock.h"
+#include "player/core/PlayerCommands.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 #include "player/media/VideoWindow.h"
@@ -20,9 +24,10 @@ class VideoWidget;
 
 // The player's one top-level window ("GazeviewCls"): the movie with its overlay,
 // the position slider in a 22-pixel strip under it, the big counter, the menus
-// and keys. It runs every user command; in PLAY mode it is the examination
-// screen and reports the movie's progress to the recorder's window.
-class PlayerWindow : public QMainWindow, public VideoWindow
+// and keys. The command runner carries out its commands and the playback clock
+// follows the movie; the window is what both of them see. In PLAY mode it is
+// the examination screen and reports the movie's progress to the recorder.
+class PlayerWindow : public QMainWindow, public VideoWindow, public ClockView, public CommandTarget
 {
     Q_OBJECT
 
@@ -33,16 +38,10 @@ public:
     static constexpr int sliderRange = 1000;
 
     // The questions the window asks the user; Qt dialogs unless replaced.
-    struct Prompts
-    {
-        std::function<bool(const QString& question)> askYesNo;
-        std::function<QString()> chooseMovie;
-        std::function<QStringList()> chooseResults;
-        std::function<QString()> chooseRecording;
-    };
+    using Prompts = PlayerPrompts;
 
     // The title of the camera-registration extension's window.
-    static constexpr const char* extensionTitle = "Orvalis Reelscan Gazeview Extension";
+    static constexpr const char* extensionTitle = PlayerCommands::extensionTitle;
 
     // Keeps a reference to `app`, which must outlive the window. Looks the
     // recorder's window up by the caption given on the command line.
@@ -52,8 +51,8 @@ public:
 
     void setPrompts(Prompts prompts);
     // How long the extension program gets to show its window after its start.
-    void setExtensionStartWait(int waitMs) { extensionStartWaitMs_ = waitMs; }
-    bool hasExtension() const { return !extensionWindow_.empty(); }
+    void setExtensionStartWait(int waitMs) { commands_.setExtensionStartWait(waitMs); }
+    bool hasExtension() const { return reports_.hasExtension(); }
 
     // What the program does once its window exists: loads the results named on
     // the command line and asks for the command-line movie to open as soon as
@@ -61,14 +60,9 @@ public:
     void startUp();
 
     // Runs one command by its number (PlayerCommand).
-    void command(int id);
-    // Opens the movie named in AppCtrl, or asks for one when none is named.
-    void OpenClip();
-    void CloseClip();
+    void command(int id) { commands_.command(id); }
     // Loads the results file or folder named on the command line.
     void OpenCsv();
-    void setFullScreen(bool on);
-    bool isFullScreenMode() const { return fullScreen_; }
 
     QRect videoRect() const;
     QSlider* slider() const { return slider_; }
@@ -81,25 +75,31 @@ public:
     PlaybackClock& clock() { return clock_; }
     TimeLineManager& results() { return results_; }
     ShotLine& shots() { return shots_; }
-    bool loopCurrentShot() const { return loopCurrentShot_; }
-
-    // Posts one code with a movie time to the recorder in PLAY mode; false
-    // when there is no recorder to post to.
-    bool postToServer(int code, int positionMs);
-    // Posts one code with the movie time shifted by the recording offset to
-    // the extension's window, when there is one.
-    bool postToExtension(int code, int positionMs);
-    // Asks the extension's window to close.
-    void closeExtension();
-    // The movie is over for the examination: report code 4 and quit.
-    void finishExamination(int positionMs);
-    // Ends the program's event loop with the code.
-    void quitProgram(int code);
-    // The overlay for the position, in FILE and DIRECTORY modes.
-    void drawOverlay(int positionMs);
     void clearOverlay();
-    void setSliderPosition(int value);
-    void UpdateTitle(int positionMs, int shotNumber);
+
+    // CommandTarget
+    void OpenClip() override;
+    void CloseClip() override;
+    void exitProgram() override;
+    void setFullScreen(bool on) override;
+    bool isFullScreenMode() const override { return fullScreen_; }
+    void showCounter(bool shown) override;
+    void viewScaleChanged() override;
+    void presentationChanged() override;
+    void showAbout() override;
+    void UpdateTitle(int positionMs, int shotNumber) override;
+    void commandDone() override;
+    bool askYesNo(const QString& question) override;
+    QStringList chooseResults() override;
+    QString chooseRecording() override;
+
+    // ClockView
+    int moviePositionMs() const override;
+    void startMovie() override;
+    void seekMovie(int positionMs) override;
+    void finishExamination(int positionMs) override;
+    void drawOverlay(int positionMs) override;
+    void setSliderPosition(int value) override;
 
     // VideoWindow
     bool hasNormalFrame() const override;
@@ -112,27 +112,22 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void layoutClientArea();
+    void reportClick(QMouseEvent& event);
     void escape();
-    void pauseResume();
-    void seekTo(std::int64_t positionMs);
-    void seekBy(std::int64_t deltaMs);
-    void nextShot();
-    void toggleShot();
-    void openResults();
-    void loadLanguage(const char* language);
-    void startNewExamination();
-    void openRecording();
-    void setViewScale(double x, double y);
-    void setPresentation(int quality);
-    void toggleGuiSetting(bool& setting, const char* key);
     void syncChecks();
-    void exitProgram();
-    void finishLoading();
+    // The shot file of the movie; the problem to tell the user, if any.
+    QString loadShots();
+    // Saves the edited shots, asking again while it fails; what to tell the
+    // user when they went beside their file.
+    QString saveShots();
+    void tell(const QString& message);
+    void quitProgram(int code);
     int position() const;
     ViewScale viewScale() const;
 
@@ -142,15 +137,14 @@ private:
     QSlider* slider_;
     QLabel* counter_;
     QHash<int, QAction*> actions_;
-    PlaybackClock clock_;
     TimeLineManager results_;
     ShotLine shots_;
+    ExaminationReports reports_;
+    PlaybackClock clock_;
+    PlayerCommands commands_;
     std::unique_ptr<Graphics> graphics_;
     QString shotFile_;
-    platform::WindowHandle extensionWindow_;
-    int extensionStartWaitMs_ = 1000;
     bool fullScreen_ = false;
-    bool loopCurrentShot_ = false;
     bool finished_ = false;    // the examination was finished: code 4 sent, quit asked
     bool endReported_ = false; // outside PLAY mode: the extension heard of the movie's end
 };

@@ -1,5 +1,5 @@
-#include "player/AppCtrl.h"
 #include "player/Gazeview.h"
+#include "player/core/AppCtrl.h"
 
 #include <QApplication>
 #include <cstdlib>

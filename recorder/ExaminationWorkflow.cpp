@@ -20,7 +20,8 @@ namespace {
 
 constexpr const char* dateFormat = "yyyy_MM_dd_HH_mm_ss";
 
-// The texts the window has always shown keep their place in the window's catalogue.
+// The texts the window has always shown keep their place in the window's catalogue
+// (each marked where it is used, so that the catalogue tools keep finding it).
 QString windowText(const char* text)
 {
     return QCoreApplication::translate("Gazelog", text);
@@ -65,7 +66,7 @@ void ExaminationWorkflow::setState(State state)
 
 void ExaminationWorkflow::warn(const QString& text)
 {
-    prompt_.warning(windowText("Error"), text);
+    prompt_.warning(windowText(QT_TRANSLATE_NOOP("Gazelog", "Error")), text);
 }
 
 QString ExaminationWorkflow::resultsFileName(const QString& id, const QString& date, const QString& suffix)
@@ -80,28 +81,31 @@ bool ExaminationWorkflow::validateInputData(const ExaminationInputs& inputs, boo
         ", checkTracker: ", checkTracker);
     if (checkMovie && !QFileInfo::exists(inputs.moviePath)) {
         LOG("Movie path doesnt exist");
-        warn(windowText("Selected file doesn't exist!"));
+        warn(windowText(QT_TRANSLATE_NOOP("Gazelog", "Selected file doesn't exist!")));
         return false;
     }
     if (!QFileInfo(inputs.outputFolder).isDir()) {
         LOG("Output folder doesnt exist");
-        if (!prompt_.question(windowText("Error"),
-                              windowText("Selected folder doesn't exist!\nCreate folder?")))
+        if (!prompt_.question(
+                windowText(QT_TRANSLATE_NOOP("Gazelog", "Error")),
+                windowText(QT_TRANSLATE_NOOP("Gazelog", "Selected folder doesn't exist!\nCreate folder?"))))
             return false;
         if (inputs.outputFolder.isEmpty() || !QDir().mkpath(inputs.outputFolder)) {
-            warn(windowText("Unable to create folder: ") + inputs.outputFolder +
-                 windowText("\nSelect different folder name."));
+            warn(windowText(QT_TRANSLATE_NOOP("Gazelog", "Unable to create folder: ")) + inputs.outputFolder +
+                 windowText(QT_TRANSLATE_NOOP("Gazelog", "\nSelect different folder name.")));
             return false;
         }
     }
     if (!RecorderTexts::isValidExaminationId(inputs.examinationId)) {
         LOG("Invalid examination id");
-        warn(windowText("Test id can't be blank and can't contain characters: /\\:*?\"<>|"));
+        warn(windowText(QT_TRANSLATE_NOOP(
+            "Gazelog", "Test id can't be blank and can't contain characters: /\\:*?\"<>|")));
         return false;
     }
     if (checkTracker && !(controller_ && controller_->isReadyForExamination())) {
         LOG("EyeTracker not ready");
-        warn(windowText("EyeTribe is not ready - check state in \"Calibration\" tab"));
+        warn(windowText(
+            QT_TRANSLATE_NOOP("Gazelog", "EyeTribe is not ready - check state in \"Calibration\" tab")));
         return false;
     }
     if (checkTracker && !linkProblem_.isEmpty()) {
@@ -140,11 +144,11 @@ bool ExaminationWorkflow::startExamination(const ExaminationInputs& inputs)
             end = inputs.partEndText.toLongLong(&endOk, 10);
             LOG("movie start=", start, ", movie end=", end);
             if (!startOk || start < 0 || end < start) {
-                warn(windowText("Invalid movie start time!"));
+                warn(windowText(QT_TRANSLATE_NOOP("Gazelog", "Invalid movie start time!")));
                 return false;
             }
             if (!endOk || end > movieDuration_) {
-                warn(windowText("Invalid movie end time!"));
+                warn(windowText(QT_TRANSLATE_NOOP("Gazelog", "Invalid movie end time!")));
                 return false;
             }
             examinationLength = end - start;
@@ -161,7 +165,8 @@ bool ExaminationWorkflow::startExamination(const ExaminationInputs& inputs)
         LOG("Using Gopro");
         if (!gopro_ || !gopro_->isAvailable()) {
             LOG("Error - Gopro camera is not avaible!");
-            warn(windowText("GoPro camera is not avaible! \nCheck wifi connection and GoPro camera."));
+            warn(windowText(QT_TRANSLATE_NOOP(
+                "Gazelog", "GoPro camera is not avaible! \nCheck wifi connection and GoPro camera.")));
             setState(State::Idle);
             return false;
         }
@@ -171,7 +176,8 @@ bool ExaminationWorkflow::startExamination(const ExaminationInputs& inputs)
             if (gopro_->lastRequestTimedOut())
                 Q_EMIT cameraSilent();
             else
-                warn(windowText("Failed to start recording using GoPro camera!."));
+                warn(windowText(
+                    QT_TRANSLATE_NOOP("Gazelog", "Failed to start recording using GoPro camera!.")));
             return false;
         }
     }
@@ -179,9 +185,10 @@ bool ExaminationWorkflow::startExamination(const ExaminationInputs& inputs)
     LOG("Going to start player");
     // The controller may have gone while the camera answered (the window never lets it, but be sure).
     if (!controller_ || !startPlayer(inputs, start, end, examinationLength != movieDuration_)) {
-        warn(windowText(
+        warn(windowText(QT_TRANSLATE_NOOP(
+            "Gazelog",
             "Failed to run player. \nCheck whether file \"Gazeview\" is in \nthe same directory as "
-            "file \"Gazelog\"."));
+            "file \"Gazelog\".")));
         if (inputs.useGopro && gopro_)
             gopro_->setRecording(false);
         setState(State::Idle);
@@ -276,8 +283,10 @@ void ExaminationWorkflow::stopExamination(bool movieFinished, bool error)
         return;
     }
     if (error) {
-        endAsFailed(windowText("No data from EyeTribe for ") + QStringLiteral("10000") +
-                    windowText(" ms.\nCheck EyeTribe connection or try restarting EyeTribe Server."));
+        endAsFailed(windowText(QT_TRANSLATE_NOOP("Gazelog", "No data from EyeTribe for ")) +
+                    QStringLiteral("10000") +
+                    windowText(QT_TRANSLATE_NOOP(
+                        "Gazelog", " ms.\nCheck EyeTribe connection or try restarting EyeTribe Server.")));
         LOG("end");
         return;
     }

@@ -195,6 +195,28 @@
 <context>
     <name>PlayerWindow</name>
     <message>
+        <source>The shot file
+%1
+cannot be used: %2.
+
+The shots read before the problem are shown. The file is left as it is: edited shots are saved to a new file beside it.</source>
+        <translation>Nie można użyć pliku ujęć
+%1
+z powodu: %2.
+
+Widoczne są ujęcia wczytane przed wystąpieniem problemu. Plik pozostaje bez zmian: zmienione ujęcia zostaną zapisane w nowym pliku obok niego.</translation>
+    </message>
+    <message>
+        <source>The shot file
+%1
+could not be read, so it was left as it is. The shots were saved to
+%2</source>
+        <translation>Nie udało się odczytać pliku ujęć
+%1
+, więc pozostawiono go bez zmian. Ujęcia zapisano w pliku
+%2</translation>
+    </message>
+    <message>
         <source>About Gazeview</source>
         <translation>O programie Gazeview</translation>
     </message>

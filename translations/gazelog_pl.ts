@@ -17,6 +17,21 @@
     </message>
 </context>
 <context>
+    <name>ExaminationWorkflow</name>
+    <message>
+        <source>The player cannot report to this window, so an examination cannot start:
+%1</source>
+        <translation>Odtwarzacz nie może wysyłać komunikatów do tego okna, więc nie można rozpocząć badania:
+%1</translation>
+    </message>
+    <message>
+        <source>The player ended during the examination (its last report was at %1 ms).
+The samples recorded until then are kept: press &quot;Save results&quot; to save them.</source>
+        <translation>Odtwarzacz zakończył działanie w trakcie badania (ostatni komunikat w %1 ms).
+Próbki zebrane do tej chwili zostały zachowane: naciśnij &quot;Zapisz wyniki&quot;, aby je zapisać.</translation>
+    </message>
+</context>
+<context>
     <name>EyeTrackerController</name>
     <message>
         <source>Examination statistics</source>
@@ -55,6 +70,16 @@ Zapisać wyniki badania?</translation>
 Restart EyeTribe server and repeat examination.</source>
         <translation>Brak danych z EyeTribe (lista punktów spojrzenia jest pusta)! 
 Uruchom ponownie serwer EyeTribe i powtórz badanie.</translation>
+    </message>
+    <message>
+        <source>Failed to save the results to:
+%1
+(%2)
+The samples are kept: choose another folder and press &quot;Save results&quot;.</source>
+        <translation>Nie udało się zapisać wyników do:
+%1
+(%2)
+Próbki zostały zachowane: wybierz inny folder i naciśnij &quot;Zapisz wyniki&quot;.</translation>
     </message>
 </context>
 <context>
@@ -432,6 +457,48 @@ i czy wszystkie parametry są poprawne.</translation>
 </source>
         <translation>%1: %2 czas: %3.%4.%5 położenie spojrzenia:(%6, %7)
 </translation>
+    </message>
+    <message>
+        <source>The player cannot report to this window:
+%1
+Examinations cannot be started; running the player and visualisations still works.</source>
+        <translation>Odtwarzacz nie może wysyłać komunikatów do tego okna:
+%1
+Nie można rozpocząć badania; uruchamianie odtwarzacza i wizualizacji nadal działa.</translation>
+    </message>
+    <message>
+        <source>Changing the tracker</source>
+        <translation>Zmiana eyetrackera</translation>
+    </message>
+    <message>
+        <source>Restarting the tracker server</source>
+        <translation>Ponowne uruchomienie serwera eyetrackera</translation>
+    </message>
+    <message>
+        <source>Changing the frequency</source>
+        <translation>Zmiana częstotliwości</translation>
+    </message>
+    <message>
+        <source>Examination in progress</source>
+        <translation>Trwa badanie</translation>
+    </message>
+    <message>
+        <source>%1 ends the running examination.
+Stop the examination now?</source>
+        <translation>%1 kończy trwające badanie.
+Zakończyć badanie teraz?</translation>
+    </message>
+    <message>
+        <source>An examination is running.
+Close the program? The samples recorded so far are saved to a recovery file in the results folder.</source>
+        <translation>Trwa badanie.
+Zamknąć program? Zebrane dotąd próbki zostaną zapisane do pliku odzyskiwania w folderze wyników.</translation>
+    </message>
+    <message>
+        <source>The GoPro camera does not answer, so it is not used.
+Check wifi connection and GoPro camera, then tick the box again.</source>
+        <translation>Kamera GoPro nie odpowiada, więc nie będzie używana.
+Sprawdź połączenie wifi i kamerę GoPro, a następnie zaznacz pole ponownie.</translation>
     </message>
 </context>
 </TS>

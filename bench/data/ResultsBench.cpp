@@ -120,7 +120,11 @@ void StudyLoadDeriveStats_100Files_2h_60Hz(benchmark::State& state)
     state.counters["samples/s"] =
         benchmark::Counter(static_cast<double>(samples), benchmark::Counter::kIsRate);
 }
-BENCHMARK(StudyLoadDeriveStats_100Files_2h_60Hz)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(StudyLoadDeriveStats_100Files_2h_60Hz)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 void OneRecordingLoadDerive_2h_60Hz(benchmark::State& state)
 {

@@ -3,8 +3,8 @@
 // common moving target with fixations of 200-600 ms, blink now and then, and
 // mark an interesting point now and then; the recordings are 20 s at 60 Hz.
 
-#include "player/AppCtrl.h"
 #include "player/Graphics.h"
+#include "player/core/AppCtrl.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 #include "player/media/MixerBitmap.h"
@@ -120,7 +120,7 @@ void HeatMapTick(benchmark::State& state)
     MixerBitmap mixer;
     int t = 0;
     for (auto _ : state) {
-        graphics.DrawMulti(mixer, s.results, s.shots, t, s.app);
+        graphics.DrawMulti(mixer, s.results, s.shots, t, overlayOptionsOf(s.app));
         t = (t + 64) % kMovieMs;
     }
 }

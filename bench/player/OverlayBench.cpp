@@ -1,8 +1,8 @@
 // The overlay is drawn on every 64 ms tick of the playback clock: these measure
 // one tick's drawing for a study of 40 viewers and for one viewer.
 
-#include "player/AppCtrl.h"
 #include "player/Graphics.h"
+#include "player/core/AppCtrl.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 #include "player/media/MixerBitmap.h"
@@ -60,6 +60,7 @@ struct Study
 
     std::filesystem::path folder;
     AppCtrl app;
+    OverlayOptions options;
     TimeLineManager results;
     ShotLine shots{results};
 };
@@ -77,7 +78,7 @@ void ManyViewers(benchmark::State& state)
     MixerBitmap mixer;
     int t = 0;
     for (auto _ : state) {
-        graphics.DrawMulti(mixer, s.results, s.shots, t, s.app);
+        graphics.DrawMulti(mixer, s.results, s.shots, t, s.options);
         t = (t + 64) % kMovieMs;
     }
 }
@@ -90,7 +91,7 @@ void OneViewer(benchmark::State& state)
     MixerBitmap mixer;
     int t = 0;
     for (auto _ : state) {
-        graphics.DrawSingle(mixer, s.results, t, s.app);
+        graphics.DrawSingle(mixer, s.results, t, s.options);
         t = (t + 64) % kMovieMs;
     }
 }

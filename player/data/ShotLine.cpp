@@ -33,6 +33,25 @@ ShotColumn shotColumnFromHeader(std::string_view name)
     return ShotColumn::Ignored;
 }
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The number of the line that starts at or contains `at`, counted from 1.
+int lineNumberOf(std::string_view text, const char* at)
+{
+    return 1 + static_cast<int>(std::count(text.data(), at, '\n'));
+}
+
+// The line number of the header: the first line that is neither empty nor a comment.
+int headerLineOf(std::string_view text)
+{
+    const std::string_view whole = text;
+    std::string_view line;
+    while (text_fields::nextLine(text, line))
+        if (!text_fields::isSkipped(line))
+            return lineNumberOf(whole, line.data());
+    return 0;
+}
+
 } // namespace
 
 ShotLine::ShotLine(const TimeLineManager& results) : results_(results) {}
@@ -40,16 +59,39 @@ ShotLine::ShotLine(const TimeLineManager& results) : results_(results) {}
 int ShotLine::load(const std::filesystem::path& path)
 {
     shots_.clear();
-    std::string content;
-    if (!text_fields::readWholeFile(path, content))
+    loadProblem_ = {};
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status))
         return CannotOpen;
+    std::string content;
+    const bool small =
+        !std::filesystem::is_regular_file(status) || std::filesystem::file_size(path, error) <= kMaxFileBytes;
+    if (!small || !text_fields::readWholeFile(path, content)) {
+        loadProblem_ = {CannotOpen, 0};
+        return CannotOpen;
+    }
     LOG("ShotLine file '", path.string(), "' load");
     return loadText(content);
 }
 
 int ShotLine::loadText(std::string_view text)
 {
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        text.remove_prefix(kByteOrderMark.size());
+    const std::string_view whole = text;
+    loadProblem_ = {};
+    const int status = readText(text);
+    loadProblem_.status = status;
+    if (status == NoHeader || status == TooFewColumns || status == DuplicateColumn)
+        loadProblem_.line = headerLineOf(whole);
+    return status;
+}
+
+int ShotLine::readText(std::string_view text)
+{
     shots_.clear();
+    const std::string_view whole = text;
     std::string_view line;
     std::vector<std::string_view> fields;
     std::vector<ShotColumn> columns;
@@ -75,13 +117,17 @@ int ShotLine::loadText(std::string_view text)
             const int value = text_fields::toInt(fields[k]);
             switch (columns[k]) {
             case ShotColumn::Time:
-                if (value < 0)
+                if (value < 0) {
+                    loadProblem_.line = lineNumberOf(whole, line.data());
                     return NegativeTime;
+                }
                 shot.time = value;
                 break;
             case ShotColumn::Number:
-                if (value != expectedNumber)
+                if (value != expectedNumber) {
+                    loadProblem_.line = lineNumberOf(whole, line.data());
                     return NumbersOutOfOrder;
+                }
                 shot.number = value;
                 ++expectedNumber;
                 break;
@@ -119,6 +165,38 @@ int ShotLine::save(const std::filesystem::path& path) const
 void ShotLine::clear()
 {
     shots_.clear();
+    loadProblem_ = {};
+}
+
+std::string ShotLine::describeLoadProblem() const
+{
+    std::string problem;
+    switch (loadProblem_.status) {
+    case Loaded:
+        return {};
+    case CannotOpen:
+        return "the file cannot be read";
+    case NegativeTime:
+        problem = "a shot starts at a negative time";
+        break;
+    case NumbersOutOfOrder:
+        problem = "the shot numbers are not 1, 2, 3, ... in order";
+        break;
+    case NoHeader:
+        problem = loadProblem_.line == 0 ? "there is no header line (time_ms;number)"
+                                         : "the header does not start with a known column (time_ms;number)";
+        break;
+    case TooFewColumns:
+        problem = "the header has fewer than two columns (time_ms;number)";
+        break;
+    case DuplicateColumn:
+        problem = "the header names a column twice";
+        break;
+    default:
+        problem = "unknown problem " + std::to_string(loadProblem_.status);
+        break;
+    }
+    return loadProblem_.line > 0 ? "line " + std::to_string(loadProblem_.line) + ": " + problem : problem;
 }
 
 void ShotLine::renumber()

@@ -26,12 +26,14 @@ int fieldValue(const char*& p, const char* end)
         ++p;
     }
     const std::int64_t limit = negative ? -static_cast<std::int64_t>(INT_MIN) : INT_MAX;
+    // Eighteen digits cannot overflow 64 bits; only longer numbers need the bound on every digit.
     std::int64_t value = 0;
-    for (; p < end && *p >= '0' && *p <= '9'; ++p) {
+    const char* const fast = p + std::min<std::ptrdiff_t>(end - p, 18);
+    for (; p < fast && *p >= '0' && *p <= '9'; ++p)
         value = value * 10 + (*p - '0');
-        if (value > limit)
-            value = limit;
-    }
+    value = std::min(value, limit);
+    for (; p < end && *p >= '0' && *p <= '9'; ++p)
+        value = std::min(value * 10 + (*p - '0'), limit);
     return static_cast<int>(negative ? -value : value);
 }
 

@@ -80,6 +80,12 @@ namespace {
 // broken file never hangs the window.
 constexpr GstClockTime kPrerollTimeout = 10 * GST_SECOND;
 
+// playbin's "flags" bits (GstPlayFlags).
+constexpr guint kPlayVideo = 1u << 0;
+constexpr guint kPlayAudio = 1u << 1;
+constexpr guint kPlayText = 1u << 2;
+constexpr guint kPlayVisualisation = 1u << 3;
+
 GstElement* makeAudioSink()
 {
     const char* name = std::getenv("GAZEVIEW_AUDIO_SINK");
@@ -163,6 +169,12 @@ MediaResult PlayMovieInWindow(const QString& fileName, VideoWindow& window, View
         return hr;
     }
     gst_object_ref_sink(s.graph);
+    // The stimulus is the picture and its sound: no subtitle track of the file is
+    // drawn over it, and a file without video gets no visualisation.
+    guint flags = 0;
+    g_object_get(s.graph, "flags", &flags, nullptr);
+    g_object_set(s.graph, "flags", (flags | kPlayVideo | kPlayAudio) & ~(kPlayText | kPlayVisualisation),
+                 nullptr);
     s.bus = gst_element_get_bus(s.graph);
 
     if ((hr = InitWindowlessVMR(window)) != media_result::Ok) {

@@ -143,7 +143,7 @@ QImage NewestFrame()
 void PaintVideo(QPainter& painter)
 {
     auto& s = state();
-    VideoPainter::paint(painter, NewestFrame(), s.sourceRect, s.videoRect, s.mixer.get());
+    VideoPainter::paint(painter, NewestFrame(), s.sourceRect, s.videoRect, s.mixer.get(), nativeOrDefault());
 }
 
 } // namespace DsCtrl

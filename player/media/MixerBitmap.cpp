@@ -1,6 +1,7 @@
 #include "player/media/MixerBitmap.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -42,21 +43,30 @@ void MixerBitmap::Clear()
         onChange_();
 }
 
-QRect MixerBitmap::destinationIn(const QRect& videoRect) const
+QPointF MixerBitmap::frameToVideo(const QPointF& framePoint, const QRect& videoRect, const QRectF& shownPart)
 {
-    const QRectF& d = parameters_.destination;
-    const auto left = std::lround(videoRect.x() + d.left() * videoRect.width());
-    const auto top = std::lround(videoRect.y() + d.top() * videoRect.height());
-    const auto right = std::lround(videoRect.x() + d.right() * videoRect.width());
-    const auto bottom = std::lround(videoRect.y() + d.bottom() * videoRect.height());
-    return QRect(QPoint(int(left), int(top)), QPoint(int(right) - 1, int(bottom) - 1));
+    if (shownPart.width() <= 0 || shownPart.height() <= 0)
+        return videoRect.topLeft();
+    return QPointF(
+        videoRect.x() + (framePoint.x() - shownPart.left()) / shownPart.width() * videoRect.width(),
+        videoRect.y() + (framePoint.y() - shownPart.top()) / shownPart.height() * videoRect.height());
 }
 
-void MixerBitmap::blend(QPainter& painter, const QRect& videoRect) const
+QRect MixerBitmap::destinationIn(const QRect& videoRect, const QRectF& shownPart) const
+{
+    const QPointF topLeft = frameToVideo(parameters_.destination.topLeft(), videoRect, shownPart);
+    const QPointF bottomRight = frameToVideo(parameters_.destination.bottomRight(), videoRect, shownPart);
+    // Far off the video an overlay covers nothing; the bound keeps the pixels within int.
+    const auto pixel = [](double v) { return static_cast<int>(std::lround(std::clamp(v, -1e8, 1e8))); };
+    return QRect(QPoint(pixel(topLeft.x()), pixel(topLeft.y())),
+                 QPoint(pixel(bottomRight.x()) - 1, pixel(bottomRight.y()) - 1));
+}
+
+void MixerBitmap::blend(QPainter& painter, const QRect& videoRect, const QRectF& shownPart) const
 {
     if (prepared_.isNull())
         return;
-    const QRect target = destinationIn(videoRect);
+    const QRect target = destinationIn(videoRect, shownPart);
     if (target.isEmpty())
         return;
     painter.save();

@@ -17,8 +17,10 @@ struct AlphaBitmap
     QImage image;
     // The part of the image shown, in image pixels.
     QRect source;
-    // Where it goes, normalised to the video rectangle: (0, 0, 1, 1) covers it
-    // exactly. Parts outside the video rectangle are clipped.
+    // Where it goes, normalised to the movie's frame: (0, 0, 1, 1) covers the
+    // whole frame. The overlay is laid over the frame before the view cuts and
+    // stretches it, so it stays over the picture content it belongs to at any
+    // view scale. Parts outside the video rectangle are clipped.
     QRectF destination;
     // Opacity of the whole overlay, 0 to 1.
     qreal alpha = 1.0;
@@ -43,10 +45,14 @@ public:
     bool isEmpty() const { return prepared_.isNull(); }
     const AlphaBitmap& parameters() const { return parameters_; }
 
-    // Blends the overlay into videoRect of the painter's device.
-    void blend(QPainter& painter, const QRect& videoRect) const;
+    // Blends the overlay into videoRect of the painter's device. shownPart is
+    // the part of the frame the video rectangle shows, normalised to the frame
+    // (the source rectangle over the frame's size).
+    void blend(QPainter& painter, const QRect& videoRect, const QRectF& shownPart = QRectF(0, 0, 1, 1)) const;
     // The overlay's pixel rectangle inside videoRect (before clipping).
-    QRect destinationIn(const QRect& videoRect) const;
+    QRect destinationIn(const QRect& videoRect, const QRectF& shownPart = QRectF(0, 0, 1, 1)) const;
+    // Where a point of the frame (normalised) appears in videoRect.
+    static QPointF frameToVideo(const QPointF& framePoint, const QRect& videoRect, const QRectF& shownPart);
 
 private:
     std::function<void()> onChange_;

@@ -6,8 +6,18 @@
 
 namespace VideoPainter {
 
+QRectF shownPart(const QRect& source, QSize frameSize)
+{
+    if (frameSize.isEmpty() || source.isEmpty())
+        return QRectF(0, 0, 1, 1);
+    return QRectF(static_cast<double>(source.x()) / frameSize.width(),
+                  static_cast<double>(source.y()) / frameSize.height(),
+                  static_cast<double>(source.width()) / frameSize.width(),
+                  static_cast<double>(source.height()) / frameSize.height());
+}
+
 void paint(QPainter& painter, const QImage& frame, const QRect& source, const QRect& videoRect,
-           const MixerBitmap* mixer)
+           const MixerBitmap* mixer, QSize frameSize)
 {
     if (videoRect.isEmpty())
         return;
@@ -21,7 +31,7 @@ void paint(QPainter& painter, const QImage& frame, const QRect& source, const QR
         painter.restore();
     }
     if (mixer)
-        mixer->blend(painter, videoRect);
+        mixer->blend(painter, videoRect, shownPart(source, frameSize.isEmpty() ? frame.size() : frameSize));
 }
 
 } // namespace VideoPainter

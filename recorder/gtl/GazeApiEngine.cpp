@@ -124,8 +124,8 @@ void GazeApi::Engine::disconnect()
     stop_connection();
     // Also waits for a listener call of the I/O thread still running.
     socket_.disconnect();
-    // Closed without a word, so the next connection is told of again.
-    boost::lock_guard lock(stateMutex_);
+    // Closed without a word, so the next connection is told of again. No lock:
+    // a connection listener may call this while it is being told.
     toldConnected_ = false;
 }
 

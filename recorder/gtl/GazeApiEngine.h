@@ -105,7 +105,7 @@ private:
     std::uint32_t errors_ = 0;
     std::chrono::milliseconds connectTimeout_{5000};
     std::atomic<ConnectOutcome> outcome_{ConnectOutcome::none};
-    bool toldConnected_ = false; // with stateMutex_
+    std::atomic<bool> toldConnected_{false}; // changed with stateMutex_ held, or by disconnect()
     LogThrottle droppedLog_;
     LogThrottle skippedLog_;
     LogThrottle errorLog_;

@@ -18,8 +18,8 @@ int main(int argc, char** argv)
         QStringLiteral("calibrate"),
         QStringLiteral("Calibrate as soon as the server is reached (also when EYETRIBEUI_CALIBRATE=1)."));
     const QCommandLineOption points(QStringLiteral("points"),
-                                    QStringLiteral("Calibration points (default 9)."), QStringLiteral("N"),
-                                    QStringLiteral("9"));
+                                    QStringLiteral("Calibration points, 9 to 64 (default 9)."),
+                                    QStringLiteral("N"), QStringLiteral("9"));
     const QCommandLineOption pointMs(QStringLiteral("point-ms"),
                                      QStringLiteral("Milliseconds per point (default 800)."),
                                      QStringLiteral("MS"), QStringLiteral("800"));
@@ -30,7 +30,7 @@ int main(int argc, char** argv)
     const uint portValue = parser.value(port).toUInt(&portOk);
     const int pointsValue = parser.value(points).toInt(&pointsOk);
     const int pointMsValue = parser.value(pointMs).toInt(&pointMsOk);
-    if (!portOk || portValue == 0 || portValue > 65535 || !pointsOk || pointsValue < 1 || pointsValue > 64 ||
+    if (!portOk || portValue == 0 || portValue > 65535 || !pointsOk || pointsValue < 9 || pointsValue > 64 ||
         !pointMsOk || pointMsValue < 0) {
         std::cerr << "EyeTribeUIWin: bad option value\n" << parser.helpText().toStdString();
         return 2;

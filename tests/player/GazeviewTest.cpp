@@ -1,8 +1,8 @@
-#include "player/AppCtrl.h"
 #include "player/PlayerWindow.h"
+#include "player/core/AppCtrl.h"
 
-#include "PlayerTestSupport.h"
 #include "PlayerWindowFixture.h"
+#include "core/PlayerTestSupport.h"
 
 #include <QProcess>
 #include <QSlider>
@@ -53,6 +53,31 @@ TEST(Gazeview, HelpGoesToStandardOutputAndEndsWithCodeZero)
               std::string::npos);
     EXPECT_NE(run.output.find("\t-u <screen_num> fullscreen on chosen screen in play mode\n"
                               "The parameters -p -f and -d are disjunctive\n"),
+              std::string::npos);
+}
+
+TEST(Gazeview, AFatalStartUpErrorWithoutADisplayGoesToStandardErrorAndEndsWithCodeOne)
+{
+    // Given a file where the settings folder belongs, and no display
+    TempDir config;
+    testing_support::writeFile(config / "Orvalis", "a file where the folder belongs");
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(config.path().string()));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(environment);
+
+    program.start(QStringLiteral(GAZE_BIN_DIR "/Gazeview"), QStringList());
+    const bool ended = program.waitForFinished(30000);
+    if (!ended) {
+        program.kill();
+        program.waitForFinished();
+    }
+
+    // Then it ends at once with code 1 and says why
+    ASSERT_TRUE(ended) << "waiting for a message box nobody can see";
+    EXPECT_EQ(program.exitCode(), 1);
+    EXPECT_NE(program.readAllStandardError().toStdString().find("Could not create, find or access to"),
               std::string::npos);
 }
 
@@ -140,6 +165,31 @@ TEST(Gazeview, AnExaminationScreenReportsToTheRecorderAndEndsWithThePlayWindow)
     EXPECT_NEAR(recorder.timesOf(32).front(), 3000, 100);
     EXPECT_FALSE(recorder.timesOf(8).empty());
     EXPECT_GT(recorder.timesOf(4).front(), 400);
+}
+
+TEST(Gazeview, AnExaminationScreenReportsTheEndOfTheMovieBeforeItQuits)
+{
+    player_test::FakeRecorder recorder(QStringLiteral("Orvalis Reelscan Gazelog"));
+    ASSERT_TRUE(recorder.registered);
+    TempDir config;
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(config.path().string()));
+    program.setProcessEnvironment(environment);
+
+    // When the whole movie plays
+    program.start(QStringLiteral(GAZE_BIN_DIR "/Gazeview"),
+                  {QStringLiteral("-m"), testMovies().videoOnly, QStringLiteral("-p"), QStringLiteral("0"),
+                   QStringLiteral("-s"), QStringLiteral("Orvalis Reelscan Gazelog")});
+    ASSERT_TRUE(waitUntil([&] { return program.state() == QProcess::NotRunning; }, 30000))
+        << readFile(config / "Orvalis" / "Gazeview.log");
+    waitUntil([] { return false; }, 100);
+
+    // Then the last word the recorder hears is the end of the movie, at its end
+    EXPECT_EQ(program.exitCode(), 0);
+    ASSERT_FALSE(recorder.codes().empty());
+    EXPECT_EQ(recorder.codes().back(), 4) << readFile(config / "Orvalis" / "Gazeview.log");
+    EXPECT_EQ(recorder.timesOf(4).size(), 1u);
 }
 
 TEST(Gazeview, APoliteTerminationClosesTheExaminationScreenInOrder)

@@ -1,10 +1,10 @@
 #include "TestEnvironment.h"
 #include "data/ReferenceResults.h"
 #include "data/StudyGenerator.h"
-#include "player/AppCtrl.h"
 #include "player/DxCtrl.h"
 #include "player/Graphics.h"
 #include "player/KeypointMarks.h"
+#include "player/core/AppCtrl.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 #include "player/media/MixerBitmap.h"
@@ -24,24 +24,25 @@ class ReferenceCanvas
 {
 public:
     ReferenceCanvas(int n, QSize video)
-        : n_(n), rowScale_(static_cast<double>(video.height()) / video.width()),
-          cells_(static_cast<size_t>(4 * n * n), 0)
+        : n_(n), rowScale_(static_cast<double>(video.height()) / video.width()), rows_(n + visibleHeight()),
+          cells_(static_cast<size_t>(2 * n) * static_cast<size_t>(rows_), 0)
     {
     }
 
-    int visibleHeight() const { return std::clamp(static_cast<int>(n_ * rowScale_), 1, n_ + n_ / 2); }
+    // Margins of N/2 rows above and below the visible rows, at most 4 N of them.
+    int visibleHeight() const { return std::clamp(static_cast<int>(n_ * rowScale_), 1, 4 * n_); }
 
     void addCircle(double x, double y, int radius)
     {
         const std::int64_t r = std::min<std::int64_t>(std::int64_t{radius} * (n_ / 256), 1 << 30);
         const double cx = n_ / 2 + x * n_;
         const double cy = n_ / 2 + y * n_ * rowScale_;
-        if (r <= 0 || cx < -r || cy < -r || cx > 2 * n_ + r || cy > 2 * n_ + r)
+        if (r <= 0 || cx < -r || cy < -r || cx > 2 * n_ + r || cy > rows_ + r)
             return;
         const auto column0 = static_cast<std::int64_t>(cx);
         const auto row0 = static_cast<std::int64_t>(cy);
         for (std::int64_t row = std::max<std::int64_t>(row0 - r + 1, 0);
-             row <= std::min<std::int64_t>(row0 + r - 1, 2 * n_ - 1); ++row)
+             row <= std::min<std::int64_t>(row0 + r - 1, rows_ - 1); ++row)
             for (std::int64_t column = std::max<std::int64_t>(column0 - r + 1, 0);
                  column <= std::min<std::int64_t>(column0 + r - 1, 2 * n_ - 1); ++column)
                 if ((column - column0) * (column - column0) + (row - row0) * (row - row0) < r * r)
@@ -54,7 +55,7 @@ public:
             return std::clamp(static_cast<int>(n_ / 2 + x * n_), 0, 2 * n_);
         };
         const auto row = [&](double y) {
-            return std::clamp(static_cast<int>(n_ / 2 + y * n_ * rowScale_), 0, 2 * n_);
+            return std::clamp(static_cast<int>(n_ / 2 + y * n_ * rowScale_), 0, rows_);
         };
         for (int r = row(rect.top()); r < row(rect.bottom()); ++r)
             for (int c = column(rect.left()); c < column(rect.right()); ++c)
@@ -77,6 +78,7 @@ private:
 
     int n_;
     double rowScale_;
+    int rows_;
     std::vector<std::uint32_t> cells_;
 };
 
@@ -152,7 +154,7 @@ TEST(HeatMapEquivalence, PicturesMatchThePlainDrawingOnGeneratedStudies)
                         MixerBitmap mixer;
                         // When playback moves on tick by tick, with a seek back and a jump ahead
                         for (const int t : {0, 64, 128, 192, 1000, 1064, 40, 5000, 5064, 20000}) {
-                            graphics.DrawMulti(mixer, results, shots, t, app);
+                            graphics.DrawMulti(mixer, results, shots, t, overlayOptionsOf(app));
                             const QImage drawn = graphics.canvas().GetSurface(
                                 {app.heatMapPercentThresholdCyan, app.heatMapPercentThresholdGreen,
                                  app.heatMapPercentThresholdYellow, app.heatMapPercentThresholdRed},

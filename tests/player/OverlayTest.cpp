@@ -93,7 +93,7 @@ TEST(HeatMap, MarksAreSetOverTheirRectangle)
 
 TEST(Overlay, OneViewerIsAGreenRingWithCyanFocusAndAPupilHoleAtTheGazePoint)
 {
-    AppCtrl app;
+    const OverlayOptions app;
     const Graphics graphics(256, QSize(510, 255));
     TimeLineItem item{};
     item.avgX = 250000;
@@ -138,7 +138,7 @@ TEST(Overlay, ManyViewersShowHeatPupilBarAndKeypoints)
     MixerBitmap mixer;
     Graphics graphics(256, QSize(256, 256));
 
-    graphics.DrawMulti(mixer, results, shots, 1000, app);
+    graphics.DrawMulti(mixer, results, shots, 1000, OverlayOptions{});
 
     const DxCtrl& canvas = graphics.canvas();
     EXPECT_EQ(canvas.cell(128, 128) & 0xFFFFFF, 2u);

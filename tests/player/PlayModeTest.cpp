@@ -101,6 +101,10 @@ TEST_F(PlayMode, TheEndOfTheMovieFinishesAndQuits)
     ASSERT_TRUE(waitForCode(4));
     EXPECT_GE(recorder.timesOf(4).front(), 2700);
     EXPECT_EQ(app.quitCode, 0);
+    // Code 4 is the last word: the clock reports no position after it.
+    EXPECT_FALSE(window->clock().isActive());
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(recorder.codes().back(), 4);
 }
 
 TEST_F(PlayMode, ADelayedStartShowsTheIdlePatternUntilTheDeadline)
@@ -150,4 +154,62 @@ TEST_F(PlayMode, WithoutTheRecorderNothingIsPostedAndPlayStillEnds)
     startAndOpen();
     ASSERT_TRUE(waitUntil([&] { return app.quitCode.has_value(); }));
     EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(PlayMode, EachPressOfAButtonIsOneInterestingPoint)
+{
+    startAndOpen();
+    ASSERT_TRUE(waitForCode(32));
+    QWidget* video = window->videoWidget();
+    const QPointF at(video->width() / 2.0, video->height() / 2.0);
+    const auto send = [&](QEvent::Type type, Qt::MouseButton button) {
+        QMouseEvent event(type, at, video->mapToGlobal(at.toPoint()), button,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : button, Qt::NoModifier);
+        QApplication::sendEvent(video, &event);
+    };
+
+    // A single click, then a double click as Qt delivers it: press, release,
+    // press, double click, release
+    send(QEvent::MouseButtonPress, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, Qt::LeftButton);
+    send(QEvent::MouseButtonPress, Qt::RightButton);
+    send(QEvent::MouseButtonRelease, Qt::RightButton);
+    send(QEvent::MouseButtonPress, Qt::RightButton);
+    send(QEvent::MouseButtonDblClick, Qt::RightButton);
+    send(QEvent::MouseButtonRelease, Qt::RightButton);
+
+    ASSERT_TRUE(waitUntil([&] { return recorder.timesOf(16).size() >= 3; }));
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(recorder.timesOf(16).size(), 3u) << "one for the click, two for the double click";
+}
+
+TEST_F(PlayMode, TheCameraRecordingHearsTheEndOfTheMovieBeforeItIsClosed)
+{
+    // Given a camera recording following the examination
+    FakeRecorder extension(QString::fromLatin1(PlayerWindow::extensionTitle));
+    ASSERT_TRUE(extension.registered);
+    app.extensionFileName = QStringLiteral("/bin/true");
+    startAndOpen();
+    ASSERT_TRUE(waitForCode(32));
+    window->setExtensionStartWait(0);
+    PlayerWindow::Prompts prompts;
+    prompts.chooseRecording = [] { return QStringLiteral("/recordings/viewer.mp4"); };
+    window->setPrompts(prompts);
+    window->command(40028);
+    ASSERT_TRUE(waitUntil([&] { return window->hasExtension(); }));
+
+    // When the movie plays to its end
+    DsCtrl::SetCurrentPositionMilis(2700);
+    ASSERT_TRUE(waitForCode(4));
+    ASSERT_TRUE(waitUntil([&] {
+        return !extension.messages.empty() && extension.messages.back().identifier == platform::WM_CLOSE;
+    }));
+
+    // Then the recording got code 4 with the end's time, then the close request
+    const auto& messages = extension.messages;
+    ASSERT_GE(messages.size(), 2u);
+    const auto& last = messages[messages.size() - 2];
+    EXPECT_EQ(last.identifier, platform::WM_USER);
+    EXPECT_EQ(last.wParam, 4u);
+    EXPECT_EQ(last.lParam, recorder.timesOf(4).front());
 }

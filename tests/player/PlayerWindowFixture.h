@@ -3,8 +3,8 @@
 #include "TestEnvironment.h"
 #include "media/TestMovies.h"
 #include "platform/window_bus.h"
-#include "player/AppCtrl.h"
 #include "player/PlayerWindow.h"
+#include "player/core/AppCtrl.h"
 #include "player/media/DsCtrl.h"
 
 #include <QApplication>
@@ -84,6 +84,7 @@ protected:
             }
             return answer;
         };
+        prompts.tell = [this](const QString& message) { told.push_back(message); };
         prompts.chooseMovie = [] { return QString(); };
         prompts.chooseResults = [this] { return chosenResults; };
         window->setPrompts(prompts);
@@ -125,6 +126,7 @@ protected:
     const TestMovies* movies = nullptr;
     AppCtrl app;
     std::vector<QString> questions;
+    std::vector<QString> told;
     bool answer = false;
     std::vector<bool> answers; // taken first, one per question; then `answer`
     QStringList chosenResults;

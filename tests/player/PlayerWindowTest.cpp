@@ -1,14 +1,18 @@
 #include "PlayerWindowFixture.h"
 #include "player/PlayerMenus.h"
-#include "player/TitleText.h"
+#include "player/core/TitleText.h"
 #include "player/media/DsCtrl.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QMenuBar>
 #include <QSlider>
+#include <QStyleOptionSlider>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using player_test::PlayerWindowTest;
+using testing_support::writeFile;
 
 TEST(TitleText, ShowsHoursMinutesSecondsAndFrame)
 {
@@ -313,4 +317,98 @@ TEST_F(PlayerWindowTest, AShotFileThatCannotBeSavedIsNotDroppedUnnoticed)
     EXPECT_EQ(questions[0], "Shots have been edited - save?");
     EXPECT_TRUE(questions[1].startsWith("The shots could not be saved to\n")) << questions[1].toStdString();
     EXPECT_EQ(questions[2], questions[1]);
+}
+
+TEST_F(PlayerWindowTest, ASpreadsheetShotFileLoadsAndADamagedOneSurvivesASave)
+{
+    // Given a shot file saved by a spreadsheet: byte-order mark, CR LF
+    app.movieFileName = privateMovie();
+    const auto shotFile = folder / "movie.avi_shots.csv";
+    writeFile(shotFile, "\xEF\xBB\xBF#Gazeview shot file version 0.0.1\r\ntime_ms;number\r\n0;1\r\n500;2\r\n"
+                        "1000;3\r\n2000;4\r\n");
+    startAndOpen();
+    EXPECT_EQ(window->shots().shots().size(), 4u);
+    EXPECT_TRUE(told.empty());
+    window->command(ID_FILE_CLOSE);
+
+    // Given a damaged one: the user hears at once which line is wrong
+    const std::string damaged =
+        "#Gazeview shot file version 0.0.1\r\ntime_ms;number\r\n0;1\r\n500;2\r\n1000;4\r\n2000;5\r\n";
+    writeFile(shotFile, damaged);
+    app.movieFileName = QString::fromStdString((folder / "movie.avi").string());
+    window->command(ID_FILE_INITCLIP);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_TRUE(told[0].contains("line 5: the shot numbers are not 1, 2, 3, ... in order"))
+        << told[0].toStdString();
+
+    // When a shot is added and the edited shots are saved
+    DsCtrl::SetCurrentPositionMilis(1500);
+    press(Qt::Key_Plus);
+    answer = true;
+    window->command(ID_FILE_CLOSE);
+
+    // Then the damaged file is untouched and the shots went beside it, as the user is told
+    EXPECT_EQ(testing_support::readFile(shotFile), damaged);
+    const auto beside = folder / "movie.avi_shots.edited.csv";
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_TRUE(told[1].contains(QString::fromStdString(beside.string()))) << told[1].toStdString();
+    EXPECT_EQ(testing_support::readFile(beside),
+              "#Gazeview shot file version 0.0.1\r\ntime_ms;number\r\n0;1\r\n500;2\r\n1500;3\r\n");
+}
+
+TEST_F(PlayerWindowTest, MenuShortcutsWorkInFullScreen)
+{
+    app.movieFileName = movies->videoOnly;
+    startAndOpen();
+    int movies = 0;
+    int results = 0;
+    int recordings = 0;
+    PlayerWindow::Prompts prompts;
+    prompts.askYesNo = [](const QString&) { return false; };
+    prompts.chooseMovie = [&] { return ++movies, QString(); };
+    prompts.chooseResults = [&] { return ++results, QStringList(); };
+    prompts.chooseRecording = [&] { return ++recordings, QString(); };
+    window->setPrompts(prompts);
+    window->setFullScreen(true);
+    window->activateWindow();
+    ASSERT_TRUE(window->menuBar()->isHidden());
+
+    QTest::keyClick(window.get(), Qt::Key_D, Qt::ControlModifier);
+    QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
+    QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
+
+    EXPECT_EQ(results, 1);
+    EXPECT_EQ(recordings, 1);
+    EXPECT_EQ(movies, 1);
+}
+
+TEST_F(PlayerWindowTest, AClickOnTheSlidersGrooveSeeksThere)
+{
+    std::int64_t now = 1000;
+    app.movieFileName = movies->videoOnly;
+    makeWindow();
+    window->clock().setTickCount([&] { return now; });
+    window->command(ID_FILE_INITCLIP);
+    ASSERT_TRUE(DsCtrl::IsMovieOpen());
+    window->clock().TimerProc();
+
+    // When the user clicks the groove three quarters along
+    QSlider* slider = window->slider();
+    QStyleOptionSlider option;
+    option.initFrom(slider);
+    option.orientation = Qt::Horizontal;
+    option.minimum = slider->minimum();
+    option.maximum = slider->maximum();
+    const QRect groove =
+        slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, slider);
+    QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(groove.left() + groove.width() * 3 / 4, slider->height() / 2));
+
+    // Then the movie goes there and the next tick leaves the thumb there
+    EXPECT_NEAR(DsCtrl::GetCurrentPositionMilis(), 2250, 150);
+    const int thumb = slider->value();
+    EXPECT_NEAR(thumb, 750, 50);
+    now += 64;
+    window->clock().TimerProc();
+    EXPECT_EQ(slider->value(), thumb);
 }

@@ -5,6 +5,7 @@
 #include "recorder/Gazelog.h"
 #include "recorder/GazelogStartup.h"
 #include "recorder/QSliderWithTicks.h"
+#include "recorder/RecorderTexts.h"
 #include "ui_Gazelog.h"
 
 #include <QAbstractButton>
@@ -189,6 +190,11 @@ TEST(GazelogWindow, PolishIsChosenOnlyByExactlyPl)
         FakePrompt prompt;
         Gazelog window(QString(), fakeServices(prompt));
         EXPECT_EQ(window.findChild<QTabWidget*>("tabWidget")->tabText(0), "Kalibracja");
+        // Texts from tables and from the examination workflow's helpers are Polish too.
+        EXPECT_EQ(RecorderTexts::trackerStatus(6), "EyeX niepołączony");
+        EXPECT_EQ(RecorderTexts::calibrationQuality(4), "4/5 - dobra");
+        window.form()->buttonExaminationStart->click();
+        EXPECT_EQ(prompt.warnings.value(0), "Błąd|Wybrany plik nie istnieje!");
     }
     QCoreApplication::removeTranslator(&translator);
     QDir::setCurrent(previous);

@@ -20,7 +20,8 @@ check() {
   missing=$(grep -c 'type="unfinished"' "$work/$catalogue" || true)
   if [ "$missing" -ne 0 ]; then
     echo "$catalogue: $missing texts without a Polish translation:"
-    grep -B1 'type="unfinished"' "$work/$catalogue" | grep -o '<source>.*' || true
+    perl -0ne 'while (/<source>([^<]*)<\/source>\s*<translation type="unfinished">/sg) { print "  $1\n"; }' \
+      "$work/$catalogue"
     status=1
   fi
   local markers

@@ -118,3 +118,30 @@ TEST(ResultsBounds, LongSteadyRunsAndLongWindowsKeepTheirValues)
     EXPECT_EQ(last.avgX, 400000);
     EXPECT_EQ(last.avgY, 600000);
 }
+
+TEST(ResultsBounds, NumbersOfAnyLengthSaturateAsTheReaderAlwaysHas)
+{
+    // Given fields of up to 40 digits, with blanks, signs and trailing text
+    const std::string fields[] = {"  42abc",
+                                  "-7",
+                                  "+12",
+                                  "2147483647",
+                                  "2147483648",
+                                  "-2147483648",
+                                  "-2147483649",
+                                  "123456789012345678",
+                                  "1234567890123456789",
+                                  "0000000000000000000000000000000000000001",
+                                  "99999999999999999999999999999",
+                                  "-",
+                                  "",
+                                  "x1"};
+    std::string text = "time_ms;pos_x_1m_normalized;pos_y_1m_normalized;blink_bool;pupil_diameter_100nm\n";
+    for (const std::string& field : fields)
+        text += "1;" + field + ";0;1;0\n";
+    TimeLine timeLine;
+    ASSERT_EQ(timeLine.loadText(text), TimeLine::Loaded);
+    // Then each reads as the C library's conversion bounded to int
+    for (size_t i = 0; i < std::size(fields); ++i)
+        EXPECT_EQ(timeLine.item(i).x, text_fields::toInt(fields[i])) << fields[i];
+}

@@ -73,6 +73,50 @@ TEST_F(ShotLineTest, ReportsEveryLoadStatus)
     EXPECT_EQ(shots.load(dir.path()), 1);
 }
 
+TEST_F(ShotLineTest, ReadsWhatSpreadsheetsWriteAndSaysWhereALoadFailed)
+{
+    // A spreadsheet's UTF-8 export: byte-order mark, CR LF line ends.
+    const std::string bom = "\xEF\xBB\xBF";
+    ASSERT_EQ(shots.loadText(bom + "#Gazeview shot file version 0.0.1\r\ntime_ms;number\r\n0;1\r\n"
+                                   "4000;2\r\n9000;3\r\n15000;4\r\n"),
+              0);
+    EXPECT_EQ(times(), (std::vector<int>{0, 4000, 9000, 15000}));
+    EXPECT_FALSE(shots.loadFailed());
+
+    struct Case
+    {
+        std::string text;
+        int status;
+        int line;
+        std::string description;
+    };
+    const std::vector<Case> cases = {
+        {magic + "time_ms;number\n0;1\n\n#c\n15000;3\n", 3, 6,
+         "line 6: the shot numbers are not 1, 2, 3, ... in order"},
+        {bom + magic + "time_ms;number\r\n0;1\r\n-4;2\r\n", 2, 4, "line 4: a shot starts at a negative time"},
+        {magic + "\nfoo;time_ms\n", 20, 3,
+         "line 3: the header does not start with a known column (time_ms;number)"},
+        {magic, 20, 0, "there is no header line (time_ms;number)"},
+        {magic + "time_ms\n", 21, 2, "line 2: the header has fewer than two columns (time_ms;number)"},
+        {magic + "time_ms;number;time_ms\n", 31, 2, "line 2: the header names a column twice"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(shots.loadText(c.text), c.status) << c.text;
+        EXPECT_TRUE(shots.loadFailed()) << c.text;
+        EXPECT_EQ(shots.loadProblem().line, c.line) << c.text;
+        EXPECT_EQ(shots.describeLoadProblem(), c.description) << c.text;
+    }
+
+    // A missing file is no problem; one that is there but cannot be read is.
+    EXPECT_EQ(shots.load(dir / "missing.csv"), 1);
+    EXPECT_FALSE(shots.loadFailed());
+    EXPECT_EQ(shots.load(dir.path()), 1);
+    EXPECT_TRUE(shots.loadFailed());
+    EXPECT_EQ(shots.describeLoadProblem(), "the file cannot be read");
+    shots.clear();
+    EXPECT_FALSE(shots.loadFailed());
+}
+
 TEST_F(ShotLineTest, SavesAFileThatReadsBackTheSame)
 {
     ASSERT_EQ(shots.loadText(magic + "time_ms;number\n0;1\n15000;2\n"), 0);
@@ -193,6 +237,30 @@ TEST_F(ShotLineTest, ServicesTheShotFileOfAMovie)
     EXPECT_EQ(times(), (std::vector<int>{0}));
     EXPECT_FALSE(shots.modified());
     EXPECT_EQ(readFile(file), damaged);
+
+    // Saved all the same, the shots go beside it, under a new name each time.
+    shots.toggleShot(8000);
+    std::filesystem::path savedTo;
+    EXPECT_TRUE(ServiceShotFile(shots, file, false, &savedTo));
+    EXPECT_EQ(savedTo, dir / "film.avi_shots.edited.csv");
+    EXPECT_EQ(readFile(file), damaged);
+    ShotLine edited(results);
+    ASSERT_EQ(edited.load(savedTo), 0);
+    EXPECT_EQ(edited.shots().size(), 2u);
+    EXPECT_FALSE(ServiceShotFile(shots, file, true));
+    EXPECT_TRUE(ServiceShotFile(shots, file, false, &savedTo));
+    EXPECT_EQ(savedTo, dir / "film.avi_shots.edited-2.csv");
+    EXPECT_EQ(readFile(file), damaged);
+
+    // A shot file that is there but cannot be read is not taken for a missing one.
+    const auto folderInTheWay = dir / "clip.avi_shots.csv";
+    std::filesystem::create_directory(folderInTheWay);
+    EXPECT_FALSE(ServiceShotFile(shots, folderInTheWay, true));
+    EXPECT_FALSE(shots.modified());
+    EXPECT_TRUE(ServiceShotFile(shots, folderInTheWay, false, &savedTo));
+    EXPECT_EQ(savedTo, dir / "clip.avi_shots.edited.csv");
+    EXPECT_TRUE(std::filesystem::is_directory(folderInTheWay));
+    ASSERT_FALSE(ServiceShotFile(shots, file, true));
 
     // A save that fails says so and keeps the list.
     EXPECT_FALSE(ServiceShotFile(shots, dir / "gone" / "film.avi_shots.csv", false));

@@ -1,6 +1,7 @@
 #include "player/media/DsCtrl.h"
 #include "FakeVideoWindow.h"
 #include "TestMovies.h"
+#include "player/media/DsCtrlState.h"
 
 #include <QDir>
 #include <QFile>
@@ -92,6 +93,10 @@ TEST_F(DsCtrlTest, MovieOpensFittedToItsVideoAndPlays)
         EXPECT_THAT(log.text(), HasSubstr("time per frame: 400000"));
         EXPECT_THAT(log.text(), Not(HasSubstr("asking the frame grabber")));
         EXPECT_EQ(DsCtrl::GetGraphState(), DsCtrl::GraphState::Running);
+        // Video and audio streams only: no subtitles (bit 2), no visualisation (bit 3).
+        guint flags = 0;
+        g_object_get(DsCtrl::detail::state().graph, "flags", &flags, nullptr);
+        EXPECT_EQ(flags & 0xFu, 0x3u);
 
         ASSERT_TRUE(waitUntil([&] { return fresh.videoChanges > 1 && !DsCtrl::NewestFrame().isNull(); }));
         const QImage frame = DsCtrl::NewestFrame();

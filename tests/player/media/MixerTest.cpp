@@ -82,7 +82,7 @@ TEST(MixerBitmap, SurfacePixelsCarryTheirOwnAlpha)
                "red surface");
 }
 
-TEST(MixerBitmap, DestinationIsNormalisedToTheVideoRectangleAndClippedToIt)
+TEST(MixerBitmap, DestinationIsNormalisedToTheWholeFrameAndClippedToTheVideo)
 {
     const QImage red = filled(QSize(4, 4), 0xFFFF0000);
     MixerBitmap mixer;
@@ -113,6 +113,42 @@ TEST(MixerBitmap, DestinationIsNormalisedToTheVideoRectangleAndClippedToIt)
     mixer.SetAlphaBitmap({halves, QRect(0, 0, 2, 4), QRectF(0, 0, 1, 1), 1.0, std::nullopt});
     out = render(QSize(220, 140), frame, frame.rect(), video, &mixer);
     EXPECT_EQ(out.pixel(209, 119), 0xFF00FF00u);
+}
+
+TEST(MixerBitmap, TheOverlayIsCutAndStretchedWithTheFrame)
+{
+    // A red square over frame columns 0.7 to 0.9 and rows 0.2 to 0.4; the view
+    // shows the left half of the frame over the whole video rectangle.
+    const QImage red = filled(QSize(4, 4), 0xFFFF0000);
+    MixerBitmap mixer;
+    mixer.SetAlphaBitmap({red, red.rect(), QRectF(0.35, 0.2, 0.1, 0.2), 1.0, std::nullopt});
+    const QImage frame = filled(QSize(200, 100), kFrameColour);
+    const QRect video(0, 0, 400, 200);
+
+    // Frame column 0.35 is shown at 0.7 of the width: the content under it moved with it.
+    const QImage out = render(QSize(400, 222), frame, QRect(0, 0, 100, 100), video, &mixer);
+    EXPECT_EQ(mixer.destinationIn(video, VideoPainter::shownPart(QRect(0, 0, 100, 100), frame.size())),
+              QRect(280, 40, 80, 40));
+    EXPECT_EQ(out.pixel(280, 40), 0xFFFF0000u);
+    EXPECT_EQ(out.pixel(359, 79), 0xFFFF0000u);
+    EXPECT_EQ(out.pixel(279, 40), kFrameColour);
+    EXPECT_EQ(out.pixel(360, 79), kFrameColour);
+
+    // The top half: rows are stretched, columns are not.
+    const QImage top = render(QSize(400, 222), frame, QRect(0, 0, 200, 50), video, &mixer);
+    EXPECT_EQ(top.pixel(140, 80), 0xFFFF0000u);
+    EXPECT_EQ(top.pixel(179, 159), 0xFFFF0000u);
+    EXPECT_EQ(top.pixel(180, 80), kFrameColour);
+    EXPECT_EQ(top.pixel(140, 160), kFrameColour);
+
+    // Before the first frame the movie's size decides what is shown.
+    QImage none = filled(QSize(400, 222), 0xFF808080);
+    {
+        QPainter painter(&none);
+        VideoPainter::paint(painter, QImage(), QRect(0, 0, 100, 100), video, &mixer, frame.size());
+    }
+    EXPECT_EQ(none.pixel(300, 50), 0xFFFF0000u);
+    EXPECT_EQ(none.pixel(150, 50), 0xFF000000u);
 }
 
 TEST(MixerBitmap, ChangesAreAnnouncedAndClearRemovesTheOverlay)

@@ -44,6 +44,13 @@ TestMovies generate()
     movies.videoOnly = QString::fromStdString(at("video.avi"));
     movies.soundOnly = QString::fromStdString(at("sound.wav"));
     movies.noFrameRate = QString::fromStdString(at("no rate.mkv"));
+    movies.blackLandscape = QString::fromStdString(at("black landscape.avi"));
+    movies.blackPortrait = QString::fromStdString(at("black portrait.avi"));
+    const auto black = [&](int width, int height, const char* name) {
+        return runPipeline("videotestsrc num-buffers=50 pattern=black ! video/x-raw,width=" +
+                           std::to_string(width) + ",height=" + std::to_string(height) +
+                           ",framerate=25/1 ! jpegenc ! avimux ! filesink location=\"" + at(name) + "\"");
+    };
     const bool made =
         runPipeline(kVideo + "avimux name=mux ! filesink location=\"" + at("with sound.avi") + "\" " +
                     kSound + "mux.") &&
@@ -51,7 +58,8 @@ TestMovies generate()
         runPipeline(kSound + "wavenc ! filesink location=\"" + at("sound.wav") + "\"") &&
         runPipeline("videotestsrc num-buffers=10 ! video/x-raw,width=64,height=48,framerate=0/1 ! jpegenc ! "
                     "matroskamux ! filesink location=\"" +
-                    at("no rate.mkv") + "\"");
+                    at("no rate.mkv") + "\"") &&
+        black(640, 360, "black landscape.avi") && black(480, 800, "black portrait.avi");
     if (!made)
         throw std::runtime_error("cannot generate the test movies");
     return movies;

@@ -11,6 +11,9 @@ struct TestMovies
     QString videoOnly;   // motion JPEG in AVI
     QString soundOnly;   // PCM in WAV
     QString noFrameRate; // Matroska whose video declares no frame rate
+    // Plain black, 2 s, so that an overlay is the only colour in the picture.
+    QString blackLandscape; // 640 x 360
+    QString blackPortrait;  // 480 x 800
     QString folder;
 };
 

@@ -1,40 +1,52 @@
-// The menu commands of the main window.
+#include "player/core/PlayerCommands.h"
 
-#include "common/IniFile.h"
 #include "common/LinkCodes.h"
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
-#include "player/AppCtrl.h"
-#include "player/Graphics.h"
-#include "player/PlayerMenus.h"
-#include "player/PlayerWindow.h"
-#include "player/StringTable.h"
+#include "player/core/AppCtrl.h"
+#include "player/core/CommandTarget.h"
+#include "player/core/ExaminationReports.h"
+#include "player/core/PlaybackClock.h"
+#include "player/core/PlayerCommand.h"
+#include "player/core/PlayerSettings.h"
+#include "player/core/ResultsFiles.h"
+#include "player/core/StringTable.h"
+#include "player/data/ShotLine.h"
+#include "player/data/TimeLineManager.h"
 #include "player/media/DsCtrl.h"
 
-#include <QAction>
 #include <QDir>
-#include <QLabel>
-#include <QMessageBox>
 #include <QProcess>
 #include <QTimer>
 
-void PlayerWindow::command(int id)
+PlayerCommands::PlayerCommands(CommandTarget& target, AppCtrl& app, TimeLineManager& results, ShotLine& shots,
+                               PlaybackClock& clock, ExaminationReports& reports)
+    : target_(target), app_(app), results_(results), shots_(shots), clock_(clock), reports_(reports)
+{
+}
+
+int PlayerCommands::position() const
+{
+    return static_cast<int>(DsCtrl::GetCurrentPositionMilis());
+}
+
+void PlayerCommands::command(int id)
 {
     switch (id) {
     case ID_FILE_OPENCLIP:
         if (DsCtrl::IsMovieOpen())
-            CloseClip();
+            target_.CloseClip();
         app_.movieFileName.clear();
-        OpenClip();
+        target_.OpenClip();
         break;
     case ID_FILE_INITCLIP:
-        OpenClip();
+        target_.OpenClip();
         break;
     case ID_FILE_CLOSE:
-        CloseClip();
+        target_.CloseClip();
         break;
     case ID_FILE_EXIT:
-        exitProgram();
+        target_.exitProgram();
         break;
     case ID_OPEN_RESULTS:
         openResults();
@@ -94,7 +106,7 @@ void PlayerWindow::command(int id)
         toggleShot();
         break;
     case ID_LOOP_SHOT:
-        loopCurrentShot_ = !loopCurrentShot_;
+        clock_.setLoopCurrentShot(!clock_.loopCurrentShot());
         break;
     case ID_CONSIDER_FOCUS_TIME:
         app_.considerFocusTime = !app_.considerFocusTime;
@@ -136,10 +148,10 @@ void PlayerWindow::command(int id)
         break;
     case ID_SHOW_COUNTER:
         toggleGuiSetting(app_.showBigCounter, "showBigCounter");
-        counter_->setVisible(app_.showBigCounter);
+        target_.showCounter(app_.showBigCounter);
         break;
     case ID_FULL_SCREEN:
-        setFullScreen(!fullScreen_);
+        target_.setFullScreen(!target_.isFullScreenMode());
         break;
     case ID_LANGUAGE_ENGLISH:
         loadLanguage("en");
@@ -148,20 +160,16 @@ void PlayerWindow::command(int id)
         loadLanguage("pl");
         break;
     case ID_ABOUT:
-        QMessageBox::about(this, tr("About Gazeview"),
-                           tr("Orvalis Reelscan Gazeview\n\nPlays a movie with the gaze of its viewers."));
+        target_.showAbout();
         break;
     default:
         LOG("unknown command ", id);
         break;
     }
-    syncChecks();
-    // A paused movie shows a changed option or new results at once, not at its next move.
-    if (DsCtrl::IsMovieOpen())
-        drawOverlay(position());
+    target_.commandDone();
 }
 
-void PlayerWindow::pauseResume()
+void PlayerCommands::pauseResume()
 {
     if (!DsCtrl::IsMovieOpen())
         return;
@@ -169,24 +177,25 @@ void PlayerWindow::pauseResume()
     // The extension numbers these two as the recorder does.
     const auto code = static_cast<int>(resumed ? LinkCode::resumed : LinkCode::paused);
     const int at = position();
-    if (postToServer(code, at))
+    if (reports_.postToServer(code, at))
         LOG("PostMessage to server(", code, ", ", at, ")");
-    if (postToExtension(code, at))
+    if (reports_.postToExtension(code, at))
         LOG("PostMessage to ext(", code, ", ", at + app_.recordingOffset, ")");
 }
 
-void PlayerWindow::seekTo(std::int64_t positionMs)
+void PlayerCommands::seekTo(std::int64_t positionMs)
 {
     DsCtrl::SetCurrentPositionMilis(positionMs);
-    postToExtension(8, position());
+    reports_.postToExtension(LinkCode::synchronisation, position());
 }
 
-void PlayerWindow::seekBy(std::int64_t deltaMs)
+void PlayerCommands::seekBy(std::int64_t deltaMs)
 {
-    postToExtension(8, static_cast<int>(DsCtrl::ChangeCurrentPositionMilis(deltaMs)));
+    reports_.postToExtension(LinkCode::synchronisation,
+                             static_cast<int>(DsCtrl::ChangeCurrentPositionMilis(deltaMs)));
 }
 
-void PlayerWindow::nextShot()
+void PlayerCommands::nextShot()
 {
     const Shot next = shots_.nextShot(position());
     // After the last shot comes the end of the movie.
@@ -194,7 +203,7 @@ void PlayerWindow::nextShot()
     clock_.forgetShot();
 }
 
-void PlayerWindow::toggleShot()
+void PlayerCommands::toggleShot()
 {
     if (!DsCtrl::IsMovieOpen())
         return;
@@ -203,44 +212,58 @@ void PlayerWindow::toggleShot()
         return;
     shots_.toggleShot(at);
     shots_.setModified(true);
-    UpdateTitle(at, shots_.currentShot(at).number);
+    target_.UpdateTitle(at, shots_.currentShot(at).number);
 }
 
-void PlayerWindow::setViewScale(double x, double y)
+void PlayerCommands::setViewScale(double x, double y)
 {
     app_.viewScaleX = x;
     app_.viewScaleY = y;
-    if (DsCtrl::IsMovieOpen())
-        DsCtrl::InitVideoWindow(*this, viewScale());
-    IniFile::writeString(app_.guiFilePath, "GUI", "viewScaleXPercent", x == 0.5 ? "50" : "100");
-    IniFile::writeString(app_.guiFilePath, "GUI", "viewScaleYPercent", y == 0.5 ? "50" : "100");
+    target_.viewScaleChanged();
+    PlayerSettings::writeViewScale(app_);
 }
 
-void PlayerWindow::setPresentation(int quality)
+void PlayerCommands::setPresentation(int quality)
 {
     app_.multiQuality = quality;
-    if (graphics_)
-        graphics_ = std::make_unique<Graphics>(quality == 1 ? 512 : 256, DsCtrl::NativeVideoSize());
-    IniFile::writeString(app_.guiFilePath, "GUI", "multiQuality", quality == 1 ? "1" : "0");
+    target_.presentationChanged();
+    PlayerSettings::writeQuality(app_);
 }
 
-void PlayerWindow::toggleGuiSetting(bool& setting, const char* key)
+void PlayerCommands::toggleGuiSetting(bool& setting, const char* key)
 {
     setting = !setting;
-    IniFile::writeString(app_.guiFilePath, "GUI", key, setting ? "1" : "0");
+    PlayerSettings::writeSwitch(app_, key, setting);
 }
 
-void PlayerWindow::loadLanguage(const char* language)
+void PlayerCommands::loadLanguage(const char* language)
 {
     if (app_.language == QLatin1String(language))
         return;
-    if (!prompts_.askYesNo || !prompts_.askYesNo(loadString(IDS_CLOSE_FOR_LANGUAGE)))
+    if (!target_.askYesNo(loadString(IDS_CLOSE_FOR_LANGUAGE)))
         return;
-    IniFile::writeString(app_.guiFilePath, "GUI", "language", language);
-    exitProgram();
+    PlayerSettings::writeLanguage(app_, language);
+    target_.exitProgram();
 }
 
-void PlayerWindow::startNewExamination()
+void PlayerCommands::openResults()
+{
+    const QStringList chosen = target_.chooseResults();
+    if (chosen.isEmpty())
+        return;
+    results_.clear();
+    ResultsFiles::loadChosen(results_, chosen, app_, app_.movieFileName,
+                             [this](const QString& question) { return target_.askYesNo(question); });
+    results_.calculateStats();
+    shots_.recount();
+    const auto count = results_.timeLines().size();
+    if (count == 1)
+        app_.mode = AppCtrl::Mode::File;
+    else if (count > 1)
+        app_.mode = AppCtrl::Mode::Directory;
+}
+
+void PlayerCommands::startNewExamination()
 {
     LOG("Current directory: '", QDir::currentPath(), "'");
     bool started = false;
@@ -255,12 +278,12 @@ void PlayerWindow::startNewExamination()
             LOG("CreateProcess() failed, 2: ", -1);
     }
     if (started)
-        exitProgram();
+        target_.exitProgram();
 }
 
-void PlayerWindow::openRecording()
+void PlayerCommands::openRecording()
 {
-    const QString recording = prompts_.chooseRecording ? prompts_.chooseRecording() : QString();
+    const QString recording = target_.chooseRecording();
     if (recording.isEmpty())
         return;
     if (!QProcess::startDetached(app_.extensionFileName, {QStringLiteral("-m"), recording})) {
@@ -269,34 +292,12 @@ void PlayerWindow::openRecording()
     }
     // The extension needs a moment to show its window; the movie goes on meanwhile.
     QTimer::singleShot(extensionStartWaitMs_, this, [this] {
-        extensionWindow_ = platform::findWindow(QString::fromLatin1(extensionTitle));
-        if (extensionWindow_.empty()) {
+        reports_.setExtensionWindow(platform::findWindow(QString::fromLatin1(extensionTitle)));
+        if (!reports_.hasExtension()) {
             LOG("FindWindow() didn't work");
             return;
         }
         if (DsCtrl::GetGraphState() == DsCtrl::GraphState::Running)
-            postToExtension(2, position());
+            reports_.postToExtension(LinkCode::resumed, position());
     });
-}
-
-void PlayerWindow::syncChecks()
-{
-    const auto check = [this](int id, bool on) {
-        if (QAction* item = actions_.value(id))
-            item->setChecked(on);
-    };
-    check(ID_ADJUST_HORIZONTAL, app_.viewScaleX == 0.5);
-    check(ID_ADJUST_VERTICAL, app_.viewScaleY == 0.5);
-    check(ID_ADJUST_DEFAULT, app_.viewScaleX == 1.0 && app_.viewScaleY == 1.0);
-    check(ID_DATA_FILTERED, app_.dataFiltered);
-    check(ID_SINGLE_RESULT, app_.mode == AppCtrl::Mode::File);
-    check(ID_MULTI_RESULTS, app_.mode == AppCtrl::Mode::Directory);
-    check(ID_CONSIDER_FOCUS_TIME, app_.considerFocusTime);
-    check(ID_SHOW_COUNTER, app_.showBigCounter);
-    check(ID_FAST_PRESENTATION, app_.multiQuality == 0);
-    check(ID_ACCURATE_PRESENTATION, app_.multiQuality == 1);
-    check(ID_SHOW_HEATMAP, app_.showHeatmap);
-    check(ID_SHOW_KEYPOINTS, app_.showActions);
-    check(ID_SHOW_PUPIL, app_.showPupil);
-    check(ID_LOOP_SHOT, loopCurrentShot_);
 }

@@ -1,4 +1,4 @@
-#include "player/AppCtrl.h"
+#include "player/core/AppCtrl.h"
 
 #include "PlayerTestSupport.h"
 

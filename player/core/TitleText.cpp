@@ -1,6 +1,6 @@
-#include "player/TitleText.h"
+#include "player/core/TitleText.h"
 
-#include "player/StringTable.h"
+#include "player/core/StringTable.h"
 
 namespace TitleText {
 

@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <functional>
 
-class PlayerWindow;
+class AppCtrl;
+class ClockView;
+class ExaminationReports;
+class ShotLine;
 
 // The playback clock: while a movie is open it ticks every 64 ms and makes
 // everything follow the movie time: the delayed start of an examination, the
@@ -22,10 +25,13 @@ public:
     // The slider stays where the user left it for this long.
     static constexpr int kSliderHoldMs = 6000;
 
-    explicit PlaybackClock(PlayerWindow& window);
+    // Everything given must outlive the clock.
+    PlaybackClock(ClockView& view, const AppCtrl& app, const ShotLine& shots,
+                  const ExaminationReports& reports);
 
     // For tests: another period, another clock.
     void setInterval(int intervalMs);
+    int intervalMs() const { return timer_.interval(); }
     void setTickCount(TickCount tickCount);
     std::int64_t tickCount() const;
 
@@ -42,12 +48,18 @@ public:
     void sliderUsed();
     // After a jump between shots the shot loop starts afresh.
     void forgetShot() { currentShot_ = -1; }
+    // When the position leaves the current shot, it goes back to its start.
+    void setLoopCurrentShot(bool loop) { loopCurrentShot_ = loop; }
+    bool loopCurrentShot() const { return loopCurrentShot_; }
 
     // One tick.
     void TimerProc();
 
 private:
-    PlayerWindow& window_;
+    ClockView& view_;
+    const AppCtrl& app_;
+    const ShotLine& shots_;
+    const ExaminationReports& reports_;
     QTimer timer_;
     TickCount tickCount_;
     std::int64_t lastPositionMs_ = -1;
@@ -55,5 +67,6 @@ private:
     std::int64_t totalTimeMs_ = 0;
     std::int64_t lastSliderUse_ = 0;
     bool sliderEverUsed_ = false;
+    bool loopCurrentShot_ = false;
     int currentShot_ = -1;
 };

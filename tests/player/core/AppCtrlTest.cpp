@@ -1,5 +1,5 @@
-#include "player/AppCtrl.h"
-#include "player/StringTable.h"
+#include "player/core/AppCtrl.h"
+#include "player/core/StringTable.h"
 
 #include "PlayerTestSupport.h"
 

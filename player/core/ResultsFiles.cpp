@@ -1,9 +1,9 @@
-#include "player/ResultsFiles.h"
+#include "player/core/ResultsFiles.h"
 
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
-#include "player/AppCtrl.h"
-#include "player/StringTable.h"
+#include "player/core/AppCtrl.h"
+#include "player/core/StringTable.h"
 #include "player/data/TimeLineManager.h"
 
 #include <QDir>

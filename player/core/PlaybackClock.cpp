@@ -1,11 +1,12 @@
-#include "player/PlaybackClock.h"
+#include "player/core/PlaybackClock.h"
 
 #include "common/LinkCodes.h"
-#include "player/AppCtrl.h"
-#include "player/PlayerWindow.h"
+#include "player/core/AppCtrl.h"
+#include "player/core/ClockView.h"
+#include "player/core/ExaminationReports.h"
 #include "player/data/ShotLine.h"
-#include "player/media/DsCtrl.h"
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -19,7 +20,9 @@ std::int64_t millisecondsSinceBoot()
 
 } // namespace
 
-PlaybackClock::PlaybackClock(PlayerWindow& window) : window_(window), tickCount_(&millisecondsSinceBoot)
+PlaybackClock::PlaybackClock(ClockView& view, const AppCtrl& app, const ShotLine& shots,
+                             const ExaminationReports& reports)
+    : view_(view), app_(app), shots_(shots), reports_(reports), tickCount_(&millisecondsSinceBoot)
 {
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(kIntervalMs);
@@ -69,49 +72,45 @@ void PlaybackClock::sliderUsed()
 
 void PlaybackClock::TimerProc()
 {
-    AppCtrl& app = window_.app();
     if (startDeadline_ != 0 && tickCount() > startDeadline_) {
         startDeadline_ = 0;
-        DsCtrl::RunGraph();
-        window_.clearOverlay();
+        view_.startMovie();
     }
 
-    const auto position = static_cast<int>(DsCtrl::GetCurrentPositionMilis());
+    const int position = view_.moviePositionMs();
     if (position == lastPositionMs_)
         return;
 
-    if (app.endTimeMs != -1 && position > app.endTimeMs) {
+    if (app_.endTimeMs != -1 && position > app_.endTimeMs) {
         // One report: the clock ends with the play window.
         timer_.stop();
-        DsCtrl::StopGraph();
-        window_.finishExamination(position);
+        view_.finishExamination(position);
         return;
     }
 
-    const ShotLine& shots = window_.shots();
-    const int shotNumber = shots.currentShot(position).number;
+    const int shotNumber = shots_.currentShot(position).number;
     const int remembered = currentShot_;
     currentShot_ = shotNumber;
-    if (window_.loopCurrentShot() && remembered != -1 && shotNumber != remembered) {
-        const Shot again = shots.previousShot(position);
-        DsCtrl::SetCurrentPositionMilis(again.time);
+    if (loopCurrentShot_ && remembered != -1 && shotNumber != remembered) {
+        const Shot again = shots_.previousShot(position);
+        view_.seekMovie(again.time);
         // The shot played again is the one looped from now on; remembering the
         // shot just left would send the next tick one more shot back.
         currentShot_ = again.number;
     }
 
-    if (app.mode == AppCtrl::Mode::Play)
-        window_.postToServer(static_cast<int>(LinkCode::synchronisation), position);
+    if (app_.mode == AppCtrl::Mode::Play)
+        reports_.postToServer(LinkCode::synchronisation, position);
 
-    window_.drawOverlay(position);
+    view_.drawOverlay(position);
 
     if ((!sliderEverUsed_ || tickCount() - lastSliderUse_ > kSliderHoldMs) && totalTimeMs_ > 0)
-        window_.setSliderPosition(static_cast<int>(position * std::int64_t{1000} / totalTimeMs_));
+        view_.setSliderPosition(static_cast<int>(position * std::int64_t{1000} / totalTimeMs_));
 
     // The viewer's recording starts where the movie passes the recording offset.
-    if (lastPositionMs_ + app.recordingOffset < 0 && position + app.recordingOffset >= 0)
-        window_.postToExtension(2, position);
+    if (lastPositionMs_ + app_.recordingOffset < 0 && position + app_.recordingOffset >= 0)
+        reports_.postToExtension(LinkCode::resumed, position);
 
     lastPositionMs_ = position;
-    window_.UpdateTitle(position, shotNumber);
+    view_.UpdateTitle(position, shotNumber);
 }

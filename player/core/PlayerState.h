@@ -2,25 +2,19 @@
 
 #include "platform/window_bus.h"
 
-#include <QByteArray>
 #include <QRect>
 #include <QString>
-#include <QStringList>
 
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <vector>
 
-class QTranslator;
-
-// The player's application object: every path the program uses, the two
-// settings files, the interface language and the command line. main() builds
-// one, runs Start() once a QApplication exists (the monitors come from Qt) and
-// hands it to the main window, which reads and changes the fields directly.
-class AppCtrl
+// Everything the player knows from its settings files, its command line and
+// its menus: paths, mode, play window, settings and switches, each holding
+// its default until read. AppCtrl fills it at start-up; the settings files,
+// the command-line parser and the window read and change the fields directly.
+struct PlayerState
 {
-public:
     enum class Mode
     {
         None = 0,      // interactive player
@@ -28,28 +22,6 @@ public:
         File = 2,      // one results file loaded at start
         Directory = 3, // every results file of a folder loaded at start
     };
-
-    // Every field holds its default; nothing is read or opened yet.
-    AppCtrl();
-    // Logs "AppCtrl stopped" when Start() opened the log, and removes the catalogue.
-    ~AppCtrl();
-    AppCtrl(const AppCtrl&) = delete;
-    AppCtrl& operator=(const AppCtrl&) = delete;
-
-    // The start-up sequence: paths beside `executablePath` (empty when unknown),
-    // the settings folder, the log, both settings files, the language catalogue,
-    // the command line (`arguments` with the program name first), the view
-    // scale. Returns the text of a fatal error (the caller shows it and ends
-    // with code 1), or nothing.
-    std::optional<QString> Start(const QStringList& arguments, const QString& executablePath);
-
-    // Turns the command line into mode, movie, play window, caption, results
-    // path and monitor. Errors only log and request the quit with code 1.
-    void ProcessCommandLine(const QStringList& arguments);
-
-    // Asks the program to end with `code` once its event loop runs; start-up
-    // goes on until then. A later request replaces the code.
-    void RequestQuit(int code);
 
     // Paths and names.
     QString movieFileName;
@@ -74,6 +46,9 @@ public:
     int playDelayMs = 0;
     int monitorNum = -1;
     std::optional<int> quitCode;
+    // Asks the program to end with `code` once its event loop runs; start-up
+    // goes on until then. A later request replaces the code.
+    void RequestQuit(int code) { quitCode = code; }
     bool helpRequested = false;
 
     // Gazeview.ini
@@ -106,14 +81,4 @@ public:
     // Switches changed by menu commands, not stored.
     bool dataFiltered = true;
     bool considerFocusTime = true;
-
-private:
-    void ReadSettings();
-    void LoadLanguage();
-    void ReadViewScale();
-    void SelectMonitor(const QString& value);
-
-    std::unique_ptr<QTranslator> translator_;
-    QByteArray catalogue_; // the translator reads from it for its whole life
-    bool started_ = false;
 };

@@ -1,4 +1,4 @@
-#include "player/StringTable.h"
+#include "player/core/StringTable.h"
 
 #include <QCoreApplication>
 

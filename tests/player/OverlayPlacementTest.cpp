@@ -1,0 +1,282 @@
+// Where the overlay lands in the picture: over the frame point the gaze belongs
+// to, which the view shows at the gaze's own place, at every view scale and
+// aspect ratio; and what the analysis options do to the picture.
+
+#include "PlayerWindowFixture.h"
+#include "data/ResultsText.h"
+#include "player/Graphics.h"
+#include "player/data/ShotLine.h"
+#include "player/data/TimeLineManager.h"
+#include "player/media/DsCtrl.h"
+#include "player/media/MixerBitmap.h"
+#include "player/media/VideoPainter.h"
+
+#include <QPainter>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+
+using player_test::PlayerWindowTest;
+using testing_support::writeFile;
+
+namespace {
+
+constexpr double kGazeX = 0.8;
+constexpr double kGazeY = 0.3;
+
+// A viewer looking at one point; the pupil hole lies inside the green ring.
+std::string steadyGaze(double x, double y)
+{
+    std::vector<results_text::Row> rows;
+    for (int t = 0; t <= 3000; t += 20)
+        rows.push_back({t, static_cast<int>(x * 1e6), static_cast<int>(y * 1e6), 1, 120000, 0});
+    return results_text::fileOf(rows);
+}
+
+// A black frame cut by the view scale and stretched over a video rectangle of
+// videoSize, with the mixer's overlay.
+QImage compose(const MixerBitmap& mixer, QSize frameSize, double scaleX, double scaleY, QSize videoSize)
+{
+    QImage frame(frameSize, QImage::Format_RGB32);
+    frame.fill(Qt::black);
+    const QRect source(0, 0, static_cast<int>(frameSize.width() * scaleX),
+                       static_cast<int>(frameSize.height() * scaleY));
+    QImage out(videoSize, QImage::Format_RGB32);
+    out.fill(Qt::black);
+    QPainter painter(&out);
+    VideoPainter::paint(painter, frame, source, QRect(QPoint(0, 0), videoSize), &mixer);
+    return out;
+}
+
+bool isGreen(QRgb c)
+{
+    return qGreen(c) > 100 && qRed(c) < 60 && qBlue(c) < 60;
+}
+
+bool isRed(QRgb c)
+{
+    return qRed(c) > 100 && qGreen(c) < 60 && qBlue(c) < 60;
+}
+
+// The centre of the smallest rectangle holding every matching pixel of area.
+std::optional<QPointF> centreOf(const QImage& image, const std::function<bool(QRgb)>& match,
+                                QRect area = QRect())
+{
+    if (area.isNull())
+        area = image.rect();
+    int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (match(image.pixel(x, y))) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    if (left > right)
+        return std::nullopt;
+    return QPointF((left + right + 1) / 2.0, (top + bottom + 1) / 2.0);
+}
+
+struct Scale
+{
+    double x;
+    double y;
+};
+
+const Scale kScales[] = {{1.0, 1.0}, {0.5, 1.0}, {1.0, 0.5}, {0.5, 0.5}};
+// Frames large enough to hold the whole ring around the gaze at every scale.
+const QSize kFrames[] = {QSize(640, 360), QSize(480, 800), QSize(500, 500)};
+
+// Results of viewers loaded from generated files.
+struct Study
+{
+    explicit Study(const std::vector<std::string>& files)
+    {
+        AppCtrl app;
+        for (size_t i = 0; i < files.size(); ++i) {
+            const auto file = folder / ("viewer" + std::to_string(i) + ".csv");
+            writeFile(file, files[i]);
+            EXPECT_EQ(results.add(file, app.eventsNum, app.filterRadius, app.actionRadius), 0);
+        }
+        results.calculateStats();
+        shots.addShot(Shot{});
+    }
+
+    testing_support::TempDir folder;
+    TimeLineManager results;
+    ShotLine shots{results};
+};
+
+} // namespace
+
+TEST(OverlayPlacement, OneViewersRingLiesWhereTheViewShowsTheGaze)
+{
+    TimeLineItem item{};
+    item.avgX = static_cast<int>(kGazeX * 1e6);
+    item.avgY = static_cast<int>(kGazeY * 1e6);
+    item.blink = 1;
+    item.pupil = 120000;
+    const QSize video(800, 500);
+    for (const QSize frame : kFrames)
+        for (const Scale scale : kScales) {
+            SCOPED_TRACE(testing::Message()
+                         << frame.width() << "x" << frame.height() << " at " << scale.x << " x " << scale.y);
+            OverlayOptions options;
+            options.viewScaleX = scale.x;
+            options.viewScaleY = scale.y;
+            const Graphics graphics(256, frame);
+            MixerBitmap mixer;
+            mixer.SetAlphaBitmap(graphics.singleViewer(item, options));
+
+            const auto ring = centreOf(compose(mixer, frame, scale.x, scale.y, video), isGreen);
+            ASSERT_TRUE(ring.has_value());
+            EXPECT_NEAR(ring->x(), kGazeX * video.width(), 2.0);
+            EXPECT_NEAR(ring->y(), kGazeY * video.height(), 2.0);
+        }
+}
+
+TEST(OverlayPlacement, TheHeatMapLiesWhereTheViewShowsTheGaze)
+{
+    Study study({steadyGaze(kGazeX, kGazeY)});
+    const QSize video(800, 500);
+    for (const QSize frame : kFrames)
+        for (const Scale scale : kScales) {
+            SCOPED_TRACE(testing::Message()
+                         << frame.width() << "x" << frame.height() << " at " << scale.x << " x " << scale.y);
+            OverlayOptions options;
+            options.viewScaleX = scale.x;
+            options.viewScaleY = scale.y;
+            options.considerFocusTime = false; // a small circle, whole at every scale
+            options.showPupil = false;
+            options.showActions = false;
+            Graphics graphics(256, frame);
+            MixerBitmap mixer;
+            graphics.DrawMulti(mixer, study.results, study.shots, 1000, options);
+
+            const auto heat = centreOf(compose(mixer, frame, scale.x, scale.y, video), isRed);
+            ASSERT_TRUE(heat.has_value());
+            // The canvas places circles to the cell: allow one and a half cells as shown.
+            const double cellX = video.width() / (256 * scale.x);
+            const double cellY = video.height() / (256.0 * frame.height() / frame.width() * scale.y);
+            EXPECT_NEAR(heat->x(), kGazeX * video.width(), 1.5 * cellX + 2);
+            EXPECT_NEAR(heat->y(), kGazeY * video.height(), 1.5 * cellY + 2);
+        }
+}
+
+TEST(OverlayOptions, ConsideringFocusTimeGrowsTheHeatWithASteadyGaze)
+{
+    Study study({steadyGaze(0.5, 0.5)});
+    study.results.rewind();
+    const int stillCount = study.results.getNextItem(2000).stillCount;
+    ASSERT_GT(stillCount, 10) << "a gaze this steady makes the focus circle larger than the fixed one";
+    const QSize frame(256, 256);
+    const QSize video(512, 512); // two pixels a canvas cell
+
+    const auto heatWidth = [&](bool considerFocusTime) {
+        OverlayOptions options;
+        options.considerFocusTime = considerFocusTime;
+        options.showPupil = false;
+        options.showActions = false;
+        Graphics graphics(256, frame);
+        MixerBitmap mixer;
+        graphics.DrawMulti(mixer, study.results, study.shots, 2000, options);
+        const QImage shown = compose(mixer, frame, 1.0, 1.0, video);
+        int width = 0;
+        for (int x = 0; x < video.width(); ++x)
+            width += isRed(shown.pixel(x, 257)) ? 1 : 0;
+        return width;
+    };
+    // A circle of radius r covers 2r - 1 cells across its centre.
+    const OverlayOptions defaults;
+    const int growing = defaults.heatMapCircleDiameterStep * stillCount + defaults.heatMapCircleDiameterStart;
+    EXPECT_NEAR(heatWidth(true), 2 * (2 * growing - 1), 2);
+    EXPECT_NEAR(heatWidth(false), 2 * (2 * defaults.heatMapCircleDiameterConst - 1), 2);
+}
+
+TEST(OverlayOptions, ThePupilBarShowsTheMeanPupilAndItsAgreement)
+{
+    // Given a viewer whose pupil widens steadily over the movie
+    std::vector<results_text::Row> rows;
+    for (int t = 0; t <= 3000; t += 20)
+        rows.push_back({t, 500000, 500000, 1, 20000 + t * 10, 0});
+    Study study({results_text::fileOf(rows)});
+    const PupilStep step = study.results.pupilStepAt(1500);
+    const double d = (step.mean - study.results.minDiameter()) * 100.0 /
+                     (study.results.maxDiameter() - study.results.minDiameter());
+    ASSERT_GT(d, 20);
+    ASSERT_LT(d, 80);
+    const QSize frame(256, 256);
+    const QSize video(512, 512);
+    const int row = static_cast<int>(0.86 * video.height());
+
+    for (const bool agreed : {true, false}) {
+        SCOPED_TRACE(agreed ? "viewers agree" : "viewers disagree");
+        OverlayOptions options;
+        options.showHeatmap = false;
+        options.showActions = false;
+        // Any deviation is below a threshold above one, none below zero.
+        options.pupilStandardDeviationPercentThreshold = agreed ? 2.0 : 0.0;
+        Graphics graphics(256, frame);
+        MixerBitmap mixer;
+        graphics.DrawMulti(mixer, study.results, study.shots, 1500, options);
+        const QImage shown = compose(mixer, frame, 1.0, 1.0, video);
+
+        // Then the filled part reaches 0.05 + d x 0.005 of the width, the rest up to 0.557
+        int filledEnd = -1;
+        for (int x = 0; x < video.width(); ++x)
+            if (qRed(shown.pixel(x, row)) >= (agreed ? 250 : 90))
+                filledEnd = x;
+        EXPECT_NEAR(filledEnd + 1, (0.05 + d * 0.005) * video.width(), 3);
+        const QRgb filled = shown.pixel(static_cast<int>(0.06 * video.width()), row);
+        const QRgb rest = shown.pixel(static_cast<int>(0.54 * video.width()), row);
+        EXPECT_NEAR(qRed(filled), agreed ? 255 : 96, 2);
+        EXPECT_NEAR(qBlue(filled), agreed ? 255 : 96, 2);
+        EXPECT_NEAR(qRed(rest), agreed ? 64 : 16, 2);
+        EXPECT_EQ(qRed(shown.pixel(static_cast<int>(0.57 * video.width()), row)), 0);
+    }
+}
+
+TEST_F(PlayerWindowTest, TheGazeRingLiesOverTheFramePointInAWindowAndFullScreen)
+{
+    writeFile(folder / "viewer.csv", steadyGaze(kGazeX, kGazeY));
+    struct Case
+    {
+        QString movie;
+        Scale scale;
+        bool fullScreen;
+    };
+    std::vector<Case> cases;
+    for (const QString& movie : {movies->blackLandscape, movies->blackPortrait})
+        for (const Scale scale : {Scale{1.0, 1.0}, Scale{0.5, 1.0}, Scale{1.0, 0.5}})
+            for (const bool fullScreen : {false, true})
+                cases.push_back({movie, scale, fullScreen});
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.movie.toStdString() << " at " << c.scale.x << " x " << c.scale.y
+                                        << (c.fullScreen ? ", full screen" : ", in a window"));
+        // Given the movie opened with one viewer's results at the view scale
+        app.mode = AppCtrl::Mode::File;
+        app.resultsPath = QString::fromStdString((folder / "viewer.csv").string());
+        app.movieFileName = c.movie;
+        app.viewScaleX = c.scale.x;
+        app.viewScaleY = c.scale.y;
+        startAndOpen();
+        if (c.fullScreen)
+            window->setFullScreen(true);
+        ASSERT_TRUE(waitUntil([] { return !DsCtrl::GetMixerBitmap()->isEmpty(); }));
+        ASSERT_TRUE(waitUntil([] { return !DsCtrl::NewestFrame().isNull(); }));
+
+        // Then the ring's centre is at the gaze's place in the video rectangle
+        const QImage shown = window->videoWidget()->grab().toImage();
+        const QRect video = DsCtrl::VideoRect();
+        ASSERT_FALSE(video.isEmpty());
+        const auto ring = centreOf(shown, isGreen, video);
+        ASSERT_TRUE(ring.has_value());
+        EXPECT_NEAR(ring->x(), video.x() + kGazeX * video.width(), 2.0);
+        EXPECT_NEAR(ring->y(), video.y() + kGazeY * video.height(), 2.0);
+        window.reset();
+    }
+}
