@@ -1,10 +1,11 @@
 // The player's command line: the input holds the arguments after the program
 // name, separated by NUL bytes (as a process receives them), in UTF-8. Whatever
-// the arguments, the application object ends with a valid mode and play window.
+// the arguments, the player state ends with a valid mode and play window.
 
 #include "FuzzSupport.h"
 
-#include "player/AppCtrl.h"
+#include "player/core/CommandLine.h"
+#include "player/core/PlayerState.h"
 
 #include <QGuiApplication>
 #include <QStringList>
@@ -40,10 +41,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         input.remove_prefix(end + 1);
     }
 
-    AppCtrl app;
-    app.ProcessCommandLine(arguments);
+    PlayerState app;
+    CommandLine::parse(app, arguments);
 
-    using Mode = AppCtrl::Mode;
+    using Mode = PlayerState::Mode;
     check(app.mode == Mode::None || app.mode == Mode::Play || app.mode == Mode::File ||
               app.mode == Mode::Directory,
           "mode out of range");
