@@ -65,7 +65,13 @@ private:
     LogStyle style_ = recorderLogStyle();
 };
 
+#if defined(__cpp_lib_source_location)
 #define GAZE_LOG_FUNCTION (std::source_location::current().function_name())
+#else
+// Compilers whose standard library lacks it (clang 14 with libstdc++ 12, used for
+// the fuzzing build) give the same signature text this way.
+#define GAZE_LOG_FUNCTION (__PRETTY_FUNCTION__)
+#endif
 
 // One log line from the enclosing function: LOG("tracker state: ", state);
 #define LOG(...) ::Logger::instance().write(GAZE_LOG_FUNCTION, __LINE__, true, __VA_ARGS__)
