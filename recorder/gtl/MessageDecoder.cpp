@@ -89,7 +89,8 @@ template <typename Handler> Read readRecord(od::value value, unsigned want, Hand
     for (auto member : object) {
         od::field field;
         std::string_view key;
-        if (std::move(member).get(field) != simdjson::SUCCESS || field.unescaped_key().get(key) != simdjson::SUCCESS)
+        if (std::move(member).get(field) != simdjson::SUCCESS ||
+            field.unescaped_key().get(key) != simdjson::SUCCESS)
             return Read::broken;
         const std::optional<std::pair<unsigned, Read>> read = handler(key, field.value());
         if (!read)
@@ -301,7 +302,8 @@ Read readValues(od::value value, ValueSet& set, Walk& walk, std::vector<std::str
     for (auto member : object) {
         od::field field;
         std::string_view key;
-        if (std::move(member).get(field) != simdjson::SUCCESS || field.unescaped_key().get(key) != simdjson::SUCCESS)
+        if (std::move(member).get(field) != simdjson::SUCCESS ||
+            field.unescaped_key().get(key) != simdjson::SUCCESS)
             return Read::broken;
         if (readValueMember(key, field.value(), set, walk, skipped) == Read::broken)
             return Read::broken;
@@ -326,7 +328,8 @@ bool walkMessage(std::string_view object, ValueSet& set, Walk& walk, std::vector
     for (auto member : root) {
         od::field field;
         std::string_view key;
-        if (std::move(member).get(field) != simdjson::SUCCESS || field.unescaped_key().get(key) != simdjson::SUCCESS)
+        if (std::move(member).get(field) != simdjson::SUCCESS ||
+            field.unescaped_key().get(key) != simdjson::SUCCESS)
             return false;
         od::value value = field.value();
         if (key == "category") {
