@@ -2,6 +2,8 @@
 
 #include <gst/gst.h>
 #include <memory>
+#include <optional>
+#include <string>
 
 // Owning handles for GStreamer objects, released with their own unref call.
 struct GstObjectUnref
@@ -35,3 +37,17 @@ using GstQueryPtr = std::unique_ptr<GstQuery, GstMiniObjectUnref>;
 using GstCapsPtr = std::unique_ptr<GstCaps, GstMiniObjectUnref>;
 using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
 using GCharPtr = std::unique_ptr<gchar, GFree>;
+
+// The text of the first error waiting on the element's bus, if any; the
+// message is taken off the bus.
+inline std::optional<std::string> popBusError(GstElement* element)
+{
+    const GstObjectPtr<GstBus> bus(gst_element_get_bus(element));
+    const GstMessagePtr message(gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR));
+    if (!message)
+        return std::nullopt;
+    GError* raw = nullptr;
+    gst_message_parse_error(message.get(), &raw, nullptr);
+    const GErrorPtr failure(raw);
+    return std::string(failure ? failure->message : "unknown error");
+}

@@ -58,14 +58,9 @@ bool VideoExport::fail(const std::string& text)
 
 bool VideoExport::checkBus()
 {
-    GstObjectPtr<GstBus> bus(gst_element_get_bus(pipeline_));
-    while (GstMessagePtr message{gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR)}) {
-        GError* raw = nullptr;
-        gst_message_parse_error(message.get(), &raw, nullptr);
-        const GErrorPtr failure(raw);
-        LOG("rendering failed: ", failure ? failure->message : "unknown error");
-        return fail(std::string("the movie cannot be rendered: ") +
-                    (failure ? failure->message : "unknown error"));
+    if (const auto failure = popBusError(pipeline_)) {
+        LOG("rendering failed: ", *failure);
+        return fail("the movie cannot be rendered: " + *failure);
     }
     if (linkFailed_)
         return fail("the movie's sound cannot be copied into the output");

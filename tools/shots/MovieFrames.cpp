@@ -38,19 +38,14 @@ bool MovieFrames::fail(const std::string& text)
 
 bool MovieFrames::checkBus()
 {
-    GstObjectPtr<GstBus> bus(gst_element_get_bus(pipeline_));
-    while (GstMessagePtr message{gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR)}) {
-        GError* raw = nullptr;
-        gst_message_parse_error(message.get(), &raw, nullptr);
-        const GErrorPtr failure(raw);
-        LOG("decoding failed: ", failure ? failure->message : "unknown error");
-        // Streams of other kinds are left unlinked, which their source reports as an error.
-        if (noVideo_)
-            return fail("the movie holds no video");
-        return fail(std::string("cannot decode the movie: ") +
-                    (failure ? failure->message : "unknown error"));
-    }
-    return true;
+    const auto failure = popBusError(pipeline_);
+    if (!failure)
+        return true;
+    LOG("decoding failed: ", *failure);
+    // Streams of other kinds are left unlinked, which their source reports as an error.
+    if (noVideo_)
+        return fail("the movie holds no video");
+    return fail("cannot decode the movie: " + *failure);
 }
 
 bool MovieFrames::open(const std::filesystem::path& movie)
