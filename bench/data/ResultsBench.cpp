@@ -142,6 +142,20 @@ void OneRecordingLoadDerive_2h_60Hz(benchmark::State& state)
 }
 BENCHMARK(OneRecordingLoadDerive_2h_60Hz)->Unit(benchmark::kMillisecond);
 
+void OneRecordingLoad_2h_60Hz(benchmark::State& state)
+{
+    static const std::string text = recording(7, movieMs);
+    size_t samples = 0;
+    for (auto _ : state) {
+        TimeLine timeLine;
+        timeLine.loadText(text);
+        samples += timeLine.size();
+    }
+    state.counters["samples/s"] =
+        benchmark::Counter(static_cast<double>(samples), benchmark::Counter::kIsRate);
+}
+BENCHMARK(OneRecordingLoad_2h_60Hz)->Unit(benchmark::kMillisecond);
+
 // 500,000 samples of a gaze that never moves: every steady run spans the whole file.
 void StillGazeLoadDerive_500kSamples(benchmark::State& state)
 {

@@ -9,6 +9,11 @@ namespace {
 
 __extension__ typedef __int128 Wide;
 
+// Blocks of this many samples are the smallest that are summed up in boxes;
+// walks shorter than two of them go sample by sample.
+constexpr int kBlockLevel = 4;
+constexpr size_t kBlock = size_t{1} << kBlockLevel;
+
 struct Box
 {
     int minX;
@@ -23,14 +28,45 @@ Wide squared(std::int64_t d)
     return static_cast<Wide>(d) * d;
 }
 
-// Level L holds the boxes of the aligned blocks [b * 2^L, (b + 1) * 2^L - 1].
+// True when the distances are strictly within the circle.
+bool within(std::int64_t dx, std::int64_t dy, Wide radius2)
+{
+    // Screen positions differ by far less than 2^31, where 64 bits hold the sum.
+    constexpr std::int64_t narrow = std::int64_t{1} << 31;
+    if (dx < narrow && dy < narrow && radius2 < (Wide{1} << 62))
+        return dx * dx + dy * dy < static_cast<std::int64_t>(radius2);
+    return squared(dx) + squared(dy) < radius2;
+}
+
+// True only when every point of the box is usable and strictly within the circle;
+// its farthest corner decides.
+bool insideCircle(const Box& box, std::int64_t x, std::int64_t y, Wide radius2)
+{
+    if (!box.allUsable)
+        return false;
+    return within(std::max(std::abs(x - box.minX), std::abs(x - box.maxX)),
+                  std::max(std::abs(y - box.minY), std::abs(y - box.maxY)), radius2);
+}
+
+// Level L holds the boxes of the aligned blocks [b * 2^(L + kBlockLevel), (b + 1) * 2^(L + kBlockLevel) - 1]
+// that are complete.
 std::vector<std::vector<Box>> buildLevels(std::span<const int> avgX, std::span<const int> avgY,
                                           std::span<const char> usable)
 {
     std::vector<std::vector<Box>> levels(1);
-    levels[0].reserve(avgX.size());
-    for (size_t i = 0; i < avgX.size(); ++i)
-        levels[0].push_back({avgX[i], avgX[i], avgY[i], avgY[i], usable[i] != 0});
+    levels[0].resize(avgX.size() / kBlock);
+    for (size_t b = 0; b < levels[0].size(); ++b) {
+        const size_t first = b * kBlock;
+        Box box{avgX[first], avgX[first], avgY[first], avgY[first], true};
+        for (size_t i = first; i < first + kBlock; ++i) {
+            box.minX = std::min(box.minX, avgX[i]);
+            box.maxX = std::max(box.maxX, avgX[i]);
+            box.minY = std::min(box.minY, avgY[i]);
+            box.maxY = std::max(box.maxY, avgY[i]);
+            box.allUsable = box.allUsable && usable[i] != 0;
+        }
+        levels[0][b] = box;
+    }
     while (levels.back().size() >= 2) {
         const std::vector<Box>& below = levels.back();
         std::vector<Box> level(below.size() / 2);
@@ -45,45 +81,48 @@ std::vector<std::vector<Box>> buildLevels(std::span<const int> avgX, std::span<c
     return levels;
 }
 
-// True only when every point of the box is usable and strictly within the circle;
-// its farthest corner decides.
-bool insideCircle(const Box& box, std::int64_t x, std::int64_t y, Wide radius2)
-{
-    if (!box.allUsable)
-        return false;
-    const std::int64_t dx = std::max(std::abs(x - box.minX), std::abs(x - box.maxX));
-    const std::int64_t dy = std::max(std::abs(y - box.minY), std::abs(y - box.maxY));
-    // Screen positions differ by far less than 2^31, where 64 bits hold the sum.
-    constexpr std::int64_t narrow = std::int64_t{1} << 31;
-    if (dx < narrow && dy < narrow && radius2 < (Wide{1} << 62))
-        return dx * dx + dy * dy < static_cast<std::int64_t>(radius2);
-    return squared(dx) + squared(dy) < radius2;
-}
-
 } // namespace
 
 std::vector<int> countSteadyRuns(std::span<const int> avgX, std::span<const int> avgY,
                                  std::span<const char> usable, int radius)
 {
-    const auto levels = buildLevels(avgX, avgY, usable);
     std::vector<int> counts(avgX.size());
+    std::vector<std::vector<Box>> levels; // built when a walk first gets long
     const Wide radius2 = squared(radius);
-    const auto topLevel = static_cast<int>(levels.size()) - 1;
     for (size_t p = 0; p < avgX.size(); ++p) {
         const std::int64_t x = avgX[p];
         const std::int64_t y = avgY[p];
+        const auto near = [&](size_t q) {
+            return usable[q] != 0 && within(std::abs(x - avgX[q]), std::abs(y - avgY[q]), radius2);
+        };
         // The items before index remaining are not passed yet; the walk goes on at remaining - 1.
         size_t remaining = p;
-        while (remaining > 0) {
-            // The item itself first: a gaze on the move ends most walks right there.
-            if (!insideCircle(levels[0][remaining - 1], x, y, radius2))
-                break;
-            // Then the largest aligned block ending at it that passes as a whole.
-            int level = std::min(std::countr_zero(remaining), topLevel);
-            while (level > 0 &&
-                   !insideCircle(levels[static_cast<size_t>(level)][(remaining >> level) - 1], x, y, radius2))
-                --level;
-            remaining -= size_t{1} << level;
+        // Sample by sample while the run is short, and up to a block boundary.
+        while (remaining > 0 && (remaining % kBlock != 0 || p - remaining < kBlock) && near(remaining - 1))
+            --remaining;
+        if (remaining > 0 && remaining % kBlock == 0 && p - remaining >= kBlock) {
+            if (levels.empty())
+                levels = buildLevels(avgX, avgY, usable);
+            const auto topLevel = static_cast<int>(levels.size()) - 1;
+            while (remaining > 0) {
+                // The largest aligned block ending here that passes as a whole.
+                int level = std::min(std::countr_zero(remaining) - kBlockLevel, topLevel);
+                while (level >= 0 &&
+                       !insideCircle(
+                           levels[static_cast<size_t>(level)][(remaining >> (level + kBlockLevel)) - 1], x, y,
+                           radius2))
+                    --level;
+                if (level >= 0) {
+                    remaining -= size_t{1} << (level + kBlockLevel);
+                    continue;
+                }
+                // Its box reaches out of the circle, though its samples may not.
+                const size_t blockStart = remaining - kBlock;
+                while (remaining > blockStart && near(remaining - 1))
+                    --remaining;
+                if (remaining != blockStart)
+                    break;
+            }
         }
         counts[p] = static_cast<int>(p - remaining);
     }

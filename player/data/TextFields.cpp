@@ -28,7 +28,10 @@ bool readWholeFile(const std::filesystem::path& path, std::string& content)
     return !in.bad();
 }
 
-LineReader::LineReader(std::istream& in, size_t maxLineBytes) : in_(in), buffer_(maxLineBytes, '\0') {}
+LineReader::LineReader(std::istream& in, size_t maxLineBytes)
+    : in_(in), buffer_(maxLineBytes + kReadAhead, '\n')
+{
+}
 
 bool LineReader::fill()
 {
@@ -39,11 +42,13 @@ bool LineReader::fill()
         end_ -= begin_;
         begin_ = 0;
     }
-    if (end_ == buffer_.size())
+    const size_t capacity = buffer_.size() - kReadAhead;
+    if (end_ == capacity)
         return false;
-    in_.read(buffer_.data() + end_, static_cast<std::streamsize>(buffer_.size() - end_));
+    in_.read(buffer_.data() + end_, static_cast<std::streamsize>(capacity - end_));
     const auto got = static_cast<size_t>(in_.gcount());
     end_ += got;
+    buffer_[end_] = '\n';
     if (!in_)
         atEnd_ = true;
     return got > 0;
@@ -64,7 +69,7 @@ LineReader::Result LineReader::next(std::string_view& line)
         if (!fill()) {
             if (in_.bad())
                 return Result::Failed;
-            if (!atEnd_ && end_ - begin_ == buffer_.size())
+            if (!atEnd_ && end_ - begin_ == buffer_.size() - kReadAhead)
                 return Result::TooLong;
             if (end_ == begin_)
                 return Result::End;

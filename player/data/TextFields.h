@@ -20,6 +20,9 @@ bool readWholeFile(const std::filesystem::path& path, std::string& content);
 
 // A stream read line by line ("\n", a trailing "\r" dropped) through a buffer
 // of bounded size, so that a file without line breaks cannot take all memory.
+// Every line is followed in memory by at least kReadAhead bytes that may be
+// read, the first of them the '\r' or '\n' that ended it (a '\n' after the last
+// line), so that a parser can take several bytes at a time.
 class LineReader
 {
 public:
@@ -32,6 +35,7 @@ public:
     };
 
     static constexpr size_t kMaxLineBytes = 1u << 20;
+    static constexpr size_t kReadAhead = 8;
 
     explicit LineReader(std::istream& in, size_t maxLineBytes = kMaxLineBytes);
 
@@ -42,7 +46,7 @@ private:
     bool fill();
 
     std::istream& in_;
-    std::string buffer_;
+    std::string buffer_; // kReadAhead bytes longer than the longest line
     size_t begin_ = 0;
     size_t end_ = 0;
     bool atEnd_ = false;

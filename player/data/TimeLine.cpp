@@ -5,6 +5,7 @@
 #include "player/data/TextFields.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cstring>
 #include <fstream>
@@ -14,11 +15,16 @@ namespace {
 
 constexpr std::string_view movieComment = "#Movie path: ";
 
+bool isBlank(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
 // The C library's atoi over the field starting at p, saturating at the int
 // range; p is left on the first character that is not part of the number.
-int fieldValue(const char*& p, const char* end)
+int fieldValueSlow(const char*& p, const char* end)
 {
-    while (p < end && (*p == ' ' || (*p >= '\t' && *p <= '\r')))
+    while (p < end && isBlank(*p))
         ++p;
     bool negative = false;
     if (p < end && (*p == '+' || *p == '-')) {
@@ -35,6 +41,56 @@ int fieldValue(const char*& p, const char* end)
     for (; p < end && *p >= '0' && *p <= '9'; ++p)
         value = std::min(value * 10 + (*p - '0'), limit);
     return static_cast<int>(negative ? -value : value);
+}
+
+// The same. Bytes up to readableEnd may be read, and the one at end (when
+// before readableEnd) is not a digit. Numbers of up to seven digits with eight
+// readable bytes from their start, which is nearly every field of a recording,
+// are taken eight bytes at a time: no branch depends on how many digits there are.
+inline __attribute__((always_inline)) int fieldValue(const char*& p, const char* end, const char* readableEnd)
+{
+    const char* q = p;
+    if (q < end && *q == '-')
+        ++q;
+    if (readableEnd - q < 8)
+        return fieldValueSlow(p, end);
+    std::uint64_t chunk;
+    std::memcpy(&chunk, q, sizeof chunk);
+    // Digits become 0..9, every other byte 10 or more; the first byte of
+    // 10 or more ends the number (what a carry does to the bytes after it does not matter).
+    const std::uint64_t digits = chunk ^ 0x3030303030303030u;
+    const std::uint64_t stops = ((digits + 0x7676767676767676u) | digits) & 0x8080808080808080u;
+    const int length = std::countr_zero(stops) / 8;
+    // No digit leaves blanks or a '+' to the careful reader; eight may go on.
+    if (length == 0 || length == 8)
+        return fieldValueSlow(p, end);
+    // Leading zero bytes in front of the digits, then the usual pairwise sums.
+    std::uint64_t value = digits << (8 * (8 - length));
+    value = ((value & 0x0F0F0F0F0F0F0F0Fu) * 2561) >> 8;
+    value = ((value & 0x00FF00FF00FF00FFu) * 6553601) >> 16;
+    value = ((value & 0x0000FFFF0000FFFFu) * 42949672960001u) >> 32;
+    const bool negative = q != p;
+    p = q + length;
+    const auto number = static_cast<int>(value);
+    return negative ? -number : number;
+}
+
+// Bit i set where line[i] is ';', for a line of at most 64 bytes that may be
+// read up to 8 bytes past its end.
+std::uint64_t separatorMask(std::string_view line)
+{
+    std::uint64_t mask = 0;
+    for (size_t word = 0; word * 8 < line.size(); ++word) {
+        std::uint64_t chunk;
+        std::memcpy(&chunk, line.data() + word * 8, sizeof chunk);
+        // 0x80 in every byte that was ';', exactly (no borrow from one byte to the next).
+        const std::uint64_t x = chunk ^ 0x3B3B3B3B3B3B3B3Bu;
+        const std::uint64_t zero =
+            ~(((x & 0x7F7F7F7F7F7F7F7Fu) + 0x7F7F7F7F7F7F7F7Fu) | x) & 0x8080808080808080u;
+        // One bit per byte, byte i to bit i.
+        mask |= (((zero >> 7) * 0x0102040810204080u) >> 56) << (word * 8);
+    }
+    return line.size() < 64 ? mask & ((std::uint64_t{1} << line.size()) - 1) : mask;
 }
 
 } // namespace
@@ -69,31 +125,48 @@ int TimeLine::load(const std::filesystem::path& path)
     if (!in.is_open())
         return CannotOpen;
     LOG("TimeLine file '", path.string(), "' load");
-    return loadStream(in);
+    const std::uintmax_t bytes = std::filesystem::file_size(path, error);
+    return readStream(in, error ? 0 : bytes);
 }
 
 int TimeLine::loadStream(std::istream& in)
 {
+    return readStream(in, 0);
+}
+
+int TimeLine::readStream(std::istream& in, std::uintmax_t bytes)
+{
     text_fields::LineReader reader(in);
-    return read([&reader](std::string_view& line) { return reader.next(line); });
+    return read(
+        [&reader](std::string_view& line, const char*& readableEnd) {
+            const auto result = reader.next(line);
+            readableEnd = line.data() + line.size() + text_fields::LineReader::kReadAhead;
+            return result;
+        },
+        bytes);
 }
 
 int TimeLine::loadText(std::string_view text)
 {
-    return read([&text](std::string_view& line) {
-        return text_fields::nextLine(text, line) ? text_fields::LineReader::Result::Line
-                                                 : text_fields::LineReader::Result::End;
-    });
+    const char* const textEnd = text.data() + text.size();
+    return read(
+        [&text, textEnd](std::string_view& line, const char*& readableEnd) {
+            readableEnd = textEnd;
+            return text_fields::nextLine(text, line) ? text_fields::LineReader::Result::Line
+                                                     : text_fields::LineReader::Result::End;
+        },
+        text.size());
 }
 
-template <typename NextLine> int TimeLine::read(NextLine nextLine)
+template <typename NextLine> int TimeLine::read(NextLine nextLine, std::uintmax_t bytes)
 {
     using Result = text_fields::LineReader::Result;
     clear();
     try {
         std::string_view line;
+        const char* readableEnd = nullptr;
         Result result;
-        while ((result = nextLine(line)) == Result::Line && text_fields::isSkipped(line)) {
+        while ((result = nextLine(line, readableEnd)) == Result::Line && text_fields::isSkipped(line)) {
         }
         if (result == Result::Failed)
             return CannotOpen;
@@ -113,20 +186,45 @@ template <typename NextLine> int TimeLine::read(NextLine nextLine)
         if (columns_.size() < 5)
             return TooFewColumns + static_cast<int>(columns_.size()) - 1;
 
-        while ((result = nextLine(line)) == Result::Line) {
-            if (const int status = readLine(line); status != Loaded)
+        LineLayout layout;
+        for (size_t c = 0; c < columns_.size(); ++c) {
+            if (columns_[c] != ResultColumn::Ignored) {
+                layout.slot.resize(c + 1, -1);
+                layout.slot[c] = static_cast<int>(columns_[c]);
+            }
+        }
+        const auto position = [this](ResultColumn kind) {
+            return std::find(columns_.begin(), columns_.end(), kind) - columns_.begin();
+        };
+        layout.timeFirst = position(ResultColumn::Time) < position(ResultColumn::Pupil);
+        // The first lines tell how long the others are likely to be: the columns
+        // are then made as long as the file needs at once, instead of growing
+        // (and being copied) step by step.
+        constexpr size_t sampleLines = 4096;
+        std::uintmax_t sampledBytes = 0;
+        for (size_t lines = 0; (result = nextLine(line, readableEnd)) == Result::Line; ++lines) {
+            if (const int status = readLine(line, readableEnd, layout); status != Loaded)
                 return status;
+            if (lines < sampleLines) {
+                sampledBytes += line.size() + 1;
+                if (lines + 1 == sampleLines && bytes > sampledBytes)
+                    reserveColumns(static_cast<size_t>(
+                        std::min<std::uintmax_t>(bytes / sampledBytes * sampleLines, kMaxSamples)));
+            }
         }
         if (result == Result::TooLong)
             return LineTooLong;
         if (result == Result::Failed)
             return CannotOpen;
-        time_.shrink_to_fit();
-        x_.shrink_to_fit();
-        y_.shrink_to_fit();
-        blink_.shrink_to_fit();
-        pupil_.shrink_to_fit();
-        flags_.shrink_to_fit();
+        // Trimming copies every column: worth it only for more than a little room.
+        if (time_.capacity() - time_.size() > time_.size() / 16) {
+            time_.shrink_to_fit();
+            x_.shrink_to_fit();
+            y_.shrink_to_fit();
+            blink_.shrink_to_fit();
+            pupil_.shrink_to_fit();
+            flags_.shrink_to_fit();
+        }
         return Loaded;
     } catch (const std::bad_alloc&) {
         clear();
@@ -134,7 +232,7 @@ template <typename NextLine> int TimeLine::read(NextLine nextLine)
     }
 }
 
-int TimeLine::readLine(std::string_view line)
+int TimeLine::readLine(std::string_view line, const char* readableEnd, const LineLayout& layout)
 {
     if (line.empty())
         return Loaded;
@@ -148,63 +246,54 @@ int TimeLine::readLine(std::string_view line)
     }
     if (time_.size() >= kMaxSamples)
         return TooLarge;
-    int time = 0, x = 0, y = 0, blink = 0, pupil = 0;
-    std::uint8_t flags = 0;
-    const char* field = line.data();
-    const char* const end = field + line.size();
-    // Fields past the header's are not looked at.
-    for (const ResultColumn kind : columns_) {
-        if (kind != ResultColumn::Ignored) {
-            const int value = fieldValue(field, end);
-            switch (kind) {
-            case ResultColumn::Time:
-                if (value < 0)
-                    return NegativeTime;
-                time = value;
-                break;
-            case ResultColumn::PosX:
-                x = value;
-                break;
-            case ResultColumn::PosY:
-                y = value;
-                break;
-            case ResultColumn::Blink:
-                blink = value;
-                break;
-            case ResultColumn::Pupil:
-                if (value < -1)
-                    return PupilBelowMinusOne;
-                pupil = value == -1 ? 0 : value;
-                break;
-            case ResultColumn::InterestingPoint:
-                flags = value >= 1 ? kInteresting : 0;
-                break;
-            case ResultColumn::Ignored:
-                break;
+    // Values by kind; a field the line lacks stays 0. A field starts after the
+    // first ';' at or after the start of the one before (its number holds none);
+    // fields past the last one read are not looked at.
+    int values[6] = {};
+    const char* const end = line.data() + line.size();
+    if (line.size() <= 64 && readableEnd - end >= 8) {
+        // The separators of a short line are found first, all at once, so that
+        // its numbers do not wait for each other.
+        std::uint64_t separators = separatorMask(line);
+        const char* field = line.data();
+        for (const int slot : layout.slot) {
+            if (slot >= 0) {
+                const char* p = field;
+                values[slot] = fieldValue(p, end, readableEnd);
             }
+            if (separators == 0)
+                break;
+            field = line.data() + std::countr_zero(separators) + 1;
+            separators &= separators - 1;
         }
-        // Usually the number ends right at the separator.
-        if (field < end && *field == ';') {
-            ++field;
-            continue;
+    } else {
+        const char* field = line.data();
+        for (const int slot : layout.slot) {
+            if (slot >= 0)
+                values[slot] = fieldValue(field, end, readableEnd);
+            const void* separator = std::memchr(field, ';', static_cast<size_t>(end - field));
+            if (!separator)
+                break;
+            field = static_cast<const char*>(separator) + 1;
         }
-        const void* separator = std::memchr(field, ';', static_cast<size_t>(end - field));
-        if (!separator)
-            break;
-        field = static_cast<const char*>(separator) + 1;
     }
+    const int time = values[static_cast<int>(ResultColumn::Time)];
+    const int x = values[static_cast<int>(ResultColumn::PosX)];
+    const int y = values[static_cast<int>(ResultColumn::PosY)];
+    const int blink = values[static_cast<int>(ResultColumn::Blink)];
+    const int pupilRead = values[static_cast<int>(ResultColumn::Pupil)];
+    const bool badTime = time < 0;
+    const bool badPupil = pupilRead < -1;
+    if (badTime || badPupil)
+        return badTime && (!badPupil || layout.timeFirst) ? NegativeTime : PupilBelowMinusOne;
+    const int pupil = pupilRead == -1 ? 0 : pupilRead;
+    const std::uint8_t flags =
+        values[static_cast<int>(ResultColumn::InterestingPoint)] >= 1 ? kInteresting : 0;
     if (!time_.empty() && time < time_.back())
         ascending_ = false;
-    if (time_.capacity() == time_.size()) {
-        // Columns grow together, by half at a time, to spare memory on long recordings.
-        const size_t more = std::max<size_t>(1024, time_.size() / 2);
-        time_.reserve(time_.size() + more);
-        x_.reserve(time_.size() + more);
-        y_.reserve(time_.size() + more);
-        flags_.reserve(time_.size() + more);
-        blink_.reserve(time_.size() + more);
-        pupil_.reserve(time_.size() + more);
-    }
+    // Columns grow together, by half at a time, to spare memory on long recordings.
+    if (time_.capacity() == time_.size())
+        reserveColumns(time_.size() + std::max<size_t>(1024, time_.size() / 2));
     time_.push_back(time);
     x_.push_back(x);
     y_.push_back(y);
@@ -212,6 +301,16 @@ int TimeLine::readLine(std::string_view line)
     pupil_.push_back(pupil);
     flags_.push_back(flags);
     return Loaded;
+}
+
+void TimeLine::reserveColumns(size_t count)
+{
+    time_.reserve(count);
+    x_.reserve(count);
+    y_.reserve(count);
+    flags_.reserve(count);
+    blink_.reserve(count);
+    pupil_.reserve(count);
 }
 
 void TimeLine::smoothAndCountRuns(int eventsNum, int filterRadius)

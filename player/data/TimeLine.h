@@ -113,8 +113,21 @@ private:
     // Windows up to this length are summed when asked for; longer ones are kept.
     static constexpr int kComputedWindow = 32;
 
-    template <typename NextLine> int read(NextLine nextLine);
-    int readLine(std::string_view line);
+    // Where the header put each kind of value: slot[field] is the kind's number,
+    // -1 for a field that is not read.
+    struct LineLayout
+    {
+        std::vector<int> slot; // up to the last field read
+        bool timeFirst = true; // time comes before the pupil (decides which error a line gives)
+    };
+
+    // bytes: the size of the whole input when known (0 otherwise), to make room
+    // for its samples early.
+    template <typename NextLine> int read(NextLine nextLine, std::uintmax_t bytes);
+    int readStream(std::istream& in, std::uintmax_t bytes);
+    void reserveColumns(size_t count);
+    // The line may be read past its end up to readableEnd (see LineReader).
+    int readLine(std::string_view line, const char* readableEnd, const LineLayout& layout);
     void clear();
     size_t indexAt(int t) const;
     size_t indexAt(int t, size_t& hint) const;
