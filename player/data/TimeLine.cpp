@@ -75,6 +75,15 @@ inline __attribute__((always_inline)) int fieldValue(const char*& p, const char*
     return negative ? -number : number;
 }
 
+// sum / count (count > 0) truncated as in 64 bits; a 32-bit division, far
+// quicker, gives the same whenever the sum fits, as screen positions do.
+int quotient(std::int64_t sum, std::int64_t count)
+{
+    if (sum >= INT_MIN && sum <= INT_MAX && count <= INT_MAX)
+        return static_cast<int>(sum) / static_cast<int>(count);
+    return static_cast<int>(sum / count);
+}
+
 // Bit i set where line[i] is ';', for a line of at most 64 bytes that may be
 // read up to 8 bytes past its end.
 std::uint64_t separatorMask(std::string_view line)
@@ -337,8 +346,8 @@ void TimeLine::smoothAndCountRuns(int eventsNum, int filterRadius)
             --count;
         }
         if (count > 0) {
-            avgX[k] = static_cast<int>(sumX / count);
-            avgY[k] = static_cast<int>(sumY / count);
+            avgX[k] = quotient(sumX, count);
+            avgY[k] = quotient(sumY, count);
             flags_[k] &= static_cast<std::uint8_t>(~kNoPosition);
             usable[k] = blink_[k] > 0;
         } else {

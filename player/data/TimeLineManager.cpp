@@ -65,8 +65,20 @@ std::vector<int> TimeLineManager::addAll(const std::vector<std::filesystem::path
     std::mutex mutex;
     std::condition_variable finished;
     size_t done = 0;
+    // Largest files first, so that no thread is left with a long one at the end.
+    std::vector<size_t> order(total);
+    std::vector<std::uintmax_t> sizes(total, 0);
+    for (size_t i = 0; i < total; ++i) {
+        order[i] = i;
+        std::error_code error;
+        if (const std::uintmax_t size = std::filesystem::file_size(paths[i], error); !error)
+            sizes[i] = size;
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [&sizes](size_t a, size_t b) { return sizes[a] > sizes[b]; });
     const auto work = [&] {
-        for (size_t i; (i = next.fetch_add(1)) < total;) {
+        for (size_t n; (n = next.fetch_add(1)) < total;) {
+            const size_t i = order[n];
             TimeLine& timeLine = loaded[i];
             int status = timeLine.load(paths[i]);
             if (status == TimeLine::Loaded) {
@@ -114,43 +126,22 @@ std::vector<int> TimeLineManager::addAll(const std::vector<std::filesystem::path
     return statuses;
 }
 
-void TimeLineManager::calculateStats()
+std::int64_t TimeLineManager::stepRuns(std::int64_t from, std::int64_t to, std::int64_t end,
+                                       const std::vector<std::vector<int>>& sortedTimes,
+                                       std::vector<PupilRun>& runs) const
 {
-    if (timeLines_.empty()) {
-        LOG("calculateStats on empty");
-        return;
-    }
-    int maxTime = 0;
-    for (const TimeLine& timeLine : timeLines_)
-        maxTime = std::max(maxTime, timeLine.empty() ? -1 : timeLine.timeAt(timeLine.size() - 1));
-    LOG("timeline maxTime: ", maxTime);
-
-    pupilRuns_.clear();
-    minDiameter_ = 1000000;
-    maxDiameter_ = -1;
-    maxDiameterTime_ = 0;
-    smallestDeviation_ = 1000000;
-    largestDeviation_ = -1;
-
     // A file's item at t changes only where t passes one of its sample times, so
     // the steps in between share every value and are computed once. Steps ascend,
     // so a file whose times ascend is followed with a cursor instead of a search.
     const size_t files = timeLines_.size();
     std::vector<size_t> cursors(files, 0);
-    std::vector<std::vector<int>> sortedTimes(files);
-    for (size_t f = 0; f < files; ++f) {
-        const TimeLine& timeLine = timeLines_[f];
-        if (timeLine.timesAscend())
-            continue;
-        for (size_t i = 0; i < timeLine.size(); ++i)
-            sortedTimes[f].push_back(timeLine.timeAt(i));
-        std::sort(sortedTimes[f].begin(), sortedTimes[f].end());
-    }
-    // Step times are ints: the walk ends before they would wrap round to negative ones.
-    const std::int64_t end = std::min<std::int64_t>(std::int64_t{maxTime} + statsStepMs, INT_MAX);
+    for (size_t f = 0; f < files; ++f)
+        if (timeLines_[f].timesAscend())
+            cursors[f] = timeLines_[f].firstIndexAtOrAfter(static_cast<int>(from));
     std::vector<int> pupils;
     pupils.reserve(files);
-    for (std::int64_t step = 0; step < end;) {
+    std::int64_t step = from;
+    while (step < to) {
         const int t = static_cast<int>(step);
         std::int64_t change = end;
         pupils.clear();
@@ -189,20 +180,93 @@ void TimeLineManager::calculateStats()
         if (pupils.empty() || sum == 0)
             continue;
         const auto mean = static_cast<int>(sum / static_cast<std::int64_t>(pupils.size()));
-        minDiameter_ = std::min(minDiameter_, mean);
-        if (mean > maxDiameter_) {
-            maxDiameter_ = mean;
-            maxDiameterTime_ = t;
-        }
         float squares = 0.0f;
         for (int pupil : pupils) {
             const auto difference = static_cast<float>(pupil - mean);
             squares += difference * difference;
         }
         const auto deviation = static_cast<int>(std::sqrt(squares / static_cast<float>(pupils.size())));
-        smallestDeviation_ = std::min(smallestDeviation_, deviation);
-        largestDeviation_ = std::max(largestDeviation_, deviation);
-        pupilRuns_.push_back({{t, mean, deviation}, steps});
+        runs.push_back({{t, mean, deviation}, steps});
+    }
+    return step;
+}
+
+void TimeLineManager::calculateStats(unsigned threads)
+{
+    if (timeLines_.empty()) {
+        LOG("calculateStats on empty");
+        return;
+    }
+    int maxTime = 0;
+    size_t samples = 0;
+    for (const TimeLine& timeLine : timeLines_) {
+        maxTime = std::max(maxTime, timeLine.empty() ? -1 : timeLine.timeAt(timeLine.size() - 1));
+        samples += timeLine.size();
+    }
+    LOG("timeline maxTime: ", maxTime);
+
+    pupilRuns_.clear();
+    minDiameter_ = 1000000;
+    maxDiameter_ = -1;
+    maxDiameterTime_ = 0;
+    smallestDeviation_ = 1000000;
+    largestDeviation_ = -1;
+
+    const size_t files = timeLines_.size();
+    std::vector<std::vector<int>> sortedTimes(files);
+    for (size_t f = 0; f < files; ++f) {
+        const TimeLine& timeLine = timeLines_[f];
+        if (timeLine.timesAscend())
+            continue;
+        for (size_t i = 0; i < timeLine.size(); ++i)
+            sortedTimes[f].push_back(timeLine.timeAt(i));
+        std::sort(sortedTimes[f].begin(), sortedTimes[f].end());
+    }
+    // Step times are ints: the walk ends before they would wrap round to negative ones.
+    const std::int64_t end = std::min<std::int64_t>(std::int64_t{maxTime} + statsStepMs, INT_MAX);
+
+    // Spans of time are walked on threads of their own. Where a span starts is
+    // where the walk of the whole would have stepped only when the span before
+    // ends there; otherwise the span's first run lies inside the last run of the
+    // one before and is left out. From its second step on a span steps as the
+    // whole walk does, since where the next step lies depends only on the step.
+    if (threads == 0)
+        threads = samples < 1000000 ? 1 : std::max(1u, std::thread::hardware_concurrency());
+    const std::int64_t totalSteps = (end + statsStepMs - 1) / statsStepMs;
+    const auto spans =
+        static_cast<size_t>(std::max<std::int64_t>(1, std::min<std::int64_t>(threads, totalSteps)));
+    std::vector<std::vector<PupilRun>> spanRuns(spans);
+    std::vector<std::int64_t> spanEnds(spans);
+    const auto spanStart = [&](size_t k) {
+        return totalSteps * static_cast<std::int64_t>(k) / static_cast<std::int64_t>(spans) * statsStepMs;
+    };
+    const auto walk = [&](size_t k) {
+        spanEnds[k] =
+            stepRuns(spanStart(k), k + 1 < spans ? spanStart(k + 1) : end, end, sortedTimes, spanRuns[k]);
+    };
+    std::vector<std::thread> workers;
+    for (size_t k = 1; k < spans; ++k)
+        workers.emplace_back(walk, k);
+    walk(0);
+    for (std::thread& worker : workers)
+        worker.join();
+    std::int64_t reached = 0;
+    for (size_t k = 0; k < spans; ++k) {
+        for (const PupilRun& run : spanRuns[k])
+            if (run.first.time >= reached)
+                pupilRuns_.push_back(run);
+        reached = std::max(reached, spanEnds[k]);
+        spanRuns[k] = {};
+    }
+
+    for (const PupilRun& run : pupilRuns_) {
+        minDiameter_ = std::min(minDiameter_, run.first.mean);
+        if (run.first.mean > maxDiameter_) {
+            maxDiameter_ = run.first.mean;
+            maxDiameterTime_ = run.first.time;
+        }
+        smallestDeviation_ = std::min(smallestDeviation_, run.first.deviation);
+        largestDeviation_ = std::max(largestDeviation_, run.first.deviation);
     }
     LOG("minDiameter: ", minDiameter_, ", maxDiameter: ", maxDiameter_,
         ", maxDiameterTime: ", maxDiameterTime_);

@@ -34,8 +34,10 @@ public:
     // Drops every file and the pupil series; the statistics values stay until the next calculateStats().
     void clear();
 
-    // Pupil series and ranges over all files; call after the last add().
-    void calculateStats();
+    // Pupil series and ranges over all files; call after the last add(). Large
+    // sets are walked on as many threads as the machine has cores (or `threads`
+    // when above 0); the result does not depend on how many.
+    void calculateStats(unsigned threads = 0);
 
     // Overlay pass: rewind(), then getNextItem(t) while anyMore(); the n-th item
     // belongs to the n-th loaded file.
@@ -86,6 +88,12 @@ public:
     static constexpr int statsStepMs = 32;
 
 private:
+    // Walks the steps from `from` (a step time) while below `to`, appending the runs
+    // of steps with a pupil; returns the step it stopped at. end: where the series ends.
+    std::int64_t stepRuns(std::int64_t from, std::int64_t to, std::int64_t end,
+                          const std::vector<std::vector<int>>& sortedTimes,
+                          std::vector<PupilRun>& runs) const;
+
     std::vector<std::filesystem::path> paths_;
     std::vector<TimeLine> timeLines_;
     std::vector<size_t> hints_; // where getNextItem() found each file's item last

@@ -1,4 +1,5 @@
 #include "ReferenceResults.h"
+#include "ResultsText.h"
 #include "StudyGenerator.h"
 #include "TestEnvironment.h"
 #include "player/data/TimeLineManager.h"
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sstream>
 
 using testing_support::TempDir;
 using testing_support::writeFile;
@@ -116,5 +118,97 @@ TEST(StudyEquivalence, FilesWhoseTimesDoNotAscendGiveThePlainStatistics)
     for (int t = 0; t < 10000; t += 7) {
         size_t hint = 0;
         ASSERT_EQ(results.timeLines()[0].itemAt(t, hint), reference::itemAt(expected[0], t)) << t;
+    }
+}
+
+TEST(StudyEquivalence, StatisticsDoNotDependOnHowManyThreadsWalkThem)
+{
+    // Given viewers with gaps, files whose times do not ascend and files that end early
+    std::vector<std::string> texts;
+    for (unsigned v = 0; v < 5; ++v)
+        texts.push_back(
+            study::recording(v + 20, 200 + 900 * static_cast<int>(v), 13 + 7 * static_cast<int>(v)));
+    std::mt19937 random(11);
+    std::string shuffled =
+        "time_ms;pos_x_1m_normalized;pos_y_1m_normalized;blink_bool;pupil_diameter_100nm\n";
+    for (int i = 0; i < 300; ++i)
+        shuffled += std::to_string(static_cast<int>(random() % 30000)) + ";1;1;1;" +
+                    std::to_string(static_cast<int>(random() % 3) * 20000) + "\n";
+    texts.push_back(shuffled);
+    TempDir dir;
+    std::vector<std::filesystem::path> paths;
+    std::vector<std::vector<TimeLineItem>> expected;
+    for (size_t f = 0; f < texts.size(); ++f) {
+        paths.push_back(dir / ("v" + std::to_string(f) + ".csv"));
+        writeFile(paths.back(), texts[f]);
+        expected.push_back(reference::read(texts[f]));
+        reference::derive(expected.back(), 8, 20000, 500);
+    }
+    const reference::Statistics statistics = reference::statistics(expected);
+    TimeLineManager results;
+    results.addAll(paths, 8, 20000, 500);
+
+    // When the steps are walked by one thread and in spans by several
+    results.calculateStats(1);
+    const std::vector<PupilRun> oneThread = results.pupilRuns();
+    for (const unsigned threads : {1u, 2u, 3u, 7u, 64u, 5000u}) {
+        SCOPED_TRACE(threads);
+        results.calculateStats(threads);
+
+        // Then the runs, the series and the statistics are the same
+        EXPECT_EQ(results.pupilRuns(), oneThread);
+        EXPECT_EQ(results.pupilSeries(), statistics.series);
+        EXPECT_EQ(results.minDiameter(), statistics.minDiameter);
+        EXPECT_EQ(results.maxDiameter(), statistics.maxDiameter);
+        EXPECT_EQ(results.maxDiameterTime(), statistics.maxDiameterTime);
+        EXPECT_EQ(results.smallestDeviation(), statistics.smallestDeviation);
+        EXPECT_EQ(results.largestDeviation(), statistics.largestDeviation);
+    }
+}
+
+TEST(StudyEquivalence, OddLinesReadAsTheFieldByFieldConversion)
+{
+    // Given lines of every shape: numbers of any length and sign, blanks, trailing
+    // text, empty and missing fields, lines longer than 64 bytes, CRLF, comments,
+    // and a last line without a line feed; over a megabyte, so the stream reader
+    // refills its buffer
+    const std::vector<std::string> anyField = {
+        "0",    "7", "-1", "42", "123456", "1234567",        "12345678",    "-7654321", "+15",        " 9",
+        "\t-3", "",  "-",  "x",  "12ab",   "99999999999999", "-2147483649", "0000001",  "2147483647", "5 6"};
+    const std::vector<std::string> timeField = {"0",  "17", "1234567", "99999999", " 8",
+                                                "+3", "",   "x",       "12ab"};
+    const std::vector<std::string> pupilField = {"0", "-1", "31000", "65535", "65536", "123456789", "", "-"};
+    std::mt19937 random(3);
+    const auto pick = [&random](const std::vector<std::string>& from) {
+        return from[random() % from.size()];
+    };
+    std::string text = results_text::header + "\r\n";
+    while (text.size() < 1500000) {
+        std::string line = pick(timeField) + ';' + pick(anyField) + ';' + pick(anyField) + ';' +
+                           pick(anyField) + ';' + pick(pupilField) + ';' + pick(anyField);
+        for (unsigned extra = random() % 12; extra-- > 0;)
+            line += ';' + pick(anyField);
+        if (random() % 17 == 0)
+            line = line.substr(0, random() % (line.size() + 1));
+        if (random() % 29 == 0)
+            line += std::string(40 + random() % 40, ' ');
+        if (random() % 211 == 0)
+            line = "# a comment;1;2";
+        text += line + (random() % 5 == 0 ? "\r\n" : "\n");
+    }
+    for (const std::string last : {"5;1;2;3;4", "6;1;2;3;4;1", "7;12", "8"}) {
+        const std::string whole = text + last;
+        const std::vector<TimeLineItem> expected = reference::read(whole);
+
+        // When it is read from memory and as a stream
+        TimeLine fromText;
+        TimeLine fromStream;
+        std::istringstream in(whole);
+        ASSERT_EQ(fromText.loadText(whole), TimeLine::Loaded);
+        ASSERT_EQ(fromStream.loadStream(in), TimeLine::Loaded);
+
+        // Then both hold what the field-by-field conversion gives
+        EXPECT_EQ(fromText.items(), expected) << last;
+        EXPECT_EQ(fromStream.items(), expected) << last;
     }
 }
