@@ -49,11 +49,14 @@ bool insideCircle(const Box& box, std::int64_t x, std::int64_t y, Wide radius2)
 }
 
 // Level L holds the boxes of the aligned blocks [b * 2^(L + kBlockLevel), (b + 1) * 2^(L + kBlockLevel) - 1]
-// that are complete.
-std::vector<std::vector<Box>> buildLevels(std::span<const int> avgX, std::span<const int> avgY,
-                                          std::span<const char> usable)
+// that are complete. The vectors of levels are reused.
+void buildLevels(std::span<const int> avgX, std::span<const int> avgY, std::span<const char> usable,
+                 std::vector<std::vector<Box>>& levels)
 {
-    std::vector<std::vector<Box>> levels(1);
+    size_t count = 1;
+    for (size_t blocks = avgX.size() / kBlock; blocks >= 2; blocks /= 2)
+        ++count;
+    levels.resize(count);
     levels[0].resize(avgX.size() / kBlock);
     for (size_t b = 0; b < levels[0].size(); ++b) {
         const size_t first = b * kBlock;
@@ -67,19 +70,23 @@ std::vector<std::vector<Box>> buildLevels(std::span<const int> avgX, std::span<c
         }
         levels[0][b] = box;
     }
-    while (levels.back().size() >= 2) {
-        const std::vector<Box>& below = levels.back();
-        std::vector<Box> level(below.size() / 2);
-        for (size_t b = 0; b < level.size(); ++b) {
+    for (size_t level = 1; level < count; ++level) {
+        const std::vector<Box>& below = levels[level - 1];
+        std::vector<Box>& above = levels[level];
+        above.resize(below.size() / 2);
+        for (size_t b = 0; b < above.size(); ++b) {
             const Box& l = below[2 * b];
             const Box& r = below[2 * b + 1];
-            level[b] = {std::min(l.minX, r.minX), std::max(l.maxX, r.maxX), std::min(l.minY, r.minY),
+            above[b] = {std::min(l.minX, r.minX), std::max(l.maxX, r.maxX), std::min(l.minY, r.minY),
                         std::max(l.maxY, r.maxY), l.allUsable && r.allUsable};
         }
-        levels.push_back(std::move(level));
     }
-    return levels;
 }
+
+// Kept by each thread from one call to the next, as fresh pages cost more than
+// building the boxes; not beyond this many samples (a day at 60 Hz).
+thread_local std::vector<std::vector<Box>> levelBuffers;
+constexpr size_t kKeptSamples = size_t{6} << 20;
 
 // Walks back from remaining, not past stop, while near(remaining - 1) holds;
 // returns where it ended. Four samples are tried at once, without a branch for each.
@@ -102,9 +109,10 @@ template <typename Near> size_t walkBack(size_t remaining, size_t stop, const Ne
 // room to add two squares in 64 bits.
 template <bool Narrow>
 void countRuns(std::span<const int> avgX, std::span<const int> avgY, std::span<const char> usable,
-               Wide radius2, std::vector<int>& counts)
+               Wide radius2, std::span<int> counts)
 {
-    std::vector<std::vector<Box>> levels; // built when a walk first gets long
+    std::vector<std::vector<Box>>& levels = levelBuffers;
+    bool built = false; // when a walk first gets long
     for (size_t p = 0; p < avgX.size(); ++p) {
         const std::int64_t x = avgX[p];
         const std::int64_t y = avgY[p];
@@ -122,8 +130,10 @@ void countRuns(std::span<const int> avgX, std::span<const int> avgY, std::span<c
         const size_t firstStop = p >= kBlock ? (p - kBlock) / kBlock * kBlock : 0;
         size_t remaining = walkBack(p, firstStop, near);
         if (remaining == firstStop && remaining > 0) {
-            if (levels.empty())
-                levels = buildLevels(avgX, avgY, usable);
+            if (!built) {
+                buildLevels(avgX, avgY, usable, levels);
+                built = true;
+            }
             const auto topLevel = static_cast<int>(levels.size()) - 1;
             while (remaining > 0) {
                 // The largest aligned block ending here that passes as a whole.
@@ -146,6 +156,8 @@ void countRuns(std::span<const int> avgX, std::span<const int> avgY, std::span<c
         }
         counts[p] = static_cast<int>(p - remaining);
     }
+    if (avgX.size() > kKeptSamples)
+        levels = {};
 }
 
 } // namespace
@@ -154,9 +166,16 @@ std::vector<int> countSteadyRuns(std::span<const int> avgX, std::span<const int>
                                  std::span<const char> usable, int radius)
 {
     std::vector<int> counts(avgX.size());
+    countSteadyRuns(avgX, avgY, usable, radius, counts);
+    return counts;
+}
+
+void countSteadyRuns(std::span<const int> avgX, std::span<const int> avgY, std::span<const char> usable,
+                     int radius, std::span<int> counts)
+{
     const Wide radius2 = squared(radius);
     if (avgX.empty())
-        return counts;
+        return;
     const auto [minX, maxX] = std::minmax_element(avgX.begin(), avgX.end());
     const auto [minY, maxY] = std::minmax_element(avgY.begin(), avgY.end());
     constexpr std::int64_t narrow = std::int64_t{1} << 31;
@@ -165,5 +184,4 @@ std::vector<int> countSteadyRuns(std::span<const int> avgX, std::span<const int>
         countRuns<true>(avgX, avgY, usable, radius2, counts);
     else
         countRuns<false>(avgX, avgY, usable, radius2, counts);
-    return counts;
 }

@@ -13,3 +13,6 @@
 // the same counts in logarithmic steps per sample while the gaze stays put.
 std::vector<int> countSteadyRuns(std::span<const int> avgX, std::span<const int> avgY,
                                  std::span<const char> usable, int radius);
+// The same into counts, of the same length as avgX.
+void countSteadyRuns(std::span<const int> avgX, std::span<const int> avgY, std::span<const char> usable,
+                     int radius, std::span<int> counts);

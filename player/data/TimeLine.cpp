@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fstream>
 #include <new>
+#include <span>
 
 namespace {
 
@@ -74,6 +75,37 @@ inline __attribute__((always_inline)) int fieldValue(const char*& p, const char*
     const auto number = static_cast<int>(value);
     return negative ? -number : number;
 }
+
+// What the derivation works in, kept by each thread from one file to the
+// next: fresh pages for every file would cost more than the work done in them.
+struct DeriveBuffers
+{
+    // Buffers beyond this many samples (a day at 60 Hz) are not kept.
+    static constexpr size_t kKept = size_t{6} << 20;
+
+    std::vector<int> avgX;
+    std::vector<int> avgY;
+    std::vector<char> usable;
+    std::vector<int> counts;
+
+    void fit(size_t n)
+    {
+        if (avgX.size() >= n)
+            return;
+        avgX = std::vector<int>(n);
+        avgY = std::vector<int>(n);
+        usable = std::vector<char>(n);
+        counts = std::vector<int>(n);
+    }
+
+    void release()
+    {
+        if (avgX.size() > kKept)
+            *this = {};
+    }
+};
+
+thread_local DeriveBuffers deriveBuffers;
 
 // sum / count (count > 0) truncated as in 64 bits; a 32-bit division, far
 // quicker, gives the same whenever the sum fits, as screen positions do.
@@ -328,9 +360,11 @@ void TimeLine::smoothAndCountRuns(int eventsNum, int filterRadius)
     // gives the same averages as summing each window anew.
     const size_t n = time_.size();
     const size_t window = eventsNum > 0 ? static_cast<size_t>(eventsNum) : 0;
-    std::vector<int> avgX(n);
-    std::vector<int> avgY(n);
-    std::vector<char> usable(n);
+    DeriveBuffers& buffers = deriveBuffers;
+    buffers.fit(n);
+    const std::span<int> avgX(buffers.avgX.data(), n);
+    const std::span<int> avgY(buffers.avgY.data(), n);
+    const std::span<char> usable(buffers.usable.data(), n);
     std::int64_t sumX = 0;
     std::int64_t sumY = 0;
     std::int64_t count = 0;
@@ -358,19 +392,22 @@ void TimeLine::smoothAndCountRuns(int eventsNum, int filterRadius)
         }
     }
 
+    const std::span<int> counts(buffers.counts.data(), n);
+    countSteadyRuns(avgX, avgY, usable, filterRadius, counts);
     stillCount_.clear();
     stillCount_.reserve(n);
-    for (const int still : countSteadyRuns(avgX, avgY, usable, filterRadius))
+    for (const int still : counts)
         stillCount_.push_back(still);
     stillCount_.shrink_to_fit();
     window_ = static_cast<int>(std::min<size_t>(window, INT_MAX));
     if (window_ > kComputedWindow) {
-        avgX_ = std::move(avgX);
-        avgY_ = std::move(avgY);
+        avgX_.assign(avgX.begin(), avgX.end());
+        avgY_.assign(avgY.begin(), avgY.end());
     } else {
         avgX_ = {};
         avgY_ = {};
     }
+    buffers.release();
     smoothed_ = true;
 
     minPupil_ = 1000000;
