@@ -90,7 +90,8 @@ constexpr size_t kKeptSamples = size_t{6} << 20;
 
 // Walks back from remaining, not past stop, while near(remaining - 1) holds;
 // returns where it ended. Four samples are tried at once, without a branch for each.
-template <typename Near> size_t walkBack(size_t remaining, size_t stop, const Near& near)
+template <typename Near>
+inline __attribute__((always_inline)) size_t walkBack(size_t remaining, size_t stop, const Near& near)
 {
     while (remaining - stop >= 4) {
         const unsigned passed =
