@@ -143,7 +143,7 @@ void PlayerCommands::command(int id)
         app_.dataFiltered = !app_.dataFiltered;
         break;
     case ID_BIGGEST_PUPIL:
-        if (!results_.pupilSeries().empty())
+        if (!results_.pupilRuns().empty())
             seekTo(results_.maxDiameterTime());
         break;
     case ID_SHOW_COUNTER:

@@ -237,7 +237,7 @@ void PupilPlot::paintAxes(QPainter& painter) const
         painter.drawText(QRectF(x - 60, keys.bottom() + 8, 120, 24), Qt::AlignHCenter | Qt::AlignTop,
                          timeLabel(static_cast<int>(std::lround(s))));
     }
-    if (!results_.pupilSeries().empty()) {
+    if (!results_.pupilRuns().empty()) {
         const double stepMm = niceStep((high_ - low_) / kPupilPerMm, 8);
         for (double mm = std::ceil(low_ / kPupilPerMm / stepMm) * stepMm; mm * kPupilPerMm <= high_;
              mm += stepMm) {
