@@ -16,17 +16,10 @@ public:
 
     void push_back(int value)
     {
-        if (widened_) {
-            wide_.push_back(value);
-        } else if (value >= kMin && value < kEscape) {
+        if (!widened_ && value >= kMin && value < kEscape) [[likely]]
             narrow_.push_back(static_cast<Narrow>(value));
-        } else {
-            aside_.emplace_back(narrow_.size(), value);
-            narrow_.push_back(kEscape);
-            // An entry aside costs as much as several narrow ones.
-            if (aside_.size() > narrow_.size() / 8 + 1024)
-                widen();
-        }
+        else
+            pushRare(value);
     }
 
     int operator[](size_t index) const
@@ -63,6 +56,20 @@ public:
 private:
     static constexpr int kMin = std::numeric_limits<Narrow>::min();
     static constexpr Narrow kEscape = std::numeric_limits<Narrow>::max();
+
+    // Kept out of push_back(), which is then small enough to be inlined.
+    __attribute__((noinline)) void pushRare(int value)
+    {
+        if (widened_) {
+            wide_.push_back(value);
+            return;
+        }
+        aside_.emplace_back(narrow_.size(), value);
+        narrow_.push_back(kEscape);
+        // An entry aside costs as much as several narrow ones.
+        if (aside_.size() > narrow_.size() / 8 + 1024)
+            widen();
+    }
 
     void widen()
     {

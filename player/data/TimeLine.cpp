@@ -428,28 +428,24 @@ void TimeLine::markActions(int actionRadiusMs)
         f &= static_cast<std::uint8_t>(~kNearAction);
     const auto mark = [this](size_t k) { flags_[k] |= kNearAction; };
     if (ascending_) {
-        // With ascending times the walk from an interesting point reaches an item
-        // exactly when the nearest interesting point on that side is close enough,
-        // so one pass each way marks the same items as walking from every point.
-        std::int64_t previous = 0;
-        bool havePrevious = false;
-        for (size_t k = 0; k < n; ++k) {
-            if (interestingAt(k)) {
-                previous = time_[k];
-                havePrevious = true;
-            }
-            if (interestingAt(k) || (havePrevious && time_[k] - previous < radius))
+        // With ascending times the walks from one interesting point need not pass
+        // the last item the one before reached: anything before it that is close
+        // enough was close enough to that point too. A walk ahead stops at the
+        // next interesting point, which walks on by itself. So no item is passed
+        // more than twice, however dense the points.
+        size_t settled = 0; // items before this are marked if they are to be
+        for (size_t i = 0; i < n; ++i) {
+            if (!interestingAt(i))
+                continue;
+            const std::int64_t t = time_[i];
+            for (size_t k = i; k-- > settled && t - time_[k] < radius;)
                 mark(k);
-        }
-        bool haveNext = false;
-        std::int64_t next = 0;
-        for (size_t k = n; k-- > 0;) {
-            if (interestingAt(k)) {
-                next = time_[k];
-                haveNext = true;
-            }
-            if (haveNext && next - time_[k] < radius)
+            mark(i);
+            size_t k = i + 1;
+            for (; k < n && !interestingAt(k) && time_[k] - t < radius; ++k)
                 mark(k);
+            settled = k;
+            i = k - 1;
         }
         return;
     }
