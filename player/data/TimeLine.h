@@ -4,6 +4,7 @@
 #include "player/data/ResultColumn.h"
 #include "player/data/TimeLineItem.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <istream>
@@ -74,6 +75,15 @@ public:
     std::optional<GazeSample> gazeAt(int t, size_t& hint, bool smoothed) const;
     // Asks the memory for what gazeAt() around hint will read.
     void prefetch(size_t hint) const;
+    // Asks the memory for the time and the pupil at index, when there is one.
+    void prefetchTimeAndPupil(size_t index) const
+    {
+        // Clamping the index instead lets GCC 12 drop the prefetch altogether.
+        if (index >= time_.size())
+            return;
+        __builtin_prefetch(time_.data() + index);
+        pupil_.prefetch(index);
+    }
 
     // Time of the last interesting point of the previous run of interesting
     // points before t, or -1.

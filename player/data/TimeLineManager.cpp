@@ -153,8 +153,18 @@ std::int64_t TimeLineManager::stepRuns(std::int64_t from, std::int64_t to, std::
             int pupil = 0;
             if (timeLine.timesAscend()) {
                 size_t& i = cursors[f];
+                // A step passes a sample or two at the usual rates: the first few
+                // moves are made without a branch to guess.
+                if (i + 4 <= timeLine.size()) {
+                    i += timeLine.timeAt(i) < t ? 1 : 0;
+                    i += timeLine.timeAt(i) < t ? 1 : 0;
+                    i += timeLine.timeAt(i) < t ? 1 : 0;
+                }
                 while (i < timeLine.size() && timeLine.timeAt(i) < t)
                     ++i;
+                // A hundred files walked side by side are more streams than the
+                // memory's own look-ahead follows.
+                timeLine.prefetchTimeAndPupil(i + 64);
                 pupil = timeLine.pupilAt(std::min(i, timeLine.size() - 1));
                 if (i < timeLine.size())
                     change = std::min(change, std::int64_t{timeLine.timeAt(i)} + 1);
