@@ -150,6 +150,11 @@ bool EyeTribeController::isReadyForExamination()
     return values.trackerstate == 0 && values.iscalibrated && calibrationQuality(result) >= 2;
 }
 
+bool EyeTribeController::isConnectedToServer() const
+{
+    return client_.is_connected();
+}
+
 bool EyeTribeController::isInstalled()
 {
     const QString folder = eyeTribeFolder();

@@ -39,6 +39,7 @@ public:
     void emitInitialSignals() override;
     bool isReadyForExamination() override;
     bool isInstalled() override;
+    bool isConnectedToServer() const override;
     void setScreen(int screenIndex) override;
     void setFps(int fps) override;
     void disconnectFromServer() override;
