@@ -330,3 +330,31 @@ TEST_F(ExaminationDrills, AWindowDestroyedDuringAnExaminationLeavesARecoveryFile
     EXPECT_TRUE(files[0].startsWith("P01_") && files[0].endsWith("_recovery.csv"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !player.isRunning(); }, 3000));
 }
+
+TEST_F(ExaminationDrills, ANewFrequencySavesTheRunningExaminationThenRestartsTheServerAtThatRate)
+{
+    open();
+    // The rate the tracker is set to when each restart is asked for.
+    std::vector<int> restartedAt;
+    QObject::connect(window.get(), &Gazelog::requestConnectToServer, [&](bool restart) {
+        EXPECT_TRUE(restart) << "a new rate needs the server started again";
+        restartedAt.push_back(tracker->rate());
+    });
+    Ui::Gazelog* ui = window->form();
+    ASSERT_GE(ui->comboBoxFps->count(), 2);
+    const int first = ui->comboBoxFps->itemText(0).toInt();
+    const int second = ui->comboBoxFps->itemText(1).toInt();
+
+    ui->comboBoxFps->setCurrentIndex(1);
+    EXPECT_EQ(restartedAt, std::vector<int>{second});
+
+    record(2);
+    prompt.answer = true;
+    ui->comboBoxFps->setCurrentIndex(0);
+    EXPECT_FALSE(window->workflow()->isExaminationRunning());
+    EXPECT_EQ(restartedAt, (std::vector<int>{second, first}));
+    ASSERT_EQ(filesIn(results).size(), 1) << "the examination was saved before the restart";
+    EXPECT_NE(testing_support::readFile(results / filesIn(results).first().toStdString())
+                  .find("\n20;100000;100000;1;0;0\n40;101000;100000;1;0;0\n"),
+              std::string::npos);
+}
