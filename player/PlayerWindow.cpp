@@ -210,13 +210,15 @@ void PlayerWindow::OpenClip()
     }
     clock_.start(DsCtrl::GetTotalTimeMilis());
     const auto totalTime = static_cast<int>(clock_.totalTimeMs());
+    // Paused before the seek: a movie that ran on between the two would stand a
+    // few milliseconds past the asked time.
+    if (!play)
+        DsCtrl::PauseGraph();
     if (app_.beginTimeMs > 0) {
         DsCtrl::SetCurrentPositionMilis(app_.beginTimeMs);
         reports_.postToExtension(LinkCode::synchronisation, app_.beginTimeMs);
     }
-    if (!play) {
-        DsCtrl::PauseGraph();
-    } else {
+    if (play) {
         reports_.postToServer(LinkCode::duration, totalTime);
         if (app_.monitorNum >= 0)
             setFullScreen(true);
