@@ -84,9 +84,9 @@ void buildLevels(std::span<const int> avgX, std::span<const int> avgY, std::span
 }
 
 // Kept by each thread from one call to the next, as fresh pages cost more than
-// building the boxes; not beyond this many samples (a day at 60 Hz).
+// building the boxes; not beyond this many samples (about five hours at 60 Hz).
 thread_local std::vector<std::vector<Box>> levelBuffers;
-constexpr size_t kKeptSamples = size_t{6} << 20;
+constexpr size_t kKeptSamples = size_t{1} << 20;
 
 // Walks back from remaining, not past stop, while near(remaining - 1) holds;
 // returns where it ended. Four samples are tried at once, without a branch for each.

@@ -80,8 +80,8 @@ inline __attribute__((always_inline)) int fieldValue(const char*& p, const char*
 // next: fresh pages for every file would cost more than the work done in them.
 struct DeriveBuffers
 {
-    // Buffers beyond this many samples (a day at 60 Hz) are not kept.
-    static constexpr size_t kKept = size_t{6} << 20;
+    // Buffers beyond this many samples (about five hours at 60 Hz) are not kept.
+    static constexpr size_t kKept = size_t{1} << 20;
 
     std::vector<int> avgX;
     std::vector<int> avgY;
