@@ -1,5 +1,6 @@
 #include "player/data/TextFields.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -29,8 +30,9 @@ bool readWholeFile(const std::filesystem::path& path, std::string& content)
 }
 
 LineReader::LineReader(std::istream& in, size_t maxLineBytes)
-    : in_(in), buffer_(maxLineBytes + kReadAhead, '\n')
+    : in_(in), buffer_(new char[maxLineBytes + kReadAhead]), bufferSize_(maxLineBytes + kReadAhead)
 {
+    std::memset(buffer_.get(), '\n', kReadAhead);
 }
 
 bool LineReader::fill()
@@ -38,17 +40,19 @@ bool LineReader::fill()
     if (atEnd_)
         return false;
     if (begin_ > 0) {
-        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
         end_ -= begin_;
         begin_ = 0;
     }
-    const size_t capacity = buffer_.size() - kReadAhead;
+    const size_t capacity = bufferSize_ - kReadAhead;
     if (end_ == capacity)
         return false;
-    in_.read(buffer_.data() + end_, static_cast<std::streamsize>(capacity - end_));
+    // A little at a time, so that what was just read is still in the cache when it is parsed.
+    constexpr size_t chunk = 64u << 10;
+    in_.read(buffer_.get() + end_, static_cast<std::streamsize>(std::min(capacity - end_, chunk)));
     const auto got = static_cast<size_t>(in_.gcount());
     end_ += got;
-    buffer_[end_] = '\n';
+    std::memset(buffer_.get() + end_, '\n', kReadAhead);
     if (!in_)
         atEnd_ = true;
     return got > 0;
@@ -58,10 +62,10 @@ LineReader::Result LineReader::next(std::string_view& line)
 {
     size_t searched = begin_;
     for (;;) {
-        const char* from = buffer_.data() + searched;
+        const char* from = buffer_.get() + searched;
         if (const void* found = std::memchr(from, '\n', end_ - searched)) {
-            const auto at = static_cast<size_t>(static_cast<const char*>(found) - buffer_.data());
-            line = std::string_view(buffer_.data() + begin_, at - begin_);
+            const auto at = static_cast<size_t>(static_cast<const char*>(found) - buffer_.get());
+            line = std::string_view(buffer_.get() + begin_, at - begin_);
             begin_ = at + 1;
             break;
         }
@@ -69,11 +73,11 @@ LineReader::Result LineReader::next(std::string_view& line)
         if (!fill()) {
             if (in_.bad())
                 return Result::Failed;
-            if (!atEnd_ && end_ - begin_ == buffer_.size() - kReadAhead)
+            if (!atEnd_ && end_ - begin_ == bufferSize_ - kReadAhead)
                 return Result::TooLong;
             if (end_ == begin_)
                 return Result::End;
-            line = std::string_view(buffer_.data() + begin_, end_ - begin_);
+            line = std::string_view(buffer_.get() + begin_, end_ - begin_);
             begin_ = end_;
             break;
         }

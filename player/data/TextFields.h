@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <istream>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,7 +47,10 @@ private:
     bool fill();
 
     std::istream& in_;
-    std::string buffer_; // kReadAhead bytes longer than the longest line
+    // kReadAhead bytes longer than the longest line; left uninitialised, as only
+    // the start of it is used unless lines are long.
+    std::unique_ptr<char[]> buffer_;
+    size_t bufferSize_ = 0;
     size_t begin_ = 0;
     size_t end_ = 0;
     bool atEnd_ = false;
