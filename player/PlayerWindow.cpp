@@ -210,13 +210,15 @@ void PlayerWindow::OpenClip()
     }
     clock_.start(DsCtrl::GetTotalTimeMilis());
     const auto totalTime = static_cast<int>(clock_.totalTimeMs());
+    // Outside PLAY mode the movie is paused before the seek, so that it rests
+    // at the begin time itself rather than wherever it ran to meanwhile.
+    if (!play)
+        DsCtrl::PauseGraph();
     if (app_.beginTimeMs > 0) {
         DsCtrl::SetCurrentPositionMilis(app_.beginTimeMs);
         reports_.postToExtension(LinkCode::synchronisation, app_.beginTimeMs);
     }
-    if (!play) {
-        DsCtrl::PauseGraph();
-    } else {
+    if (play) {
         reports_.postToServer(LinkCode::duration, totalTime);
         if (app_.monitorNum >= 0)
             setFullScreen(true);
