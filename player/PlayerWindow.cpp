@@ -210,8 +210,8 @@ void PlayerWindow::OpenClip()
     }
     clock_.start(DsCtrl::GetTotalTimeMilis());
     const auto totalTime = static_cast<int>(clock_.totalTimeMs());
-    // Outside PLAY mode the movie is paused before the seek, so that it rests
-    // at the begin time itself rather than wherever it ran to meanwhile.
+    // Paused before the seek: a movie that ran on between the two would stand a
+    // few milliseconds past the asked time.
     if (!play)
         DsCtrl::PauseGraph();
     if (app_.beginTimeMs > 0) {

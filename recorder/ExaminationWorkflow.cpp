@@ -263,6 +263,7 @@ void ExaminationWorkflow::endAsFailed(const QString& warning)
     if (controller_)
         controller_->endExamination(false, QString(), QStringList(), QRect(), false, 1);
     warn(warning);
+    recoverIfTerminating(running_);
     setState(State::Idle);
     Q_EMIT examinationEnded(false, true);
 }
@@ -303,6 +304,8 @@ void ExaminationWorkflow::stopExamination(bool movieFinished, bool error)
                                           true, resultsPath, headerLines(running_, date, resultsPath),
                                           services_.workArea(), false, movieFinished ? 0 : 1);
     LOG(saved ? "Results saved" : "Results ignored");
+    if (!saved)
+        recoverIfTerminating(running_);
     setState(State::Idle);
     Q_EMIT examinationEnded(saved, false);
     LOG("end");
@@ -338,19 +341,33 @@ QString ExaminationWorkflow::abandonExamination(const ExaminationInputs& inputs)
     LOG("abandoning the running examination");
     setState(State::Stopping);
     controller_->endExamination(false, QString(), QStringList(), QRect(), false, 1);
+    const QString path = writeRecovery(inputs);
+    setState(State::Idle);
+    return path;
+}
+
+QString ExaminationWorkflow::writeRecovery(const ExaminationInputs& inputs)
+{
     const QString folder = running_.outputFolder.isEmpty() ? inputs.outputFolder : running_.outputFolder;
     const QString date = dateText();
     const QString path = folder + QLatin1Char('/') +
                          resultsFileName(running_.examinationId, date, QStringLiteral("_recovery"));
     const std::string failure =
         controller_->writeResults(path, headerLines(running_, date, path), services_.workArea());
-    setState(State::Idle);
     if (!failure.empty()) {
         LOG("recovery file not written: ", path, ", reason: ", failure);
         return {};
     }
     LOG("samples saved to the recovery file: ", path);
     return path;
+}
+
+void ExaminationWorkflow::recoverIfTerminating(const ExaminationInputs& inputs)
+{
+    if (controller_ && services_.terminating && services_.terminating()) {
+        LOG("program ending - the samples were not saved");
+        writeRecovery(inputs);
+    }
 }
 
 bool ExaminationWorkflow::handlePlayerMessage(const platform::WindowMessage& message)

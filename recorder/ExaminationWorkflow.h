@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/process_watch.h"
+#include "platform/quit_signals.h"
 #include "platform/window_bus.h"
 #include "recorder/PlayerCommands.h"
 
@@ -61,6 +62,8 @@ public:
         int playerExitGraceMs = 250;
         // How long the player has to end after being asked, before it is killed.
         int playerKillGraceMs = 2000;
+        // Whether the program is being ended (a signal, the session closing).
+        std::function<bool()> terminating = platform::terminationRequested;
     };
 
     ExaminationWorkflow(OperatorPrompt& prompt, Services services, QObject* parent = nullptr);
@@ -115,6 +118,11 @@ private:
     void stopPlayer();
     void onPlayerExited(qint64 pid);
     void endAsFailed(const QString& warning);
+    // Writes the samples of the running examination to a recovery file; its path, or empty.
+    QString writeRecovery(const ExaminationInputs& inputs);
+    // Samples left unsaved because the program was ended while the operator was
+    // asked or told something go to a recovery file: nobody is left to save them.
+    void recoverIfTerminating(const ExaminationInputs& inputs);
     QStringList headerLines(const ExaminationInputs& inputs, const QString& dateText,
                             const QString& resultsPath) const;
 

@@ -40,6 +40,8 @@ Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* pa
     workflowServices.playerPath = playerPath_;
     workflowServices.recorderCaption = windowTitle();
     workflowServices.workArea = [this] { return resultsArea(); };
+    if (services_.terminating)
+        workflowServices.terminating = services_.terminating;
     workflow_ = new ExaminationWorkflow(*prompt_, std::move(workflowServices), this);
     workflow_->setGopro(gopro);
 
@@ -311,7 +313,9 @@ void Gazelog::abandonExamination()
 void Gazelog::closeEvent(QCloseEvent* event)
 {
     LOG("start");
-    if (workflow_->isExaminationRunning() && !platform::terminationRequested()) {
+    const bool terminating =
+        services_.terminating ? services_.terminating() : platform::terminationRequested();
+    if (workflow_->isExaminationRunning() && !terminating) {
         if (workflow_->state() != ExaminationWorkflow::State::Running ||
             !prompt_->question(
                 tr("Examination in progress"),

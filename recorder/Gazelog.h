@@ -38,6 +38,8 @@ struct GazelogServices
     std::function<QRect()> workArea;
     // Null: the camera at its default address (or the one in the environment).
     std::function<GoproController*(QObject* parent)> makeGopro;
+    // Whether the program is being ended by a signal; null: the signal handler's own flag.
+    std::function<bool()> terminating;
 };
 
 // The recorder's main window: tracker settings, the examination workflow and the

@@ -26,7 +26,7 @@ EyeTrackerController::EyeTrackerController(OperatorPrompt& prompt, QObject* pare
 {
     supervisor_ = new ServerSupervisor({[this] { return serverProcessName.toStdString(); },
                                         [this] { disconnectFromServer(); }, [this] { tryConnectToServer(); },
-                                        [this] { startServer(); }},
+                                        [this] { startServer(); }, [this] { return isConnectedToServer(); }},
                                        this);
     // Linux timers are precise already; there is no system timer resolution to raise.
     LOG("timer resolution request not needed");

@@ -46,6 +46,8 @@ public:
     virtual void disconnectFromServer() = 0;
     virtual QStringList serverArguments() = 0;
     virtual void tryConnectToServer() = 0;
+    // Whether the tracker link is up now; a controller that cannot tell answers false.
+    virtual bool isConnectedToServer() const { return false; }
 
     void startExamination();
     // Stops recording and, when asked, saves. Returns the result of saveExaminationResult,

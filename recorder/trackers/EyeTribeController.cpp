@@ -129,7 +129,7 @@ void EyeTribeController::emitInitialSignals()
 {
     LOG("start");
     Q_EMIT requestConnectToServer(false);
-    Q_EMIT connectionStateChanged(client_.is_connected());
+    reportConnection(client_.is_connected(), true);
     const int trackerState = client_.current_values().trackerstate;
     LOG("trackerState = ", trackerState);
     Q_EMIT trackerConnectionChanged(trackerState);
@@ -148,6 +148,11 @@ bool EyeTribeController::isReadyForExamination()
     gtl::CalibrationResult result;
     client_.calibration_result(result);
     return values.trackerstate == 0 && values.iscalibrated && calibrationQuality(result) >= 2;
+}
+
+bool EyeTribeController::isConnectedToServer() const
+{
+    return client_.is_connected();
 }
 
 bool EyeTribeController::isInstalled()
@@ -206,8 +211,19 @@ void EyeTribeController::disconnectFromServer()
         // The client closes without a word; the window is told here, in order
         // after whatever an earlier attempt reported.
         if (wasConnected)
-            Q_EMIT connectionStateChanged(false);
+            reportConnection(false);
     });
+}
+
+void EyeTribeController::reportConnection(bool connected, bool always)
+{
+    // The reading thread and our own disconnect can both see one connection end,
+    // and a reconnect is silent: the window hears each change once, in order.
+    const std::lock_guard lock(reportMutex_);
+    if (!always && reportedConnected_ == connected)
+        return;
+    reportedConnected_ = connected;
+    Q_EMIT connectionStateChanged(connected);
 }
 
 void EyeTribeController::tryConnectToServer()
@@ -249,7 +265,7 @@ void EyeTribeController::connectAttemptFinished(bool connected, gtl::ConnectOutc
 void EyeTribeController::on_connection_state_changed(bool connected)
 {
     LOG("is connected: ", connected);
-    Q_EMIT connectionStateChanged(connected);
+    reportConnection(connected);
     const int trackerState = client_.current_values().trackerstate;
     LOG("calling on_tracker_connection_changed with param: ", trackerState);
     on_tracker_connection_changed(trackerState);

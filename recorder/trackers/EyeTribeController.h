@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <atomic>
 #include <functional>
+#include <mutex>
 
 // The EyeTribe tracker: its server process, its calibration program and the
 // client connection to the server, whose listener calls arrive on the client's
@@ -39,6 +40,7 @@ public:
     void emitInitialSignals() override;
     bool isReadyForExamination() override;
     bool isInstalled() override;
+    bool isConnectedToServer() const override;
     void setScreen(int screenIndex) override;
     void setFps(int fps) override;
     void disconnectFromServer() override;
@@ -80,12 +82,15 @@ private:
     // Runs the task on the link thread, after every task handed over before it.
     void onLinkThread(std::function<void()> task);
     void connectAttemptFinished(bool connected, gtl::ConnectOutcome outcome);
+    void reportConnection(bool connected, bool always = false);
 
     gtl::GazeApi client_{false};
     QThread linkThread_;
     QObject* linkContext_ = nullptr; // lives on linkThread_
     bool attemptInFlight_ = false;   // window thread only
     std::atomic<bool> closing_ = false;
+    std::mutex reportMutex_;
+    bool reportedConnected_ = false; // guarded by reportMutex_
     QTimer reconnectTimer_;
     std::function<void()> parentActivator_;
     unsigned short port_ = gtl::GazeApi::defaultPort;

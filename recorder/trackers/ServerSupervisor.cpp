@@ -68,5 +68,11 @@ void ServerSupervisor::rerun()
         return;
     }
     ending_ = 0;
+    // The link's own retries may have reached the new server first; connecting
+    // again would only drop that connection and make another.
+    if (was == State::WaitingAfterStart && actions_.isConnected && actions_.isConnected()) {
+        LOG("already connected to the server");
+        return;
+    }
     request(false);
 }

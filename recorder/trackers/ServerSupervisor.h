@@ -30,6 +30,7 @@ public:
         std::function<void()> disconnect;
         std::function<void()> tryConnect;
         std::function<void()> startServer;
+        std::function<bool()> isConnected;
     };
 
     static constexpr int defaultRerunAfterKillMs = 2000;

@@ -13,6 +13,7 @@ public:
     bool isInstalled() override { return true; }
     void setScreen(int index) override { screenIndex = index; }
     void setFps(int value) override { fps = value; }
+    int rate() const { return fps; }
     void disconnectFromServer() override {}
     QStringList serverArguments() override { return {}; }
     void tryConnectToServer() override {}

@@ -59,6 +59,7 @@ protected:
         };
         services.playerPath = QStringLiteral("/bin/true");
         services.workArea = [] { return QRect(0, 0, 1000, 1000); };
+        services.terminating = terminating;
         if (cameraPort != 0) {
             services.makeGopro = [cameraPort](QObject* parent) {
                 GoproTimings fast;
@@ -113,6 +114,7 @@ protected:
     FakePrompt prompt;
     FakeTrackerController* tracker = nullptr;
     QList<QStringList> starts;
+    std::function<bool()> terminating = [] { return false; };
     qint64 now = 1'000'000;
     std::unique_ptr<Gazelog> window;
 };
@@ -329,4 +331,59 @@ TEST_F(ExaminationDrills, AWindowDestroyedDuringAnExaminationLeavesARecoveryFile
     ASSERT_EQ(files.size(), 1);
     EXPECT_TRUE(files[0].startsWith("P01_") && files[0].endsWith("_recovery.csv"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !player.isRunning(); }, 3000));
+}
+
+TEST_F(ExaminationDrills, ANewFrequencySavesTheRunningExaminationThenRestartsTheServerAtThatRate)
+{
+    open();
+    // The rate the tracker is set to when each restart is asked for.
+    std::vector<int> restartedAt;
+    QObject::connect(window.get(), &Gazelog::requestConnectToServer, [&](bool restart) {
+        EXPECT_TRUE(restart) << "a new rate needs the server started again";
+        restartedAt.push_back(tracker->rate());
+    });
+    Ui::Gazelog* ui = window->form();
+    ASSERT_GE(ui->comboBoxFps->count(), 2);
+    const int first = ui->comboBoxFps->itemText(0).toInt();
+    const int second = ui->comboBoxFps->itemText(1).toInt();
+
+    ui->comboBoxFps->setCurrentIndex(1);
+    EXPECT_EQ(restartedAt, std::vector<int>{second});
+
+    record(2);
+    prompt.answer = true;
+    ui->comboBoxFps->setCurrentIndex(0);
+    EXPECT_FALSE(window->workflow()->isExaminationRunning());
+    EXPECT_EQ(restartedAt, (std::vector<int>{second, first}));
+    ASSERT_EQ(filesIn(results).size(), 1) << "the examination was saved before the restart";
+    EXPECT_NE(testing_support::readFile(results / filesIn(results).first().toStdString())
+                  .find("\n20;100000;100000;1;0;0\n40;101000;100000;1;0;0\n"),
+              std::string::npos);
+}
+
+TEST_F(ExaminationDrills, SamplesGoToARecoveryFileWhenTheProgramIsEndedWhileTheOperatorIsAsked)
+{
+    // The session closes while the statistics question is open: the dialog ends
+    // unanswered, which reads as "do not save", and nobody is left to save later.
+    bool ending = false;
+    terminating = [&] { return ending; };
+    open();
+    record(3);
+    ending = true;
+    prompt.answer = false;
+    window->stopExamination();
+    EXPECT_FALSE(window->workflow()->isExaminationRunning());
+    const QStringList files = filesIn(results);
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(files.first().endsWith("_recovery.csv"));
+    EXPECT_NE(testing_support::readFile(results / files.first().toStdString())
+                  .find("\n20;100000;100000;1;0;0\n40;101000;100000;1;0;0\n60;102000;100000;1;0;0\n"),
+              std::string::npos);
+
+    // An operator's own "do not save" while the program goes on is kept.
+    std::filesystem::remove(results / files.first().toStdString());
+    ending = false;
+    record(2);
+    window->stopExamination();
+    EXPECT_TRUE(filesIn(results).isEmpty());
 }

@@ -3,15 +3,13 @@
 #include "common/Logger.h"
 #include "player/media/FrameDelivery.h"
 #include "player/media/GstRef.h"
+#include "player/media/PipelineWaits.h"
 
-#include <gst/app/gstappsink.h>
 #include <gst/app/gstappsrc.h>
 #include <gst/gst.h>
 #include <gst/video/video.h>
 
 namespace {
-
-constexpr GstClockTime kPullSliceNs = 100 * GST_MSECOND;
 
 const char* videoChain(VideoExport::Format format)
 {
@@ -186,23 +184,9 @@ bool VideoExport::open(const std::filesystem::path& movie, const std::filesystem
 
 bool VideoExport::waitForPreroll()
 {
-    // Waited for in slices: a movie without video never prerolls, which the decoder tells at once.
-    const auto started = std::chrono::steady_clock::now();
-    GstStateChangeReturn result = GST_STATE_CHANGE_ASYNC;
-    while (result == GST_STATE_CHANGE_ASYNC && !noVideo_ &&
-           std::chrono::steady_clock::now() - started < stallLimit_) {
-        result = gst_element_get_state(pipeline_, nullptr, nullptr, kPullSliceNs);
-        if (!checkBus())
-            return false;
-    }
-    if (noVideo_)
-        return fail("the movie holds no video");
-    if (result == GST_STATE_CHANGE_SUCCESS || result == GST_STATE_CHANGE_NO_PREROLL)
-        return checkBus();
-    checkBus();
-    LOG("gst_element_get_state() failed: ", static_cast<int>(result));
-    return fail(result == GST_STATE_CHANGE_ASYNC ? "the movie gives no video frame in time"
-                                                 : "the movie holds no video that can be decoded");
+    return pipeline_waits::waitForPreroll(
+        pipeline_, noVideo_, stallLimit_, [this] { return checkBus(); },
+        [this](const std::string& text) { return fail(text); });
 }
 
 std::int64_t VideoExport::durationMs() const
@@ -240,38 +224,26 @@ bool VideoExport::next(Frame& frame)
     gst_element_get_state(pipeline_, &state, nullptr, 0);
     if (state != GST_STATE_PLAYING)
         gst_element_set_state(pipeline_, GST_STATE_PLAYING);
-    const auto started = std::chrono::steady_clock::now();
-    for (;;) {
-        GstSample* sample = gst_app_sink_try_pull_sample(GST_APP_SINK(frames_), kPullSliceNs);
-        if (!checkBus()) {
-            if (sample != nullptr)
-                gst_sample_unref(sample);
-            return false;
-        }
-        if (sample != nullptr) {
-            frame.image = FrameDelivery::imageFromSample(sample);
-            const GstBuffer* buffer = gst_sample_get_buffer(sample);
-            const GstSegment* segment = gst_sample_get_segment(sample);
-            const GstClockTime pts = buffer != nullptr ? GST_BUFFER_PTS(buffer) : GST_CLOCK_TIME_NONE;
-            frame.timeMs = GST_CLOCK_TIME_IS_VALID(pts) ? static_cast<std::int64_t>(pts / GST_MSECOND) : -1;
-            const GstClockTime running = segment != nullptr && GST_CLOCK_TIME_IS_VALID(pts)
-                                             ? gst_segment_to_running_time(segment, GST_FORMAT_TIME, pts)
-                                             : GST_CLOCK_TIME_NONE;
-            runningTimeNs_ = GST_CLOCK_TIME_IS_VALID(running) ? running : runningTimeNs_ + frameDurationNs_;
-            if (buffer != nullptr && GST_BUFFER_DURATION_IS_VALID(buffer))
-                frameDurationNs_ = GST_BUFFER_DURATION(buffer);
-            gst_sample_unref(sample);
-            if (frame.image.isNull())
-                return fail("the decoder gave a frame in an unexpected format");
-            return true;
-        }
-        if (gst_app_sink_is_eos(GST_APP_SINK(frames_)))
-            return false;
-        if (std::chrono::steady_clock::now() - started > stallLimit_) {
-            LOG("gst_app_sink_try_pull_sample() failed: ", stallLimit_.count());
-            return fail("the decoder gave no frame for " + std::to_string(stallLimit_.count()) + " ms");
-        }
-    }
+    GstSample* sample = pipeline_waits::pullSample(
+        frames_, stallLimit_, [this] { return checkBus(); },
+        [this](const std::string& text) { return fail(text); });
+    if (sample == nullptr)
+        return false;
+    frame.image = FrameDelivery::imageFromSample(sample);
+    const GstBuffer* buffer = gst_sample_get_buffer(sample);
+    const GstSegment* segment = gst_sample_get_segment(sample);
+    const GstClockTime pts = buffer != nullptr ? GST_BUFFER_PTS(buffer) : GST_CLOCK_TIME_NONE;
+    frame.timeMs = GST_CLOCK_TIME_IS_VALID(pts) ? static_cast<std::int64_t>(pts / GST_MSECOND) : -1;
+    const GstClockTime running = segment != nullptr && GST_CLOCK_TIME_IS_VALID(pts)
+                                     ? gst_segment_to_running_time(segment, GST_FORMAT_TIME, pts)
+                                     : GST_CLOCK_TIME_NONE;
+    runningTimeNs_ = GST_CLOCK_TIME_IS_VALID(running) ? running : runningTimeNs_ + frameDurationNs_;
+    if (buffer != nullptr && GST_BUFFER_DURATION_IS_VALID(buffer))
+        frameDurationNs_ = GST_BUFFER_DURATION(buffer);
+    gst_sample_unref(sample);
+    if (frame.image.isNull())
+        return fail("the decoder gave a frame in an unexpected format");
+    return true;
 }
 
 bool VideoExport::put(const QImage& image)

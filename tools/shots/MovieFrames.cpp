@@ -3,16 +3,10 @@
 #include "common/Logger.h"
 #include "player/media/FrameDelivery.h"
 #include "player/media/GstRef.h"
+#include "player/media/PipelineWaits.h"
 
-#include <gst/app/gstappsink.h>
 #include <gst/gst.h>
 #include <gst/video/video.h>
-
-namespace {
-
-constexpr GstClockTime kPullSliceNs = 100 * GST_MSECOND;
-
-} // namespace
 
 MovieFrames::MovieFrames(QSize size, std::chrono::milliseconds stallLimit)
     : size_(size), stallLimit_(stallLimit)
@@ -99,21 +93,9 @@ bool MovieFrames::open(const std::filesystem::path& movie)
 
 bool MovieFrames::waitForPreroll()
 {
-    const auto started = std::chrono::steady_clock::now();
-    GstStateChangeReturn result = GST_STATE_CHANGE_ASYNC;
-    while (result == GST_STATE_CHANGE_ASYNC && !noVideo_ &&
-           std::chrono::steady_clock::now() - started < stallLimit_) {
-        result = gst_element_get_state(pipeline_, nullptr, nullptr, kPullSliceNs);
-        if (!checkBus())
-            return false;
-    }
-    if (noVideo_)
-        return fail("the movie holds no video");
-    if (result == GST_STATE_CHANGE_SUCCESS || result == GST_STATE_CHANGE_NO_PREROLL)
-        return true;
-    LOG("gst_element_get_state() failed: ", static_cast<int>(result));
-    return fail(result == GST_STATE_CHANGE_ASYNC ? "the movie gives no video frame in time"
-                                                 : "the movie holds no video that can be decoded");
+    return pipeline_waits::waitForPreroll(
+        pipeline_, noVideo_, stallLimit_, [this] { return checkBus(); },
+        [this](const std::string& text) { return fail(text); });
 }
 
 void MovieFrames::readCaps(GstElement* sink)
@@ -151,30 +133,18 @@ bool MovieFrames::next(Frame& frame)
 {
     if (pipeline_ == nullptr || !error_.empty())
         return false;
-    const auto started = std::chrono::steady_clock::now();
-    for (;;) {
-        GstSample* sample = gst_app_sink_try_pull_sample(GST_APP_SINK(sink_), kPullSliceNs);
-        if (!checkBus()) {
-            if (sample != nullptr)
-                gst_sample_unref(sample);
-            return false;
-        }
-        if (sample != nullptr) {
-            frame.image = FrameDelivery::imageFromSample(sample);
-            const GstBuffer* buffer = gst_sample_get_buffer(sample);
-            frame.timeMs = buffer != nullptr && GST_BUFFER_PTS_IS_VALID(buffer)
-                               ? static_cast<std::int64_t>(GST_BUFFER_PTS(buffer) / GST_MSECOND)
-                               : -1;
-            gst_sample_unref(sample);
-            if (frame.image.isNull())
-                return fail("the decoder gave a frame in an unexpected format");
-            return true;
-        }
-        if (gst_app_sink_is_eos(GST_APP_SINK(sink_)))
-            return false;
-        if (std::chrono::steady_clock::now() - started > stallLimit_) {
-            LOG("gst_app_sink_try_pull_sample() failed: ", stallLimit_.count());
-            return fail("the decoder gave no frame for " + std::to_string(stallLimit_.count()) + " ms");
-        }
-    }
+    GstSample* sample = pipeline_waits::pullSample(
+        sink_, stallLimit_, [this] { return checkBus(); },
+        [this](const std::string& text) { return fail(text); });
+    if (sample == nullptr)
+        return false;
+    frame.image = FrameDelivery::imageFromSample(sample);
+    const GstBuffer* buffer = gst_sample_get_buffer(sample);
+    frame.timeMs = buffer != nullptr && GST_BUFFER_PTS_IS_VALID(buffer)
+                       ? static_cast<std::int64_t>(GST_BUFFER_PTS(buffer) / GST_MSECOND)
+                       : -1;
+    gst_sample_unref(sample);
+    if (frame.image.isNull())
+        return fail("the decoder gave a frame in an unexpected format");
+    return true;
 }

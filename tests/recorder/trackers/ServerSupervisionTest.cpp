@@ -32,11 +32,13 @@ public:
     void disconnectFromServer() override { ++disconnects; }
     QStringList serverArguments() override { return {QStringLiteral("30")}; }
     void tryConnectToServer() override { ++connects; }
+    bool isConnectedToServer() const override { return connected; }
     void runCalibration() override {}
     void afterCalibration() override {}
 
     int disconnects = 0;
     int connects = 0;
+    bool connected = false;
 };
 
 class ServerSupervision : public ::testing::Test
@@ -90,6 +92,22 @@ TEST_F(ServerSupervision, AServerThatIsNotRunningIsStartedThenFoundAndConnected)
         << "started with its arguments";
     QTRY_COMPARE_WITH_TIMEOUT(controller.connects, 1, 3000);
     EXPECT_EQ(controller.disconnects, 0);
+}
+
+TEST_F(ServerSupervision, AStartedServerTheLinkReachedMeanwhileIsNotConnectedAgain)
+{
+    SupervisedController controller(prompt, name, path);
+    controller.connectToServer();
+    controller.connected = true;
+    QTRY_VERIFY_WITH_TIMEOUT(serverPid() != 0, 3000);
+    const auto* supervisor = controller.findChild<ServerSupervisor*>();
+    ASSERT_NE(supervisor, nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(supervisor->state() == ServerSupervisor::State::Idle, 3000);
+    EXPECT_EQ(controller.connects, 0) << "a second connect would drop the link's own connection";
+    EXPECT_EQ(controller.disconnects, 0);
+
+    controller.connectToServer();
+    EXPECT_EQ(controller.connects, 1) << "an operator's request still connects anew";
 }
 
 TEST_F(ServerSupervision, RestartRequestsWithinTheWaitKillOnceAndConnectOnce)
