@@ -173,10 +173,13 @@ void PlayerCommands::pauseResume()
 {
     if (!DsCtrl::IsMovieOpen())
         return;
+    // A movie resumes where it rests; read afterwards, the position would
+    // include however long the start of playback took.
+    const int resting = position();
     const bool resumed = DsCtrl::PauseResume();
     // The extension numbers these two as the recorder does.
     const auto code = static_cast<int>(resumed ? LinkCode::resumed : LinkCode::paused);
-    const int at = position();
+    const int at = resumed ? resting : position();
     if (reports_.postToServer(code, at))
         LOG("PostMessage to server(", code, ", ", at, ")");
     if (reports_.postToExtension(code, at))
