@@ -14,7 +14,7 @@ template <typename Narrow> class PackedColumn
 public:
     void reserve(size_t count) { narrow_.reserve(count); }
 
-    void push_back(int value)
+    __attribute__((always_inline)) void push_back(int value)
     {
         if (!widened_ && value >= kMin && value < kEscape) [[likely]]
             narrow_.push_back(static_cast<Narrow>(value));
