@@ -16,12 +16,7 @@ gst-launch-1.0 -q videotestsrc pattern=ball num-buffers=100 \
   ! video/x-raw,width=320,height=240,framerate=25/1 ! jpegenc ! avimux ! filesink location="$work/movie.avi"
 
 # A tracker port of our own, so that a demo or a real server elsewhere on this machine is never met.
-port=0
-for _ in $(seq 50); do
-  candidate=$(shuf -i 20000-59999 -n 1)
-  if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then port=$candidate; break; fi
-done
-[ "$port" != 0 ] || { echo "no free tracker port"; exit 1; }
+port=$("$(dirname "$0")/../support/free_port.sh")
 
 export ProgramFiles=$sim XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
 export GAZEVIEW_AUDIO_SINK=fakesink EYETRIBEUI_CALIBRATE=1 GAZELOG_GOPRO_ADDRESS=127.0.0.1:1
