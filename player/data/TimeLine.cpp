@@ -181,7 +181,9 @@ int TimeLine::readStream(std::istream& in, std::uintmax_t bytes)
     return read(
         [&reader](std::string_view& line, const char*& readableEnd) {
             const auto result = reader.next(line);
-            readableEnd = line.data() + line.size() + text_fields::LineReader::kReadAhead;
+            // At the end there is no line, and no pointer to count on from.
+            if (result == text_fields::LineReader::Result::Line)
+                readableEnd = line.data() + line.size() + text_fields::LineReader::kReadAhead;
             return result;
         },
         bytes);
