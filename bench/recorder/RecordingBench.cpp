@@ -41,6 +41,49 @@ public:
     QString chooseFolder(const QString&, const QString&) override { return {}; }
 };
 
+// The recorder's log in a file of its own for one benchmark, with the console
+// mirror sent where a console's bytes would go, without filling this program's output.
+class BenchLog
+{
+public:
+    explicit BenchLog(const std::string& name)
+        : path_(std::filesystem::temp_directory_path() / (name + "-" + std::to_string(::getpid()) + ".log")),
+          console_("/dev/null"), standardOutput_(std::cout.rdbuf(console_.rdbuf()))
+    {
+        Logger::open(recorderLogStyle(), path_);
+    }
+    ~BenchLog()
+    {
+        close();
+        std::filesystem::remove(path_);
+    }
+    BenchLog(const BenchLog&) = delete;
+    BenchLog& operator=(const BenchLog&) = delete;
+
+    // Ends the log; whether a sample's line was written to it.
+    bool closeAndFindASample()
+    {
+        close();
+        std::ifstream written(path_);
+        const std::string text((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
+        return text.find(" gaze point added to vector. Data: ") != std::string::npos;
+    }
+
+private:
+    void close()
+    {
+        if (standardOutput_ == nullptr)
+            return;
+        std::cout.rdbuf(standardOutput_);
+        standardOutput_ = nullptr;
+        Logger::instance().close();
+    }
+
+    std::filesystem::path path_;
+    std::ofstream console_;
+    std::streambuf* standardOutput_;
+};
+
 // An hour of frames at 60 Hz; each iteration takes the next.
 void RecordingPerSample_60Hz(benchmark::State& state)
 {
@@ -52,12 +95,7 @@ void RecordingPerSample_60Hz(benchmark::State& state)
             all.push_back(model.nextFrameMessage(i * periodMs) + '\n');
         return all;
     }();
-    const auto log = std::filesystem::temp_directory_path() /
-                     ("gaze-recording-bench-" + std::to_string(::getpid()) + ".log");
-    Logger::open(recorderLogStyle(), log);
-    // The console mirror goes where a console's bytes would, without filling this program's output.
-    std::ofstream console("/dev/null");
-    std::streambuf* const standardOutput = std::cout.rdbuf(console.rdbuf());
+    BenchLog log("gaze-recording-bench");
 
     SilentPrompt prompt;
     EyeTribeController controller(prompt);
@@ -85,13 +123,8 @@ void RecordingPerSample_60Hz(benchmark::State& state)
     state.counters["core_at_60Hz_%"] =
         benchmark::Counter(static_cast<double>(state.iterations()) / (trackerHz * 100.0),
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    std::cout.rdbuf(standardOutput);
-    Logger::instance().close();
-    std::ifstream written(log);
-    const std::string text((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
-    if (text.find(" gaze point added to vector. Data: ") == std::string::npos)
+    if (!log.closeAndFindASample())
         state.SkipWithError("no sample was kept");
-    std::filesystem::remove(log);
 }
 BENCHMARK(RecordingPerSample_60Hz)->Iterations(3600 * trackerHz)->Unit(benchmark::kMicrosecond);
 
@@ -111,11 +144,7 @@ void RecordingLive_60Hz_20s(benchmark::State& state)
     const QString banner = QString::fromUtf8(server.readLine());
     const unsigned short port =
         banner.section(QLatin1Char(':'), 1).section(QLatin1Char(' '), 0, 0).toUShort();
-    const auto log = std::filesystem::temp_directory_path() /
-                     ("gaze-recording-live-bench-" + std::to_string(::getpid()) + ".log");
-    Logger::open(recorderLogStyle(), log);
-    std::ofstream console("/dev/null");
-    std::streambuf* const standardOutput = std::cout.rdbuf(console.rdbuf());
+    BenchLog log("gaze-recording-live-bench");
     {
         SilentPrompt prompt;
         EyeTribeController controller(prompt);
@@ -162,13 +191,8 @@ void RecordingLive_60Hz_20s(benchmark::State& state)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
         }
     }
-    std::cout.rdbuf(standardOutput);
-    Logger::instance().close();
-    std::ifstream written(log);
-    const std::string text((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
-    if (text.find(" gaze point added to vector. Data: ") == std::string::npos)
+    if (!log.closeAndFindASample())
         state.SkipWithError("no sample was kept");
-    std::filesystem::remove(log);
     server.terminate();
     server.waitForFinished(5000);
 }
