@@ -21,6 +21,7 @@
 #include <gst/pbutils/pbutils.h>
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 
 using testing_support::TempDir;
@@ -433,3 +434,41 @@ TEST(RenderTool, ThePlayerFindsTheShotsOfAMovieWithoutAShotFileAndExportsWhatItS
 }
 
 } // namespace
+
+TEST(RenderTool, APlayerOpenedPausedShowsTheFrameOfItsTime)
+{
+    // [GIVEN] a movie whose every frame differs (the pattern moves), at 25 frames a second
+    TempDir dir;
+    const auto movie = dir / "moving.avi";
+    ASSERT_TRUE(generated_movie::run(generated_movie::source("smpte horizontal-speed=16", 50, 320, 240, 25) +
+                                     "! jpegenc ! avimux ! filesink location=\"" + movie.string() + "\""));
+    std::map<std::int64_t, QImage> frames;
+    {
+        MovieFrames decoded;
+        ASSERT_TRUE(decoded.open(movie)) << decoded.error();
+        MovieFrames::Frame frame;
+        while (decoded.next(frame))
+            frames[frame.timeMs] = frame.image.copy();
+    }
+    ASSERT_TRUE(frames.count(1280) && frames.count(1320));
+    ASSERT_NE(frames[1280], frames[1320]);
+
+    // [WHEN] the player opens it paused at 1.3 s
+    AppCtrl app;
+    app.iniFilePath = dir / "settings" / "Gazeview.ini";
+    app.guiFilePath = dir / "settings" / "GazeviewGUI.ini";
+    app.mode = AppCtrl::Mode::None;
+    app.movieFileName = QString::fromStdString(movie.string());
+    app.beginTimeMs = 1300;
+    PlayerWindow window(app);
+    window.show();
+    window.startUp();
+    ASSERT_TRUE(waitUntil([] { return DsCtrl::IsMovieOpen() && !DsCtrl::NewestFrame().isNull(); }));
+    waitUntil([] { return false; }, 300);
+
+    // [THEN] it shows the frame that is on screen from 1280 ms to 1320 ms
+    const QImage shown = DsCtrl::NewestFrame().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(DsCtrl::GetCurrentPositionMilis(), 1300);
+    EXPECT_TRUE(shown == frames[1280].convertToFormat(QImage::Format_RGB32)) << "not the frame of 1280 ms";
+    EXPECT_FALSE(shown == frames[1320].convertToFormat(QImage::Format_RGB32)) << "the frame after it";
+}
