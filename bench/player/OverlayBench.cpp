@@ -1,6 +1,7 @@
 // The overlay is drawn on every 64 ms tick of the playback clock: these measure
 // one tick's drawing for a study of 40 viewers and for one viewer.
 
+#include "bench/support/SyntheticGaze.h"
 #include "player/Graphics.h"
 #include "player/core/AppCtrl.h"
 #include "player/data/ShotLine.h"
@@ -27,18 +28,7 @@ void writeRecording(const std::filesystem::path& file, unsigned seed)
     std::ofstream out(file);
     out << "time_ms;pos_x_1m_normalized;pos_y_1m_normalized;blink_bool;pupil_diameter_100nm;"
            "interesting_point_value\n#Movie path: /films/feature.avi\n";
-    int x = 500000;
-    int y = 500000;
-    for (int t = 0, left = 0; t <= kMovieMs; t += 33) {
-        if (--left <= 0) {
-            x = 100000 + static_cast<int>(random() % 800000);
-            y = 100000 + static_cast<int>(random() % 800000);
-            left = 5 + static_cast<int>(random() % 20);
-        }
-        out << t << ';' << x + static_cast<int>(random() % 4000) << ';'
-            << y + static_cast<int>(random() % 4000) << ";1;" << 28000 + static_cast<int>(random() % 6000)
-            << ';' << (random() % 500 == 0 ? 1 : 0) << '\n';
-    }
+    bench_support::writeSyntheticGaze(out, random, kMovieMs, 500);
 }
 
 struct Study

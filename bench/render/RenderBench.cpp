@@ -2,6 +2,7 @@
 // 640 x 360 and 1280 x 720: the overlay drawn and painted over one frame, and
 // whole renderings of a short movie to H.264 (decoding and encoding included).
 
+#include "bench/support/SyntheticGaze.h"
 #include "render/OverlayFrames.h"
 #include "render/RenderJob.h"
 
@@ -46,18 +47,7 @@ std::filesystem::path study(int viewers)
         std::ofstream out(folder / ("viewer" + std::to_string(v) + ".csv"));
         out << "time_ms;pos_x_1m_normalized;pos_y_1m_normalized;blink_bool;pupil_diameter_100nm;"
                "interesting_point_value\n";
-        int x = 500000;
-        int y = 500000;
-        for (int t = 0, left = 0; t <= kMovieMs; t += 33) {
-            if (--left <= 0) {
-                x = 100000 + static_cast<int>(random() % 800000);
-                y = 100000 + static_cast<int>(random() % 800000);
-                left = 5 + static_cast<int>(random() % 20);
-            }
-            out << t << ';' << x + static_cast<int>(random() % 4000) << ';'
-                << y + static_cast<int>(random() % 4000) << ";1;" << 28000 + static_cast<int>(random() % 6000)
-                << ';' << (random() % 300 == 0 ? 1 : 0) << '\n';
-        }
+        bench_support::writeSyntheticGaze(out, random, kMovieMs, 300);
     }
     return folder;
 }
