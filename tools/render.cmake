@@ -1,7 +1,9 @@
 # gaze-render: the player's overlay drawn over a movie into a video or pictures, without a display.
 add_library(gaze_render STATIC
   ${CMAKE_CURRENT_LIST_DIR}/render/RenderOptions.h ${CMAKE_CURRENT_LIST_DIR}/render/RenderOptions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/render/I420Blend.h ${CMAKE_CURRENT_LIST_DIR}/render/I420Blend.cpp
   ${CMAKE_CURRENT_LIST_DIR}/render/OverlayFrames.h ${CMAKE_CURRENT_LIST_DIR}/render/OverlayFrames.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/render/PieceJoin.h ${CMAKE_CURRENT_LIST_DIR}/render/PieceJoin.cpp
   ${CMAKE_CURRENT_LIST_DIR}/render/VideoExport.h ${CMAKE_CURRENT_LIST_DIR}/render/VideoExport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/render/RenderJob.h ${CMAKE_CURRENT_LIST_DIR}/render/RenderJob.cpp)
 target_include_directories(gaze_render PUBLIC ${CMAKE_CURRENT_LIST_DIR})

@@ -44,6 +44,9 @@ public:
 
     bool isEmpty() const { return prepared_.isNull(); }
     const AlphaBitmap& parameters() const { return parameters_; }
+    // The overlay as blended: the source part, keyed out (keyed pixels are 0)
+    // and premultiplied; null when there is none.
+    const QImage& prepared() const { return prepared_; }
 
     // Blends the overlay into videoRect of the painter's device. shownPart is
     // the part of the frame the video rectangle shows, normalised to the frame

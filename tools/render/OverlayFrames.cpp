@@ -8,6 +8,7 @@
 #include "player/media/VideoPainter.h"
 
 #include <QPainter>
+#include <algorithm>
 
 OverlayFrames::OverlayFrames() : shots_(results_) {}
 
@@ -58,17 +59,101 @@ bool OverlayFrames::load(const RenderOptions& options, std::string& error, std::
 
 void OverlayFrames::setVideoSize(QSize size)
 {
+    videoSize_ = size;
     graphics_ = std::make_unique<Graphics>(app_.multiQuality == 1 ? 512 : 256, size);
 }
 
-QImage OverlayFrames::compose(const QImage& frame, int positionMs)
+void OverlayFrames::draw(int positionMs)
 {
     if (app_.mode == AppCtrl::Mode::File)
         graphics_->DrawSingle(mixer_, results_, positionMs, options_);
     else
         graphics_->DrawMulti(mixer_, results_, shots_, positionMs, options_);
+}
+
+QImage OverlayFrames::compose(const QImage& frame, int positionMs)
+{
+    draw(positionMs);
     QImage shown(frame.size(), QImage::Format_RGB32);
     QPainter painter(&shown);
     VideoPainter::paint(painter, frame, frame.rect(), shown.rect(), &mixer_);
     return shown;
+}
+
+std::vector<OverlayFrames::Patch> OverlayFrames::patches(int positionMs)
+{
+    draw(positionMs);
+    std::vector<Patch> found;
+    const QImage& overlay = mixer_.prepared();
+    const QRect frame(QPoint(0, 0), videoSize_);
+    const QRect target = mixer_.destinationIn(frame);
+    if (overlay.isNull() || target.isEmpty() || !target.intersects(frame))
+        return found;
+
+    // The overlay is looked at in tiles of its own pixels: those holding any
+    // visible pixel are drawn. Neighbours are drawn too, so that the nearest
+    // pixel scaling may pick a source pixel a little across a tile's edge.
+    constexpr int kTile = 16;
+    const int columns = (overlay.width() + kTile - 1) / kTile;
+    const int rows = (overlay.height() + kTile - 1) / kTile;
+    std::vector<char> used(static_cast<size_t>(columns * rows), 0);
+    for (int y = 0; y < overlay.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(overlay.constScanLine(y));
+        char* tiles = used.data() + static_cast<ptrdiff_t>(y / kTile) * columns;
+        for (int x = 0; x < overlay.width(); ++x)
+            if (line[x] != 0) {
+                tiles[x / kTile] = 1;
+                x = (x / kTile + 1) * kTile - 1; // the rest of this tile's row adds nothing
+            }
+    }
+    const auto drawn = [&](int column, int row) {
+        for (int r = std::max(0, row - 1); r <= std::min(rows - 1, row + 1); ++r)
+            for (int c = std::max(0, column - 1); c <= std::min(columns - 1, column + 1); ++c)
+                if (used[static_cast<size_t>(r * columns + c)])
+                    return true;
+        return false;
+    };
+    // Tile edges in the frame, on even pixels so that no chroma sample is split
+    // between two patches; the outer edges are rounded outwards.
+    const auto edge = [](int origin, int extent, int sourceSide, int index, int count) {
+        const int offset =
+            static_cast<int>(static_cast<qint64>(std::min(index * kTile, sourceSide)) * extent / sourceSide);
+        const int at = origin + offset;
+        const int even = at - (at & 1);
+        return index == count && even != at ? even + 2 : even;
+    };
+    for (int row = 0; row < rows; ++row) {
+        const int top =
+            std::clamp(edge(target.y(), target.height(), overlay.height(), row, rows), 0, frame.height());
+        const int bottom =
+            std::clamp(edge(target.y(), target.height(), overlay.height(), row + 1, rows), 0, frame.height());
+        if (top >= bottom)
+            continue;
+        for (int column = 0; column < columns;) {
+            if (!drawn(column, row)) {
+                ++column;
+                continue;
+            }
+            int end = column + 1;
+            while (end < columns && drawn(end, row))
+                ++end;
+            const int left = std::clamp(edge(target.x(), target.width(), overlay.width(), column, columns), 0,
+                                        frame.width());
+            const int right =
+                std::clamp(edge(target.x(), target.width(), overlay.width(), end, columns), 0, frame.width());
+            column = end;
+            if (left >= right)
+                continue;
+            Patch patch;
+            patch.at = QPoint(left, top);
+            patch.image = QImage(right - left, bottom - top, QImage::Format_ARGB32_Premultiplied);
+            patch.image.fill(0);
+            QPainter painter(&patch.image);
+            painter.translate(-left, -top);
+            mixer_.blend(painter, frame);
+            painter.end();
+            found.push_back(std::move(patch));
+        }
+    }
+    return found;
 }

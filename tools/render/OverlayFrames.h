@@ -8,9 +8,11 @@
 #include "render/RenderOptions.h"
 
 #include <QImage>
+#include <QPoint>
 #include <QSize>
 #include <memory>
 #include <string>
+#include <vector>
 
 class Graphics;
 
@@ -37,14 +39,29 @@ public:
     // The frame with the overlay of movie time positionMs over it, as the player shows it.
     QImage compose(const QImage& frame, int positionMs);
 
+    // A part of the overlay: what the player paints into that part of the
+    // frame, as premultiplied ARGB laid over it.
+    struct Patch
+    {
+        QImage image; // ARGB32_Premultiplied
+        QPoint at;    // top-left in the frame; even, like the patch's size away from the frame's edge
+    };
+    // The overlay of movie time positionMs in parts that together cover every
+    // pixel it changes and little else; they do not overlap. Painting them over
+    // a frame gives what compose() gives.
+    std::vector<Patch> patches(int positionMs);
+
     const AppCtrl& settings() const { return app_; }
     const TimeLineManager& results() const { return results_; }
 
 private:
+    void draw(int positionMs);
+
     AppCtrl app_;
     OverlayOptions options_;
     TimeLineManager results_;
     ShotLine shots_;
     MixerBitmap mixer_;
     std::unique_ptr<Graphics> graphics_;
+    QSize videoSize_;
 };

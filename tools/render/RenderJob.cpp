@@ -2,6 +2,7 @@
 
 #include "common/AtomicFile.h"
 #include "render/OverlayFrames.h"
+#include "render/PieceJoin.h"
 #include "render/VideoExport.h"
 #include "shots/MovieFrames.h"
 
@@ -32,8 +33,9 @@ int renderVideo(const RenderOptions& options, OverlayFrames& overlay, std::ostre
         return 3;
     }
     VideoExport video;
-    const auto format =
-        options.format == RenderOptions::Output::Mp4 ? VideoExport::Format::Mp4 : VideoExport::Format::WebM;
+    const auto format = options.format == RenderOptions::Output::WebM ? VideoExport::Format::WebM
+                        : options.piece                               ? VideoExport::Format::Mp4Piece
+                                                                      : VideoExport::Format::Mp4;
     if (!video.open(options.movie, partial, format))
         return fail(video.error(), 2);
     if ((options.fromMs > 0 || options.toMs) && !video.limit(options.fromMs, options.toMs))
@@ -50,7 +52,9 @@ int renderVideo(const RenderOptions& options, OverlayFrames& overlay, std::ostre
     VideoExport::Frame frame;
     std::int64_t frames = 0;
     while (video.next(frame)) {
-        if (!video.put(overlay.compose(frame.image, static_cast<int>(frame.timeMs))))
+        for (const OverlayFrames::Patch& patch : overlay.patches(static_cast<int>(frame.timeMs)))
+            video.colours().blend(frame.planes, patch.image, patch.at);
+        if (!video.put(frame))
             break;
         ++frames;
         progress.frameDone(frame.timeMs - options.fromMs);
@@ -152,8 +156,31 @@ void RenderProgress::finish()
         out_ << '\n';
 }
 
+namespace {
+
+int joinPieces(const RenderOptions& options, std::ostream& err)
+{
+    std::error_code ignored;
+    for (const auto& piece : options.pieces)
+        if (std::filesystem::equivalent(piece, options.output, ignored)) {
+            err << "gaze-render: the output would replace the part " << piece.string() << '\n';
+            return 1;
+        }
+    PieceJoin join;
+    if (!join.join(options.output, options.pieces)) {
+        err << "gaze-render: " << join.error() << '\n';
+        return join.error().rfind("cannot write", 0) == 0 ? 3 : 2;
+    }
+    err << options.pieces.size() << " parts joined into " << options.output.string() << '\n';
+    return 0;
+}
+
+} // namespace
+
 int runRender(const RenderOptions& options, std::ostream& err, bool progressOnSameLine)
 {
+    if (!options.pieces.empty())
+        return joinPieces(options, err);
     // The output replaces whatever has its name: never the movie it is made from.
     std::error_code ignored;
     for (const std::int64_t at : options.atMs.empty() ? std::vector<std::int64_t>{0} : options.atMs)

@@ -44,7 +44,8 @@ ParsedRenderArguments parseRenderArguments(const std::vector<std::string>& argum
         "pupil bar and keypoint squares of a folder of results (-d). Writes a video (.mp4: H.264, "
         ".webm: VP8) at the movie's size and frame rate, with its sound, or PNG pictures at the times "
         "given with --at. Settings come from the player's Gazeview.ini and GazeviewGUI.ini; the "
-        "switches below override them."));
+        "switches below override them. With --join, parts rendered with --from/--to are joined into one "
+        "file without encoding them again."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption movie(QStringLiteral("m"), QStringLiteral("The movie."),
@@ -64,6 +65,14 @@ ParsedRenderArguments parseRenderArguments(const std::vector<std::string>& argum
                                   QStringLiteral("ms"));
     const QCommandLineOption to(QStringLiteral("to"), QStringLiteral("End of the part rendered."),
                                 QStringLiteral("ms"));
+    const QCommandLineOption piece(QStringLiteral("piece"),
+                                   QStringLiteral("Render a part to be joined with others by --join (.mp4; "
+                                                  "its sound is kept lossless until the join)."));
+    const QCommandLineOption join(
+        QStringLiteral("join"),
+        QStringLiteral("Join the parts given after the options, in their order, into "
+                       "this .mp4 instead of rendering."),
+        QStringLiteral("file"));
     const QCommandLineOption quality(QStringLiteral("quality"),
                                      QStringLiteral("Heat map resolution: fast or accurate."),
                                      QStringLiteral("fast|accurate"));
@@ -89,8 +98,8 @@ ParsedRenderArguments parseRenderArguments(const std::vector<std::string>& argum
     const QCommandLineOption log(QStringLiteral("log"),
                                  QStringLiteral("Write the diagnostic log to this file."),
                                  QStringLiteral("file"));
-    parser.addOptions({help, movie, file, folder, output, at, from, to, quality, focusTime, filtered, heatmap,
-                       pupil, keypoints, shots, settings, log});
+    parser.addOptions({help, movie, file, folder, output, at, from, to, piece, join, quality, focusTime,
+                       filtered, heatmap, pupil, keypoints, shots, settings, log});
 
     QStringList list;
     for (const std::string& argument : arguments)
@@ -102,6 +111,19 @@ ParsedRenderArguments parseRenderArguments(const std::vector<std::string>& argum
     if (parser.isSet(help)) {
         result.helpRequested = true;
         result.helpText = parser.helpText().toStdString();
+        return result;
+    }
+    if (parser.isSet(join)) {
+        options.output = parser.value(join).toStdString();
+        for (const QString& piece : parser.positionalArguments())
+            options.pieces.emplace_back(piece.toStdString());
+        options.format = RenderOptions::Output::Mp4;
+        if (QString::fromStdString(options.output.extension().string()).toLower() != QLatin1String(".mp4"))
+            error = "the joined output must end in .mp4";
+        else if (options.pieces.empty())
+            error = "--join needs the parts to join";
+        else if (parser.isSet(movie) || parser.isSet(file) || parser.isSet(folder) || parser.isSet(output))
+            error = "--join takes only the parts";
         return result;
     }
     if (!parser.positionalArguments().isEmpty()) {
@@ -145,6 +167,11 @@ ParsedRenderArguments parseRenderArguments(const std::vector<std::string>& argum
     }
     if ((options.format == RenderOptions::Output::Pictures) != !options.atMs.empty()) {
         error = options.atMs.empty() ? "pictures need their times (--at)" : "--at is for .png pictures";
+        return result;
+    }
+    options.piece = parser.isSet(piece);
+    if (options.piece && options.format != RenderOptions::Output::Mp4) {
+        error = "--piece is for .mp4 parts";
         return result;
     }
     if (parser.isSet(from) && !readTime(parser.value(from), options.fromMs)) {

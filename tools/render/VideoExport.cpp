@@ -1,7 +1,6 @@
 #include "render/VideoExport.h"
 
 #include "common/Logger.h"
-#include "player/media/FrameDelivery.h"
 #include "player/media/GstRef.h"
 #include "player/media/PipelineWaits.h"
 
@@ -13,8 +12,9 @@ namespace {
 
 const char* videoChain(VideoExport::Format format)
 {
-    // x264 takes 4:2:0 only; the quality settings keep the overlay's colours and edges.
-    return format == VideoExport::Format::Mp4
+    // x264 takes 4:2:0 only, which the frames already are (the conversion
+    // passes them through); the quality settings keep the overlay's colours and edges.
+    return format != VideoExport::Format::WebM
                ? "videoconvert ! video/x-raw,format=I420 ! x264enc speed-preset=veryfast pass=qual "
                  "quantizer=18 "
                  "! capsfilter caps=video/x-h264,profile=high"
@@ -23,11 +23,19 @@ const char* videoChain(VideoExport::Format format)
 
 const char* soundChain(VideoExport::Format format)
 {
-    return format == VideoExport::Format::Mp4
-               ? "queue max-size-buffers=0 max-size-bytes=0 max-size-time=10000000000 ! audioconvert ! "
-                 "audioresample ! avenc_aac"
-               : "queue max-size-buffers=0 max-size-bytes=0 max-size-time=10000000000 ! audioconvert ! "
-                 "audioresample ! vorbisenc";
+    switch (format) {
+    case VideoExport::Format::Mp4:
+        return "queue max-size-buffers=0 max-size-bytes=0 max-size-time=10000000000 ! audioconvert ! "
+               "audioresample ! avenc_aac";
+    case VideoExport::Format::Mp4Piece:
+        // Lossless and without an encoder's delay, so that joined parts sound as the whole would.
+        return "queue max-size-buffers=0 max-size-bytes=0 max-size-time=10000000000 ! audioconvert ! "
+               "audioresample ! audio/x-raw,format=S32LE ! avenc_alac";
+    case VideoExport::Format::WebM:
+        break;
+    }
+    return "queue max-size-buffers=0 max-size-bytes=0 max-size-time=10000000000 ! audioconvert ! "
+           "audioresample ! vorbisenc";
 }
 
 GstElement* make(const char* factory, const char* name = nullptr)
@@ -37,7 +45,18 @@ GstElement* make(const char* factory, const char* name = nullptr)
 
 } // namespace
 
-VideoExport::VideoExport(std::chrono::milliseconds stallLimit) : stallLimit_(stallLimit) {}
+void VideoExport::MappedFrameRelease::operator()(GstVideoFrame* frame) const
+{
+    GstBuffer* buffer = frame->buffer;
+    gst_video_frame_unmap(frame);
+    gst_buffer_unref(buffer);
+    delete frame;
+}
+
+VideoExport::VideoExport(std::chrono::milliseconds stallLimit)
+    : stallLimit_(stallLimit), colours_(std::make_unique<I420Blend>(I420Blend::bt601()))
+{
+}
 
 VideoExport::~VideoExport()
 {
@@ -132,7 +151,7 @@ bool VideoExport::open(const std::filesystem::path& movie, const std::filesystem
     encoder_ = make("appsrc", "drawn");
     GstElement* chain = gst_parse_bin_from_description(videoChain(format), TRUE, &raw);
     const GErrorPtr chainError(raw);
-    muxer_ = make(format == Format::Mp4 ? "mp4mux" : "webmmux", "muxer");
+    muxer_ = make(format == Format::WebM ? "webmmux" : "mp4mux", "muxer");
     GstElement* file = make("filesink");
     if (decoder == nullptr || videoIn_ == nullptr || convert == nullptr || frames_ == nullptr ||
         encoder_ == nullptr || chain == nullptr || muxer_ == nullptr || file == nullptr) {
@@ -148,9 +167,12 @@ bool VideoExport::open(const std::filesystem::path& movie, const std::filesystem
                      nullptr);
 
     g_object_set(decoder, "uri", uri.get(), nullptr);
-    const GstCapsPtr frameCaps(gst_caps_from_string("video/x-raw,format=BGRx,pixel-aspect-ratio=1/1"));
-    g_object_set(frames_, "caps", frameCaps.get(), "sync", FALSE, "max-buffers", 4, nullptr);
-    g_object_set(encoder_, "format", GST_FORMAT_TIME, "block", TRUE, "max-bytes", guint64{64} << 20, nullptr);
+    const GstCapsPtr frameCaps(gst_caps_from_string("video/x-raw,format=I420,pixel-aspect-ratio=1/1"));
+    // Without a last sample of its own the sink leaves each frame to the caller
+    // alone, who may then draw into it without a copy.
+    g_object_set(frames_, "caps", frameCaps.get(), "sync", FALSE, "max-buffers", 4, "enable-last-sample",
+                 FALSE, nullptr);
+    g_object_set(encoder_, "format", GST_FORMAT_TIME, "block", TRUE, nullptr);
     // The file fills only once frames are drawn, so it must not hold up the start.
     g_object_set(file, "location", output.c_str(), "async", FALSE, nullptr);
     if (!gst_element_link_many(videoIn_, convert, frames_, nullptr) ||
@@ -170,15 +192,23 @@ bool VideoExport::open(const std::filesystem::path& movie, const std::filesystem
         return fail("the movie holds no video that can be decoded");
     size_ = QSize(GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info));
     if (GST_VIDEO_INFO_FPS_D(&info) != 0 && GST_VIDEO_INFO_FPS_N(&info) > 0) {
-        frameRate_ = static_cast<double>(GST_VIDEO_INFO_FPS_N(&info)) / GST_VIDEO_INFO_FPS_D(&info);
-        frameDurationNs_ =
-            gst_util_uint64_scale(GST_SECOND, GST_VIDEO_INFO_FPS_D(&info), GST_VIDEO_INFO_FPS_N(&info));
+        rateNum_ = GST_VIDEO_INFO_FPS_N(&info);
+        rateDen_ = GST_VIDEO_INFO_FPS_D(&info);
+        frameRate_ = static_cast<double>(rateNum_) / rateDen_;
+        frameDurationNs_ = gst_util_uint64_scale(GST_SECOND, rateDen_, rateNum_);
     }
-    const GstCapsPtr drawnCaps(gst_caps_new_simple(
-        "video/x-raw", "format", G_TYPE_STRING, "BGRx", "width", G_TYPE_INT, size_.width(), "height",
-        G_TYPE_INT, size_.height(), "framerate", GST_TYPE_FRACTION, GST_VIDEO_INFO_FPS_N(&info),
-        GST_VIDEO_INFO_FPS_D(&info), "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr));
-    gst_app_src_set_caps(GST_APP_SRC(encoder_), drawnCaps.get());
+    gdouble kr = 0.0;
+    gdouble kb = 0.0;
+    if (gst_video_color_matrix_get_Kr_Kb(info.colorimetry.matrix, &kr, &kb)) {
+        gint offset[GST_VIDEO_MAX_COMPONENTS] = {};
+        gint scale[GST_VIDEO_MAX_COMPONENTS] = {};
+        gst_video_color_range_offsets(info.colorimetry.range, info.finfo, offset, scale);
+        colours_ = std::make_unique<I420Blend>(kr, kb, offset, scale);
+    }
+    // The encoder takes the decoded frames as they are, colour information included.
+    gst_app_src_set_caps(GST_APP_SRC(encoder_), caps.get());
+    // A few frames of room: the encoder works while the next ones are drawn.
+    g_object_set(encoder_, "max-bytes", static_cast<guint64>(GST_VIDEO_INFO_SIZE(&info)) * 4, nullptr);
     return checkBus();
 }
 
@@ -202,13 +232,33 @@ bool VideoExport::limit(std::int64_t fromMs, std::optional<std::int64_t> toMs)
 {
     if (pipeline_ == nullptr || !error_.empty())
         return false;
-    // Sent through the video's sink only: the decoder moves the sound along, and
-    // the encoding side never sees a seek of its own.
+    std::uint64_t startNs = static_cast<std::uint64_t>(fromMs) * GST_MSECOND;
+    std::optional<std::uint64_t> stopNs;
+    if (toMs)
+        stopNs = static_cast<std::uint64_t>(*toMs) * GST_MSECOND;
+    if (rateNum_ > 0) {
+        // Cut where frames start, so that neighbouring parts share their cut.
+        const auto firstAtOrAfter = [this](std::int64_t ms) {
+            return gst_util_uint64_scale_ceil(static_cast<guint64>(ms), static_cast<guint64>(rateNum_),
+                                              static_cast<guint64>(rateDen_) * 1000);
+        };
+        const auto startOf = [this](std::uint64_t frame) {
+            return gst_util_uint64_scale(frame, static_cast<guint64>(rateDen_) * GST_SECOND,
+                                         static_cast<guint64>(rateNum_));
+        };
+        firstFrame_ = firstAtOrAfter(fromMs);
+        startNs = startOf(firstFrame_);
+        if (toMs) {
+            endFrame_ = firstAtOrAfter(*toMs);
+            stopNs = startOf(*endFrame_);
+        }
+    }
+    // Sent through the video's sink only: the decoder moves the sound along and
+    // cuts it at the same times, and the encoding side never sees a seek of its own.
     GstEvent* seek = gst_event_new_seek(
         1.0, GST_FORMAT_TIME, static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
-        GST_SEEK_TYPE_SET, static_cast<gint64>(fromMs) * GST_MSECOND,
-        toMs ? GST_SEEK_TYPE_SET : GST_SEEK_TYPE_NONE,
-        toMs ? static_cast<gint64>(*toMs) * GST_MSECOND : GST_CLOCK_TIME_NONE);
+        GST_SEEK_TYPE_SET, static_cast<gint64>(startNs), stopNs ? GST_SEEK_TYPE_SET : GST_SEEK_TYPE_NONE,
+        stopNs ? static_cast<gint64>(*stopNs) : GST_CLOCK_TIME_NONE);
     if (!gst_element_send_event(frames_, seek)) {
         LOG("gst_element_send_event() failed: ", fromMs);
         return fail("the movie cannot be sought to " + std::to_string(fromMs) + " ms");
@@ -216,49 +266,95 @@ bool VideoExport::limit(std::int64_t fromMs, std::optional<std::int64_t> toMs)
     return waitForPreroll();
 }
 
+bool VideoExport::inPart(std::uint64_t ptsNs, std::uint64_t& outputNs) const
+{
+    // Frames are told apart by their number rather than their exact time: a
+    // container may round a frame's time to either side of a cut.
+    const std::uint64_t frame = gst_util_uint64_scale_round(ptsNs, static_cast<guint64>(rateNum_),
+                                                            static_cast<guint64>(rateDen_) * GST_SECOND);
+    if (frame < firstFrame_ || (endFrame_ && frame >= *endFrame_))
+        return false;
+    outputNs = gst_util_uint64_scale(frame - firstFrame_, static_cast<guint64>(rateDen_) * GST_SECOND,
+                                     static_cast<guint64>(rateNum_));
+    return true;
+}
+
 bool VideoExport::next(Frame& frame)
 {
+    frame.mapped.reset();
     if (pipeline_ == nullptr || !error_.empty())
         return false;
     GstState state = GST_STATE_NULL;
     gst_element_get_state(pipeline_, &state, nullptr, 0);
     if (state != GST_STATE_PLAYING)
         gst_element_set_state(pipeline_, GST_STATE_PLAYING);
-    GstSample* sample = pipeline_waits::pullSample(
-        frames_, stallLimit_, [this] { return checkBus(); },
-        [this](const std::string& text) { return fail(text); });
-    if (sample == nullptr)
-        return false;
-    frame.image = FrameDelivery::imageFromSample(sample);
-    const GstBuffer* buffer = gst_sample_get_buffer(sample);
-    const GstSegment* segment = gst_sample_get_segment(sample);
-    const GstClockTime pts = buffer != nullptr ? GST_BUFFER_PTS(buffer) : GST_CLOCK_TIME_NONE;
-    frame.timeMs = GST_CLOCK_TIME_IS_VALID(pts) ? static_cast<std::int64_t>(pts / GST_MSECOND) : -1;
-    const GstClockTime running = segment != nullptr && GST_CLOCK_TIME_IS_VALID(pts)
-                                     ? gst_segment_to_running_time(segment, GST_FORMAT_TIME, pts)
-                                     : GST_CLOCK_TIME_NONE;
-    runningTimeNs_ = GST_CLOCK_TIME_IS_VALID(running) ? running : runningTimeNs_ + frameDurationNs_;
-    if (buffer != nullptr && GST_BUFFER_DURATION_IS_VALID(buffer))
-        frameDurationNs_ = GST_BUFFER_DURATION(buffer);
-    gst_sample_unref(sample);
-    if (frame.image.isNull())
-        return fail("the decoder gave a frame in an unexpected format");
-    return true;
+    for (;;) {
+        GstSample* sample = pipeline_waits::pullSample(
+            frames_, stallLimit_, [this] { return checkBus(); },
+            [this](const std::string& text) { return fail(text); });
+        if (sample == nullptr)
+            return false;
+        GstBuffer* buffer = gst_sample_get_buffer(sample);
+        const GstSegment* segment = gst_sample_get_segment(sample);
+        GstVideoInfo info;
+        if (buffer == nullptr || !gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) ||
+            GST_VIDEO_INFO_FORMAT(&info) != GST_VIDEO_FORMAT_I420 ||
+            GST_VIDEO_INFO_WIDTH(&info) != size_.width() || GST_VIDEO_INFO_HEIGHT(&info) != size_.height()) {
+            gst_sample_unref(sample);
+            return fail("the decoder gave a frame in an unexpected format");
+        }
+        const GstClockTime pts = GST_BUFFER_PTS(buffer);
+        std::uint64_t outputNs = 0;
+        if (rateNum_ > 0 && GST_CLOCK_TIME_IS_VALID(pts)) {
+            if (!inPart(pts, outputNs)) {
+                gst_sample_unref(sample);
+                continue;
+            }
+            runningTimeNs_ = outputNs;
+        } else {
+            const GstClockTime running = segment != nullptr && GST_CLOCK_TIME_IS_VALID(pts)
+                                             ? gst_segment_to_running_time(segment, GST_FORMAT_TIME, pts)
+                                             : GST_CLOCK_TIME_NONE;
+            runningTimeNs_ = GST_CLOCK_TIME_IS_VALID(running) ? running : runningTimeNs_ + frameDurationNs_;
+            if (GST_BUFFER_DURATION_IS_VALID(buffer))
+                frameDurationNs_ = GST_BUFFER_DURATION(buffer);
+        }
+        frame.timeMs = GST_CLOCK_TIME_IS_VALID(pts) ? static_cast<std::int64_t>(pts / GST_MSECOND) : -1;
+        // The sample was the only other holder of the buffer: making it writable copies nothing then.
+        GstBuffer* own = gst_buffer_make_writable(gst_buffer_ref(buffer));
+        gst_sample_unref(sample);
+        auto* mapped = new GstVideoFrame;
+        // Unreferenced by the mapping, the buffer stays writable while it is drawn on.
+        if (!gst_video_frame_map(
+                mapped, &info, own,
+                static_cast<GstMapFlags>(GST_MAP_READWRITE |
+                                         static_cast<int>(GST_VIDEO_FRAME_MAP_FLAG_NO_REF)))) {
+            delete mapped;
+            gst_buffer_unref(own);
+            LOG("gst_video_frame_map() failed: ", frame.timeMs);
+            return fail("a decoded frame cannot be drawn on");
+        }
+        frame.mapped.reset(mapped);
+        for (int plane = 0; plane < 3; ++plane) {
+            frame.planes.data[plane] = static_cast<std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(mapped, plane));
+            frame.planes.stride[plane] = GST_VIDEO_FRAME_PLANE_STRIDE(mapped, plane);
+        }
+        frame.planes.width = size_.width();
+        frame.planes.height = size_.height();
+        return true;
+    }
 }
 
-bool VideoExport::put(const QImage& image)
+bool VideoExport::put(Frame& frame)
 {
     if (pipeline_ == nullptr || !error_.empty())
         return false;
-    if (image.size() != size_ || image.format() != QImage::Format_RGB32)
-        return fail("a drawn frame of another size or kind than the movie's");
-    // The encoder reads the image in place; the buffer keeps it alive until then.
-    auto* kept = new QImage(image);
-    GstBuffer* buffer = gst_buffer_new_wrapped_full(
-        GST_MEMORY_FLAG_READONLY, const_cast<uchar*>(kept->constBits()),
-        static_cast<gsize>(kept->sizeInBytes()), 0, static_cast<gsize>(kept->sizeInBytes()), kept,
-        [](gpointer data) { delete static_cast<QImage*>(data); });
+    if (!frame.mapped)
+        return fail("a frame was handed back twice");
+    GstBuffer* buffer = gst_buffer_ref(frame.mapped->buffer);
+    frame.mapped.reset();
     GST_BUFFER_PTS(buffer) = runningTimeNs_;
+    GST_BUFFER_DTS(buffer) = GST_CLOCK_TIME_NONE;
     GST_BUFFER_DURATION(buffer) = frameDurationNs_ != 0 ? frameDurationNs_ : GST_CLOCK_TIME_NONE;
     const GstFlowReturn flow = gst_app_src_push_buffer(GST_APP_SRC(encoder_), buffer);
     if (flow != GST_FLOW_OK) {
