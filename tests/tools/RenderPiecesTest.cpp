@@ -192,3 +192,30 @@ TEST(RenderPieces, PartsThatDoNotFitAreRefusedAndLeaveNoOutput)
     EXPECT_EQ(run(over, err), 1);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 5);
 }
+
+TEST(RenderPieces, CommandLinesOfPiecesJoinsAndLengths)
+{
+    const auto parse = [](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), "gaze-render");
+        return parseRenderArguments(arguments);
+    };
+    const ParsedRenderArguments piece =
+        parse({"-m", "film.avi", "-d", "study", "-o", "p.mp4", "--piece", "--from", "1000", "--to", "2000"});
+    ASSERT_EQ(piece.error, "");
+    EXPECT_TRUE(piece.options.piece);
+    const ParsedRenderArguments join = parse({"--join", "all.mp4", "p1.mp4", "p2.mp4"});
+    ASSERT_EQ(join.error, "");
+    EXPECT_EQ(join.options.output, "all.mp4");
+    EXPECT_EQ(join.options.pieces, (std::vector<std::filesystem::path>{"p1.mp4", "p2.mp4"}));
+    const ParsedRenderArguments length = parse({"--length", "-m", "film.avi"});
+    ASSERT_EQ(length.error, "");
+    EXPECT_TRUE(length.options.lengthOnly);
+
+    for (const auto& bad :
+         std::vector<std::vector<std::string>>{{"-m", "a.avi", "-d", "s", "-o", "o.webm", "--piece"},
+                                               {"--join", "all.webm", "p1.webm"},
+                                               {"--join", "all.mp4"},
+                                               {"--join", "all.mp4", "-m", "a.avi", "p1.mp4"},
+                                               {"--length"}})
+        EXPECT_NE(parse(bad).error, "") << ::testing::PrintToString(bad);
+}

@@ -91,25 +91,63 @@ std::vector<OverlayFrames::Patch> OverlayFrames::patches(int positionMs)
         return found;
 
     // The overlay is looked at in tiles of its own pixels: those holding any
-    // visible pixel are drawn. Neighbours are drawn too, so that the nearest
-    // pixel scaling may pick a source pixel a little across a tile's edge.
-    constexpr int kTile = 16;
+    // visible pixel are drawn, and so are their neighbours when a visible
+    // pixel lies near the shared edge, since the nearest-pixel scaling may
+    // pick a source pixel a little across a tile's edge (two frame pixels'
+    // worth, the edges' rounding to even pixels included).
+    constexpr int kTile = 8;
     const int columns = (overlay.width() + kTile - 1) / kTile;
     const int rows = (overlay.height() + kTile - 1) / kTile;
-    std::vector<char> used(static_cast<size_t>(columns * rows), 0);
+    const int nearX = std::min(kTile, 1 + 2 * overlay.width() / std::max(1, target.width()));
+    const int nearY = std::min(kTile, 1 + 2 * overlay.height() / std::max(1, target.height()));
+    enum : unsigned char
+    {
+        kUsed = 1,
+        kNearLeft = 2,
+        kNearRight = 4,
+        kNearTop = 8,
+        kNearBottom = 16
+    };
+    std::vector<unsigned char> tiles(static_cast<size_t>(columns * rows), 0);
     for (int y = 0; y < overlay.height(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(overlay.constScanLine(y));
-        char* tiles = used.data() + static_cast<ptrdiff_t>(y / kTile) * columns;
-        for (int x = 0; x < overlay.width(); ++x)
-            if (line[x] != 0) {
-                tiles[x / kTile] = 1;
-                x = (x / kTile + 1) * kTile - 1; // the rest of this tile's row adds nothing
-            }
+        const int inTileY = y % kTile;
+        const int tileHeight = std::min(kTile, overlay.height() - y / kTile * kTile);
+        unsigned char* row = tiles.data() + static_cast<ptrdiff_t>(y / kTile) * columns;
+        for (int column = 0; column < columns; ++column) {
+            const int from = column * kTile;
+            const int to = std::min(from + kTile, overlay.width());
+            int first = from;
+            while (first < to && line[first] == 0)
+                ++first;
+            if (first == to)
+                continue;
+            int last = to - 1;
+            while (line[last] == 0)
+                --last;
+            unsigned char flags = kUsed;
+            flags |= first - from < nearX ? kNearLeft : 0;
+            flags |= to - 1 - last < nearX ? kNearRight : 0;
+            flags |= inTileY < nearY ? kNearTop : 0;
+            flags |= tileHeight - 1 - inTileY < nearY ? kNearBottom : 0;
+            row[column] |= flags;
+        }
     }
+    const auto flagsAt = [&](int column, int row) -> unsigned char {
+        return column < 0 || row < 0 || column >= columns || row >= rows
+                   ? 0
+                   : tiles[static_cast<size_t>(row * columns + column)];
+    };
     const auto drawn = [&](int column, int row) {
-        for (int r = std::max(0, row - 1); r <= std::min(rows - 1, row + 1); ++r)
-            for (int c = std::max(0, column - 1); c <= std::min(columns - 1, column + 1); ++c)
-                if (used[static_cast<size_t>(r * columns + c)])
+        const auto near = [&](int dx, int dy) {
+            const unsigned char f = flagsAt(column + dx, row + dy);
+            const bool x = dx == 0 || (f & (dx < 0 ? kNearRight : kNearLeft)) != 0;
+            const bool y = dy == 0 || (f & (dy < 0 ? kNearBottom : kNearTop)) != 0;
+            return (f & kUsed) != 0 && x && y;
+        };
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (near(dx, dy))
                     return true;
         return false;
     };

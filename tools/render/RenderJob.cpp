@@ -201,3 +201,18 @@ int runRender(const RenderOptions& options, std::ostream& err, bool progressOnSa
         return renderPictures(options, overlay, err);
     return renderVideo(options, overlay, err, progressOnSameLine);
 }
+
+int printMovieLength(const std::filesystem::path& movie, std::ostream& out, std::ostream& err)
+{
+    MovieFrames frames;
+    const std::int64_t length = frames.open(movie) ? frames.durationMs() : -1;
+    if (length < 0) {
+        err << "gaze-render: "
+            << (frames.error().empty() ? "the movie " + movie.string() + " does not tell its length"
+                                       : frames.error())
+            << '\n';
+        return 2;
+    }
+    out << length << '\n';
+    return 0;
+}

@@ -42,3 +42,7 @@ private:
 // status: 0 written, 2 an input could not be read, 3 the output could not be
 // written. An output is either complete or not there at all.
 int runRender(const RenderOptions& options, std::ostream& err, bool progressOnSameLine = false);
+
+// Prints the movie's length in milliseconds on out. Returns 0, or 2 when the
+// movie cannot be read or does not tell its length (told on err).
+int printMovieLength(const std::filesystem::path& movie, std::ostream& out, std::ostream& err);

@@ -68,6 +68,9 @@ ParsedRenderArguments parseRenderArguments(const std::vector<std::string>& argum
     const QCommandLineOption piece(QStringLiteral("piece"),
                                    QStringLiteral("Render a part to be joined with others by --join (.mp4; "
                                                   "its sound is kept lossless until the join)."));
+    const QCommandLineOption length(QStringLiteral("length"),
+                                    QStringLiteral("Print the movie's length in milliseconds and exit (for "
+                                                   "splitting a rendering into parts)."));
     const QCommandLineOption join(
         QStringLiteral("join"),
         QStringLiteral("Join the parts given after the options, in their order, into "
@@ -98,8 +101,9 @@ ParsedRenderArguments parseRenderArguments(const std::vector<std::string>& argum
     const QCommandLineOption log(QStringLiteral("log"),
                                  QStringLiteral("Write the diagnostic log to this file."),
                                  QStringLiteral("file"));
-    parser.addOptions({help, movie, file, folder, output, at, from, to, piece, join, quality, focusTime,
-                       filtered, heatmap, pupil, keypoints, shots, settings, log});
+    parser.addOptions({help, movie, file, folder, output, at, from, to, quality, focusTime, filtered, heatmap,
+                       pupil, keypoints, shots, settings, log});
+    parser.addOptions({piece, length, join});
 
     QStringList list;
     for (const std::string& argument : arguments)
@@ -124,6 +128,13 @@ ParsedRenderArguments parseRenderArguments(const std::vector<std::string>& argum
             error = "--join needs the parts to join";
         else if (parser.isSet(movie) || parser.isSet(file) || parser.isSet(folder) || parser.isSet(output))
             error = "--join takes only the parts";
+        return result;
+    }
+    if (parser.isSet(length)) {
+        options.lengthOnly = true;
+        options.movie = parser.value(movie).toStdString();
+        if (!parser.isSet(movie))
+            error = "--length needs a movie (-m)";
         return result;
     }
     if (!parser.positionalArguments().isEmpty()) {

@@ -26,7 +26,8 @@ struct RenderOptions
     std::vector<std::int64_t> atMs; // times of the pictures
     std::int64_t fromMs = 0;
     std::optional<std::int64_t> toMs;
-    bool piece = false; // a part to be joined with others: its sound is kept lossless
+    bool piece = false;      // a part to be joined with others: its sound is kept lossless
+    bool lengthOnly = false; // tell the movie's length instead of rendering
     // Parts rendered with --from/--to, joined into output instead of rendering.
     std::vector<std::filesystem::path> pieces;
 

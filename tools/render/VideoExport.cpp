@@ -38,6 +38,18 @@ const char* soundChain(VideoExport::Format format)
            "audioresample ! vorbisenc";
 }
 
+// The sink reads frames through their video meta, so that the decoder may hand
+// over frames with its own line padding instead of copying them into a
+// tightly packed buffer.
+GstPadProbeReturn acceptVideoMeta(GstPad*, GstPadProbeInfo* info, gpointer)
+{
+    GstQuery* query = GST_PAD_PROBE_INFO_QUERY(info);
+    if (GST_QUERY_TYPE(query) == GST_QUERY_ALLOCATION &&
+        !gst_query_find_allocation_meta(query, GST_VIDEO_META_API_TYPE, nullptr))
+        gst_query_add_allocation_meta(query, GST_VIDEO_META_API_TYPE, nullptr);
+    return GST_PAD_PROBE_OK;
+}
+
 GstElement* make(const char* factory, const char* name = nullptr)
 {
     return gst_element_factory_make(factory, name);
@@ -179,6 +191,9 @@ bool VideoExport::open(const std::filesystem::path& movie, const std::filesystem
         !gst_element_link_many(encoder_, chain, nullptr) ||
         !gst_element_link_pads(chain, "src", muxer_, "video_%u") || !gst_element_link(muxer_, file))
         return fail("cannot link the rendering pipeline");
+    GstObjectPtr<GstPad> framesIn(gst_element_get_static_pad(frames_, "sink"));
+    gst_pad_add_probe(framesIn.get(), GST_PAD_PROBE_TYPE_QUERY_DOWNSTREAM, &acceptVideoMeta, nullptr,
+                      nullptr);
     g_signal_connect(decoder, "pad-added", G_CALLBACK(&VideoExport::onPadAdded), this);
     g_signal_connect(decoder, "no-more-pads", G_CALLBACK(&VideoExport::onNoMorePads), this);
 

@@ -29,5 +29,7 @@ int main(int argc, char* argv[])
         std::cerr << "gaze-render: cannot write the log file " << log.string() << '\n';
         return 1;
     }
+    if (parsed.options.lengthOnly)
+        return printMovieLength(parsed.options.movie, std::cout, std::cerr);
     return runRender(parsed.options, std::cerr, ::isatty(STDERR_FILENO) == 1);
 }
