@@ -58,7 +58,7 @@ std::filesystem::path study(int viewers, int movieMs = kMovieMs)
     return folder;
 }
 
-// Runs a pipeline to its end; false when it fails.
+// Runs a pipeline to its end; false when it fails or has not ended after ten minutes.
 bool runPipeline(const std::string& description)
 {
     GstElement* pipeline = gst_parse_launch(description.c_str(), nullptr);
@@ -67,7 +67,7 @@ bool runPipeline(const std::string& description)
     gst_element_set_state(pipeline, GST_STATE_PLAYING);
     GstBus* bus = gst_element_get_bus(pipeline);
     GstMessage* message = gst_bus_timed_pop_filtered(
-        bus, GST_CLOCK_TIME_NONE, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+        bus, 600 * GST_SECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
     const bool ended = message != nullptr && GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
     if (message != nullptr)
         gst_message_unref(message);
@@ -177,11 +177,13 @@ void RenderBesideTranscode(benchmark::State& state)
     // The encoder settings of a rendering; sound decoded and encoded again as a rendering copies it.
     const std::string transcode =
         "filesrc location=\"" + o.output.string() +
-        "\" ! qtdemux name=d d.video_0 ! queue ! avdec_h264 ! videoconvert ! "
+        "\" ! qtdemux name=d d.video_0 ! queue max-size-time=10000000000 max-size-buffers=0 max-size-bytes=0 "
+        "! avdec_h264 ! videoconvert ! "
         "video/x-raw,format=I420 ! x264enc speed-preset=veryfast pass=qual quantizer=18 ! "
         "video/x-h264,profile=high ! mp4mux name=mux ! filesink location=\"" +
         (workFolder() / "transcoded.mp4").string() +
-        "\" d.audio_0 ! queue ! avdec_aac ! audioconvert ! audioresample ! avenc_aac ! mux.";
+        "\" d.audio_0 ! queue max-size-time=10000000000 max-size-buffers=0 max-size-bytes=0 ! avdec_aac ! "
+        "audioconvert ! audioresample ! avenc_aac ! mux.";
     double renderWall = 0, renderCpu = 0, transcodeWall = 0, transcodeCpu = 0;
     for (auto _ : state) {
         std::ostringstream err;

@@ -95,7 +95,7 @@ std::vector<OverlayFrames::Patch> OverlayFrames::patches(int positionMs)
     // pixel lies near the shared edge, since the nearest-pixel scaling may
     // pick a source pixel a little across a tile's edge (two frame pixels'
     // worth, the edges' rounding to even pixels included).
-    constexpr int kTile = 8;
+    constexpr int kTile = 4;
     const int columns = (overlay.width() + kTile - 1) / kTile;
     const int rows = (overlay.height() + kTile - 1) / kTile;
     const int nearX = std::min(kTile, 1 + 2 * overlay.width() / std::max(1, target.width()));

@@ -319,9 +319,17 @@ bool VideoExport::next(Frame& frame)
             return fail("the decoder gave a frame in an unexpected format");
         }
         const GstClockTime pts = GST_BUFFER_PTS(buffer);
+        // The movie's own time, which seeks and the results count in; a stream
+        // may stamp its frames from elsewhere.
+        guint64 movieNs = pts;
+        if (segment != nullptr && GST_CLOCK_TIME_IS_VALID(pts)) {
+            guint64 streamNs = 0;
+            const int sign = gst_segment_to_stream_time_full(segment, GST_FORMAT_TIME, pts, &streamNs);
+            movieNs = sign > 0 ? streamNs : sign < 0 ? 0 : pts;
+        }
         std::uint64_t outputNs = 0;
-        if (rateNum_ > 0 && GST_CLOCK_TIME_IS_VALID(pts)) {
-            if (!inPart(pts, outputNs)) {
+        if (rateNum_ > 0 && GST_CLOCK_TIME_IS_VALID(movieNs)) {
+            if (!inPart(movieNs, outputNs)) {
                 gst_sample_unref(sample);
                 continue;
             }
@@ -334,7 +342,8 @@ bool VideoExport::next(Frame& frame)
             if (GST_BUFFER_DURATION_IS_VALID(buffer))
                 frameDurationNs_ = GST_BUFFER_DURATION(buffer);
         }
-        frame.timeMs = GST_CLOCK_TIME_IS_VALID(pts) ? static_cast<std::int64_t>(pts / GST_MSECOND) : -1;
+        frame.timeMs =
+            GST_CLOCK_TIME_IS_VALID(movieNs) ? static_cast<std::int64_t>(movieNs / GST_MSECOND) : -1;
         // The sample was the only other holder of the buffer: making it writable copies nothing then.
         GstBuffer* own = gst_buffer_make_writable(gst_buffer_ref(buffer));
         gst_sample_unref(sample);
