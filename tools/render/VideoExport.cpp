@@ -281,14 +281,19 @@ bool VideoExport::limit(std::int64_t fromMs, std::optional<std::int64_t> toMs)
     return waitForPreroll();
 }
 
-bool VideoExport::inPart(std::uint64_t ptsNs, std::uint64_t& outputNs) const
+bool VideoExport::inPart(std::uint64_t ptsNs, std::uint64_t& outputNs)
 {
     // Frames are told apart by their number rather than their exact time: a
     // container may round a frame's time to either side of a cut.
-    const std::uint64_t frame = gst_util_uint64_scale_round(ptsNs, static_cast<guint64>(rateNum_),
-                                                            static_cast<guint64>(rateDen_) * GST_SECOND);
+    std::uint64_t frame = gst_util_uint64_scale_round(ptsNs, static_cast<guint64>(rateNum_),
+                                                      static_cast<guint64>(rateDen_) * GST_SECOND);
     if (frame < firstFrame_ || (endFrame_ && frame >= *endFrame_))
         return false;
+    // A movie whose frames come faster than its stated rate must not give two
+    // frames one time: the later one takes the next.
+    if (lastFrame_ && frame <= *lastFrame_)
+        frame = *lastFrame_ + 1;
+    lastFrame_ = frame;
     outputNs = gst_util_uint64_scale(frame - firstFrame_, static_cast<guint64>(rateDen_) * GST_SECOND,
                                      static_cast<guint64>(rateNum_));
     return true;

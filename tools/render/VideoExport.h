@@ -83,7 +83,7 @@ private:
     bool fail(const std::string& text);
     bool checkBus();
     bool waitForPreroll();
-    bool inPart(std::uint64_t ptsNs, std::uint64_t& outputNs) const;
+    bool inPart(std::uint64_t ptsNs, std::uint64_t& outputNs);
 
     std::chrono::milliseconds stallLimit_;
     GstElement* pipeline_ = nullptr;
@@ -99,8 +99,9 @@ private:
     double frameRate_ = 0.0;
     int rateNum_ = 0; // the frame rate as a fraction; 0 when the movie gives none
     int rateDen_ = 1;
-    std::uint64_t firstFrame_ = 0;          // frame numbers of the part, counted from the movie's start
-    std::optional<std::uint64_t> endFrame_; // the first one after it
+    std::uint64_t firstFrame_ = 0;           // frame numbers of the part, counted from the movie's start
+    std::optional<std::uint64_t> endFrame_;  // the first one after it
+    std::optional<std::uint64_t> lastFrame_; // the number of the frame handed out last
     std::unique_ptr<I420Blend> colours_;
     std::uint64_t runningTimeNs_ = 0;
     std::uint64_t frameDurationNs_ = 0;
