@@ -185,6 +185,11 @@ TEST(RenderPieces, PartsThatDoNotFitAreRefusedAndLeaveNoOutput)
         EXPECT_NE(err.find(c.reason), std::string::npos) << err;
         EXPECT_FALSE(std::filesystem::exists(join.output));
     }
+    // an output that cannot be written is told apart from parts that cannot be read
+    RenderOptions nowhere;
+    nowhere.output = dir / "missing" / "joined.mp4";
+    nowhere.pieces = {dir / "piece.mp4"};
+    EXPECT_EQ(run(nowhere, err), 3) << err;
     // a join never writes over one of its parts
     RenderOptions over;
     over.output = dir / "piece.mp4";

@@ -5,6 +5,7 @@
 
 #include <gst/pbutils/pbutils.h>
 
+#include <fstream>
 #include <mutex>
 #include <optional>
 #include <unistd.h>
@@ -208,6 +209,9 @@ bool PieceJoin::join(const std::filesystem::path& output, const std::vector<std:
         std::filesystem::remove(partial, ignored);
         return fail(text);
     };
+    // The output's folder is tried first, so that a failure later is the parts'.
+    if (!std::ofstream(partial, std::ios::binary))
+        return fail("cannot write " + output.string());
 
     Pipeline pipeline;
     pipeline.bin = gst_pipeline_new("gaze-render-join");
