@@ -25,6 +25,7 @@ struct EventParameters
     double pursuitWindowMs = 0;
     double pursuitMinSpeedDegS = 0;   // slower drifts are fixation
     double pursuitMinConsistency = 0; // fitted movement over the window / scatter around it
+    double pursuitStepRatio = 0;      // line residual / residual of the best single jump, below
     double minPursuitMs = 0;
     double minFixationMs = 0;
     // Fixations this close in place and time are one.

@@ -1,0 +1,258 @@
+#include "measures/Synchrony.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <thread>
+
+namespace measures {
+namespace {
+
+struct Gaze
+{
+    std::size_t viewer;
+    double x; // degrees
+    double y;
+};
+
+// Multiples of stepMs with at least one viewer's sample within reach. Empty
+// stretches are jumped over, so this costs steps times viewers, not time.
+std::vector<long long> stepTimes(std::span<const std::span<const GazeSample>> viewers,
+                                 const SynchronyParameters& p)
+{
+    const long long step = p.stepMs;
+    const long long reach = p.sampleReachMs;
+    const auto ceilToStep = [step](long long t) {
+        const long long q = t / step;
+        return (q * step < t ? q + 1 : q) * step;
+    };
+    std::vector<std::size_t> cursor(viewers.size(), 0);
+    std::vector<long long> times;
+    long long earliest = LLONG_MAX;
+    for (const auto& samples : viewers)
+        if (!samples.empty())
+            earliest = std::min<long long>(earliest, samples.front().timeMs);
+    if (earliest == LLONG_MAX)
+        return times;
+    for (long long t = ceilToStep(earliest - reach);;) {
+        bool present = false;
+        long long next = LLONG_MAX;
+        for (std::size_t v = 0; v < viewers.size(); ++v) {
+            const auto& samples = viewers[v];
+            std::size_t& c = cursor[v];
+            while (c < samples.size() && samples[c].timeMs < t - reach)
+                ++c;
+            if (c == samples.size())
+                continue;
+            present = present || samples[c].timeMs <= t + reach;
+            next = std::min<long long>(next, samples[c].timeMs);
+        }
+        if (present) {
+            times.push_back(t);
+            t += step;
+        } else if (next == LLONG_MAX) {
+            break;
+        } else {
+            t = ceilToStep(next - reach);
+        }
+    }
+    return times;
+}
+
+class StepMeasure
+{
+public:
+    StepMeasure(std::span<const std::span<const GazeSample>> viewers, const ScreenGeometry& geometry,
+                const SynchronyParameters& p)
+        : viewers_(viewers), geometry_(geometry), p_(p), cursor_(viewers.size(), 0)
+    {
+        const double width =
+            geometry.horizontalDeg(ScreenGeometry::unitsPerScreen) - geometry.horizontalDeg(0);
+        const double height = geometry.verticalDeg(ScreenGeometry::unitsPerScreen) - geometry.verticalDeg(0);
+        area_ = width * height;
+        sigma2_ = p.sigmaDeg * p.sigmaDeg;
+    }
+
+    // Moves every viewer's cursor to its first sample after t.
+    void seek(long long t)
+    {
+        for (std::size_t v = 0; v < viewers_.size(); ++v) {
+            const auto& samples = viewers_[v];
+            cursor_[v] = static_cast<std::size_t>(
+                std::upper_bound(samples.begin(), samples.end(), t,
+                                 [](long long time, const GazeSample& s) { return time < s.timeMs; }) -
+                samples.begin());
+        }
+    }
+
+    // Measures the step at t (not before the last one measured); distances and
+    // NSS of each viewer go to perViewer.
+    SynchronyStep measure(long long t, std::vector<std::pair<double, double>>& perViewer)
+    {
+        gaze_.clear();
+        for (std::size_t v = 0; v < viewers_.size(); ++v) {
+            const auto& samples = viewers_[v];
+            std::size_t& c = cursor_[v];
+            while (c < samples.size() && samples[c].timeMs <= t)
+                ++c;
+            const GazeSample* nearest = nullptr;
+            long long distance = p_.sampleReachMs + 1LL;
+            if (c > 0 && t - samples[c - 1].timeMs < distance) {
+                nearest = &samples[c - 1];
+                distance = t - samples[c - 1].timeMs;
+            }
+            if (c < samples.size() && samples[c].timeMs - t < distance)
+                nearest = &samples[c];
+            if (!nearest || !nearest->usable || nearest->x < 0 || nearest->y < 0 ||
+                nearest->x > ScreenGeometry::unitsPerScreen || nearest->y > ScreenGeometry::unitsPerScreen)
+                continue;
+            gaze_.push_back({v, geometry_.horizontalDeg(nearest->x), geometry_.verticalDeg(nearest->y)});
+        }
+        SynchronyStep step;
+        step.timeMs = static_cast<int>(t);
+        step.viewers = static_cast<int>(gaze_.size());
+        perViewer.clear();
+        if (gaze_.size() < 2)
+            return step;
+
+        const auto m = static_cast<double>(gaze_.size());
+        double cx = 0;
+        double cy = 0;
+        for (const Gaze& g : gaze_) {
+            cx += g.x;
+            cy += g.y;
+        }
+        cx /= m;
+        cy /= m;
+
+        // With g(r) = exp(-r^2 / 2 sigma^2), the map of the others at viewer i
+        // is the sum of e_ij^2, where e_ij = exp(-d_ij^2 / 4 sigma^2); over the
+        // screen its mean is (m-1) 2 pi sigma^2 / A and its mean square
+        // pi sigma^2 / A times the sum of e_jk over the others' pairs. So pairs
+        // of viewers are all that is needed, not a map drawn in pixels.
+        const std::size_t count = gaze_.size();
+        value_.assign(count, 0.0);
+        rowSum_.assign(count, 1.0);
+        const double scale = -1.0 / (4 * sigma2_);
+        for (std::size_t i = 0; i < count; ++i) {
+            for (std::size_t j = i + 1; j < count; ++j) {
+                const double dx = gaze_[i].x - gaze_[j].x;
+                const double dy = gaze_[i].y - gaze_[j].y;
+                const double e = std::exp((dx * dx + dy * dy) * scale);
+                value_[i] += e * e;
+                value_[j] += e * e;
+                rowSum_[i] += e;
+                rowSum_[j] += e;
+            }
+        }
+        double total = 0;
+        for (const double r : rowSum_)
+            total += r;
+        const double mean = (m - 1) * 2 * std::numbers::pi * sigma2_ / area_;
+        const double pairScale = std::numbers::pi * sigma2_ / area_;
+        double dispersion = 0;
+        double nss = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            const double d = std::hypot(gaze_[i].x - cx, gaze_[i].y - cy);
+            const double variance = pairScale * (total - 2 * rowSum_[i] + 1) - mean * mean;
+            const double score = variance > 0 ? (value_[i] - mean) / std::sqrt(variance) : 0.0;
+            dispersion += d;
+            nss += score;
+            perViewer.emplace_back(d, score);
+        }
+        step.dispersionDeg = dispersion / m;
+        step.nss = nss / m;
+        return step;
+    }
+
+    std::size_t viewerAt(std::size_t k) const { return gaze_[k].viewer; }
+
+private:
+    std::span<const std::span<const GazeSample>> viewers_;
+    const ScreenGeometry& geometry_;
+    const SynchronyParameters& p_;
+    std::vector<std::size_t> cursor_;
+    std::vector<Gaze> gaze_;
+    std::vector<double> value_;
+    std::vector<double> rowSum_;
+    double area_ = 1;
+    double sigma2_ = 1;
+};
+
+} // namespace
+
+SynchronyResult computeSynchrony(std::span<const std::span<const GazeSample>> viewers,
+                                 const ScreenGeometry& geometry, const SynchronyParameters& parameters,
+                                 std::span<const int> binStartsMs)
+{
+    SynchronyResult result;
+    SynchronyParameters p = parameters;
+    p.stepMs = std::max(1, p.stepMs);
+    p.sampleReachMs = std::max(0, p.sampleReachMs);
+    const std::vector<long long> times = stepTimes(viewers, p);
+    result.steps.resize(times.size());
+
+    const auto emptyBins = [&] {
+        std::vector<SynchronyBin> bins(binStartsMs.size());
+        for (SynchronyBin& bin : bins)
+            bin.viewers.resize(viewers.size());
+        return bins;
+    };
+    unsigned threads = p.threads ? p.threads : std::max(1u, std::thread::hardware_concurrency());
+    threads = static_cast<unsigned>(std::clamp<std::size_t>(times.size() / 1000, 1, threads));
+    std::vector<std::vector<SynchronyBin>> partBins(threads);
+    const auto work = [&](unsigned part) {
+        const std::size_t begin = times.size() * part / threads;
+        const std::size_t end = times.size() * (part + 1) / threads;
+        std::vector<SynchronyBin> bins = emptyBins();
+        StepMeasure measure(viewers, geometry, p);
+        std::vector<std::pair<double, double>> perViewer;
+        if (begin < end)
+            measure.seek(times[begin] - p.sampleReachMs - 1);
+        for (std::size_t s = begin; s < end; ++s) {
+            const long long t = times[s];
+            const SynchronyStep step = measure.measure(t, perViewer);
+            result.steps[s] = step;
+            if (step.viewers < 2 || binStartsMs.empty())
+                continue;
+            const auto bin =
+                std::upper_bound(binStartsMs.begin(), binStartsMs.end(), t) - binStartsMs.begin() - 1;
+            if (bin < 0)
+                continue;
+            SynchronyBin& b = bins[static_cast<std::size_t>(bin)];
+            ++b.all.steps;
+            b.all.dispersionDeg += step.dispersionDeg;
+            b.all.nss += step.nss;
+            for (std::size_t k = 0; k < perViewer.size(); ++k) {
+                SynchronySums& sums = b.viewers[measure.viewerAt(k)];
+                ++sums.steps;
+                sums.dispersionDeg += perViewer[k].first;
+                sums.nss += perViewer[k].second;
+            }
+        }
+        partBins[part] = std::move(bins);
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned part = 1; part < threads; ++part)
+        helpers.emplace_back(work, part);
+    work(0);
+    for (std::thread& helper : helpers)
+        helper.join();
+
+    result.bins = emptyBins();
+    const auto add = [](SynchronySums& to, const SynchronySums& from) {
+        to.steps += from.steps;
+        to.dispersionDeg += from.dispersionDeg;
+        to.nss += from.nss;
+    };
+    for (const auto& bins : partBins) {
+        for (std::size_t b = 0; b < bins.size(); ++b) {
+            add(result.bins[b].all, bins[b].all);
+            for (std::size_t v = 0; v < viewers.size(); ++v)
+                add(result.bins[b].viewers[v], bins[b].viewers[v]);
+        }
+    }
+    return result;
+}
+
+} // namespace measures
