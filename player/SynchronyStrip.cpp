@@ -1,0 +1,178 @@
+#include "player/SynchronyStrip.h"
+
+#include "common/Logger.h"
+#include "player/ScanPath.h"
+#include "player/data/ShotLine.h"
+#include "player/data/TimeLineManager.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+constexpr QRgb kBackground = 0xFF202020;
+constexpr QRgb kCurve = 0xFFFFB000;
+constexpr QRgb kCut = 0xFFE0E0E0;
+
+std::vector<int> cutsOf(const ShotLine& shots)
+{
+    std::vector<int> cuts;
+    for (const Shot& shot : shots.shots())
+        if (shot.time > 0)
+            cuts.push_back(shot.time);
+    return cuts;
+}
+
+} // namespace
+
+SynchronyStrip::SynchronyStrip(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("synchronyStrip"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    hide();
+}
+
+SynchronyStrip::~SynchronyStrip()
+{
+    if (worker_.joinable())
+        worker_.join();
+}
+
+void SynchronyStrip::follow(const TimeLineManager& results, const ShotLine& shots, bool shown,
+                            std::int64_t durationMs)
+{
+    wanted_ = shown && results.timeLines().size() >= 2;
+    if (!wanted_)
+        return;
+    ResultsKey key;
+    for (const TimeLine& viewer : results.timeLines()) {
+        key.viewers.push_back(&viewer);
+        key.sizes.push_back(viewer.size());
+    }
+    if (!(key == key_)) {
+        key_ = std::move(key);
+        ++generation_;
+        ready_ = false;
+        steps_.clear();
+        drawn_ = QImage();
+        lastResults_ = &results;
+        if (busy_)
+            restartWanted_ = true;
+        else
+            start(results);
+    }
+    std::vector<int> cuts = cutsOf(shots);
+    if (cuts != cutsMs_ || durationMs != durationMs_) {
+        cutsMs_ = std::move(cuts);
+        durationMs_ = durationMs;
+        drawn_ = QImage();
+        update();
+    }
+}
+
+void SynchronyStrip::start(const TimeLineManager& results)
+{
+    if (worker_.joinable())
+        worker_.join();
+    // The worker gets copies: the window may load other results while it runs.
+    auto viewers = std::make_shared<std::vector<std::vector<measures::GazeSample>>>();
+    for (const TimeLine& viewer : results.timeLines()) {
+        std::vector<measures::GazeSample>& samples = viewers->emplace_back();
+        samples.reserve(viewer.size());
+        for (std::size_t i = 0; i < viewer.size(); ++i) {
+            const TimeLineItem item = viewer.item(i);
+            samples.push_back({item.time, item.x, item.y, item.blink > 0});
+        }
+    }
+    // One screen for the whole set: the viewers watched the same film on it.
+    const ScreenGeometry geometry = ScanPath::screenOf(results.timeLines().front().path());
+    const std::uint64_t generation = generation_;
+    busy_ = true;
+    LOG("computing the synchrony of ", viewers->size(), " viewers");
+    worker_ = std::thread([this, viewers, geometry, generation] {
+        std::vector<std::span<const measures::GazeSample>> spans(viewers->begin(), viewers->end());
+        measures::SynchronyResult result = measures::computeSynchrony(spans, geometry);
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, steps = std::move(result.steps)]() mutable {
+                finished(generation, std::move(steps));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void SynchronyStrip::finished(std::uint64_t generation, std::vector<measures::SynchronyStep> steps)
+{
+    busy_ = false;
+    if (restartWanted_) {
+        restartWanted_ = false;
+        if (lastResults_)
+            start(*lastResults_);
+        return;
+    }
+    if (generation != generation_)
+        return;
+    LOG("synchrony known at ", steps.size(), " steps");
+    steps_ = std::move(steps);
+    ready_ = true;
+    drawn_ = QImage();
+    update();
+}
+
+QImage SynchronyStrip::render(QSize size, std::span<const measures::SynchronyStep> steps,
+                              std::span<const int> cutsMs, std::int64_t durationMs)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(kBackground);
+    if (size.isEmpty())
+        return image;
+    if (durationMs <= 0 && !steps.empty())
+        durationMs = steps.back().timeMs + 1;
+    if (durationMs <= 0)
+        return image;
+    const int width = size.width();
+    const auto columnOf = [&](std::int64_t timeMs) {
+        return static_cast<int>(std::clamp<std::int64_t>(timeMs * width / durationMs, 0, width - 1));
+    };
+    std::vector<double> sum(static_cast<std::size_t>(width), 0.0);
+    std::vector<int> count(static_cast<std::size_t>(width), 0);
+    for (const measures::SynchronyStep& step : steps) {
+        if (step.viewers < 2 || step.timeMs < 0 || step.timeMs > durationMs)
+            continue;
+        const auto column = static_cast<std::size_t>(columnOf(step.timeMs));
+        sum[column] += step.nss;
+        ++count[column];
+    }
+    double top = 1.0;
+    for (std::size_t x = 0; x < sum.size(); ++x)
+        if (count[x] > 0)
+            top = std::max(top, sum[x] / count[x]);
+    QPainter painter(&image);
+    const int height = size.height();
+    for (int x = 0; x < width; ++x) {
+        const auto column = static_cast<std::size_t>(x);
+        if (count[column] == 0)
+            continue;
+        const double share = std::clamp(sum[column] / count[column] / top, 0.0, 1.0);
+        const int bar = std::max(1, static_cast<int>(share * (height - 2) + 0.5));
+        painter.fillRect(x, height - 1 - bar, 1, bar, QColor::fromRgb(kCurve));
+    }
+    for (const int cut : cutsMs)
+        if (cut > 0 && cut < durationMs)
+            painter.fillRect(columnOf(cut), 0, 1, height, QColor::fromRgb(kCut));
+    return image;
+}
+
+void SynchronyStrip::paintEvent(QPaintEvent*)
+{
+    if (drawn_.size() != size())
+        drawn_ = render(size(), steps_, cutsMs_, durationMs_);
+    QPainter painter(this);
+    painter.drawImage(0, 0, drawn_);
+}
+
+void SynchronyStrip::resizeEvent(QResizeEvent*)
+{
+    drawn_ = QImage();
+}
