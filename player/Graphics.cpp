@@ -130,7 +130,8 @@ AlphaBitmap Graphics::withScanPath(const AlphaBitmap& gaze, const TimeLine& view
                              ? videoSize_.scaled(kMaxScanPathWidth, videoSize_.height(), Qt::KeepAspectRatio)
                              : videoSize_;
     AlphaBitmap both;
-    both.image = QImage(canvas, QImage::Format_ARGB32_Premultiplied);
+    // The mixer takes straight alpha and premultiplies once; a premultiplied canvas would cost a pass more.
+    both.image = QImage(canvas, QImage::Format_ARGB32);
     both.image.fill(Qt::transparent);
     QPainter painter(&both.image);
     ScanPath::draw(painter, canvas, scanPath_.eventsOf(viewer), positionMs, options);
