@@ -27,7 +27,7 @@ struct Track
 };
 
 // The typical time between samples: the median of the first intervals.
-double typicalPeriodMs(std::span<const GazeSample> samples)
+double typicalPeriodMs(const GazeColumns& samples)
 {
     std::vector<int> intervals;
     for (std::size_t i = 1; i < samples.size() && intervals.size() < 1001; ++i)
@@ -71,7 +71,7 @@ Thresholds adaptiveThresholds(const std::vector<float>& velocities, const EventP
     return {peak, mean + p.onsetK * deviation};
 }
 
-void measurePositionsAndSpeeds(std::span<const GazeSample> samples, const ScreenGeometry& geometry,
+void measurePositionsAndSpeeds(const GazeColumns& samples, const ScreenGeometry& geometry,
                                const EventParameters& p, Track& track)
 {
     int lastTime = INT_MIN;
@@ -112,7 +112,7 @@ bool hasSpeed(const Track& track, std::size_t i)
 
 // The thresholds of every sample's stretch: each window of the recording gets
 // its own when it holds enough velocities, else the recording's.
-std::vector<Thresholds> stretchThresholds(std::span<const GazeSample> samples, const EventParameters& p,
+std::vector<Thresholds> stretchThresholds(const GazeColumns& samples, const EventParameters& p,
                                           const Track& track, std::vector<std::size_t>& stretchOf)
 {
     constexpr std::size_t enoughVelocities = 200;
@@ -126,7 +126,7 @@ std::vector<Thresholds> stretchThresholds(std::span<const GazeSample> samples, c
     std::vector<Thresholds> thresholds;
     stretchOf.assign(samples.size(), 0);
     std::vector<float> part;
-    const double origin = samples.front().timeMs;
+    const double origin = samples.timeMs[0];
     for (std::size_t first = 0; first < samples.size();) {
         const auto stretch = static_cast<long long>((samples[first].timeMs - origin) / p.thresholdWindowMs);
         std::size_t end = first;
@@ -145,7 +145,7 @@ std::vector<Thresholds> stretchThresholds(std::span<const GazeSample> samples, c
     return thresholds;
 }
 
-void markSaccades(std::span<const GazeSample> samples, const std::vector<Thresholds>& thresholds,
+void markSaccades(const GazeColumns& samples, const std::vector<Thresholds>& thresholds,
                   const std::vector<std::size_t>& stretchOf, Track& track)
 {
     const std::size_t n = samples.size();
@@ -269,7 +269,7 @@ private:
 // Relabels runs of one label shorter than minMs inside [first, last] as other,
 // when the neighbourCheck allows.
 template <typename Allow>
-void dropShortRuns(std::span<const GazeSample> samples, Track& track, std::size_t first, std::size_t last,
+void dropShortRuns(const GazeColumns& samples, Track& track, std::size_t first, std::size_t last,
                    EventType label, EventType other, double minMs, double periodMs, Allow allow)
 {
     for (std::size_t i = first; i <= last;) {
@@ -288,8 +288,8 @@ void dropShortRuns(std::span<const GazeSample> samples, Track& track, std::size_
 // losses): a line is fitted to the gaze over a window around each sample, and
 // the gaze pursues when that line moves fast enough and clearly beyond the
 // scatter around it.
-void classifyStretch(std::span<const GazeSample> samples, const EventParameters& p, double periodMs,
-                     std::size_t first, std::size_t last, Track& track)
+void classifyStretch(const GazeColumns& samples, const EventParameters& p, double periodMs, std::size_t first,
+                     std::size_t last, Track& track)
 {
     const bool saccadeBefore = first > 0 && track.label[first - 1] == EventType::Saccade;
     const bool saccadeAfter =
@@ -340,7 +340,7 @@ void classifyStretch(std::span<const GazeSample> samples, const EventParameters&
                   });
 }
 
-void classifyBetweenSaccades(std::span<const GazeSample> samples, const EventParameters& p, double periodMs,
+void classifyBetweenSaccades(const GazeColumns& samples, const EventParameters& p, double periodMs,
                              Track& track)
 {
     const std::size_t n = samples.size();
@@ -357,7 +357,7 @@ void classifyBetweenSaccades(std::span<const GazeSample> samples, const EventPar
     }
 }
 
-GazeEvent makeEvent(std::span<const GazeSample> samples, const ScreenGeometry& geometry, const Track& track,
+GazeEvent makeEvent(const GazeColumns& samples, const ScreenGeometry& geometry, const Track& track,
                     std::size_t first, std::size_t last)
 {
     GazeEvent event;
@@ -450,7 +450,7 @@ bool mergeIntoPrevious(std::vector<GazeEvent>& events, const GazeEvent& fixation
     return true;
 }
 
-std::vector<GazeEvent> collectEvents(std::span<const GazeSample> samples, const ScreenGeometry& geometry,
+std::vector<GazeEvent> collectEvents(const GazeColumns& samples, const ScreenGeometry& geometry,
                                      const EventParameters& p, double periodMs, const Track& track)
 {
     std::vector<GazeEvent> events;
@@ -496,7 +496,7 @@ std::vector<GazeEvent> collectEvents(std::span<const GazeSample> samples, const 
 
 } // namespace
 
-std::vector<GazeEvent> classifyEvents(std::span<const GazeSample> samples, const ScreenGeometry& geometry,
+std::vector<GazeEvent> classifyEvents(const GazeColumns& samples, const ScreenGeometry& geometry,
                                       const EventParameters& parameters)
 {
     if (samples.empty())
@@ -509,6 +509,13 @@ std::vector<GazeEvent> classifyEvents(std::span<const GazeSample> samples, const
     markSaccades(samples, thresholds, stretchOf, track);
     classifyBetweenSaccades(samples, parameters, periodMs, track);
     return collectEvents(samples, geometry, parameters, periodMs, track);
+}
+
+std::vector<GazeEvent> classifyEvents(std::span<const GazeSample> samples, const ScreenGeometry& geometry,
+                                      const EventParameters& parameters)
+{
+    const GazeColumnStore store(samples);
+    return classifyEvents(store.columns(), geometry, parameters);
 }
 
 } // namespace measures

@@ -17,6 +17,8 @@ namespace measures {
 // come back in time order and cover every sample exactly once; silences
 // longer than parameters.maxGapMs add a loss of their own. Work and memory grow
 // with the number of samples only.
+std::vector<GazeEvent> classifyEvents(const GazeColumns& samples, const ScreenGeometry& geometry,
+                                      const EventParameters& parameters = {});
 std::vector<GazeEvent> classifyEvents(std::span<const GazeSample> samples, const ScreenGeometry& geometry,
                                       const EventParameters& parameters = {});
 

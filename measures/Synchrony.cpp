@@ -17,8 +17,7 @@ struct Gaze
 
 // Multiples of stepMs with at least one viewer's sample within reach. Empty
 // stretches are jumped over, so this costs steps times viewers, not time.
-std::vector<long long> stepTimes(std::span<const std::span<const GazeSample>> viewers,
-                                 const SynchronyParameters& p)
+std::vector<long long> stepTimes(std::span<const GazeColumns> viewers, const SynchronyParameters& p)
 {
     const long long step = p.stepMs;
     const long long reach = p.sampleReachMs;
@@ -31,7 +30,7 @@ std::vector<long long> stepTimes(std::span<const std::span<const GazeSample>> vi
     long long earliest = LLONG_MAX;
     for (const auto& samples : viewers)
         if (!samples.empty())
-            earliest = std::min<long long>(earliest, samples.front().timeMs);
+            earliest = std::min<long long>(earliest, samples.timeMs[0]);
     if (earliest == LLONG_MAX)
         return times;
     for (long long t = ceilToStep(earliest - reach);;) {
@@ -40,12 +39,12 @@ std::vector<long long> stepTimes(std::span<const std::span<const GazeSample>> vi
         for (std::size_t v = 0; v < viewers.size(); ++v) {
             const auto& samples = viewers[v];
             std::size_t& c = cursor[v];
-            while (c < samples.size() && samples[c].timeMs < t - reach)
+            while (c < samples.size() && samples.timeMs[c] < t - reach)
                 ++c;
             if (c == samples.size())
                 continue;
-            present = present || samples[c].timeMs <= t + reach;
-            next = std::min<long long>(next, samples[c].timeMs);
+            present = present || samples.timeMs[c] <= t + reach;
+            next = std::min<long long>(next, samples.timeMs[c]);
         }
         if (present) {
             times.push_back(t);
@@ -62,7 +61,7 @@ std::vector<long long> stepTimes(std::span<const std::span<const GazeSample>> vi
 class StepMeasure
 {
 public:
-    StepMeasure(std::span<const std::span<const GazeSample>> viewers, const ScreenGeometry& geometry,
+    StepMeasure(std::span<const GazeColumns> viewers, const ScreenGeometry& geometry,
                 const SynchronyParameters& p)
         : viewers_(viewers), geometry_(geometry), p_(p), cursor_(viewers.size(), 0)
     {
@@ -79,9 +78,9 @@ public:
         for (std::size_t v = 0; v < viewers_.size(); ++v) {
             const auto& samples = viewers_[v];
             cursor_[v] = static_cast<std::size_t>(
-                std::upper_bound(samples.begin(), samples.end(), t,
-                                 [](long long time, const GazeSample& s) { return time < s.timeMs; }) -
-                samples.begin());
+                std::upper_bound(samples.timeMs.begin(), samples.timeMs.end(), t,
+                                 [](long long time, int sampleMs) { return time < sampleMs; }) -
+                samples.timeMs.begin());
         }
     }
 
@@ -93,20 +92,23 @@ public:
         for (std::size_t v = 0; v < viewers_.size(); ++v) {
             const auto& samples = viewers_[v];
             std::size_t& c = cursor_[v];
-            while (c < samples.size() && samples[c].timeMs <= t)
+            while (c < samples.size() && samples.timeMs[c] <= t)
                 ++c;
-            const GazeSample* nearest = nullptr;
+            std::size_t nearest = samples.size();
             long long distance = p_.sampleReachMs + 1LL;
-            if (c > 0 && t - samples[c - 1].timeMs < distance) {
-                nearest = &samples[c - 1];
-                distance = t - samples[c - 1].timeMs;
+            if (c > 0 && t - samples.timeMs[c - 1] < distance) {
+                nearest = c - 1;
+                distance = t - samples.timeMs[c - 1];
             }
-            if (c < samples.size() && samples[c].timeMs - t < distance)
-                nearest = &samples[c];
-            if (!nearest || !nearest->usable || nearest->x < 0 || nearest->y < 0 ||
-                nearest->x > ScreenGeometry::unitsPerScreen || nearest->y > ScreenGeometry::unitsPerScreen)
+            if (c < samples.size() && samples.timeMs[c] - t < distance)
+                nearest = c;
+            if (nearest == samples.size() || !samples.usable[nearest])
                 continue;
-            gaze_.push_back({v, geometry_.horizontalDeg(nearest->x), geometry_.verticalDeg(nearest->y)});
+            const int x = samples.x[nearest];
+            const int y = samples.y[nearest];
+            if (x < 0 || y < 0 || x > ScreenGeometry::unitsPerScreen || y > ScreenGeometry::unitsPerScreen)
+                continue;
+            gaze_.push_back({v, geometry_.horizontalDeg(x), geometry_.verticalDeg(y)});
         }
         SynchronyStep step;
         step.timeMs = static_cast<int>(t);
@@ -168,7 +170,7 @@ public:
     std::size_t viewerAt(std::size_t k) const { return gaze_[k].viewer; }
 
 private:
-    std::span<const std::span<const GazeSample>> viewers_;
+    std::span<const GazeColumns> viewers_;
     const ScreenGeometry& geometry_;
     const SynchronyParameters& p_;
     std::vector<std::size_t> cursor_;
@@ -181,9 +183,8 @@ private:
 
 } // namespace
 
-SynchronyResult computeSynchrony(std::span<const std::span<const GazeSample>> viewers,
-                                 const ScreenGeometry& geometry, const SynchronyParameters& parameters,
-                                 std::span<const int> binStartsMs)
+SynchronyResult computeSynchrony(std::span<const GazeColumns> viewers, const ScreenGeometry& geometry,
+                                 const SynchronyParameters& parameters, std::span<const int> binStartsMs)
 {
     SynchronyResult result;
     SynchronyParameters p = parameters;
@@ -253,6 +254,22 @@ SynchronyResult computeSynchrony(std::span<const std::span<const GazeSample>> vi
         }
     }
     return result;
+}
+
+} // namespace measures
+
+namespace measures {
+
+SynchronyResult computeSynchrony(std::span<const std::span<const GazeSample>> viewers,
+                                 const ScreenGeometry& geometry, const SynchronyParameters& parameters,
+                                 std::span<const int> binStartsMs)
+{
+    std::vector<GazeColumnStore> stores;
+    stores.reserve(viewers.size());
+    std::vector<GazeColumns> columns;
+    for (const auto& samples : viewers)
+        columns.push_back(stores.emplace_back(samples).columns());
+    return computeSynchrony(columns, geometry, parameters, binStartsMs);
 }
 
 } // namespace measures

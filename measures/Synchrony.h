@@ -62,6 +62,9 @@ struct SynchronyResult
 //
 // binStartsMs: ascending start times of bins (shots); a bin runs to the next
 // start, the last to the end. Steps before the first start fall in no bin.
+SynchronyResult computeSynchrony(std::span<const GazeColumns> viewers, const ScreenGeometry& geometry,
+                                 const SynchronyParameters& parameters = {},
+                                 std::span<const int> binStartsMs = {});
 SynchronyResult computeSynchrony(std::span<const std::span<const GazeSample>> viewers,
                                  const ScreenGeometry& geometry, const SynchronyParameters& parameters = {},
                                  std::span<const int> binStartsMs = {});
