@@ -5,6 +5,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <string>
 
@@ -52,13 +53,12 @@ const std::vector<measures::GazeEvent>& ScanPath::eventsOf(const TimeLine& viewe
     if (key == key_)
         return events_;
     key_ = key;
-    std::vector<measures::GazeSample> samples;
-    samples.reserve(viewer.size());
-    for (std::size_t i = 0; i < viewer.size(); ++i) {
-        const TimeLineItem item = viewer.item(i);
-        samples.push_back({item.time, item.x, item.y, item.blink > 0});
-    }
-    events_ = measures::classifyEvents(samples, screenOf(viewer.path()));
+    // The raw positions: the classifier smooths nothing away that it needs to see.
+    std::vector<std::uint8_t> usable(viewer.size());
+    for (std::size_t i = 0; i < viewer.size(); ++i)
+        usable[i] = viewer.blinkAt(i) > 0;
+    events_ = measures::classifyEvents(
+        measures::GazeColumns{viewer.times(), viewer.xs(), viewer.ys(), usable}, screenOf(viewer.path()));
     return events_;
 }
 

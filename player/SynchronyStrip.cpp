@@ -76,14 +76,20 @@ void SynchronyStrip::start(const TimeLineManager& results)
     if (worker_.joinable())
         worker_.join();
     // The worker gets copies: the window may load other results while it runs.
-    auto viewers = std::make_shared<std::vector<std::vector<measures::GazeSample>>>();
+    struct Copy
+    {
+        std::vector<int> timeMs, x, y;
+        std::vector<std::uint8_t> usable;
+    };
+    auto viewers = std::make_shared<std::vector<Copy>>();
     for (const TimeLine& viewer : results.timeLines()) {
-        std::vector<measures::GazeSample>& samples = viewers->emplace_back();
-        samples.reserve(viewer.size());
-        for (std::size_t i = 0; i < viewer.size(); ++i) {
-            const TimeLineItem item = viewer.item(i);
-            samples.push_back({item.time, item.x, item.y, item.blink > 0});
-        }
+        Copy& copy = viewers->emplace_back();
+        copy.timeMs.assign(viewer.times().begin(), viewer.times().end());
+        copy.x.assign(viewer.xs().begin(), viewer.xs().end());
+        copy.y.assign(viewer.ys().begin(), viewer.ys().end());
+        copy.usable.resize(viewer.size());
+        for (std::size_t i = 0; i < viewer.size(); ++i)
+            copy.usable[i] = viewer.blinkAt(i) > 0;
     }
     // One screen for the whole set: the viewers watched the same film on it.
     const ScreenGeometry geometry = ScanPath::screenOf(results.timeLines().front().path());
@@ -91,8 +97,10 @@ void SynchronyStrip::start(const TimeLineManager& results)
     busy_ = true;
     LOG("computing the synchrony of ", viewers->size(), " viewers");
     worker_ = std::thread([this, viewers, geometry, generation] {
-        std::vector<std::span<const measures::GazeSample>> spans(viewers->begin(), viewers->end());
-        measures::SynchronyResult result = measures::computeSynchrony(spans, geometry);
+        std::vector<measures::GazeColumns> columns;
+        for (const auto& viewer : *viewers)
+            columns.push_back({viewer.timeMs, viewer.x, viewer.y, viewer.usable});
+        measures::SynchronyResult result = measures::computeSynchrony(columns, geometry);
         QMetaObject::invokeMethod(
             this,
             [this, generation, steps = std::move(result.steps)]() mutable {
