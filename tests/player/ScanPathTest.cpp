@@ -278,3 +278,43 @@ TEST_F(PlayerWindowTest, TheSynchronyStripShowsAlongTheSliderForManyViewersWhenS
     EXPECT_FALSE(strip->isVisible());
     EXPECT_EQ(window->videoWidget()->height(), videoHeight);
 }
+
+TEST_F(PlayerWindowTest, TheScanPathLiesOverTheFramePointsInAWindowAndFullScreen)
+{
+    // One viewer rests on a place for 400 ms, then on another until the end of the movie.
+    std::vector<results_text::Row> rows;
+    for (int t = 0; t <= 2000; t += 17) {
+        const bool first = t < 400;
+        rows.push_back({t, (first ? 250000 : 750000) + (t % 3) * 150, first ? 300000 : 650000, 1, 120000, 0});
+    }
+    writeFile(folder / "viewer.csv", results_text::fileOf(rows));
+    for (const bool fullScreen : {false, true})
+        for (const auto [scaleX, scaleY] : {std::pair{1.0, 1.0}, {0.5, 1.0}}) {
+            SCOPED_TRACE(testing::Message()
+                         << scaleX << " x " << scaleY << (fullScreen ? ", full screen" : ""));
+            // Given the movie opened paused at 1.5 s with the scan path switched on
+            app.mode = AppCtrl::Mode::File;
+            app.resultsPath = QString::fromStdString((folder / "viewer.csv").string());
+            app.movieFileName = movies->blackLandscape;
+            app.viewScaleX = scaleX;
+            app.viewScaleY = scaleY;
+            app.beginTimeMs = 1500;
+            app.showScanPath = true;
+            startAndOpen();
+            if (fullScreen)
+                window->setFullScreen(true);
+            ASSERT_TRUE(waitUntil([] { return !DsCtrl::GetMixerBitmap()->isEmpty(); }));
+            ASSERT_TRUE(waitUntil([] { return !DsCtrl::NewestFrame().isNull(); }));
+
+            // Then the first fixation's circle is at its place in the video rectangle
+            const QImage shown =
+                window->videoWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            const QRect video = DsCtrl::VideoRect();
+            const QPointF first(video.x() + 0.25 * video.width(), video.y() + 0.3 * video.height());
+            const auto circle = centreNear(shown, first, 40, isGold);
+            ASSERT_TRUE(circle.has_value());
+            EXPECT_NEAR(circle->x(), first.x(), 3.0);
+            EXPECT_NEAR(circle->y(), first.y(), 3.0);
+            window.reset();
+        }
+}
