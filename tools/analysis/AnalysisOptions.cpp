@@ -75,6 +75,7 @@ ParsedArguments parseAnalysisArguments(const std::vector<std::string>& arguments
                                   QStringLiteral("file"));
     parser.addOptions(
         {help, at, settings, eventsNum, filterRadius, actionRadius, shots, json, noSeries, log, plot});
+    const MeasureOptionNames measureOptions = addMeasureOptions(parser);
 
     // File names are bytes: one that is not UTF-8 would not survive a trip
     // through QString, so the parser sees a stand-in and the name is put back.
@@ -143,6 +144,12 @@ ParsedArguments parseAnalysisArguments(const std::vector<std::string>& arguments
             result.error = "--plot needs a file name ending in .svg or .png";
             return result;
         }
+    }
+    if (!readMeasureOptions(parser, measureOptions, path, options.measures, result.error))
+        return result;
+    if (options.measures.shotTableFile && !options.shotFile) {
+        result.error = "--shot-table needs --shots";
+        return result;
     }
     options.json = parser.isSet(json);
     options.series = !parser.isSet(noSeries);

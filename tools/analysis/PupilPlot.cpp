@@ -329,7 +329,7 @@ bool PupilPlot::save(const std::filesystem::path& file, std::string& error) cons
 }
 
 bool writePlot(const std::filesystem::path& file, const TimeLineManager& results, const ShotLine* shots,
-               std::ostream& err)
+               std::ostream& err, const measures::SynchronyResult* synchrony)
 {
     if (results.timeLines().empty()) {
         err << "gaze-analyse: no results loaded, so no plot\n";

@@ -8,6 +8,9 @@
 #include <string>
 
 class QPainter;
+namespace measures {
+struct SynchronyResult;
+}
 class ShotLine;
 class TimeLineManager;
 
@@ -55,5 +58,6 @@ private:
 
 // The plot of gaze-analyse: a title from the results, the picture saved to file.
 // Problems are told on err; false when nothing was written.
+// With synchrony (of two viewers or more) the picture gains a synchrony panel.
 bool writePlot(const std::filesystem::path& file, const TimeLineManager& results, const ShotLine* shots,
-               std::ostream& err);
+               std::ostream& err, const measures::SynchronyResult* synchrony = nullptr);
