@@ -7,6 +7,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 namespace measures {
 namespace {
@@ -128,12 +129,14 @@ std::vector<Thresholds> stretchThresholds(const GazeColumns& samples, const Even
                                           const Track& track, std::vector<std::size_t>& stretchOf)
 {
     constexpr std::size_t enoughVelocities = 200;
-    std::vector<float> all;
-    all.reserve(samples.size());
-    for (std::size_t i = 0; i < samples.size(); ++i)
-        if (hasSpeed(track, i))
-            all.push_back(static_cast<float>(track.speed[i]));
-    const Thresholds whole = adaptiveThresholds(all, p);
+    std::optional<Thresholds> whole; // only when a stretch is too short for its own
+    const auto wholeRecording = [&] {
+        std::vector<float> all;
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            if (hasSpeed(track, i))
+                all.push_back(static_cast<float>(track.speed[i]));
+        return adaptiveThresholds(all, p);
+    };
 
     std::vector<Thresholds> thresholds;
     stretchOf.assign(samples.size(), 0);
@@ -152,7 +155,9 @@ std::vector<Thresholds> stretchThresholds(const GazeColumns& samples, const Even
             ++end;
         }
         // Times that go back start a stretch of their own; it is small and takes the whole's values.
-        thresholds.push_back(part.size() >= enoughVelocities ? adaptiveThresholds(part, p) : whole);
+        if (part.size() < enoughVelocities && !whole)
+            whole = wholeRecording();
+        thresholds.push_back(part.size() >= enoughVelocities ? adaptiveThresholds(part, p) : *whole);
         first = std::max(end, first + 1);
     }
     return thresholds;
@@ -246,7 +251,8 @@ struct WindowFit
 class StepFit
 {
 public:
-    StepFit(const Track& track, std::size_t first, std::size_t last)
+    // Prepares the stretch [first, last]; the buffers are reused from one stretch to the next.
+    void reset(const Track& track, std::size_t first, std::size_t last)
     {
         const std::size_t m = last - first + 1;
         sx_.assign(m + 1, 0.0);
@@ -308,8 +314,8 @@ void dropShortRuns(const GazeColumns& samples, Track& track, std::size_t first, 
 // losses): a line is fitted to the gaze over a window around each sample, and
 // the gaze pursues when that line moves fast enough and clearly beyond the
 // scatter around it.
-void classifyStretch(const GazeColumns& samples, const EventParameters& p, double periodMs, std::size_t first,
-                     std::size_t last, Track& track)
+void classifyStretch(const GazeColumns& samples, const EventParameters& p, double periodMs, StepFit& steps,
+                     std::size_t first, std::size_t last, Track& track)
 {
     const bool saccadeBefore = first > 0 && track.label[first - 1] == EventType::Saccade;
     const bool saccadeAfter =
@@ -325,7 +331,7 @@ void classifyStretch(const GazeColumns& samples, const EventParameters& p, doubl
     const double x0 = track.ax[first];
     const double y0 = track.ay[first];
     WindowFit window;
-    const StepFit steps(track, first, last);
+    steps.reset(track, first, last);
     double centre = samples.timeMs[first];
     std::size_t low = first;
     std::size_t high = first; // one past the window
@@ -364,6 +370,7 @@ void classifyBetweenSaccades(const GazeColumns& samples, const EventParameters& 
                              Track& track)
 {
     const std::size_t n = samples.size();
+    StepFit steps;
     for (std::size_t i = 0; i < n;) {
         if (track.label[i] != EventType::None) {
             ++i;
@@ -372,7 +379,7 @@ void classifyBetweenSaccades(const GazeColumns& samples, const EventParameters& 
         std::size_t last = i;
         while (last + 1 < n && track.label[last + 1] == EventType::None && !track.runStart[last + 1])
             ++last;
-        classifyStretch(samples, p, periodMs, i, last, track);
+        classifyStretch(samples, p, periodMs, steps, i, last, track);
         i = last + 1;
     }
 }
@@ -474,6 +481,7 @@ std::vector<GazeEvent> collectEvents(const GazeColumns& samples, const ScreenGeo
                                      const EventParameters& p, double periodMs, const Track& track)
 {
     std::vector<GazeEvent> events;
+    events.reserve(samples.size() / 16 + 16);
     const std::size_t n = samples.size();
     const int period = std::max(1, static_cast<int>(std::lround(periodMs)));
     int lastTime = INT_MIN;
