@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -278,4 +279,20 @@ TEST(ScreenLine, IsReadFromTheCommentsAfterTheHeaderOnly)
     EXPECT_FALSE(resolved.problem.empty());
     EXPECT_EQ(resolved.geometry.widthMm, 600);
     EXPECT_EQ(resolved.geometry.distanceMm, 700);
+}
+
+TEST(AnalysisHelp, AnswersHelpWithTheMeasureOptions)
+{
+    for (const char* option : {"--help", "-h"}) {
+        QProcess tool;
+        tool.start(QStringLiteral(GAZE_BIN_DIR "/gaze-analyse"), {QString::fromLatin1(option)});
+        ASSERT_TRUE(tool.waitForFinished(30000));
+        EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit) << option;
+        EXPECT_EQ(tool.exitCode(), 0) << option;
+        const QByteArray help = tool.readAllStandardOutput();
+        for (const char* text :
+             {"Usage: gaze-analyse", "--events <dir>", "--synchrony <file>", "--shot-table",
+              "--screen-mm <W,H>", "--distance-mm", "--saccade-peak-k", "(default 3)"})
+            EXPECT_TRUE(help.contains(text)) << option << ' ' << text;
+    }
 }

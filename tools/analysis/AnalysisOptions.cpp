@@ -6,9 +6,11 @@
 #include "common/IniFile.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -104,6 +106,14 @@ ParsedArguments parseAnalysisArguments(const std::vector<std::string>& arguments
     }
     if (parser.isSet(help)) {
         result.helpRequested = true;
+        // The usage line names the program from the application's arguments;
+        // without an application there are none to name it from.
+        int argc = 1;
+        char name[] = "gaze-analyse";
+        char* argv[] = {name, nullptr};
+        std::optional<QCoreApplication> application;
+        if (QCoreApplication::instance() == nullptr)
+            application.emplace(argc, argv);
         result.helpText = parser.helpText().toStdString();
         return result;
     }

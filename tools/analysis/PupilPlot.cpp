@@ -101,7 +101,7 @@ QRectF PupilPlot::synchronyPanel() const
 {
     if (synchrony_ == nullptr)
         return {};
-    return QRectF(kLeft, keypointPanel().bottom() + kBottom + kGap, kWidth - kLeft - kRight - 30,
+    return QRectF(kLeft, keypointPanel().bottom() + kBottom + kGap, kWidth - kLeft - kRight,
                   SynchronyPanel::kHeight);
 }
 

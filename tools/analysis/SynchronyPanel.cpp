@@ -61,9 +61,11 @@ SynchronyPanel::SynchronyPanel(const measures::SynchronyResult& synchrony, std::
         nssHigh_ = std::max(nssHigh_, column.nss);
         dispersionHigh_ = std::max(dispersionHigh_, column.dispersion);
     }
-    nssHigh_ = niceCeiling(nssHigh_);
-    nssLow_ = nssLow_ < 0 ? -niceCeiling(-nssLow_) : 0;
-    dispersionHigh_ = niceCeiling(dispersionHigh_);
+    nssStep_ = niceCeiling((nssHigh_ - nssLow_) / 4);
+    nssLow_ = std::floor(nssLow_ / nssStep_) * nssStep_;
+    nssHigh_ = std::ceil(nssHigh_ / nssStep_) * nssStep_;
+    dispersionStep_ = niceCeiling(dispersionHigh_ / 4);
+    dispersionHigh_ = std::ceil(dispersionHigh_ / dispersionStep_) * dispersionStep_;
 }
 
 void SynchronyPanel::paint(QPainter& painter, const QRectF& panel) const
@@ -106,13 +108,14 @@ void SynchronyPanel::paint(QPainter& painter, const QRectF& panel) const
     painter.setPen(QPen(kInk, 1.2));
     painter.drawRect(panel);
     painter.setFont(font(17));
-    for (int k = 0; k <= 4; ++k) {
-        const double nss = nssLow_ + (nssHigh_ - nssLow_) * k / 4;
-        const double deg = dispersionHigh_ * k / 4;
+    for (double nss = nssLow_; nss <= nssHigh_ + nssStep_ / 2; nss += nssStep_) {
         const double y = yNss(nss);
         painter.drawLine(QPointF(panel.left() - 6, y), QPointF(panel.left(), y));
         painter.drawText(QRectF(0, y - 12, panel.left() - 10, 24), Qt::AlignRight | Qt::AlignVCenter,
-                         QString::number(nss, 'g', 3));
+                         QString::number(std::abs(nss) < nssStep_ / 2 ? 0.0 : nss, 'g', 3));
+    }
+    for (double deg = 0; deg <= dispersionHigh_ + dispersionStep_ / 2; deg += dispersionStep_) {
+        const double y = yDispersion(deg);
         painter.drawLine(QPointF(panel.right(), y), QPointF(panel.right() + 6, y));
         painter.drawText(QRectF(panel.right() + 8, y - 12, 60, 24), Qt::AlignLeft | Qt::AlignVCenter,
                          QString::number(deg, 'g', 3));

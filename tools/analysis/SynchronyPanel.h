@@ -39,5 +39,7 @@ private:
     std::vector<Column> columns_;
     double nssLow_ = 0;
     double nssHigh_ = 1;
+    double nssStep_ = 1;
     double dispersionHigh_ = 1;
+    double dispersionStep_ = 1;
 };
