@@ -1,9 +1,13 @@
 #include "measures/EventClassifier.h"
 
+#include "measures/AngleTable.h"
+
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 namespace measures {
 namespace {
@@ -31,8 +35,8 @@ double typicalPeriodMs(const GazeColumns& samples)
 {
     std::vector<int> intervals;
     for (std::size_t i = 1; i < samples.size() && intervals.size() < 1001; ++i)
-        if (samples[i].timeMs > samples[i - 1].timeMs)
-            intervals.push_back(samples[i].timeMs - samples[i - 1].timeMs);
+        if (samples.timeMs[i] > samples.timeMs[i - 1])
+            intervals.push_back(samples.timeMs[i] - samples.timeMs[i - 1]);
     if (intervals.empty())
         return 1;
     auto middle = intervals.begin() + static_cast<std::ptrdiff_t>(intervals.size() / 2);
@@ -74,6 +78,12 @@ Thresholds adaptiveThresholds(const std::vector<float>& velocities, const EventP
 void measurePositionsAndSpeeds(const GazeColumns& samples, const ScreenGeometry& geometry,
                                const EventParameters& p, Track& track)
 {
+    const AngleTable angles(geometry);
+    // Sample intervals are few and short: their inverses once, not a division per sample.
+    constexpr int kInverses = 256;
+    std::array<double, kInverses> inverseMs{};
+    for (int k = 1; k < kInverses; ++k)
+        inverseMs[static_cast<std::size_t>(k)] = 1000.0 / k;
     int lastTime = INT_MIN;
     bool previousUsable = false;
     std::size_t runFirst = 0;
@@ -88,18 +98,21 @@ void measurePositionsAndSpeeds(const GazeColumns& samples, const ScreenGeometry&
             previousUsable = false;
             continue;
         }
-        track.ax[i] = geometry.horizontalDeg(s.x);
-        track.ay[i] = geometry.verticalDeg(s.y);
+        track.ax[i] = angles.horizontalDeg(s.x);
+        track.ay[i] = angles.verticalDeg(s.y);
         if (!previousUsable || silence) {
             track.runStart[i] = 1;
             runFirst = i;
         } else {
             // Back far enough to span the velocity interval, never out of the run.
             std::size_t j = i - 1;
-            while (j > runFirst && s.timeMs - samples[j].timeMs < p.velocityIntervalMs)
+            while (j > runFirst && s.timeMs - samples.timeMs[j] < p.velocityIntervalMs)
                 --j;
-            track.speed[i] = std::hypot(track.ax[i] - track.ax[j], track.ay[i] - track.ay[j]) * 1000.0 /
-                             (s.timeMs - samples[j].timeMs);
+            const double dx = track.ax[i] - track.ax[j];
+            const double dy = track.ay[i] - track.ay[j];
+            const int interval = s.timeMs - samples.timeMs[j];
+            track.speed[i] = std::sqrt(dx * dx + dy * dy) *
+                             (interval < kInverses ? inverseMs[interval] : 1000.0 / interval);
         }
         previousUsable = true;
     }
@@ -116,30 +129,35 @@ std::vector<Thresholds> stretchThresholds(const GazeColumns& samples, const Even
                                           const Track& track, std::vector<std::size_t>& stretchOf)
 {
     constexpr std::size_t enoughVelocities = 200;
-    std::vector<float> all;
-    all.reserve(samples.size());
-    for (std::size_t i = 0; i < samples.size(); ++i)
-        if (hasSpeed(track, i))
-            all.push_back(static_cast<float>(track.speed[i]));
-    const Thresholds whole = adaptiveThresholds(all, p);
+    std::optional<Thresholds> whole; // only when a stretch is too short for its own
+    const auto wholeRecording = [&] {
+        std::vector<float> all;
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            if (hasSpeed(track, i))
+                all.push_back(static_cast<float>(track.speed[i]));
+        return adaptiveThresholds(all, p);
+    };
 
     std::vector<Thresholds> thresholds;
     stretchOf.assign(samples.size(), 0);
     std::vector<float> part;
     const double origin = samples.timeMs[0];
     for (std::size_t first = 0; first < samples.size();) {
-        const auto stretch = static_cast<long long>((samples[first].timeMs - origin) / p.thresholdWindowMs);
+        const double stretch = std::floor((samples.timeMs[first] - origin) / p.thresholdWindowMs);
+        const double from = origin + stretch * p.thresholdWindowMs;
+        const double to = from + p.thresholdWindowMs;
         std::size_t end = first;
         part.clear();
-        while (end < samples.size() &&
-               static_cast<long long>((samples[end].timeMs - origin) / p.thresholdWindowMs) == stretch) {
+        while (end < samples.size() && samples.timeMs[end] >= from && samples.timeMs[end] < to) {
             if (hasSpeed(track, end))
                 part.push_back(static_cast<float>(track.speed[end]));
             stretchOf[end] = thresholds.size();
             ++end;
         }
         // Times that go back start a stretch of their own; it is small and takes the whole's values.
-        thresholds.push_back(part.size() >= enoughVelocities ? adaptiveThresholds(part, p) : whole);
+        if (part.size() < enoughVelocities && !whole)
+            whole = wholeRecording();
+        thresholds.push_back(part.size() >= enoughVelocities ? adaptiveThresholds(part, p) : *whole);
         first = std::max(end, first + 1);
     }
     return thresholds;
@@ -195,27 +213,34 @@ struct WindowFit
         sxt -= by * sx;
         syt -= by * sy;
     }
-    // Speed of the fitted line (per second of t) and that speed in standard
-    // errors of the scatter around the line.
-    void fit(double& speed, double& consistency, double& residual) const
+    // For a fitted line at least minSpeed fast (per second of t): its speed,
+    // that speed in standard errors of the scatter around the line, and the
+    // scatter itself (a sum of squares). Slower lines give zeros: most windows
+    // are slow, and are spared the rest.
+    void fit(double minSpeed, double& speed, double& consistency, double& residual) const
     {
         speed = 0;
         consistency = 0;
         residual = 0;
         if (n < 3)
             return;
-        const double ct = stt - st * st / n;
+        const double inverseN = 1 / n;
+        const double ct = stt - st * st * inverseN;
         if (ct <= 0)
             return;
-        const double cx = sxt - st * sx / n;
-        const double cy = syt - st * sy / n;
-        const double bx = cx / ct;
-        const double by = cy / ct;
-        speed = std::hypot(bx, by);
-        residual = std::max(0.0, sxx - sx * sx / n - bx * cx) + std::max(0.0, syy - sy * sy / n - by * cy);
+        const double inverseCt = 1 / ct;
+        const double cx = sxt - st * sx * inverseN;
+        const double cy = syt - st * sy * inverseN;
+        const double bx = cx * inverseCt;
+        const double by = cy * inverseCt;
+        const double speed2 = bx * bx + by * by;
+        if (speed2 < minSpeed * minSpeed)
+            return;
+        speed = std::sqrt(speed2);
+        residual = std::max(0.0, sxx - sx * sx * inverseN - bx * cx) +
+                   std::max(0.0, syy - sy * sy * inverseN - by * cy);
         const double variance = residual / (2 * (n - 2));
-        const double standardError = std::sqrt(variance / ct);
-        consistency = standardError > 0 ? speed / standardError : (speed > 0 ? INFINITY : 0);
+        consistency = variance > 0 ? std::sqrt(speed2 * ct / variance) : (speed > 0 ? INFINITY : 0);
     }
 };
 
@@ -226,7 +251,8 @@ struct WindowFit
 class StepFit
 {
 public:
-    StepFit(const Track& track, std::size_t first, std::size_t last)
+    // Prepares the stretch [first, last]; the buffers are reused from one stretch to the next.
+    void reset(const Track& track, std::size_t first, std::size_t last)
     {
         const std::size_t m = last - first + 1;
         sx_.assign(m + 1, 0.0);
@@ -276,7 +302,7 @@ void dropShortRuns(const GazeColumns& samples, Track& track, std::size_t first, 
         std::size_t end = i;
         while (end < last && track.label[end + 1] == track.label[i])
             ++end;
-        if (track.label[i] == label && samples[end].timeMs - samples[i].timeMs + periodMs < minMs &&
+        if (track.label[i] == label && samples.timeMs[end] - samples.timeMs[i] + periodMs < minMs &&
             allow(i, end))
             std::fill(track.label.begin() + static_cast<std::ptrdiff_t>(i),
                       track.label.begin() + static_cast<std::ptrdiff_t>(end) + 1, other);
@@ -288,14 +314,14 @@ void dropShortRuns(const GazeColumns& samples, Track& track, std::size_t first, 
 // losses): a line is fitted to the gaze over a window around each sample, and
 // the gaze pursues when that line moves fast enough and clearly beyond the
 // scatter around it.
-void classifyStretch(const GazeColumns& samples, const EventParameters& p, double periodMs, std::size_t first,
-                     std::size_t last, Track& track)
+void classifyStretch(const GazeColumns& samples, const EventParameters& p, double periodMs, StepFit& steps,
+                     std::size_t first, std::size_t last, Track& track)
 {
     const bool saccadeBefore = first > 0 && track.label[first - 1] == EventType::Saccade;
     const bool saccadeAfter =
         last + 1 < samples.size() && track.label[last + 1] == EventType::Saccade && !track.runStart[last + 1];
     if (saccadeBefore && saccadeAfter &&
-        samples[last].timeMs - samples[first].timeMs + periodMs < p.minFixationMs) {
+        samples.timeMs[last] - samples.timeMs[first] + periodMs < p.minFixationMs) {
         // Too short to be a fixation between two saccades: the middle of one.
         std::fill(track.label.begin() + static_cast<std::ptrdiff_t>(first),
                   track.label.begin() + static_cast<std::ptrdiff_t>(last) + 1, EventType::Saccade);
@@ -305,26 +331,26 @@ void classifyStretch(const GazeColumns& samples, const EventParameters& p, doubl
     const double x0 = track.ax[first];
     const double y0 = track.ay[first];
     WindowFit window;
-    const StepFit steps(track, first, last);
-    double centre = samples[first].timeMs;
+    steps.reset(track, first, last);
+    double centre = samples.timeMs[first];
     std::size_t low = first;
     std::size_t high = first; // one past the window
     for (std::size_t i = first; i <= last; ++i) {
-        const double t = samples[i].timeMs;
+        const double t = samples.timeMs[i];
         window.moveCentre((t - centre) / 1000.0);
         centre = t;
-        while (high <= last && samples[high].timeMs <= t + half) {
-            window.add((samples[high].timeMs - centre) / 1000.0, track.ax[high] - x0, track.ay[high] - y0, 1);
+        while (high <= last && samples.timeMs[high] <= t + half) {
+            window.add((samples.timeMs[high] - centre) / 1000.0, track.ax[high] - x0, track.ay[high] - y0, 1);
             ++high;
         }
-        while (samples[low].timeMs < t - half) {
-            window.add((samples[low].timeMs - centre) / 1000.0, track.ax[low] - x0, track.ay[low] - y0, -1);
+        while (samples.timeMs[low] < t - half) {
+            window.add((samples.timeMs[low] - centre) / 1000.0, track.ax[low] - x0, track.ay[low] - y0, -1);
             ++low;
         }
         double speed = 0;
         double consistency = 0;
         double lineResidual = 0;
-        window.fit(speed, consistency, lineResidual);
+        window.fit(p.pursuitMinSpeedDegS, speed, consistency, lineResidual);
         track.fitSpeed[i] = static_cast<float>(speed);
         const bool pursuit = speed >= p.pursuitMinSpeedDegS && consistency >= p.pursuitMinConsistency &&
                              lineResidual < p.pursuitStepRatio * steps.bestStepResidual(low, high);
@@ -344,6 +370,7 @@ void classifyBetweenSaccades(const GazeColumns& samples, const EventParameters& 
                              Track& track)
 {
     const std::size_t n = samples.size();
+    StepFit steps;
     for (std::size_t i = 0; i < n;) {
         if (track.label[i] != EventType::None) {
             ++i;
@@ -352,7 +379,7 @@ void classifyBetweenSaccades(const GazeColumns& samples, const EventParameters& 
         std::size_t last = i;
         while (last + 1 < n && track.label[last + 1] == EventType::None && !track.runStart[last + 1])
             ++last;
-        classifyStretch(samples, p, periodMs, i, last, track);
+        classifyStretch(samples, p, periodMs, steps, i, last, track);
         i = last + 1;
     }
 }
@@ -362,8 +389,8 @@ GazeEvent makeEvent(const GazeColumns& samples, const ScreenGeometry& geometry, 
 {
     GazeEvent event;
     event.type = track.label[first];
-    event.startMs = samples[first].timeMs;
-    event.endMs = samples[last].timeMs;
+    event.startMs = samples.timeMs[first];
+    event.endMs = samples.timeMs[last];
     event.firstSample = first;
     event.sampleCount = last - first + 1;
     switch (event.type) {
@@ -371,8 +398,8 @@ GazeEvent makeEvent(const GazeColumns& samples, const ScreenGeometry& geometry, 
     case EventType::Pursuit: {
         double sx = 0, sy = 0;
         for (std::size_t k = first; k <= last; ++k) {
-            sx += samples[k].x;
-            sy += samples[k].y;
+            sx += samples.x[k];
+            sy += samples.y[k];
         }
         const auto count = static_cast<double>(event.sampleCount);
         event.x = static_cast<int>(std::lround(sx / count));
@@ -382,17 +409,17 @@ GazeEvent makeEvent(const GazeColumns& samples, const ScreenGeometry& geometry, 
         // The distance covered along the line fitted to the whole pursuit, which
         // noise at its two ends does not inflate.
         WindowFit fit;
-        const double t0 = samples[first].timeMs;
+        const double t0 = samples.timeMs[first];
         float peak = 0;
         for (std::size_t k = first; k <= last; ++k) {
-            fit.add((samples[k].timeMs - t0) / 1000.0, track.ax[k] - track.ax[first],
+            fit.add((samples.timeMs[k] - t0) / 1000.0, track.ax[k] - track.ax[first],
                     track.ay[k] - track.ay[first], 1);
             peak = std::max(peak, track.fitSpeed[k]);
         }
         double speed = 0;
         double consistency = 0;
         double residual = 0;
-        fit.fit(speed, consistency, residual);
+        fit.fit(0, speed, consistency, residual);
         event.amplitudeDeg = speed * (event.endMs - event.startMs) / 1000.0;
         event.peakVelocityDegS = peak;
         break;
@@ -400,9 +427,9 @@ GazeEvent makeEvent(const GazeColumns& samples, const ScreenGeometry& geometry, 
     case EventType::Saccade: {
         // It starts where the gaze was before its first sample, when that is known.
         const std::size_t from = first > 0 && !track.runStart[first] ? first - 1 : first;
-        event.x = samples[last].x;
-        event.y = samples[last].y;
-        event.amplitudeDeg = geometry.visualAngleDeg(samples[from].x, samples[from].y, event.x, event.y);
+        event.x = samples.x[last];
+        event.y = samples.y[last];
+        event.amplitudeDeg = geometry.visualAngleDeg(samples.x[from], samples.y[from], event.x, event.y);
         for (std::size_t k = first; k <= last; ++k)
             event.peakVelocityDegS = std::max(event.peakVelocityDegS, track.speed[k]);
         break;
@@ -454,17 +481,18 @@ std::vector<GazeEvent> collectEvents(const GazeColumns& samples, const ScreenGeo
                                      const EventParameters& p, double periodMs, const Track& track)
 {
     std::vector<GazeEvent> events;
+    events.reserve(samples.size() / 16 + 16);
     const std::size_t n = samples.size();
     const int period = std::max(1, static_cast<int>(std::lround(periodMs)));
     int lastTime = INT_MIN;
     for (std::size_t i = 0; i < n;) {
-        if (i > 0 && samples[i].timeMs > lastTime &&
-            samples[i].timeMs - static_cast<double>(lastTime) > p.maxGapMs &&
-            samples[i].timeMs - 1 >= lastTime + period) {
+        if (i > 0 && samples.timeMs[i] > lastTime &&
+            samples.timeMs[i] - static_cast<double>(lastTime) > p.maxGapMs &&
+            samples.timeMs[i] - 1 >= lastTime + period) {
             GazeEvent silence;
             silence.type = EventType::Loss;
             silence.startMs = lastTime + period;
-            silence.endMs = samples[i].timeMs - 1;
+            silence.endMs = samples.timeMs[i] - 1;
             silence.firstSample = i;
             appendLoss(events, silence);
         }
@@ -473,7 +501,7 @@ std::vector<GazeEvent> collectEvents(const GazeColumns& samples, const ScreenGeo
                !(track.label[i] != EventType::Loss && track.runStart[last + 1]))
             ++last;
         for (std::size_t k = i; k <= last; ++k)
-            lastTime = std::max(lastTime, samples[k].timeMs);
+            lastTime = std::max(lastTime, samples.timeMs[k]);
         GazeEvent event = makeEvent(samples, geometry, track, i, last);
         if (!events.empty() && event.startMs <= events.back().endMs) {
             // Samples whose times went back: their loss follows what came before.

@@ -1,5 +1,8 @@
 #include "measures/Synchrony.h"
 
+#include "measures/AngleTable.h"
+#include "measures/PairSums.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -63,7 +66,7 @@ class StepMeasure
 public:
     StepMeasure(std::span<const GazeColumns> viewers, const ScreenGeometry& geometry,
                 const SynchronyParameters& p)
-        : viewers_(viewers), geometry_(geometry), p_(p), cursor_(viewers.size(), 0)
+        : viewers_(viewers), angles_(geometry), p_(p), cursor_(viewers.size(), 0)
     {
         const double width =
             geometry.horizontalDeg(ScreenGeometry::unitsPerScreen) - geometry.horizontalDeg(0);
@@ -108,7 +111,7 @@ public:
             const int y = samples.y[nearest];
             if (x < 0 || y < 0 || x > ScreenGeometry::unitsPerScreen || y > ScreenGeometry::unitsPerScreen)
                 continue;
-            gaze_.push_back({v, geometry_.horizontalDeg(x), geometry_.verticalDeg(y)});
+            gaze_.push_back({v, angles_.horizontalDeg(x), angles_.verticalDeg(y)});
         }
         SynchronyStep step;
         step.timeMs = static_cast<int>(t);
@@ -133,29 +136,31 @@ public:
         // pi sigma^2 / A times the sum of e_jk over the others' pairs. So pairs
         // of viewers are all that is needed, not a map drawn in pixels.
         const std::size_t count = gaze_.size();
-        value_.assign(count, 0.0);
-        rowSum_.assign(count, 1.0);
-        const double scale = -1.0 / (4 * sigma2_);
+        const std::size_t padded = (count + kPairBlock - 1) / kPairBlock * kPairBlock;
+        // Padding lies far off, where it adds nothing.
+        xs_.assign(padded, 1e4f);
+        ys_.assign(padded, 1e4f);
         for (std::size_t i = 0; i < count; ++i) {
-            for (std::size_t j = i + 1; j < count; ++j) {
-                const double dx = gaze_[i].x - gaze_[j].x;
-                const double dy = gaze_[i].y - gaze_[j].y;
-                const double e = std::exp((dx * dx + dy * dy) * scale);
-                value_[i] += e * e;
-                value_[j] += e * e;
-                rowSum_[i] += e;
-                rowSum_[j] += e;
-            }
+            xs_[i] = static_cast<float>(gaze_[i].x);
+            ys_[i] = static_cast<float>(gaze_[i].y);
         }
+        rowSum_.assign(padded, 0.0f);
+        value_.assign(padded, 0.0f);
+        addPairSums(xs_.data(), ys_.data(), padded, static_cast<float>(-1.0 / (4 * sigma2_)), rowSum_.data(),
+                    value_.data());
+        for (std::size_t i = 0; i < count; ++i)
+            rowSum_[i] += 1; // each viewer with itself
         double total = 0;
-        for (const double r : rowSum_)
-            total += r;
+        for (std::size_t i = 0; i < count; ++i)
+            total += rowSum_[i];
         const double mean = (m - 1) * 2 * std::numbers::pi * sigma2_ / area_;
         const double pairScale = std::numbers::pi * sigma2_ / area_;
         double dispersion = 0;
         double nss = 0;
         for (std::size_t i = 0; i < count; ++i) {
-            const double d = std::hypot(gaze_[i].x - cx, gaze_[i].y - cy);
+            const double dx = gaze_[i].x - cx;
+            const double dy = gaze_[i].y - cy;
+            const double d = std::sqrt(dx * dx + dy * dy);
             const double variance = pairScale * (total - 2 * rowSum_[i] + 1) - mean * mean;
             const double score = variance > 0 ? (value_[i] - mean) / std::sqrt(variance) : 0.0;
             dispersion += d;
@@ -171,12 +176,14 @@ public:
 
 private:
     std::span<const GazeColumns> viewers_;
-    const ScreenGeometry& geometry_;
+    AngleTable angles_;
     const SynchronyParameters& p_;
     std::vector<std::size_t> cursor_;
     std::vector<Gaze> gaze_;
-    std::vector<double> value_;
-    std::vector<double> rowSum_;
+    std::vector<float> xs_;
+    std::vector<float> ys_;
+    std::vector<float> value_;
+    std::vector<float> rowSum_;
     double area_ = 1;
     double sigma2_ = 1;
 };
