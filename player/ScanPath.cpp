@@ -8,14 +8,14 @@
 #include <cstdint>
 #include <fstream>
 #include <string>
+#include <string_view>
 
 namespace {
 
 constexpr QRgb kFixationColour = 0xFFFFD700;
 constexpr QRgb kSaccadeColour = 0xFFFFFFFF;
-// The header and its comments come first; a results file never has this many of them.
-constexpr int kMaxHeaderLines = 64;
-constexpr std::size_t kMaxHeaderLineLength = 4096;
+// The header and its comments come first; they never take this much.
+constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
 
 // Where a results-file position lands on the canvas, as the gaze drawing places it.
 QPointF onCanvas(int x, int y, QSize canvas, const OverlayOptions& options)
@@ -28,20 +28,31 @@ QPointF onCanvas(int x, int y, QSize canvas, const OverlayOptions& options)
 
 ScreenGeometry ScanPath::screenOf(const std::filesystem::path& resultsFile)
 {
+    // The comments follow the header at the top of the file; no more than this is read for them.
     std::ifstream in(resultsFile, std::ios::binary);
-    std::string line;
-    for (int count = 0; count < kMaxHeaderLines && std::getline(in, line); ++count) {
-        if (line.size() > kMaxHeaderLineLength)
-            break;
+    std::string text(kMaxHeaderBytes, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    std::string_view rest = text;
+    bool headerSeen = false;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        if (end == std::string_view::npos && text.size() == kMaxHeaderBytes)
+            break; // a line cut off by the limit
+        const std::string_view line = rest.substr(0, end);
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+        if (line.empty() || line == "\r")
+            continue;
+        if (!line.starts_with('#')) {
+            if (headerSeen)
+                break; // the first data line
+            headerSeen = true;
+            continue;
+        }
         if (isScreenLine(line)) {
             const ScreenLineParse parsed = parseScreenLine(line);
-            if (parsed.ok)
-                return parsed.geometry;
-            break;
+            return parsed.ok ? parsed.geometry : ScreenGeometry{};
         }
-        // The header line starts with a column name; data lines with a digit or a sign.
-        if (count > 0 && !line.starts_with('#'))
-            break;
     }
     return {};
 }

@@ -208,8 +208,17 @@ TEST(ScanPath, TheScreenComesFromTheResultsFileOrTheDefaults)
     writeFile(late, results_text::header +
                         "\n0;1;1;1;1;0\n#Screen: 1920x1080 px, 531x299 mm, viewing distance "
                         "700 mm\n");
-    for (const auto& file : {bad, late, folder / "missing.csv"})
+    const auto endless = folder / "endless.csv";
+    writeFile(endless, std::string(200 * 1024, 'x'));
+    for (const auto& file : {bad, late, endless, folder / "missing.csv"})
         EXPECT_EQ(ScanPath::screenOf(file), ScreenGeometry{}) << file;
+
+    // A spreadsheet's export, with CR LF and a blank line among the comments, reads as well.
+    const auto exported = folder / "exported.csv";
+    writeFile(exported, results_text::header +
+                            "\r\n#Movie path: /m.avi\r\n\r\n#Screen: 1920x1080 px, 531x299 "
+                            "mm, viewing distance 700 mm\r\n0;1;1;1;1;0\r\n");
+    EXPECT_EQ(ScanPath::screenOf(exported).distanceMm, 700);
 }
 
 TEST(SynchronyStrip, TheCurveRisesWhereViewersAgreeAndCutsAreMarked)
