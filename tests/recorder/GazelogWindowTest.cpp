@@ -211,6 +211,11 @@ TEST(GazelogWindow, TheViewingDistanceIsKeptInTheSettingsFileBetweenStarts)
     {
         // No file yet: the default, and nothing is written by merely opening the window.
         Gazelog window(QString(), services);
+        window.show();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(
+            window.form()->tabCalibration->rect().contains(window.form()->spinBoxViewingDistance->geometry()))
+            << "the whole box is on the tab";
         EXPECT_EQ(window.form()->spinBoxViewingDistance->value(), 650);
         EXPECT_EQ(window.workflow()->viewingDistanceMm(), 650);
         EXPECT_FALSE(std::filesystem::exists(file));
