@@ -8,12 +8,15 @@
 #include <QPainter>
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace {
 
 constexpr QRgb kBackground = 0xFF202020;
 constexpr QRgb kCurve = 0xFFFFB000;
 constexpr QRgb kCut = 0xFFE0E0E0;
+// A step stands for its time until the next one; longer than this, and the gap shows.
+constexpr std::int64_t kHoldMs = 100;
 
 std::vector<int> cutsOf(const ShotLine& shots)
 {
@@ -145,24 +148,39 @@ QImage SynchronyStrip::render(QSize size, std::span<const measures::SynchronySte
     };
     std::vector<double> sum(static_cast<std::size_t>(width), 0.0);
     std::vector<int> count(static_cast<std::size_t>(width), 0);
+    std::vector<int> lastMs(static_cast<std::size_t>(width), 0);
     for (const measures::SynchronyStep& step : steps) {
         if (step.viewers < 2 || step.timeMs < 0 || step.timeMs > durationMs)
             continue;
         const auto column = static_cast<std::size_t>(columnOf(step.timeMs));
         sum[column] += step.nss;
         ++count[column];
+        lastMs[column] = std::max(lastMs[column], step.timeMs);
+    }
+    // Zoomed in, a column may fall between two steps: it shows the step before it,
+    // unless so much time lies between that the viewers were not looking.
+    std::vector<std::optional<double>> value(static_cast<std::size_t>(width));
+    std::optional<double> held;
+    int heldMs = 0;
+    for (std::size_t x = 0; x < value.size(); ++x) {
+        if (count[x] > 0) {
+            held = sum[x] / count[x];
+            heldMs = lastMs[x];
+            value[x] = held;
+        } else if (held && static_cast<std::int64_t>(x) * durationMs / width - heldMs <= kHoldMs) {
+            value[x] = held;
+        }
     }
     double top = 1.0;
-    for (std::size_t x = 0; x < sum.size(); ++x)
-        if (count[x] > 0)
-            top = std::max(top, sum[x] / count[x]);
+    for (const std::optional<double>& v : value)
+        top = std::max(top, v.value_or(0.0));
     QPainter painter(&image);
     const int height = size.height();
     for (int x = 0; x < width; ++x) {
-        const auto column = static_cast<std::size_t>(x);
-        if (count[column] == 0)
+        const std::optional<double>& v = value[static_cast<std::size_t>(x)];
+        if (!v)
             continue;
-        const double share = std::clamp(sum[column] / count[column] / top, 0.0, 1.0);
+        const double share = std::clamp(*v / top, 0.0, 1.0);
         const int bar = std::max(1, static_cast<int>(share * (height - 2) + 0.5));
         painter.fillRect(x, height - 1 - bar, 1, bar, QColor::fromRgb(kCurve));
     }

@@ -41,8 +41,9 @@ public:
 
     // The strip as drawn: a column per pixel with the mean NSS of its steps (0 at
     // the bottom, the movie's highest column mean or 1, whichever is larger, at
-    // the top), steps with fewer than two viewers left dark, and a light line at
-    // each cut. Times run from 0 at the left to durationMs at the right.
+    // the top); a column between steps shows the step before it for up to 100 ms;
+    // steps with fewer than two viewers and longer gaps are left dark; a light line
+    // marks each cut. Times run from 0 at the left to durationMs at the right.
     static QImage render(QSize size, std::span<const measures::SynchronyStep> steps,
                          std::span<const int> cutsMs, std::int64_t durationMs);
 

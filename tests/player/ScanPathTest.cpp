@@ -246,6 +246,14 @@ TEST(SynchronyStrip, TheCurveRisesWhereViewersAgreeAndCutsAreMarked)
     EXPECT_EQ(strip.pixel(50, 0), strip.pixel(50, 23));
     EXPECT_NE(strip.pixel(50, 0), strip.pixel(20, 23)) << "a cut looks unlike the curve";
 
+    // Seen closely, every column between two steps shows the step before it; a long gap stays dark.
+    const std::vector<measures::SynchronyStep> sparse{
+        {0, 2, 1.0, 2.0}, {40, 2, 1.0, 2.0}, {1000, 2, 1.0, 2.0}};
+    const QImage close = SynchronyStrip::render(QSize(200, 24), sparse, {}, 1100);
+    EXPECT_NE(close.pixel(3, 20), background) << "between the first two steps";
+    EXPECT_EQ(close.pixel(100, 20), background) << "in the gap of most of a second";
+    EXPECT_NE(close.pixel(185, 20), background) << "the last step";
+
     // Nothing known yet: the empty strip.
     const QImage empty = SynchronyStrip::render(QSize(200, 24), {}, {}, 10000);
     EXPECT_EQ(countMatching(empty, [](QRgb c) { return c != 0xFF202020u; }), 0);
