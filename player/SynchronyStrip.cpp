@@ -52,6 +52,7 @@ void SynchronyStrip::follow(const TimeLineManager& results, const ShotLine& shot
     for (const TimeLine& viewer : results.timeLines()) {
         key.viewers.push_back(&viewer);
         key.sizes.push_back(viewer.size());
+        key.files.push_back(viewer.path());
     }
     if (!(key == key_)) {
         key_ = std::move(key);

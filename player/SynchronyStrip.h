@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <span>
 #include <thread>
 #include <vector>
@@ -54,8 +55,10 @@ protected:
 private:
     struct ResultsKey
     {
+        // Another folder loaded in the same place may hold as many samples per file.
         std::vector<const TimeLine*> viewers;
         std::vector<std::size_t> sizes;
+        std::vector<std::filesystem::path> files;
         bool operator==(const ResultsKey&) const = default;
     };
 
