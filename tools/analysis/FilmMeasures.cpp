@@ -135,9 +135,9 @@ void appendFixed(std::string& line, double value, int decimals)
 
 } // namespace
 
-std::string eventLine(const measures::GazeEvent& event)
+void appendEventLine(std::string& line, const measures::GazeEvent& event)
 {
-    std::string line(measures::eventTypeName(event.type));
+    line += measures::eventTypeName(event.type);
     line += ';';
     appendNumber(line, event.startMs);
     line += ';';
@@ -158,5 +158,11 @@ std::string eventLine(const measures::GazeEvent& event)
     line += ';';
     if (measures::hasPeakVelocity(event.type))
         appendFixed(line, event.peakVelocityDegS, 1);
+}
+
+std::string eventLine(const measures::GazeEvent& event)
+{
+    std::string line;
+    appendEventLine(line, event);
     return line;
 }

@@ -196,12 +196,13 @@ FilmReport runFilmReport(const AnalysisOptions& options, const TimeLineManager& 
             if (!writable[v])
                 return false;
             const auto file = eventsFileFor(*wanted.eventsDir, timeLines[v].path());
-            const bool written = AtomicFile::write(file, [&](std::ostream& out) {
-                out << kEventsHeader << '\n';
-                for (const measures::GazeEvent& event : events)
-                    out << eventLine(event) << '\n';
-                return static_cast<bool>(out);
-            });
+            std::string text = std::string(kEventsHeader) + '\n';
+            text.reserve(events.size() * 48 + text.size());
+            for (const measures::GazeEvent& event : events) {
+                appendEventLine(text, event);
+                text += '\n';
+            }
+            const bool written = AtomicFile::write(file, text);
             if (!written)
                 problem = "cannot write " + file.string();
             return written;
