@@ -19,47 +19,46 @@ struct Gaze
     double y;
 };
 
-// Multiples of stepMs with at least one viewer's sample within reach. Empty
-// stretches are jumped over, so this costs steps times viewers, not time.
+long long floorDiv(long long a, long long b)
+{
+    const long long q = a / b;
+    return q * b > a ? q - 1 : q;
+}
+
+// Multiples of stepMs with at least one viewer's sample within reach, from 0
+// on. Each viewer's samples give runs of such steps; the runs of all viewers
+// are joined. This costs the samples and the steps, never the time they span.
 std::vector<long long> stepTimes(std::span<const GazeColumns> viewers, const SynchronyParameters& p)
 {
     const long long step = p.stepMs;
     const long long reach = p.sampleReachMs;
-    const auto ceilToStep = [step](long long t) {
-        const long long q = t / step;
-        return (q * step < t ? q + 1 : q) * step;
+    struct Run
+    {
+        long long first; // step numbers
+        long long last;
     };
-    std::vector<std::size_t> cursor(viewers.size(), 0);
-    std::vector<long long> times;
-    long long earliest = LLONG_MAX;
-    for (const auto& samples : viewers)
-        if (!samples.empty())
-            earliest = std::min<long long>(earliest, samples.timeMs[0]);
-    if (earliest == LLONG_MAX)
-        return times;
-    // Movie time starts at 0: no step before it, even with samples within reach.
-    const long long lowest = earliest >= 0 ? 0 : LLONG_MIN;
-    for (long long t = std::max(lowest, ceilToStep(earliest - reach));;) {
-        bool present = false;
-        long long next = LLONG_MAX;
-        for (std::size_t v = 0; v < viewers.size(); ++v) {
-            const auto& samples = viewers[v];
-            std::size_t& c = cursor[v];
-            while (c < samples.size() && samples.timeMs[c] < t - reach)
-                ++c;
-            if (c == samples.size())
+    std::vector<Run> runs;
+    for (const GazeColumns& samples : viewers) {
+        const std::size_t own = runs.size();
+        for (const int time : samples.timeMs) {
+            // Movie time starts at 0: no step before it, even with samples within reach.
+            const long long first = std::max(0LL, -floorDiv(-(time - reach), step));
+            const long long last = floorDiv(time + reach, step);
+            if (first > last)
                 continue;
-            present = present || samples.timeMs[c] <= t + reach;
-            next = std::min<long long>(next, samples.timeMs[c]);
+            if (runs.size() > own && first >= runs.back().first && first <= runs.back().last + 1)
+                runs.back().last = std::max(runs.back().last, last);
+            else
+                runs.push_back({first, last});
         }
-        if (present) {
-            times.push_back(t);
-            t += step;
-        } else if (next == LLONG_MAX) {
-            break;
-        } else {
-            t = std::max(lowest, ceilToStep(next - reach));
-        }
+    }
+    std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.first < b.first; });
+    std::vector<long long> times;
+    long long next = LLONG_MIN; // the first step not yet listed
+    for (const Run& run : runs) {
+        for (long long k = std::max(run.first, next); k <= run.last; ++k)
+            times.push_back(k * step);
+        next = std::max(next, run.last + 1);
     }
     return times;
 }
