@@ -53,8 +53,10 @@ inline float total(Float8 v)
 
 } // namespace
 
-__attribute__((target_clones("avx2", "default"))) void
-addPairSums(const float* x, const float* y, std::size_t count, float scale, float* rowSum, float* squareSum)
+__attribute__((target_clones("avx2", "default"))) void addPairSums(const float* x, const float* y,
+                                                                   std::size_t count, float scale,
+                                                                   float reach, float* rowSum,
+                                                                   float* squareSum)
 {
     const Float8 lane = {0, 1, 2, 3, 4, 5, 6, 7};
     for (std::size_t i = 0; i < count; ++i) {
@@ -77,7 +79,8 @@ addPairSums(const float* x, const float* y, std::size_t count, float scale, floa
         };
         const std::size_t first = i / kPairBlock * kPairBlock;
         pairs(first, true);
-        for (std::size_t j = first + kPairBlock; j < count; j += kPairBlock)
+        // Sorted by x: once a block starts out of reach, so do all after it.
+        for (std::size_t j = first + kPairBlock; j < count && x[j] - xi <= reach; j += kPairBlock)
             pairs(j, false);
         rowSum[i] += total(ownRow);
         squareSum[i] += total(ownSquare);

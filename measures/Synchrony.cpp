@@ -4,6 +4,7 @@
 #include "measures/PairSums.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <numbers>
 #include <thread>
@@ -18,55 +19,59 @@ struct Gaze
     double y;
 };
 
-// Multiples of stepMs with at least one viewer's sample within reach. Empty
-// stretches are jumped over, so this costs steps times viewers, not time.
+long long floorDiv(long long a, long long b)
+{
+    const long long q = a / b;
+    return q * b > a ? q - 1 : q;
+}
+
+// Multiples of stepMs with at least one viewer's sample within reach, from 0
+// on. Each viewer's samples give runs of such steps; the runs of all viewers
+// are joined. This costs the samples and the steps, never the time they span.
 std::vector<long long> stepTimes(std::span<const GazeColumns> viewers, const SynchronyParameters& p)
 {
     const long long step = p.stepMs;
     const long long reach = p.sampleReachMs;
-    const auto ceilToStep = [step](long long t) {
-        const long long q = t / step;
-        return (q * step < t ? q + 1 : q) * step;
+    struct Run
+    {
+        long long first; // step numbers
+        long long last;
     };
-    std::vector<std::size_t> cursor(viewers.size(), 0);
-    std::vector<long long> times;
-    long long earliest = LLONG_MAX;
-    for (const auto& samples : viewers)
-        if (!samples.empty())
-            earliest = std::min<long long>(earliest, samples.timeMs[0]);
-    if (earliest == LLONG_MAX)
-        return times;
-    for (long long t = ceilToStep(earliest - reach);;) {
-        bool present = false;
-        long long next = LLONG_MAX;
-        for (std::size_t v = 0; v < viewers.size(); ++v) {
-            const auto& samples = viewers[v];
-            std::size_t& c = cursor[v];
-            while (c < samples.size() && samples.timeMs[c] < t - reach)
-                ++c;
-            if (c == samples.size())
+    std::vector<Run> runs;
+    for (const GazeColumns& samples : viewers) {
+        const std::size_t own = runs.size();
+        for (const int time : samples.timeMs) {
+            // Movie time starts at 0: no step before it, even with samples within reach.
+            const long long first = std::max(0LL, -floorDiv(-(time - reach), step));
+            const long long last = floorDiv(time + reach, step);
+            if (first > last)
                 continue;
-            present = present || samples.timeMs[c] <= t + reach;
-            next = std::min<long long>(next, samples.timeMs[c]);
+            if (runs.size() > own && first >= runs.back().first && first <= runs.back().last + 1)
+                runs.back().last = std::max(runs.back().last, last);
+            else
+                runs.push_back({first, last});
         }
-        if (present) {
-            times.push_back(t);
-            t += step;
-        } else if (next == LLONG_MAX) {
-            break;
-        } else {
-            t = ceilToStep(next - reach);
-        }
+    }
+    std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.first < b.first; });
+    std::vector<long long> times;
+    long long next = LLONG_MIN; // the first step not yet listed
+    for (const Run& run : runs) {
+        for (long long k = std::max(run.first, next); k <= run.last; ++k)
+            times.push_back(k * step);
+        next = std::max(next, run.last + 1);
     }
     return times;
 }
+
+// Steps measured together: their gaze of every viewer stays in the cache.
+constexpr std::size_t kChunkSteps = 512;
 
 class StepMeasure
 {
 public:
     StepMeasure(std::span<const GazeColumns> viewers, const ScreenGeometry& geometry,
                 const SynchronyParameters& p)
-        : viewers_(viewers), angles_(geometry), p_(p), cursor_(viewers.size(), 0)
+        : viewers_(viewers), angles_(geometry), p_(p)
     {
         const double width =
             geometry.horizontalDeg(ScreenGeometry::unitsPerScreen) - geometry.horizontalDeg(0);
@@ -75,44 +80,56 @@ public:
         sigma2_ = p.sigmaDeg * p.sigmaDeg;
     }
 
-    // Moves every viewer's cursor to its first sample after t.
-    void seek(long long t)
+    // Finds every viewer's gaze at the steps times[0, count): one pass over
+    // each viewer's samples in order, which the memory streams, rather than a
+    // visit to every viewer at every step.
+    void gather(const long long* times, std::size_t count)
     {
-        for (std::size_t v = 0; v < viewers_.size(); ++v) {
+        const std::size_t n = viewers_.size();
+        chunk_.assign(count * n * 2, NAN);
+        for (std::size_t v = 0; v < n; ++v) {
             const auto& samples = viewers_[v];
-            cursor_[v] = static_cast<std::size_t>(
-                std::upper_bound(samples.timeMs.begin(), samples.timeMs.end(), t,
+            const auto& timeMs = samples.timeMs;
+            std::size_t c = static_cast<std::size_t>(
+                std::upper_bound(timeMs.begin(), timeMs.end(), times[0] - p_.sampleReachMs - 1,
                                  [](long long time, int sampleMs) { return time < sampleMs; }) -
-                samples.timeMs.begin());
+                timeMs.begin());
+            for (std::size_t k = 0; k < count; ++k) {
+                const long long t = times[k];
+                while (c < samples.size() && timeMs[c] <= t)
+                    ++c;
+                std::size_t nearest = samples.size();
+                long long distance = p_.sampleReachMs + 1LL;
+                if (c > 0 && t - timeMs[c - 1] < distance) {
+                    nearest = c - 1;
+                    distance = t - timeMs[c - 1];
+                }
+                if (c < samples.size() && timeMs[c] - t < distance)
+                    nearest = c;
+                if (nearest == samples.size() || !samples.usable[nearest])
+                    continue;
+                const int x = samples.x[nearest];
+                const int y = samples.y[nearest];
+                if (x < 0 || y < 0 || x > ScreenGeometry::unitsPerScreen ||
+                    y > ScreenGeometry::unitsPerScreen)
+                    continue;
+                float* cell = &chunk_[(k * n + v) * 2];
+                cell[0] = static_cast<float>(angles_.horizontalDeg(x));
+                cell[1] = static_cast<float>(angles_.verticalDeg(y));
+            }
         }
     }
 
-    // Measures the step at t (not before the last one measured); distances and
+    // Measures the k-th step of the last gather(), at time t; distances and
     // NSS of each viewer go to perViewer.
-    SynchronyStep measure(long long t, std::vector<std::pair<double, double>>& perViewer)
+    SynchronyStep measure(std::size_t k, long long t, std::vector<std::pair<double, double>>& perViewer)
     {
         gaze_.clear();
-        for (std::size_t v = 0; v < viewers_.size(); ++v) {
-            const auto& samples = viewers_[v];
-            std::size_t& c = cursor_[v];
-            while (c < samples.size() && samples.timeMs[c] <= t)
-                ++c;
-            std::size_t nearest = samples.size();
-            long long distance = p_.sampleReachMs + 1LL;
-            if (c > 0 && t - samples.timeMs[c - 1] < distance) {
-                nearest = c - 1;
-                distance = t - samples.timeMs[c - 1];
-            }
-            if (c < samples.size() && samples.timeMs[c] - t < distance)
-                nearest = c;
-            if (nearest == samples.size() || !samples.usable[nearest])
-                continue;
-            const int x = samples.x[nearest];
-            const int y = samples.y[nearest];
-            if (x < 0 || y < 0 || x > ScreenGeometry::unitsPerScreen || y > ScreenGeometry::unitsPerScreen)
-                continue;
-            gaze_.push_back({v, angles_.horizontalDeg(x), angles_.verticalDeg(y)});
-        }
+        const std::size_t n = viewers_.size();
+        const float* row = &chunk_[k * n * 2];
+        for (std::size_t v = 0; v < n; ++v)
+            if (!std::isnan(row[v * 2]))
+                gaze_.push_back({v, row[v * 2], row[v * 2 + 1]});
         SynchronyStep step;
         step.timeMs = static_cast<int>(t);
         step.viewers = static_cast<int>(gaze_.size());
@@ -136,6 +153,8 @@ public:
         // pi sigma^2 / A times the sum of e_jk over the others' pairs. So pairs
         // of viewers are all that is needed, not a map drawn in pixels.
         const std::size_t count = gaze_.size();
+        // Sorted across the screen, each viewer meets only those within reach.
+        std::sort(gaze_.begin(), gaze_.end(), [](const Gaze& a, const Gaze& b) { return a.x < b.x; });
         const std::size_t padded = (count + kPairBlock - 1) / kPairBlock * kPairBlock;
         // Padding lies far off, where it adds nothing.
         xs_.assign(padded, 1e4f);
@@ -146,8 +165,9 @@ public:
         }
         rowSum_.assign(padded, 0.0f);
         value_.assign(padded, 0.0f);
-        addPairSums(xs_.data(), ys_.data(), padded, static_cast<float>(-1.0 / (4 * sigma2_)), rowSum_.data(),
-                    value_.data());
+        // Beyond 6.93 sigma a pair's e is under exp(-12), six millionths.
+        addPairSums(xs_.data(), ys_.data(), padded, static_cast<float>(-1.0 / (4 * sigma2_)),
+                    static_cast<float>(6.93 * p_.sigmaDeg), rowSum_.data(), value_.data());
         for (std::size_t i = 0; i < count; ++i)
             rowSum_[i] += 1; // each viewer with itself
         double total = 0;
@@ -178,7 +198,7 @@ private:
     std::span<const GazeColumns> viewers_;
     AngleTable angles_;
     const SynchronyParameters& p_;
-    std::vector<std::size_t> cursor_;
+    std::vector<float> chunk_; // per step of a chunk, per viewer: x and y in degrees, NaN for none
     std::vector<Gaze> gaze_;
     std::vector<float> xs_;
     std::vector<float> ys_;
@@ -215,11 +235,11 @@ SynchronyResult computeSynchrony(std::span<const GazeColumns> viewers, const Scr
         std::vector<SynchronyBin> bins = emptyBins();
         StepMeasure measure(viewers, geometry, p);
         std::vector<std::pair<double, double>> perViewer;
-        if (begin < end)
-            measure.seek(times[begin] - p.sampleReachMs - 1);
         for (std::size_t s = begin; s < end; ++s) {
             const long long t = times[s];
-            const SynchronyStep step = measure.measure(t, perViewer);
+            if ((s - begin) % kChunkSteps == 0)
+                measure.gather(&times[s], std::min(kChunkSteps, end - s));
+            const SynchronyStep step = measure.measure((s - begin) % kChunkSteps, t, perViewer);
             result.steps[s] = step;
             if (step.viewers < 2 || binStartsMs.empty())
                 continue;

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <thread>
 
 std::optional<ScreenLineParse> readScreenLine(const std::filesystem::path& file)
@@ -82,12 +83,14 @@ FilmMeasures measureFilm(const TimeLineManager& results, const std::vector<Scree
     unsigned threads = options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency());
     threads = static_cast<unsigned>(std::clamp<std::size_t>(timeLines.size(), 1, threads));
 
+    // Each file's usable column is made once, for its events and for synchrony.
+    std::vector<std::unique_ptr<TimeLineGaze>> gaze(timeLines.size());
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         for (std::size_t v = next++; v < timeLines.size(); v = next++) {
-            const TimeLineGaze gaze(timeLines[v]);
+            gaze[v] = std::make_unique<TimeLineGaze>(timeLines[v]);
             std::vector<measures::GazeEvent> events =
-                measures::classifyEvents(gaze.columns(), geometries[v], options.events);
+                measures::classifyEvents(gaze[v]->columns(), geometries[v], options.events);
             ViewerMeasures& viewer = film.viewers[v];
             if (!options.shotStartsMs.empty())
                 viewer.shots = measures::eventSumsPerShot(events, options.shotStartsMs);
@@ -105,11 +108,9 @@ FilmMeasures measureFilm(const TimeLineManager& results, const std::vector<Scree
         helper.join();
 
     if (options.synchronyWanted && !timeLines.empty()) {
-        std::vector<TimeLineGaze> gaze;
-        gaze.reserve(timeLines.size());
         std::vector<measures::GazeColumns> columns;
-        for (const TimeLine& timeLine : timeLines)
-            columns.push_back(gaze.emplace_back(timeLine).columns());
+        for (const auto& viewer : gaze)
+            columns.push_back(viewer->columns());
         measures::SynchronyParameters parameters = options.synchrony;
         parameters.threads = options.threads;
         film.synchrony =
@@ -135,9 +136,9 @@ void appendFixed(std::string& line, double value, int decimals)
 
 } // namespace
 
-std::string eventLine(const measures::GazeEvent& event)
+void appendEventLine(std::string& line, const measures::GazeEvent& event)
 {
-    std::string line(measures::eventTypeName(event.type));
+    line += measures::eventTypeName(event.type);
     line += ';';
     appendNumber(line, event.startMs);
     line += ';';
@@ -158,5 +159,11 @@ std::string eventLine(const measures::GazeEvent& event)
     line += ';';
     if (measures::hasPeakVelocity(event.type))
         appendFixed(line, event.peakVelocityDegS, 1);
+}
+
+std::string eventLine(const measures::GazeEvent& event)
+{
+    std::string line;
+    appendEventLine(line, event);
     return line;
 }

@@ -88,5 +88,6 @@ FilmMeasures measureFilm(const TimeLineManager& results, const std::vector<Scree
 
 // One event as a line of an events file, without the line end.
 std::string eventLine(const measures::GazeEvent& event);
+void appendEventLine(std::string& text, const measures::GazeEvent& event);
 constexpr const char* kEventsHeader =
     "type;start_ms;end_ms;duration_ms;x;y;amplitude_deg;peak_velocity_deg_s";

@@ -91,6 +91,14 @@ bool writeShotTable(const std::filesystem::path& file, const std::vector<ShotRow
         out << "shot;start_ms;viewer;fixations;mean_fixation_ms;mean_saccade_amplitude_deg;pursuit_share;"
                "loss_share;mean_dispersion_deg;mean_nss\n";
         const measures::SynchronySums none;
+        // A name is a field: its separators and line ends would break the table.
+        std::vector<std::string> viewerNames;
+        for (const TimeLine& timeLine : results.timeLines()) {
+            std::string name = timeLine.path().stem().string();
+            std::replace_if(
+                name.begin(), name.end(), [](char c) { return c == ';' || c == '\n' || c == '\r'; }, '_');
+            viewerNames.push_back(std::move(name));
+        }
         for (std::size_t s = 0; s < shots.size(); ++s) {
             measures::ShotEventSums all;
             for (std::size_t v = 0; v < film.viewers.size(); ++v) {
@@ -98,7 +106,7 @@ bool writeShotTable(const std::filesystem::path& file, const std::vector<ShotRow
                 all += sums;
                 const measures::SynchronySums& sync =
                     film.synchrony.bins.empty() ? none : film.synchrony.bins[s].viewers[v];
-                writeShotRow(out, shots[s], results.timeLines()[v].path().stem().string(), sums, sync);
+                writeShotRow(out, shots[s], viewerNames[v], sums, sync);
             }
             writeShotRow(out, shots[s], "all", all,
                          film.synchrony.bins.empty() ? none : film.synchrony.bins[s].all);
@@ -196,12 +204,13 @@ FilmReport runFilmReport(const AnalysisOptions& options, const TimeLineManager& 
             if (!writable[v])
                 return false;
             const auto file = eventsFileFor(*wanted.eventsDir, timeLines[v].path());
-            const bool written = AtomicFile::write(file, [&](std::ostream& out) {
-                out << kEventsHeader << '\n';
-                for (const measures::GazeEvent& event : events)
-                    out << eventLine(event) << '\n';
-                return static_cast<bool>(out);
-            });
+            std::string text = std::string(kEventsHeader) + '\n';
+            text.reserve(events.size() * 48 + text.size());
+            for (const measures::GazeEvent& event : events) {
+                appendEventLine(text, event);
+                text += '\n';
+            }
+            const bool written = AtomicFile::write(file, text);
             if (!written)
                 problem = "cannot write " + file.string();
             return written;

@@ -109,8 +109,10 @@ bool readMeasureOptions(const QCommandLineParser& parser, const MeasureOptionNam
         return false;
     std::optional<int> step;
     std::optional<int> reach;
-    if (!readInt(parser, names.stepMs, 1, 60000, step, error) ||
-        !readInt(parser, names.reachMs, 0, 60000, reach, error))
+    // A step of at least 10 ms and a reach of at most a second keep the steps
+    // within 201 per sample, however sparse the samples.
+    if (!readInt(parser, names.stepMs, 10, 60000, step, error) ||
+        !readInt(parser, names.reachMs, 0, 1000, reach, error))
         return false;
     options.synchrony.stepMs = step.value_or(options.synchrony.stepMs);
     options.synchrony.sampleReachMs = reach.value_or(options.synchrony.sampleReachMs);
