@@ -16,6 +16,8 @@ constexpr QRgb kCyan = 0x00FFFF;
 constexpr QRgb kGreen = 0x00FF00;
 constexpr QRgb kRed = 0xFF0000;
 constexpr QRgb kKeyedOut = 0x000000;
+// Widest surface the scan path is drawn on; wider frames get it stretched.
+constexpr int kMaxScanPathWidth = 1280;
 
 // A disc inset from every side of the gaze drawing; no smoothing, so the black
 // colour key stays exact at the rim.
@@ -46,6 +48,7 @@ Graphics::Graphics(int resolution, QSize videoSize) : dx_(resolution)
         LOG("Could not acquire resolution of video");
         videoSize = QSize(kBitmapSize, kBitmapSize);
     }
+    videoSize_ = videoSize;
     halfWidth_ = static_cast<double>(kBitmapSize) / videoSize.width() * 0.5;
     halfHeight_ = static_cast<double>(kBitmapSize) / videoSize.height() * 0.5;
     dx_.SetAspect(videoSize.width(), videoSize.height());
@@ -112,7 +115,46 @@ void Graphics::DrawSingle(MixerBitmap& mixer, TimeLineManager& results, int posi
         mixer.Clear();
         return;
     }
-    mixer.SetAlphaBitmap(singleViewer(results.getNextItem(positionMs), options));
+    const AlphaBitmap gaze = singleViewer(results.getNextItem(positionMs), options);
+    if (options.showScanPath)
+        mixer.SetAlphaBitmap(withScanPath(gaze, results.timeLines().front(), positionMs, options));
+    else
+        mixer.SetAlphaBitmap(gaze);
+}
+
+AlphaBitmap Graphics::withScanPath(const AlphaBitmap& gaze, const TimeLine& viewer, int positionMs,
+                                   const OverlayOptions& options) const
+{
+    // The frame's own shape, at no more detail than a wide picture needs.
+    const QSize canvas = videoSize_.width() > kMaxScanPathWidth
+                             ? videoSize_.scaled(kMaxScanPathWidth, videoSize_.height(), Qt::KeepAspectRatio)
+                             : videoSize_;
+    AlphaBitmap both;
+    // The mixer takes straight alpha and premultiplies once; a premultiplied canvas would cost a pass more.
+    both.image = QImage(canvas, QImage::Format_ARGB32);
+    both.image.fill(Qt::transparent);
+    QPainter painter(&both.image);
+    ScanPath::draw(painter, canvas, scanPath_.eventsOf(viewer), positionMs, options);
+    // The gaze drawing as the mixer would lay it over the frame: keyed, nearest pixel, its opacity.
+    QImage keyed = gaze.image.convertToFormat(QImage::Format_ARGB32);
+    if (gaze.colourKey) {
+        const QRgb key = *gaze.colourKey & RGB_MASK;
+        for (int y = 0; y < keyed.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(keyed.scanLine(y));
+            for (int x = 0; x < keyed.width(); ++x)
+                line[x] = (line[x] & RGB_MASK) == key ? 0 : line[x];
+        }
+    }
+    const QRectF at(gaze.destination.x() * canvas.width(), gaze.destination.y() * canvas.height(),
+                    gaze.destination.width() * canvas.width(), gaze.destination.height() * canvas.height());
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.setOpacity(gaze.alpha);
+    painter.drawImage(at, keyed, gaze.source);
+    painter.end();
+    both.source = both.image.rect();
+    both.destination = QRectF(0, 0, 1, 1);
+    both.alpha = 1.0;
+    return both;
 }
 
 void Graphics::DrawMulti(MixerBitmap& mixer, TimeLineManager& results, const ShotLine& shots, int positionMs,

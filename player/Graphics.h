@@ -2,6 +2,7 @@
 
 #include "player/DxCtrl.h"
 #include "player/OverlayOptions.h"
+#include "player/ScanPath.h"
 #include "player/data/TimeLineItem.h"
 #include "player/media/MixerBitmap.h"
 
@@ -13,8 +14,8 @@ class TimeLineManager;
 
 // The overlay of the open movie, handed to the movie's mixer: the idle pattern
 // while an examination waits to start, the gaze of one viewer (gaze point with
-// focus and pupil rings) or of many viewers (focus heat map, pupil-size bar,
-// keypoint markers). One object exists while a movie is open; it is made anew
+// focus and pupil rings, and its scan path when asked) or of many viewers (focus
+// heat map, pupil-size bar, keypoint markers). One object exists while a movie is open; it is made anew
 // when the presentation quality changes.
 class Graphics
 {
@@ -34,6 +35,10 @@ public:
     // The first loaded result at the position.
     void DrawSingle(MixerBitmap& mixer, TimeLineManager& results, int positionMs,
                     const OverlayOptions& options) const;
+    // The gaze drawing over the scan path up to positionMs, on one surface laid over the
+    // whole frame.
+    AlphaBitmap withScanPath(const AlphaBitmap& gaze, const TimeLine& viewer, int positionMs,
+                             const OverlayOptions& options) const;
     // Every loaded result at the position.
     void DrawMulti(MixerBitmap& mixer, TimeLineManager& results, const ShotLine& shots, int positionMs,
                    const OverlayOptions& options);
@@ -46,6 +51,9 @@ public:
 
 private:
     DxCtrl dx_;
+    QSize videoSize_;
+    // The viewer's eye movements, classified on the first drawing that needs them.
+    mutable ScanPath scanPath_;
     double halfWidth_;
     double halfHeight_;
 };

@@ -10,6 +10,7 @@ OverlayOptions overlayOptionsOf(const AppCtrl& app)
     options.showHeatmap = app.showHeatmap;
     options.showActions = app.showActions;
     options.showPupil = app.showPupil;
+    options.showScanPath = app.showScanPath;
     options.viewScaleX = app.viewScaleX;
     options.viewScaleY = app.viewScaleY;
     options.pupilStandardDeviationPercentThreshold = app.pupilStandardDeviationPercentThreshold;

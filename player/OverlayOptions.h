@@ -13,6 +13,9 @@ struct OverlayOptions
     bool showHeatmap = true;
     bool showActions = true; // keypoint squares
     bool showPupil = true;
+    bool showScanPath = false;
+    // How far back the scan path reaches.
+    int scanPathWindowMs = 2000;
     // The part of the frame shown: gaze positions are multiplied by it.
     double viewScaleX = 1.0;
     double viewScaleY = 1.0;

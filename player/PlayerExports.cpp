@@ -72,7 +72,8 @@ QStringList PlayerExports::renderArguments(const AppCtrl& app, const QString& ou
               << QStringLiteral("--focus-time") << onOff(app.considerFocusTime)
               << QStringLiteral("--filtered") << onOff(app.dataFiltered) << QStringLiteral("--heatmap")
               << onOff(app.showHeatmap) << QStringLiteral("--pupil") << onOff(app.showPupil)
-              << QStringLiteral("--keypoints") << onOff(app.showActions);
+              << QStringLiteral("--keypoints") << onOff(app.showActions) << QStringLiteral("--scanpath")
+              << onOff(app.showScanPath);
     return arguments;
 }
 

@@ -69,6 +69,8 @@ const Menu kMenus[] = {
       {ID_SHOW_HEATMAP, QT_TRANSLATE_NOOP("Menu", "Show focus heatmap"), nullptr, true},
       {ID_SHOW_KEYPOINTS, QT_TRANSLATE_NOOP("Menu", "Show keypoints"), nullptr, true},
       {ID_SHOW_PUPIL, QT_TRANSLATE_NOOP("Menu", "Show pupil size"), nullptr, true},
+      {ID_SHOW_SCANPATH, QT_TRANSLATE_NOOP("Menu", "Show scan path"), nullptr, true},
+      {ID_SHOW_SYNCHRONY, QT_TRANSLATE_NOOP("Menu", "Show viewers' synchrony"), nullptr, true},
       {ID_FAST_PRESENTATION, QT_TRANSLATE_NOOP("Menu", "Fast presentation"), nullptr, true},
       {ID_ACCURATE_PRESENTATION, QT_TRANSLATE_NOOP("Menu", "Accurate presentation"), nullptr, true},
       {0, nullptr},

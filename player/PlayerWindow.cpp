@@ -7,6 +7,7 @@
 #include "player/PlayerExports.h"
 #include "player/PlayerMenus.h"
 #include "player/PlayerPrompts.h"
+#include "player/SynchronyStrip.h"
 #include "player/VideoWidget.h"
 #include "player/core/AppCtrl.h"
 #include "player/core/ResultsFiles.h"
@@ -55,8 +56,8 @@ public:
 
 PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
     : QMainWindow(parent), app_(app), video_(new VideoWidget), slider_(new QSlider(Qt::Horizontal)),
-      counter_(new QLabel), shots_(results_), reports_(app), clock_(*this, app, shots_, reports_),
-      commands_(*this, app, results_, shots_, clock_, reports_)
+      strip_(new SynchronyStrip), counter_(new QLabel), shots_(results_), reports_(app),
+      clock_(*this, app, shots_, reports_), commands_(*this, app, results_, shots_, clock_, reports_)
 {
     setObjectName(QStringLiteral("GazeviewCls"));
     setWindowTitle(kCaption);
@@ -93,6 +94,7 @@ PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
     connect(slider_, &QSlider::sliderMoved, this, seekFromSlider);
     connect(slider_, &QSlider::sliderReleased, this, seekFromSlider);
 
+    strip_->setParent(client);
     counter_->setParent(client);
     counter_->setObjectName(QStringLiteral("counter"));
     counter_->setText(QStringLiteral("hh:mm:ss:ff\n# nn / NN"));
@@ -355,6 +357,10 @@ void PlayerWindow::drawOverlay(int positionMs)
     } else {
         graphics_->DrawMulti(*mixer, results_, shots_, positionMs, overlayOptionsOf(app_));
     }
+    const bool stripWanted = strip_->wanted();
+    strip_->follow(results_, shots_, many && app_.showSynchrony, clock_.totalTimeMs());
+    if (strip_->wanted() != stripWanted)
+        layoutClientArea();
 }
 
 void PlayerWindow::clearOverlay()
@@ -434,10 +440,13 @@ void PlayerWindow::graphNotify()
 void PlayerWindow::layoutClientArea()
 {
     const QSize client = centralWidget()->size();
-    const int videoHeight =
-        slider_->isHidden() ? client.height() : std::max(0, client.height() - sliderHeight);
+    const bool strip = strip_->wanted() && !slider_->isHidden();
+    const int below = slider_->isHidden() ? 0 : sliderHeight + (strip ? SynchronyStrip::stripHeight : 0);
+    const int videoHeight = std::max(0, client.height() - below);
     video_->setGeometry(0, 0, client.width(), videoHeight);
-    slider_->setGeometry(0, videoHeight, client.width(), sliderHeight);
+    strip_->setGeometry(0, videoHeight, client.width(), SynchronyStrip::stripHeight);
+    strip_->setVisible(strip);
+    slider_->setGeometry(0, client.height() - sliderHeight, client.width(), sliderHeight);
     counter_->setGeometry(QRect(QPoint(0, videoHeight - kCounterAboveSlider), kCounterSize));
 }
 
@@ -596,6 +605,8 @@ void PlayerWindow::syncChecks()
     check(ID_SHOW_HEATMAP, app_.showHeatmap);
     check(ID_SHOW_KEYPOINTS, app_.showActions);
     check(ID_SHOW_PUPIL, app_.showPupil);
+    check(ID_SHOW_SCANPATH, app_.showScanPath);
+    check(ID_SHOW_SYNCHRONY, app_.showSynchrony);
     check(ID_LOOP_SHOT, clock_.loopCurrentShot());
 }
 

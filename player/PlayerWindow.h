@@ -21,12 +21,13 @@ class PlayerExports;
 class QAction;
 class QLabel;
 class QSlider;
+class SynchronyStrip;
 class VideoWidget;
 
 // The player's one top-level window ("GazeviewCls"): the movie with its overlay,
-// the position slider in a 22-pixel strip under it, the big counter, the menus
-// and keys. The command runner carries out its commands and the playback clock
-// follows the movie; the window is what both of them see. In PLAY mode it is
+// the position slider in a 22-pixel strip under it (with the viewers' synchrony
+// just above it when asked for), the big counter, the menus and keys. The command runner carries out its
+// commands and the playback clock follows the movie; the window is what both of them see. In PLAY mode it is
 // the examination screen and reports the movie's progress to the recorder.
 class PlayerWindow : public QMainWindow, public VideoWindow, public ClockView, public CommandTarget
 {
@@ -67,6 +68,7 @@ public:
 
     QRect videoRect() const;
     QSlider* slider() const { return slider_; }
+    SynchronyStrip* synchronyStrip() const { return strip_; }
     QLabel* counter() const { return counter_; }
     QWidget* videoWidget() const;
     QAction* action(int id) const { return actions_.value(id); }
@@ -137,6 +139,7 @@ private:
     Prompts prompts_;
     VideoWidget* video_;
     QSlider* slider_;
+    SynchronyStrip* strip_;
     QLabel* counter_;
     QHash<int, QAction*> actions_;
     TimeLineManager results_;

@@ -3,6 +3,7 @@
 #include "common/LinkCodes.h"
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
+#include "common/ScreenGeometry.h"
 #include "platform/processes.h"
 #include "recorder/RecorderTexts.h"
 #include "recorder/gopro/GoproController.h"
@@ -195,6 +196,7 @@ bool ExaminationWorkflow::startExamination(const ExaminationInputs& inputs)
         return false;
     }
     running_ = inputs;
+    startScreen_ = controller_->trackerScreen();
     controller_->startExamination();
     setState(State::Running);
     LOG("end");
@@ -271,9 +273,38 @@ void ExaminationWorkflow::endAsFailed(const QString& warning)
 QStringList ExaminationWorkflow::headerLines(const ExaminationInputs& inputs, const QString& date,
                                              const QString& resultsPath) const
 {
-    return {QStringLiteral("Examination date: ") + date, QStringLiteral("Movie path: ") + inputs.moviePath,
-            QStringLiteral("Output path: ") + resultsPath,
-            QStringLiteral("Examination id: ") + inputs.examinationId};
+    QStringList lines{QStringLiteral("Examination date: ") + date,
+                      QStringLiteral("Movie path: ") + inputs.moviePath};
+    const QString screen = screenLine();
+    if (!screen.isEmpty())
+        lines << screen;
+    lines << QStringLiteral("Output path: ") + resultsPath
+          << QStringLiteral("Examination id: ") + inputs.examinationId;
+    return lines;
+}
+
+QString ExaminationWorkflow::screenLine() const
+{
+    // The tracker's word first: gaze was measured on its screen. It may have gone since
+    // the start (a server that died), and the display stands in when no tracker said.
+    std::optional<TrackerScreen> screen = controller_ ? controller_->trackerScreen() : std::nullopt;
+    if (!screen)
+        screen = startScreen_;
+    if (!screen && services_.displayScreen) {
+        screen = services_.displayScreen();
+        LOG(screen ? "the tracker did not report its screen - the display's geometry is written"
+                   : "neither the tracker nor the display report a screen - no screen line");
+    }
+    if (!screen)
+        return {};
+    ScreenGeometry geometry;
+    geometry.widthPx = screen->widthPx;
+    geometry.heightPx = screen->heightPx;
+    geometry.widthMm = screen->widthMm;
+    geometry.heightMm = screen->heightMm;
+    geometry.distanceMm = viewingDistanceMm_;
+    // The results file puts the comment mark before each of its header lines itself.
+    return QString::fromStdString(formatScreenLine(geometry).substr(1));
 }
 
 void ExaminationWorkflow::stopExamination(bool movieFinished, bool error)

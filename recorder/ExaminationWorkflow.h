@@ -1,15 +1,18 @@
 #pragma once
 
+#include "common/ScreenGeometry.h"
 #include "platform/process_watch.h"
 #include "platform/quit_signals.h"
 #include "platform/window_bus.h"
 #include "recorder/PlayerCommands.h"
+#include "recorder/trackers/TrackerScreen.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QRect>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class EyeTrackerController;
 class GoproController;
@@ -58,6 +61,9 @@ public:
         QString recorderCaption;
         // The area results are normalised to.
         std::function<QRect()> workArea;
+        // The display named in the results when the tracker has not reported its own;
+        // null, or none: the results name no screen.
+        std::function<std::optional<TrackerScreen>()> displayScreen;
         // How long a player that ended is given for its last reports to arrive.
         int playerExitGraceMs = 250;
         // How long the player has to end after being asked, before it is killed.
@@ -74,6 +80,9 @@ public:
     void setGopro(GoproController* gopro) { gopro_ = gopro; }
     // Why the player cannot report to the recorder; empty when it can.
     void setLinkProblem(const QString& problem) { linkProblem_ = problem; }
+    // How far the viewer's eyes are from the screen, written into the results from now on.
+    void setViewingDistanceMm(int distanceMm) { viewingDistanceMm_ = distanceMm; }
+    int viewingDistanceMm() const { return viewingDistanceMm_; }
 
     State state() const { return state_; }
     bool isExaminationRunning() const { return state_ != State::Idle; }
@@ -125,6 +134,8 @@ private:
     void recoverIfTerminating(const ExaminationInputs& inputs);
     QStringList headerLines(const ExaminationInputs& inputs, const QString& dateText,
                             const QString& resultsPath) const;
+    // The screen's geometry for the results; empty when no screen is known.
+    QString screenLine() const;
 
     OperatorPrompt& prompt_;
     Services services_;
@@ -134,6 +145,9 @@ private:
     State state_ = State::Idle;
     ExaminationInputs running_;
     qint64 movieDuration_ = 0;
+    int viewingDistanceMm_ = ScreenGeometry::defaultDistanceMm;
+    // The tracker's screen when the running (or last) examination started.
+    std::optional<TrackerScreen> startScreen_;
     qint64 playerPid_ = 0;
     std::string playerName_;
     platform::ProcessExitWatcher playerWatch_;

@@ -7,6 +7,7 @@
 #include "recorder/AboutWindow.h"
 #include "recorder/MessageBoxPrompt.h"
 #include "recorder/QSliderWithTicks.h"
+#include "recorder/RecorderSettings.h"
 #include "recorder/RecorderTexts.h"
 #include "recorder/gopro/GoproController.h"
 #include "recorder/trackers/EyeTrackerController.h"
@@ -40,6 +41,7 @@ Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* pa
     workflowServices.playerPath = playerPath_;
     workflowServices.recorderCaption = windowTitle();
     workflowServices.workArea = [this] { return resultsArea(); };
+    workflowServices.displayScreen = primaryDisplay;
     if (services_.terminating)
         workflowServices.terminating = services_.terminating;
     workflow_ = new ExaminationWorkflow(*prompt_, std::move(workflowServices), this);
@@ -60,6 +62,19 @@ Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* pa
 
     fillScreenList();
 
+    settingsFile_ = services_.settingsFile;
+    if (settingsFile_.isEmpty())
+        if (const auto file = RecorderSettings::defaultFile())
+            settingsFile_ = QString::fromStdString(file->string());
+    const int distance = settingsFile_.isEmpty()
+                             ? RecorderSettings::defaultViewingDistanceMm
+                             : RecorderSettings::readViewingDistanceMm(settingsFile_.toStdString());
+    LOG("viewing distance: ", distance, " mm");
+    ui->spinBoxViewingDistance->setRange(RecorderSettings::minViewingDistanceMm,
+                                         RecorderSettings::maxViewingDistanceMm);
+    ui->spinBoxViewingDistance->setValue(distance);
+    workflow_->setViewingDistanceMm(distance);
+
     connect(ui->buttonRestartServer, &QPushButton::clicked, this, &Gazelog::restartServer);
     connect(ui->comboBoxScreenList, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &Gazelog::selectedScreenChanged);
@@ -69,6 +84,8 @@ Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* pa
     connect(ui->buttonGoProPreview, &QPushButton::clicked, this, &Gazelog::showGoproPreview);
     connect(ui->buttonGoProMovies, &QPushButton::clicked, this, &Gazelog::showGoproMovies);
     connect(ui->checkBoxUseGoProCamera, &QCheckBox::stateChanged, this, &Gazelog::onUseGoproStateChanged);
+    connect(ui->spinBoxViewingDistance, qOverload<int>(&QSpinBox::valueChanged), this,
+            &Gazelog::onViewingDistanceChanged);
     connect(ui->buttonSelectMoviePath, &QPushButton::clicked, this, [this] { selectMovie(); });
     connect(ui->buttonSelectOutputDirectory, &QPushButton::clicked, this, &Gazelog::selectOutputDirectory);
     connect(ui->radioButtonExaminationLengthFullMovie, &QRadioButton::toggled, this,
@@ -344,6 +361,27 @@ void Gazelog::onScreenChanged(int screenIndex)
     const QSignalBlocker block(ui->comboBoxScreenList);
     const bool inRange = screenIndex >= 0 && screenIndex < ui->comboBoxScreenList->count();
     ui->comboBoxScreenList->setCurrentIndex(inRange ? screenIndex : 0);
+}
+
+void Gazelog::onViewingDistanceChanged(int distanceMm)
+{
+    LOG("viewing distance: ", distanceMm, " mm");
+    workflow_->setViewingDistanceMm(distanceMm);
+    if (!settingsFile_.isEmpty())
+        RecorderSettings::writeViewingDistanceMm(settingsFile_.toStdString(), distanceMm);
+}
+
+std::optional<TrackerScreen> Gazelog::primaryDisplay()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return std::nullopt;
+    const TrackerScreen display{screen->geometry().width(), screen->geometry().height(),
+                                static_cast<int>(std::lround(screen->physicalSize().width())),
+                                static_cast<int>(std::lround(screen->physicalSize().height()))};
+    if (!display.isComplete())
+        return std::nullopt;
+    return display;
 }
 
 void Gazelog::setGoproButtonsEnabled(bool enabled)

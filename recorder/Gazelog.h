@@ -40,6 +40,8 @@ struct GazelogServices
     std::function<GoproController*(QObject* parent)> makeGopro;
     // Whether the program is being ended by a signal; null: the signal handler's own flag.
     std::function<bool()> terminating;
+    // The recorder's settings file; empty: Gazelog.ini in the settings folder.
+    QString settingsFile;
 };
 
 // The recorder's main window: tracker settings, the examination workflow and the
@@ -100,6 +102,7 @@ public Q_SLOTS:
     void runVisualization();
     void runPlayer();
     void showAboutDialog();
+    void onViewingDistanceChanged(int distanceMm);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -118,6 +121,8 @@ private:
     void listenForPlayer();
     void setSliderRange(qint64 start, qint64 end);
     QRect resultsArea() const;
+    // The primary screen's size in pixels and millimetres; none when its size is unknown.
+    static std::optional<TrackerScreen> primaryDisplay();
     void warn(const QString& text);
     void goProNotAvaibleError();
     void onCameraSilent();
@@ -142,4 +147,6 @@ private:
     std::unique_ptr<OperatorPrompt> ownPrompt_;
     OperatorPrompt* prompt_ = nullptr;
     QString playerPath_;
+    // Empty when there is no settings folder: the setting then lasts until the program ends.
+    QString settingsFile_;
 };

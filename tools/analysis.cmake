@@ -3,10 +3,14 @@ add_library(gaze_analysis STATIC
   ${CMAKE_CURRENT_LIST_DIR}/analysis/AnalysisOptions.h ${CMAKE_CURRENT_LIST_DIR}/analysis/AnalysisOptions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/analysis/AnalysisReport.h ${CMAKE_CURRENT_LIST_DIR}/analysis/AnalysisReport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/analysis/JsonWriter.h ${CMAKE_CURRENT_LIST_DIR}/analysis/JsonWriter.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/analysis/PupilPlot.h ${CMAKE_CURRENT_LIST_DIR}/analysis/PupilPlot.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/analysis/PupilPlot.h ${CMAKE_CURRENT_LIST_DIR}/analysis/PupilPlot.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/analysis/MeasureOptions.h ${CMAKE_CURRENT_LIST_DIR}/analysis/MeasureOptions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/analysis/FilmMeasures.h ${CMAKE_CURRENT_LIST_DIR}/analysis/FilmMeasures.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/analysis/FilmReport.h ${CMAKE_CURRENT_LIST_DIR}/analysis/FilmReport.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/analysis/SynchronyPanel.h ${CMAKE_CURRENT_LIST_DIR}/analysis/SynchronyPanel.cpp)
 target_include_directories(gaze_analysis PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 find_package(Qt5Svg 5.15 REQUIRED)
-target_link_libraries(gaze_analysis PUBLIC player_data common Qt5::Core Qt5::Gui Qt5::Svg)
+target_link_libraries(gaze_analysis PUBLIC player_data measures common Qt5::Core Qt5::Gui Qt5::Svg)
 
 add_executable(gaze-analyse ${CMAKE_CURRENT_LIST_DIR}/analysis/gaze_analyse_main.cpp)
 target_link_libraries(gaze-analyse PRIVATE gaze_analysis)

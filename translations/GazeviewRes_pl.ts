@@ -140,6 +140,14 @@
         <translation>Pokaż wielkość źrenicy</translation>
     </message>
     <message>
+        <source>Show scan path</source>
+        <translation>Pokaż ścieżkę wzroku</translation>
+    </message>
+    <message>
+        <source>Show viewers&apos; synchrony</source>
+        <translation>Pokaż zgodność spojrzeń widzów</translation>
+    </message>
+    <message>
         <source>Fast presentation</source>
         <translation>Szybka prezentacja</translation>
     </message>

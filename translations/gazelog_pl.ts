@@ -165,6 +165,18 @@ Próbki zostały zachowane: wybierz inny folder i naciśnij &quot;Zapisz wyniki&
         <translation>Hasło GoPro (domyślnie: lensmatic):</translation>
     </message>
     <message>
+        <source>Viewing distance:</source>
+        <translation>Odległość oczu od ekranu:</translation>
+    </message>
+    <message>
+        <source> mm</source>
+        <translation> mm</translation>
+    </message>
+    <message>
+        <source>How far the viewer&apos;s eyes are from the screen. Saved with every results file.</source>
+        <translation>Odległość oczu widza od ekranu. Zapisywana w każdym pliku wyników.</translation>
+    </message>
+    <message>
         <source>Select movie</source>
         <translation>Wybierz film</translation>
     </message>

@@ -1,5 +1,6 @@
 // The overlay is drawn on every 64 ms tick of the playback clock: these measure
-// one tick's drawing for a study of 40 viewers and for one viewer.
+// one tick's drawing for a study of 40 viewers and for one viewer, with and
+// without its scan path.
 
 #include "bench/support/SyntheticGaze.h"
 #include "player/Graphics.h"
@@ -86,5 +87,24 @@ void OneViewer(benchmark::State& state)
     }
 }
 BENCHMARK(OneViewer)->Unit(benchmark::kMicrosecond);
+
+// One viewer with its scan path, over a frame of the given width (16:9); the eye
+// movements are classified before the first tick is timed.
+void OneViewerWithScanPath(benchmark::State& state)
+{
+    Study& s = study();
+    const auto width = static_cast<int>(state.range(0));
+    const Graphics graphics(256, QSize(width, width * 9 / 16));
+    OverlayOptions options = s.options;
+    options.showScanPath = true;
+    MixerBitmap mixer;
+    graphics.DrawSingle(mixer, s.results, 0, options);
+    int t = 0;
+    for (auto _ : state) {
+        graphics.DrawSingle(mixer, s.results, t, options);
+        t = (t + 64) % kMovieMs;
+    }
+}
+BENCHMARK(OneViewerWithScanPath)->Arg(1280)->Arg(1920)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -129,6 +129,12 @@ void PlayerCommands::command(int id)
     case ID_SHOW_PUPIL:
         toggleGuiSetting(app_.showPupil, "showPupil");
         break;
+    case ID_SHOW_SCANPATH:
+        toggleGuiSetting(app_.showScanPath, "showScanPath");
+        break;
+    case ID_SHOW_SYNCHRONY:
+        toggleGuiSetting(app_.showSynchrony, "showSynchrony");
+        break;
     case ID_FAST_PRESENTATION:
     case ID_ACCURATE_PRESENTATION:
         setPresentation(id == ID_ACCURATE_PRESENTATION ? 1 : 0);

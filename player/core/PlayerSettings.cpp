@@ -53,6 +53,8 @@ const SettingKey guiFileKeys[] = {
     {"GUI", "showHeatmap", &PlayerState::showHeatmap},
     {"GUI", "showActions", &PlayerState::showActions},
     {"GUI", "showPupil", &PlayerState::showPupil},
+    {"GUI", "showScanPath", &PlayerState::showScanPath},
+    {"GUI", "showSynchrony", &PlayerState::showSynchrony},
 };
 
 const SettingKey viewScaleKeys[] = {

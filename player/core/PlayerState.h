@@ -75,6 +75,8 @@ struct PlayerState
     bool showHeatmap = true;
     bool showActions = true;
     bool showPupil = true;
+    bool showScanPath = false;  // one viewer: the last fixations and saccades
+    bool showSynchrony = false; // many viewers: the synchrony strip along the slider
     double viewScaleX = 1.0;
     double viewScaleY = 1.0;
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <istream>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -98,6 +99,11 @@ public:
     TimeLineItem item(size_t index) const;
     int timeAt(size_t index) const { return time_[index]; }
     int pupilAt(size_t index) const { return pupil_[index]; }
+    // The columns as read, for measures that walk a whole recording.
+    std::span<const int> times() const { return time_; }
+    std::span<const int> xs() const { return x_; }
+    std::span<const int> ys() const { return y_; }
+    int blinkAt(size_t index) const { return blink_[index]; }
     bool interestingAt(size_t index) const { return (flags_[index] & kInteresting) != 0; }
     // True when every time is at least the one before it.
     bool timesAscend() const { return ascending_; }

@@ -59,6 +59,11 @@ void GazeApi::calibration_result(CalibrationResult& out) const
     engine_->calibration_result(out);
 }
 
+ScreenSetup GazeApi::current_screen() const
+{
+    return engine_->current_screen();
+}
+
 void GazeApi::set_screen(const ScreenSetup& screen)
 {
     engine_->set_screen(screen);

@@ -60,6 +60,8 @@ public:
 
     TrackerValues current_values() const;
     void calibration_result(CalibrationResult& out) const;
+    // The screen the server maps gaze onto, as it last reported it; all zero until it did.
+    ScreenSetup current_screen() const;
     void set_screen(const ScreenSetup& screen);
 
     void add_listener(IGazeListener& listener);

@@ -167,6 +167,12 @@ void GazeApi::Engine::calibration_result(CalibrationResult& out) const
     out = calibration_;
 }
 
+ScreenSetup GazeApi::Engine::current_screen() const
+{
+    boost::lock_guard lock(screenMutex_);
+    return screen_;
+}
+
 void GazeApi::Engine::set_screen(const ScreenSetup& screen)
 {
     send(requests::setScreen(screen));

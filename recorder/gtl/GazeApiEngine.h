@@ -49,6 +49,7 @@ public:
     bool is_connected() const { return connected_; }
     TrackerValues current_values() const;
     void calibration_result(CalibrationResult& out) const;
+    ScreenSetup current_screen() const;
     void set_screen(const ScreenSetup& screen);
     std::uint8_t reply_flags() const;
     int heartbeat_interval() const { return heartbeater_.interval(); }

@@ -2,6 +2,7 @@
 
 #include "recorder/trackers/GazePoint.h"
 #include "recorder/trackers/ServerSupervisor.h"
+#include "recorder/trackers/TrackerScreen.h"
 
 #include <QMutex>
 #include <QObject>
@@ -10,6 +11,7 @@
 #include <QStringList>
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +50,9 @@ public:
     virtual void tryConnectToServer() = 0;
     // Whether the tracker link is up now; a controller that cannot tell answers false.
     virtual bool isConnectedToServer() const { return false; }
+    // The display as the tracker last reported it, with every size above zero; none
+    // while the tracker has not said. Safe from any thread.
+    virtual std::optional<TrackerScreen> trackerScreen() const { return std::nullopt; }
 
     void startExamination();
     // Stops recording and, when asked, saves. Returns the result of saveExaminationResult,

@@ -13,6 +13,7 @@
 #include <QMutexLocker>
 #include <QScreen>
 #include <cerrno>
+#include <cmath>
 
 namespace {
 
@@ -36,6 +37,14 @@ GazePoint toGazePoint(const gtl::GazeFrame& frame)
     point.righteye = toEye(frame.righteye);
     point.interestingPointValue = 0;
     return point;
+}
+
+// The server keeps physical sizes in metres; anything beyond 100 m is no screen (0).
+int millimetres(float metres)
+{
+    if (!std::isfinite(metres) || metres <= 0.0f || metres > 100.0f)
+        return 0;
+    return static_cast<int>(std::lround(metres * 1000.0));
 }
 
 } // namespace
@@ -153,6 +162,18 @@ bool EyeTribeController::isReadyForExamination()
 bool EyeTribeController::isConnectedToServer() const
 {
     return client_.is_connected();
+}
+
+std::optional<TrackerScreen> EyeTribeController::trackerScreen() const
+{
+    if (!client_.is_connected())
+        return std::nullopt;
+    const gtl::ScreenSetup screen = client_.current_screen();
+    const TrackerScreen reported{screen.screenresw, screen.screenresh, millimetres(screen.screenpsyw),
+                                 millimetres(screen.screenpsyh)};
+    if (!reported.isComplete())
+        return std::nullopt;
+    return reported;
 }
 
 bool EyeTribeController::isInstalled()

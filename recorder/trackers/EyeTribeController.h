@@ -41,6 +41,7 @@ public:
     bool isReadyForExamination() override;
     bool isInstalled() override;
     bool isConnectedToServer() const override;
+    std::optional<TrackerScreen> trackerScreen() const override;
     void setScreen(int screenIndex) override;
     void setFps(int fps) override;
     void disconnectFromServer() override;

@@ -42,6 +42,23 @@ void onEvent(TX_CONSTHANDLE asyncData, TX_USERPARAM controller)
     txReleaseObject(&event);
 }
 
+void onStateAnswer(TX_CONSTHANDLE asyncData, TX_USERPARAM controller)
+{
+    TX_HANDLE stateBag = nullptr;
+    if (txGetAsyncDataContent(asyncData, &stateBag) != TX_RESULT_OK)
+        return;
+    static_cast<EyeXController*>(controller)->onDisplayState(stateBag);
+    txReleaseObject(&stateBag);
+}
+
+// A size the engine reported, in whole units; 0 for none or for nothing a screen measures.
+int wholeSize(TX_REAL value)
+{
+    if (!std::isfinite(value) || value < 0.5 || value > ScreenGeometry::maxDimension)
+        return 0;
+    return static_cast<int>(std::lround(value));
+}
+
 // The engine's time stamp cut to a whole 32-bit time; only its low word matters, and a
 // value no integer holds becomes 0 instead of undefined.
 int32_t truncatedTime(double timestampMs)
@@ -170,6 +187,31 @@ void EyeXController::disconnectFromServer()
     txUninitializeEyeX();
 }
 
+std::optional<TrackerScreen> EyeXController::trackerScreen() const
+{
+    const std::lock_guard lock(displayMutex_);
+    const TrackerScreen screen{wholeSize(screenBoundsPx_.Width), wholeSize(screenBoundsPx_.Height),
+                               wholeSize(displaySizeMm_.Width), wholeSize(displaySizeMm_.Height)};
+    if (!screen.isComplete())
+        return std::nullopt;
+    return screen;
+}
+
+void EyeXController::onDisplayState(TX_CONSTHANDLE stateBag)
+{
+    TX_SIZE2 size;
+    TX_RECT bounds;
+    const std::lock_guard lock(displayMutex_);
+    if (txGetStateValueAsSize2(stateBag, TX_STATEPATH_EYETRACKINGDISPLAYSIZE, &size) == TX_RESULT_OK) {
+        LOG("display size: ", size.Width, "x", size.Height, " mm");
+        displaySizeMm_ = size;
+    } else if (txGetStateValueAsRectangle(stateBag, TX_STATEPATH_EYETRACKINGSCREENBOUNDS, &bounds) ==
+               TX_RESULT_OK) {
+        LOG("screen bounds: ", bounds.X, ",", bounds.Y, " ", bounds.Width, "x", bounds.Height, " px");
+        screenBoundsPx_ = bounds;
+    }
+}
+
 void EyeXController::tryConnectToServer()
 {
     TX_CONNECTIONSTATE state = TX_CONNECTIONSTATE_DISCONNECTED;
@@ -213,6 +255,13 @@ void EyeXController::onEngineConnectionStateChanged(TX_CONNECTIONSTATE state)
             LOG("Waiting for gaze data to start streaming...");
         else
             LOG("Failed to initialize the data stream.");
+        // The results file records the display the gaze was measured on.
+        for (const TX_CHAR* path :
+             {TX_STATEPATH_EYETRACKINGDISPLAYSIZE, TX_STATEPATH_EYETRACKINGSCREENBOUNDS}) {
+            const TX_RESULT asked = txGetStateAsync(context_, path, onStateAnswer, this);
+            if (asked != TX_RESULT_OK)
+                LOG("txGetStateAsync failed: ", path, ", result: ", asked);
+        }
         break;
     case TX_CONNECTIONSTATE_DISCONNECTED:
         LOG("The connection state is now DISCONNECTED (We are disconnected from the EyeX Engine)");

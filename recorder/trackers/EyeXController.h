@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QTimer>
+#include <mutex>
 
 // The Tobii EyeX tracker: its engine and settings program, and the client
 // library's connection to the engine, whose handlers run on the library's own
@@ -30,9 +31,12 @@ public:
     void disconnectFromServer() override;
     QStringList serverArguments() override;
     void tryConnectToServer() override;
+    std::optional<TrackerScreen> trackerScreen() const override;
 
     void onEngineConnectionStateChanged(TX_CONNECTIONSTATE state);
     void onGazeDataEvent(TX_HANDLE behavior);
+    // The engine's answer about its display (a state bag).
+    void onDisplayState(TX_CONSTHANDLE stateBag);
 
     // The folder the engine and the settings program are installed in.
     static QString tobiiFolder();
@@ -56,4 +60,8 @@ private:
     TX_HANDLE snapshot_ = nullptr;
     double lastEventTimestamp = -1.0;
     QTimer reconnectTimer_;
+    // Filled from the library's thread as the engine answers; zero until then.
+    mutable std::mutex displayMutex_;
+    TX_SIZE2 displaySizeMm_;
+    TX_RECT screenBoundsPx_;
 };

@@ -73,10 +73,29 @@ void EyeXEngine::readFrom(QLocalSocket* socket)
                 if (client.socket == socket)
                     client.subscribed = true;
         }
+        if (words.size() == 2 && words[0] == "get" && options_.connectionState == 1)
+            socket->write(stateLine(words[1]));
     }
     // A client that never ends its line is dropped.
     if (socket->bytesAvailable() > maxLineLength)
         socket->abort();
+}
+
+QByteArray EyeXEngine::stateLine(const QByteArray& path) const
+{
+    if (path == "eyeTracking.displaySize")
+        return QStringLiteral("value %1 %2 %3\n")
+            .arg(QString::fromLatin1(path))
+            .arg(options_.displayWidthMm)
+            .arg(options_.displayHeightMm)
+            .toUtf8();
+    if (path == "eyeTracking.screenBounds")
+        return QStringLiteral("value %1 0 0 %2 %3\n")
+            .arg(QString::fromLatin1(path))
+            .arg(options_.screenWidthPx)
+            .arg(options_.screenHeightPx)
+            .toUtf8();
+    return {};
 }
 
 void EyeXEngine::sendGaze()
@@ -88,8 +107,8 @@ void EyeXEngine::sendGaze()
     const double angle = time / 2000.0;
     const QByteArray line = QStringLiteral("gaze %1 %2 %3\n")
                                 .arg(time, 0, 'f', 1)
-                                .arg(960 + 400 * std::cos(angle), 0, 'f', 1)
-                                .arg(540 + 300 * std::sin(angle), 0, 'f', 1)
+                                .arg(options_.screenWidthPx / 2.0 + 400 * std::cos(angle), 0, 'f', 1)
+                                .arg(options_.screenHeightPx / 2.0 + 300 * std::sin(angle), 0, 'f', 1)
                                 .toUtf8();
     for (const Client& client : clients_)
         if (client.subscribed)

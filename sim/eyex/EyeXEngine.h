@@ -13,6 +13,8 @@ namespace sim {
 // The EyeX engine stand-in: serves the client library's local socket. Each client
 // is told the connection state at once; once it subscribes, it receives gaze
 // points on a slow circle at the given rate, stamped with the engine's time in ms.
+// Asked for its display, it tells the display's size in millimetres and its
+// bounds in pixels.
 class EyeXEngine : public QObject
 {
     Q_OBJECT
@@ -25,6 +27,11 @@ public:
         int connectionState = 1;
         // Above 0: of every this many gaze points, the first 5 are left out (a blink).
         int blinkEvery = 0;
+        // A 24-inch 16:9 display.
+        int displayWidthMm = 531;
+        int displayHeightMm = 299;
+        int screenWidthPx = 1920;
+        int screenHeightPx = 1080;
     };
 
     explicit EyeXEngine(Options options, QObject* parent = nullptr);
@@ -38,6 +45,8 @@ public:
 private:
     void accept();
     void readFrom(QLocalSocket* client);
+    // The answer to a state request; empty for a path the engine does not know.
+    QByteArray stateLine(const QByteArray& path) const;
     void sendGaze();
 
     struct Client

@@ -8,6 +8,27 @@
 #include <pthread.h>
 #include <thread>
 
+namespace {
+
+// "WxH" with both between 1 and 100000.
+bool parseSize(const QString& text, int& width, int& height)
+{
+    const QStringList parts = text.split(QLatin1Char('x'));
+    if (parts.size() != 2)
+        return false;
+    bool widthOk = false;
+    bool heightOk = false;
+    const int w = parts[0].toInt(&widthOk);
+    const int h = parts[1].toInt(&heightOk);
+    if (!widthOk || !heightOk || w < 1 || h < 1 || w > 100000 || h > 100000)
+        return false;
+    width = w;
+    height = h;
+    return true;
+}
+
+} // namespace
+
 // The EyeX engine stand-in as a program: serves until SIGINT or SIGTERM.
 int main(int argc, char** argv)
 {
@@ -33,7 +54,13 @@ int main(int argc, char** argv)
     const QCommandLineOption blinkOption(QStringLiteral("blink-every"),
                                          QStringLiteral("Leave out 5 points of every n (0: never)."),
                                          QStringLiteral("n"), QStringLiteral("0"));
-    parser.addOptions({socketOption, rateOption, stateOption, blinkOption});
+    const QCommandLineOption displayOption(QStringLiteral("display-mm"),
+                                           QStringLiteral("Physical size of the display, in millimetres."),
+                                           QStringLiteral("WxH"), QStringLiteral("531x299"));
+    const QCommandLineOption screenOption(QStringLiteral("screen-px"),
+                                          QStringLiteral("Size of the display, in pixels."),
+                                          QStringLiteral("WxH"), QStringLiteral("1920x1080"));
+    parser.addOptions({socketOption, rateOption, stateOption, blinkOption, displayOption, screenOption});
     parser.process(app);
 
     sim::EyeXEngine::Options options;
@@ -44,8 +71,12 @@ int main(int argc, char** argv)
     options.rateHz = parser.value(rateOption).toInt(&rateOk);
     options.connectionState = parser.value(stateOption).toInt(&stateOk);
     options.blinkEvery = parser.value(blinkOption).toInt(&blinkOk);
+    const bool displayOk =
+        parseSize(parser.value(displayOption), options.displayWidthMm, options.displayHeightMm);
+    const bool screenOk =
+        parseSize(parser.value(screenOption), options.screenWidthPx, options.screenHeightPx);
     if (!rateOk || options.rateHz < 1 || options.rateHz > 1000 || !stateOk || !blinkOk ||
-        options.blinkEvery < 0) {
+        options.blinkEvery < 0 || !displayOk || !screenOk) {
         std::fprintf(stderr, "Tobii.EyeX.Engine: bad option value\n%s", qPrintable(parser.helpText()));
         return 2;
     }

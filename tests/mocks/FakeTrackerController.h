@@ -17,6 +17,7 @@ public:
     void disconnectFromServer() override {}
     QStringList serverArguments() override { return {}; }
     void tryConnectToServer() override {}
+    std::optional<TrackerScreen> trackerScreen() const override { return screen; }
     void runCalibration() override {}
     void afterCalibration() override {}
 
@@ -28,4 +29,5 @@ public:
     }
 
     bool ready = true;
+    std::optional<TrackerScreen> screen;
 };

@@ -3,6 +3,8 @@
 #include "recorder/trackers/eyex/EngineLink.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 // An EyeX engine the test plays: contexts created while it is installed reach it
 // instead of the local socket, and what it reports arrives on the test's thread.
@@ -27,6 +29,11 @@ public:
         if (sink != nullptr)
             sink->gazePoint(timestampMs, x, y);
     }
+    void answerState(const std::string& path, const std::vector<double>& values)
+    {
+        if (sink != nullptr)
+            sink->stateValue(path, values);
+    }
 
     // What a new connection reports first (0: nothing).
     int stateOnOpen = 3;
@@ -35,6 +42,7 @@ public:
     eyex::EngineSink* sink = nullptr;
     int opens = 0;
     int subscribedMode = 0;
+    std::vector<std::string> requestedStates;
 
 private:
     class Link : public eyex::EngineLink
@@ -61,6 +69,11 @@ private:
             if (!engine_.acceptSubscriptions)
                 return false;
             engine_.subscribedMode = mode;
+            return true;
+        }
+        bool requestState(const std::string& path) override
+        {
+            engine_.requestedStates.push_back(path);
             return true;
         }
 

@@ -13,8 +13,11 @@
 #include "sim/gopro/GoproCameraStandIn.h"
 #include "ui_Gazelog.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using testing_support::TempDir;
@@ -386,4 +389,39 @@ TEST_F(ExaminationDrills, SamplesGoToARecoveryFileWhenTheProgramIsEndedWhileTheO
     record(2);
     window->stopExamination();
     EXPECT_TRUE(filesIn(results).isEmpty());
+}
+
+TEST_F(ExaminationDrills, ResultsNameTheScreenTheTrackerReportedAtTheStartAndRecoveryFilesToo)
+{
+    open();
+    const std::string screenLine = "\n#Screen: 2560x1440 px, 597x336 mm, viewing distance 650 mm\n";
+
+    // The tracker's server goes during the examination: its screen at the start is still named.
+    tracker->screen = TrackerScreen{2560, 1440, 597, 336};
+    record(2);
+    tracker->screen.reset();
+    report(LinkCode::finished, 60);
+    const std::string saved = testing_support::readFile(tracker->lastResultPath().toStdString());
+    EXPECT_NE(saved.find(".avi" + screenLine + "#Output path: "), std::string::npos) << saved;
+
+    // A tracker that never said: the display the recorder runs on.
+    record(2);
+    report(LinkCode::finished, 60);
+    const QScreen* display = QGuiApplication::primaryScreen();
+    const std::string displayLine = "#Screen: " + std::to_string(display->geometry().width()) + "x" +
+                                    std::to_string(display->geometry().height()) + " px, " +
+                                    std::to_string(std::lround(display->physicalSize().width())) + "x" +
+                                    std::to_string(std::lround(display->physicalSize().height())) +
+                                    " mm, viewing distance 650 mm\n";
+    EXPECT_NE(testing_support::readFile(tracker->lastResultPath().toStdString()).find(displayLine),
+              std::string::npos);
+
+    // The program ends mid-examination: the recovery file names the screen as well.
+    tracker->screen = TrackerScreen{2560, 1440, 597, 336};
+    record(2);
+    window.reset();
+    const QStringList files = filesIn(results).filter(QStringLiteral("_recovery.csv"));
+    ASSERT_EQ(files.size(), 1);
+    const std::string recovered = testing_support::readFile(results / files[0].toStdString());
+    EXPECT_NE(recovered.find(".avi" + screenLine + "#Output path: "), std::string::npos) << recovered;
 }

@@ -104,6 +104,7 @@ TEST(GazelogWindow, FormHasEveryWidgetWithItsTextAndState)
         {"buttonRunPlayer", "Run player", true},
         {"buttonExaminationAbort", "Stop examination", false},
         {"label_8", "Keypoints list:", true},
+        {"labelViewingDistance", "Viewing distance:", true},
     };
     for (const Expected& e : widgets) {
         auto* widget = window.findChild<QWidget*>(e.name);
@@ -198,4 +199,39 @@ TEST(GazelogWindow, PolishIsChosenOnlyByExactlyPl)
     }
     QCoreApplication::removeTranslator(&translator);
     QDir::setCurrent(previous);
+}
+
+TEST(GazelogWindow, TheViewingDistanceIsKeptInTheSettingsFileBetweenStarts)
+{
+    FakePrompt prompt;
+    testing_support::TempDir dir;
+    const auto file = dir / "Gazelog.ini";
+    GazelogServices services = fakeServices(prompt);
+    services.settingsFile = QString::fromStdString(file.string());
+    {
+        // No file yet: the default, and nothing is written by merely opening the window.
+        Gazelog window(QString(), services);
+        window.show();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(
+            window.form()->tabCalibration->rect().contains(window.form()->spinBoxViewingDistance->geometry()))
+            << "the whole box is on the tab";
+        EXPECT_EQ(window.form()->spinBoxViewingDistance->value(), 650);
+        EXPECT_EQ(window.workflow()->viewingDistanceMm(), 650);
+        EXPECT_FALSE(std::filesystem::exists(file));
+        window.form()->spinBoxViewingDistance->setValue(820);
+        EXPECT_EQ(window.workflow()->viewingDistanceMm(), 820);
+    }
+    EXPECT_NE(testing_support::readFile(file).find("viewingDistanceMm=820"), std::string::npos);
+    {
+        Gazelog window(QString(), services);
+        EXPECT_EQ(window.form()->spinBoxViewingDistance->value(), 820);
+        EXPECT_EQ(window.workflow()->viewingDistanceMm(), 820);
+    }
+    // A value nobody could sit at, or no number at all, gives the default.
+    for (const char* bad : {"5", "99999", "far"}) {
+        testing_support::writeFile(file, std::string("[Screen]\nviewingDistanceMm=") + bad + "\n");
+        Gazelog window(QString(), services);
+        EXPECT_EQ(window.workflow()->viewingDistanceMm(), 650) << bad;
+    }
 }

@@ -265,6 +265,85 @@ TEST(RenderTool, APictureEqualsWhatThePlayerShowsAtThatTime)
     DsCtrl::CloseInterfaces();
 }
 
+TEST(RenderTool, AScanPathPictureEqualsWhatThePlayerShows)
+{
+    // [GIVEN] one viewer resting on two places for a second each, and the player showing its scan path
+    // paused at 1.9 s over a still colour pattern
+    TempDir dir;
+    const auto movie = dir / "film.avi";
+    const QSize size(960, 400);
+    ASSERT_TRUE(generated_movie::run(generated_movie::source("colors", 75, size.width(), size.height(), 25) +
+                                     "! jpegenc ! avimux ! filesink location=\"" + movie.string() + "\""));
+    std::vector<results_text::Row> rows;
+    for (int t = 0; t <= 2000; t += 17) {
+        const bool second = t > 1000;
+        rows.push_back(
+            {t, (second ? 700000 : 200000) + (t % 3) * 200, second ? 600000 : 300000, 1, 30000, 0});
+    }
+    const auto results = dir / "viewer.csv";
+    writeFile(results, results_text::fileOf(rows));
+    constexpr int kAtMs = 1900;
+
+    AppCtrl app;
+    app.iniFilePath = dir / "settings" / "Gazeview.ini";
+    app.guiFilePath = dir / "settings" / "GazeviewGUI.ini";
+    app.mode = AppCtrl::Mode::File;
+    app.resultsPath = QString::fromStdString(results.string());
+    app.movieFileName = QString::fromStdString(movie.string());
+    app.beginTimeMs = kAtMs;
+    app.showScanPath = true;
+    {
+        PlayerWindow window(app);
+        window.show();
+        window.startUp();
+        ASSERT_TRUE(waitUntil([] { return DsCtrl::IsMovieOpen() && !DsCtrl::NewestFrame().isNull(); }));
+        for (int attempt = 0; attempt < 5 && DsCtrl::VideoRect().size() != size; ++attempt) {
+            window.resize(window.size() + size - DsCtrl::VideoRect().size());
+            waitUntil([] { return false; }, 100);
+        }
+        ASSERT_EQ(DsCtrl::VideoRect().size(), size);
+        ASSERT_TRUE(waitUntil([] { return !DsCtrl::GetMixerBitmap()->isEmpty(); }));
+        ASSERT_EQ(DsCtrl::GetCurrentPositionMilis(), kAtMs);
+        const QImage player =
+            window.videoWidget()->grab(DsCtrl::VideoRect()).toImage().convertToFormat(QImage::Format_RGB32);
+
+        // [WHEN] the tool draws the same time with the scan path
+        RenderOptions options;
+        options.movie = movie;
+        options.results = results;
+        options.settingsDir = dir / "settings";
+        options.output = dir / "at.png";
+        options.atMs = {kAtMs};
+        options.scanPath = true;
+        const Outcome run = render(options);
+        ASSERT_EQ(run.status, 0) << run.err;
+
+        // [THEN] the pictures are the same, pixel for pixel, and the first place's fixation is there
+        const QImage picture =
+            QImage(QString::fromStdString((dir / "at.png").string())).convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(picture.size(), player.size());
+        int differing = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                differing += picture.pixel(x, y) != player.pixel(x, y);
+        EXPECT_EQ(differing, 0);
+
+        // Without the switch the tool leaves the path out: the first place's fixation is gone.
+        options.scanPath = false;
+        options.output = dir / "without.png";
+        ASSERT_EQ(render(options).status, 0);
+        const QImage without = QImage(QString::fromStdString((dir / "without.png").string()))
+                                   .convertToFormat(QImage::Format_RGB32);
+        int changed = 0;
+        const QPoint first(static_cast<int>(0.2 * size.width()), static_cast<int>(0.3 * size.height()));
+        for (int y = first.y() - 5; y <= first.y() + 5; ++y)
+            for (int x = first.x() - 5; x <= first.x() + 5; ++x)
+                changed += picture.pixel(x, y) != without.pixel(x, y);
+        EXPECT_GT(changed, 100) << "the fixation's circle covers its place";
+    }
+    DsCtrl::CloseInterfaces();
+}
+
 TEST(RenderTool, BadInputsAreRefusedAndLeaveNoOutput)
 {
     TempDir dir;
@@ -376,6 +455,7 @@ TEST(RenderTool, ThePlayerAsksTheToolForWhatItShows)
     EXPECT_EQ(o.heatmap, true);
     EXPECT_EQ(o.pupil, false);
     EXPECT_EQ(o.keypoints, true);
+    EXPECT_EQ(o.scanPath, false);
 }
 
 TEST(RenderTool, ThePlayerFindsTheShotsOfAMovieWithoutAShotFileAndExportsWhatItShows)

@@ -6,9 +6,11 @@
 #include "common/IniFile.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -75,6 +77,7 @@ ParsedArguments parseAnalysisArguments(const std::vector<std::string>& arguments
                                   QStringLiteral("file"));
     parser.addOptions(
         {help, at, settings, eventsNum, filterRadius, actionRadius, shots, json, noSeries, log, plot});
+    const MeasureOptionNames measureOptions = addMeasureOptions(parser);
 
     // File names are bytes: one that is not UTF-8 would not survive a trip
     // through QString, so the parser sees a stand-in and the name is put back.
@@ -103,6 +106,14 @@ ParsedArguments parseAnalysisArguments(const std::vector<std::string>& arguments
     }
     if (parser.isSet(help)) {
         result.helpRequested = true;
+        // The usage line names the program from the application's arguments;
+        // without an application there are none to name it from.
+        int argc = 1;
+        char name[] = "gaze-analyse";
+        char* argv[] = {name, nullptr};
+        std::optional<QCoreApplication> application;
+        if (QCoreApplication::instance() == nullptr)
+            application.emplace(argc, argv);
         result.helpText = parser.helpText().toStdString();
         return result;
     }
@@ -143,6 +154,12 @@ ParsedArguments parseAnalysisArguments(const std::vector<std::string>& arguments
             result.error = "--plot needs a file name ending in .svg or .png";
             return result;
         }
+    }
+    if (!readMeasureOptions(parser, measureOptions, path, options.measures, result.error))
+        return result;
+    if (options.measures.shotTableFile && !options.shotFile) {
+        result.error = "--shot-table needs --shots";
+        return result;
     }
     options.json = parser.isSet(json);
     options.series = !parser.isSet(noSeries);

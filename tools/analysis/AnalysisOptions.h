@@ -1,5 +1,7 @@
 #pragma once
 
+#include "analysis/MeasureOptions.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -21,6 +23,7 @@ struct AnalysisOptions
     std::optional<std::filesystem::path> logFile;
     std::optional<std::filesystem::path> plotFile; // .svg or .png
     bool progress = false;                         // report loading progress on the error stream
+    MeasureOptions measures;                       // eye-movement events, synchrony, shot table
 };
 
 struct ParsedArguments

@@ -1,5 +1,6 @@
 #include "analysis/AnalysisReport.h"
 
+#include "analysis/FilmReport.h"
 #include "analysis/JsonWriter.h"
 #include "analysis/PupilPlot.h"
 #include "player/data/ShotLine.h"
@@ -39,10 +40,10 @@ bool isResultsFileName(const std::filesystem::path& file)
     std::string name = file.filename().string();
     std::transform(name.begin(), name.end(), name.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return name.ends_with(".csv") && !name.ends_with("_shots.csv");
+    return name.ends_with(".csv") && !name.ends_with("_shots.csv") && !name.ends_with("_events.csv");
 }
 
-// Folders give their .csv files (shot files left out) in name order.
+// Folders give their .csv files (shot and events files left out) in name order.
 std::vector<std::filesystem::path> expandInputs(const std::vector<std::filesystem::path>& inputs,
                                                 std::vector<std::string>& problems)
 {
@@ -190,8 +191,57 @@ void writeItem(JsonWriter& json, const TimeLineItem& i)
     json.endObject();
 }
 
+// The screen a file was measured on and, when its events were written, the events.
+void writeFilmMeasures(JsonWriter& json, const FilmReport& film, std::size_t viewer)
+{
+    const ResolvedGeometry& resolved = film.geometries[viewer];
+    json.key("screen");
+    json.beginObject();
+    const std::pair<const char*, int> sizes[] = {
+        {"widthPx", resolved.geometry.widthPx},       {"heightPx", resolved.geometry.heightPx},
+        {"widthMm", resolved.geometry.widthMm},       {"heightMm", resolved.geometry.heightMm},
+        {"distanceMm", resolved.geometry.distanceMm},
+    };
+    for (const auto& [name, value] : sizes) {
+        json.key(name);
+        json.value(value);
+    }
+    json.key("fromFile");
+    json.boolean(resolved.fromFile);
+    json.endObject();
+    if (film.film.viewers[viewer].events.empty())
+        return;
+    json.key("events");
+    json.beginArray();
+    for (const measures::GazeEvent& event : film.film.viewers[viewer].events) {
+        json.beginObject();
+        json.key("type");
+        json.value(std::string(measures::eventTypeName(event.type)));
+        json.key("start_ms");
+        json.value(event.startMs);
+        json.key("end_ms");
+        json.value(event.endMs);
+        json.key("duration_ms");
+        json.value(event.durationMs);
+        if (measures::hasPosition(event.type)) {
+            json.key("x");
+            json.value(event.x);
+            json.key("y");
+            json.value(event.y);
+        }
+        if (measures::hasAmplitude(event.type)) {
+            json.key("amplitude_deg");
+            json.number(event.amplitudeDeg, 2);
+            json.key("peak_velocity_deg_s");
+            json.number(event.peakVelocityDegS, 1);
+        }
+        json.endObject();
+    }
+    json.endArray();
+}
+
 void printJson(const AnalysisOptions& options, const TimeLineManager& results, const Analysis& analysis,
-               std::ostream& out)
+               const FilmReport* film, std::ostream& out)
 {
     JsonWriter json(out);
     json.beginObject();
@@ -240,6 +290,9 @@ void printJson(const AnalysisOptions& options, const TimeLineManager& results, c
             writeItem(json, entry.item);
         else
             json.null();
+        if (film && entry.timeLine)
+            writeFilmMeasures(json, *film,
+                              static_cast<std::size_t>(entry.timeLine - results.timeLines().data()));
         json.endObject();
     }
     json.endArray();
@@ -380,13 +433,35 @@ int runAnalysis(const AnalysisOptions& options, std::ostream& out, std::ostream&
         err << "gaze-analyse: " << analysis.shots->path.string() << ": "
             << shotStatusText(analysis.shots->status) << " (status " << analysis.shots->status << ")\n";
 
+    std::optional<FilmReport> film;
+    const bool synchronyForPlot = options.plotFile && results.timeLines().size() > 1;
+    if (options.measures.any() || synchronyForPlot) {
+        const ShotLine* shots =
+            analysis.shots && analysis.shots->status == 0 ? analysis.shots->shots.get() : nullptr;
+        if (options.measures.shotTableFile && !shots) {
+            err << "gaze-analyse: no shot table without a shot file that loads\n";
+            analysis.failed = true;
+        }
+        std::vector<std::filesystem::path> readFiles;
+        for (const FileEntry& entry : analysis.files)
+            readFiles.push_back(entry.path);
+        if (options.shotFile)
+            readFiles.push_back(*options.shotFile);
+        if (!options.settingsFile.empty())
+            readFiles.push_back(options.settingsFile);
+        film = runFilmReport(options, results, shots, readFiles, synchronyForPlot, err);
+    }
+
     if (options.json)
-        printJson(options, results, analysis, out);
+        printJson(options, results, analysis, film ? &*film : nullptr, out);
     else
         printText(options, results, analysis, out);
     out.flush();
     if (options.plotFile &&
-        !writePlot(*options.plotFile, results, analysis.shots ? analysis.shots->shots.get() : nullptr, err))
+        !writePlot(*options.plotFile, results, analysis.shots ? analysis.shots->shots.get() : nullptr, err,
+                   synchronyForPlot ? &film->film.synchrony : nullptr))
+        return 3;
+    if (film && film->failed)
         return 3;
     return analysis.failed ? 2 : 0;
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <cmath>
 #include <cstdio>
 
 void JsonWriter::separate()
@@ -96,4 +97,22 @@ void JsonWriter::null()
 {
     separate();
     out_ << "null";
+}
+
+void JsonWriter::number(double value, int decimals)
+{
+    separate();
+    if (!std::isfinite(value)) {
+        out_ << "null";
+        return;
+    }
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    out_ << text;
+}
+
+void JsonWriter::boolean(bool value)
+{
+    separate();
+    out_ << (value ? "true" : "false");
 }

@@ -20,6 +20,9 @@ public:
     void value(long long number);
     void value(std::string_view text);
     void null();
+    // A real number with a fixed count of decimals; null when not finite.
+    void number(double value, int decimals);
+    void boolean(bool value);
 
 private:
     void separate();

@@ -1,5 +1,6 @@
 #include "analysis/PupilPlot.h"
 
+#include "analysis/SynchronyPanel.h"
 #include "common/AtomicFile.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
@@ -63,8 +64,9 @@ QString timeLabel(int seconds)
 
 } // namespace
 
-PupilPlot::PupilPlot(const TimeLineManager& results, const ShotLine* shots, QString title)
-    : results_(results), shots_(shots), title_(std::move(title))
+PupilPlot::PupilPlot(const TimeLineManager& results, const ShotLine* shots, QString title,
+                     const measures::SynchronyResult* synchrony)
+    : results_(results), shots_(shots), title_(std::move(title)), synchrony_(synchrony)
 {
     for (const TimeLine& timeLine : results_.timeLines())
         if (!timeLine.items().empty())
@@ -95,9 +97,18 @@ QRectF PupilPlot::keypointPanel() const
     return QRectF(kLeft, kTop + kPupilHeight + kGap, kWidth - kLeft - kRight, height);
 }
 
+QRectF PupilPlot::synchronyPanel() const
+{
+    if (synchrony_ == nullptr)
+        return {};
+    return QRectF(kLeft, keypointPanel().bottom() + kBottom + kGap, kWidth - kLeft - kRight,
+                  SynchronyPanel::kHeight);
+}
+
 QSize PupilPlot::size() const
 {
-    return QSize(kWidth, static_cast<int>(std::ceil(keypointPanel().bottom() + kBottom)));
+    const double bottom = synchrony_ ? synchronyPanel().bottom() : keypointPanel().bottom();
+    return QSize(kWidth, static_cast<int>(std::ceil(bottom + kBottom)));
 }
 
 double PupilPlot::xOf(int timeMs) const
@@ -121,6 +132,34 @@ void PupilPlot::paint(QPainter& painter) const
     paintKeypoints(painter);
     paintAxes(painter);
     paintLegend(painter);
+    paintSynchrony(painter);
+}
+
+void PupilPlot::paintSynchrony(QPainter& painter) const
+{
+    if (synchrony_ == nullptr)
+        return;
+    const QRectF panel = synchronyPanel();
+    std::vector<int> cuts;
+    if (shots_ != nullptr)
+        for (const Shot& shot : shots_->shots())
+            cuts.push_back(shot.time);
+    std::sort(cuts.begin(), cuts.end());
+    const double width = panel.width();
+    const int endMs = endMs_;
+    SynchronyPanel(*synchrony_, cuts, [&panel, width, endMs](int timeMs) {
+        return panel.left() + width * std::clamp(timeMs, 0, endMs) / endMs;
+    }).paint(painter, panel);
+
+    painter.setPen(QPen(kInk, 1.2));
+    painter.setFont(font(18));
+    const double stepS = niceStep(endMs_ / 1000.0, 12);
+    for (double s = 0; s * 1000.0 <= endMs_; s += stepS) {
+        const double x = panel.left() + width * s * 1000.0 / endMs_;
+        painter.drawLine(QPointF(x, panel.bottom()), QPointF(x, panel.bottom() + 6));
+        painter.drawText(QRectF(x - 60, panel.bottom() + 8, 120, 24), Qt::AlignHCenter | Qt::AlignTop,
+                         timeLabel(static_cast<int>(std::lround(s))));
+    }
 }
 
 void PupilPlot::paintShots(QPainter& painter) const
@@ -329,7 +368,7 @@ bool PupilPlot::save(const std::filesystem::path& file, std::string& error) cons
 }
 
 bool writePlot(const std::filesystem::path& file, const TimeLineManager& results, const ShotLine* shots,
-               std::ostream& err)
+               std::ostream& err, const measures::SynchronyResult* synchrony)
 {
     if (results.timeLines().empty()) {
         err << "gaze-analyse: no results loaded, so no plot\n";
@@ -342,7 +381,7 @@ bool writePlot(const std::filesystem::path& file, const TimeLineManager& results
     if (const std::string movie = results.timeLines().front().movieName(); !movie.empty())
         title += QStringLiteral(" of ") + QString::fromStdString(movie);
     std::string error;
-    if (!PupilPlot(results, shots, title).save(file, error)) {
+    if (!PupilPlot(results, shots, title, synchrony).save(file, error)) {
         err << "gaze-analyse: " << error << '\n';
         return false;
     }

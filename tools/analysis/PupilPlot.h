@@ -8,6 +8,9 @@
 #include <string>
 
 class QPainter;
+namespace measures {
+struct SynchronyResult;
+}
 class ShotLine;
 class TimeLineManager;
 
@@ -21,8 +24,10 @@ class PupilPlot
 public:
     static constexpr int kWidth = 1200;
 
-    // shots may be null. title heads the picture.
-    PupilPlot(const TimeLineManager& results, const ShotLine* shots, QString title);
+    // shots may be null. title heads the picture. With synchrony (not null)
+    // a synchrony panel follows the keypoints.
+    PupilPlot(const TimeLineManager& results, const ShotLine* shots, QString title,
+              const measures::SynchronyResult* synchrony = nullptr);
 
     QSize size() const;
     void paint(QPainter& painter) const;
@@ -30,6 +35,7 @@ public:
     // Where things land, for placing labels and for checking the picture.
     QRectF pupilPanel() const;
     QRectF keypointPanel() const;
+    QRectF synchronyPanel() const; // empty without synchrony
     double xOf(int timeMs) const;
     double yOf(double pupil100nm) const;
 
@@ -44,10 +50,12 @@ private:
     void paintKeypoints(QPainter& painter) const;
     void paintAxes(QPainter& painter) const;
     void paintLegend(QPainter& painter) const;
+    void paintSynchrony(QPainter& painter) const;
 
     const TimeLineManager& results_;
     const ShotLine* shots_;
     QString title_;
+    const measures::SynchronyResult* synchrony_ = nullptr;
     int endMs_ = 1;
     double low_ = 0.0; // pupil range shown, 100 nm
     double high_ = 1.0;
@@ -55,5 +63,6 @@ private:
 
 // The plot of gaze-analyse: a title from the results, the picture saved to file.
 // Problems are told on err; false when nothing was written.
+// With synchrony (of two viewers or more) the picture gains a synchrony panel.
 bool writePlot(const std::filesystem::path& file, const TimeLineManager& results, const ShotLine* shots,
-               std::ostream& err);
+               std::ostream& err, const measures::SynchronyResult* synchrony = nullptr);

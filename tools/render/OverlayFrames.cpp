@@ -30,6 +30,7 @@ bool OverlayFrames::load(const RenderOptions& options, std::string& error, std::
     app_.showHeatmap = options.heatmap.value_or(app_.showHeatmap);
     app_.showPupil = options.pupil.value_or(app_.showPupil);
     app_.showActions = options.keypoints.value_or(app_.showActions);
+    app_.showScanPath = options.scanPath.value_or(app_.showScanPath);
 
     app_.mode = options.directory ? AppCtrl::Mode::Directory : AppCtrl::Mode::File;
     app_.resultsPath = QString::fromStdString(options.results.string());

@@ -91,6 +91,10 @@ ParsedRenderArguments parseRenderArguments(const std::vector<std::string>& argum
                                    QStringLiteral("on|off"));
     const QCommandLineOption keypoints(
         QStringLiteral("keypoints"), QStringLiteral("Show the keypoint squares."), QStringLiteral("on|off"));
+    const QCommandLineOption scanPath(
+        QStringLiteral("scanpath"),
+        QStringLiteral("Show one viewer's scan path: the fixations of the last 2 s joined by the saccades."),
+        QStringLiteral("on|off"));
     const QCommandLineOption shots(QStringLiteral("shots"),
                                    QStringLiteral("Shot file (default: the movie's name + \"_shots.csv\")."),
                                    QStringLiteral("file"));
@@ -102,7 +106,7 @@ ParsedRenderArguments parseRenderArguments(const std::vector<std::string>& argum
                                  QStringLiteral("Write the diagnostic log to this file."),
                                  QStringLiteral("file"));
     parser.addOptions({help, movie, file, folder, output, at, from, to, quality, focusTime, filtered, heatmap,
-                       pupil, keypoints, shots, settings, log});
+                       pupil, keypoints, scanPath, shots, settings, log});
     parser.addOptions({piece, length, join});
 
     QStringList list;
@@ -212,7 +216,8 @@ ParsedRenderArguments parseRenderArguments(const std::vector<std::string>& argum
         !readSwitch(parser, filtered, options.filtered, error) ||
         !readSwitch(parser, heatmap, options.heatmap, error) ||
         !readSwitch(parser, pupil, options.pupil, error) ||
-        !readSwitch(parser, keypoints, options.keypoints, error))
+        !readSwitch(parser, keypoints, options.keypoints, error) ||
+        !readSwitch(parser, scanPath, options.scanPath, error))
         return result;
     if (parser.isSet(shots))
         options.shotFile = parser.value(shots).toStdString();

@@ -37,6 +37,7 @@ struct RenderOptions
     std::optional<bool> heatmap;
     std::optional<bool> pupil;
     std::optional<bool> keypoints;
+    std::optional<bool> scanPath;
     std::optional<std::filesystem::path> shotFile;    // default: "<movie>_shots.csv"
     std::optional<std::filesystem::path> settingsDir; // default: the player's settings folder
     std::optional<std::filesystem::path> logFile;

@@ -3,10 +3,12 @@
 #include "recorder/trackers/eyex/EngineLink.h"
 #include "recorder/trackers/eyex/LocalSocketLink.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -35,6 +37,7 @@ struct TxObject
         Event,
         Behavior,
         AsyncData,
+        StateBag,
     };
 
     explicit TxObject(Kind k) : kind(k) {}
@@ -44,6 +47,9 @@ struct TxObject
     // The gaze point data mode the snapshot's interactor asks for, shared by both; 0: none.
     std::shared_ptr<int> gazeMode;
     TX_GAZEPOINTDATAEVENTPARAMS gaze;
+    // The engine's answer to a state request; the path is empty for anything else.
+    std::string statePath;
+    std::vector<double> stateValues;
 };
 
 struct TxContext : eyex::EngineSink
@@ -82,6 +88,31 @@ struct TxContext : eyex::EngineSink
         handler(&data, param);
     }
 
+    void stateValue(const std::string& path, const std::vector<double>& values) override
+    {
+        std::vector<StateRequest> answered;
+        {
+            std::lock_guard lock(mutex);
+            const auto split = std::stable_partition(stateRequests.begin(), stateRequests.end(),
+                                                     [&](const StateRequest& r) { return r.path != path; });
+            answered.assign(split, stateRequests.end());
+            stateRequests.erase(split, stateRequests.end());
+        }
+        TxObject data(TxObject::Kind::AsyncData);
+        data.context = this;
+        data.statePath = path;
+        data.stateValues = values;
+        for (const StateRequest& request : answered)
+            request.completion(&data, request.param);
+    }
+
+    struct StateRequest
+    {
+        std::string path;
+        TX_ASYNCDATACALLBACK completion = nullptr;
+        TX_USERPARAM param = nullptr;
+    };
+
     std::unique_ptr<eyex::EngineLink> link;
     std::atomic<int> state = TX_CONNECTIONSTATE_DISCONNECTED;
     std::mutex mutex;
@@ -89,6 +120,8 @@ struct TxContext : eyex::EngineSink
     TX_USERPARAM stateParam = nullptr;
     TX_ASYNCDATACALLBACK eventHandler = nullptr;
     TX_USERPARAM eventParam = nullptr;
+    // Waiting for the engine's answer; a few at most, each path asked once per connection.
+    std::vector<StateRequest> stateRequests;
     // Read by handlers on the link's thread.
     std::atomic<bool> enabled = false;
 };
@@ -199,6 +232,7 @@ TX_RESULT txShutdownContext(TX_CONTEXTHANDLE context, int timeoutMs, bool)
     std::lock_guard lock(context->mutex);
     context->stateHandler = nullptr;
     context->eventHandler = nullptr;
+    context->stateRequests.clear();
     return TX_RESULT_OK;
 }
 
@@ -265,10 +299,77 @@ TX_RESULT txReleaseObject(TX_HANDLE* object)
     return TX_RESULT_OK;
 }
 
+TX_RESULT txGetStateAsync(TX_CONTEXTHANDLE context, const TX_CHAR* statePath, TX_ASYNCDATACALLBACK completion,
+                          TX_USERPARAM userParam)
+{
+    if (context == nullptr)
+        return TX_RESULT_INVALIDCONTEXT;
+    if (statePath == nullptr || *statePath == '\0' || completion == nullptr)
+        return TX_RESULT_INVALIDARGUMENT;
+    if (!context->enabled)
+        return TX_RESULT_NOTFOUND;
+    constexpr std::size_t maxWaiting = 16;
+    {
+        std::lock_guard lock(context->mutex);
+        if (context->stateRequests.size() >= maxWaiting)
+            return TX_RESULT_UNKNOWN;
+        context->stateRequests.push_back({statePath, completion, userParam});
+    }
+    if (context->link->requestState(statePath))
+        return TX_RESULT_OK;
+    std::lock_guard lock(context->mutex);
+    context->stateRequests.pop_back();
+    return TX_RESULT_UNKNOWN;
+}
+
+namespace {
+
+// The numbers a state bag holds at the path, when there are exactly `count` of them.
+const std::vector<double>* stateNumbers(TX_CONSTHANDLE stateBag, const TX_CHAR* path, std::size_t count)
+{
+    if (stateBag->statePath != path || stateBag->stateValues.size() != count)
+        return nullptr;
+    return &stateBag->stateValues;
+}
+
+} // namespace
+
+TX_RESULT txGetStateValueAsSize2(TX_CONSTHANDLE stateBag, const TX_CHAR* path, TX_SIZE2* size)
+{
+    if (stateBag == nullptr || stateBag->kind != TxObject::Kind::StateBag || path == nullptr ||
+        size == nullptr)
+        return TX_RESULT_INVALIDARGUMENT;
+    const std::vector<double>* numbers = stateNumbers(stateBag, path, 2);
+    if (numbers == nullptr)
+        return TX_RESULT_NOTFOUND;
+    size->Width = (*numbers)[0];
+    size->Height = (*numbers)[1];
+    return TX_RESULT_OK;
+}
+
+TX_RESULT txGetStateValueAsRectangle(TX_CONSTHANDLE stateBag, const TX_CHAR* path, TX_RECT* rectangle)
+{
+    if (stateBag == nullptr || stateBag->kind != TxObject::Kind::StateBag || path == nullptr ||
+        rectangle == nullptr)
+        return TX_RESULT_INVALIDARGUMENT;
+    const std::vector<double>* numbers = stateNumbers(stateBag, path, 4);
+    if (numbers == nullptr)
+        return TX_RESULT_NOTFOUND;
+    *rectangle = {(*numbers)[0], (*numbers)[1], (*numbers)[2], (*numbers)[3]};
+    return TX_RESULT_OK;
+}
+
 TX_RESULT txGetAsyncDataContent(TX_CONSTHANDLE asyncData, TX_HANDLE* content)
 {
     if (asyncData == nullptr || asyncData->kind != TxObject::Kind::AsyncData || content == nullptr)
         return TX_RESULT_INVALIDARGUMENT;
+    if (!asyncData->statePath.empty()) {
+        *content = new TxObject(TxObject::Kind::StateBag);
+        (*content)->context = asyncData->context;
+        (*content)->statePath = asyncData->statePath;
+        (*content)->stateValues = asyncData->stateValues;
+        return TX_RESULT_OK;
+    }
     if (asyncData->gaze.GazePointDataMode == 0)
         return TX_RESULT_NOTFOUND;
     *content = new TxObject(TxObject::Kind::Event);

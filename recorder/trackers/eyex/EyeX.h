@@ -49,6 +49,26 @@ struct TX_GAZEPOINTDATAPARAMS
     TX_GAZEPOINTDATAMODE GazePointDataMode = 0;
 };
 
+// Sizes and rectangles read from the engine's state.
+struct TX_SIZE2
+{
+    TX_REAL Width = 0;
+    TX_REAL Height = 0;
+};
+
+struct TX_RECT
+{
+    TX_REAL X = 0;
+    TX_REAL Y = 0;
+    TX_REAL Width = 0;
+    TX_REAL Height = 0;
+};
+
+// The physical size of the display the tracker is mounted on, in millimetres.
+inline constexpr const TX_CHAR* TX_STATEPATH_EYETRACKINGDISPLAYSIZE = "eyeTracking.displaySize";
+// That display's bounds on the desktop, in pixels.
+inline constexpr const TX_CHAR* TX_STATEPATH_EYETRACKINGSCREENBOUNDS = "eyeTracking.screenBounds";
+
 struct TX_GAZEPOINTDATAEVENTPARAMS
 {
     TX_GAZEPOINTDATAMODE GazePointDataMode = 0;
@@ -85,7 +105,18 @@ TX_RESULT txCreateGazePointDataBehavior(TX_HANDLE interactor, const TX_GAZEPOINT
 TX_RESULT txCommitSnapshotAsync(TX_HANDLE snapshot, TX_ASYNCDATACALLBACK completion, TX_USERPARAM userParam);
 TX_RESULT txReleaseObject(TX_HANDLE* object);
 
-// Event handler side: the event inside the asynchronous data, its gaze behaviour and parameters.
+// Asks the engine for the state at a path. The completion is called on the library's thread
+// once the engine answers, with asynchronous data whose content is a state bag; an engine
+// that never answers never calls it.
+TX_RESULT txGetStateAsync(TX_CONTEXTHANDLE context, const TX_CHAR* statePath, TX_ASYNCDATACALLBACK completion,
+                          TX_USERPARAM userParam);
+// A state bag's value at a path: TX_RESULT_NOTFOUND when the bag holds another path or
+// a value of another shape.
+TX_RESULT txGetStateValueAsSize2(TX_CONSTHANDLE stateBag, const TX_CHAR* path, TX_SIZE2* size);
+TX_RESULT txGetStateValueAsRectangle(TX_CONSTHANDLE stateBag, const TX_CHAR* path, TX_RECT* rectangle);
+
+// Event handler side: the event (or state bag) inside the asynchronous data, its gaze
+// behaviour and parameters.
 TX_RESULT txGetAsyncDataContent(TX_CONSTHANDLE asyncData, TX_HANDLE* content);
 TX_RESULT txGetEventBehavior(TX_HANDLE event, TX_HANDLE* behavior, TX_BEHAVIORTYPE type);
 TX_RESULT txGetGazePointDataEventParams(TX_HANDLE behavior, TX_GAZEPOINTDATAEVENTPARAMS* params);

@@ -1,6 +1,8 @@
 #include "recorder/trackers/eyex/LocalSocketLink.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
@@ -14,6 +16,18 @@ namespace eyex {
 namespace {
 
 constexpr std::size_t maxLineLength = 4096;
+constexpr std::size_t maxPathLength = 64;
+constexpr std::size_t maxStateNumbers = 8;
+
+// A dotted name, as the engine's state paths are: nothing that could end or split a line.
+bool isStatePath(const std::string& path)
+{
+    if (path.empty() || path.size() > maxPathLength)
+        return false;
+    return std::all_of(path.begin(), path.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.';
+    });
+}
 
 int connectTo(const std::string& path)
 {
@@ -69,6 +83,22 @@ bool LocalSocketLink::dispatchLine(const std::string& line, EngineSink& sink)
         sink.gazePoint(time, x, y);
         return true;
     }
+    if (kind == "value") {
+        std::string path;
+        if (!(words >> path) || !isStatePath(path))
+            return false;
+        std::vector<double> values;
+        double value = 0;
+        while (values.size() <= maxStateNumbers && words >> value) {
+            if (!std::isfinite(value))
+                return false;
+            values.push_back(value);
+        }
+        if (values.empty() || values.size() > maxStateNumbers || !(words >> std::ws).eof())
+            return false;
+        sink.stateValue(path, values);
+        return true;
+    }
     return false;
 }
 
@@ -100,10 +130,19 @@ void LocalSocketLink::close()
 
 bool LocalSocketLink::subscribeGazePoints(int mode)
 {
+    return sendLine("subscribe " + std::to_string(mode) + "\n");
+}
+
+bool LocalSocketLink::requestState(const std::string& path)
+{
+    return isStatePath(path) && sendLine("get " + path + "\n");
+}
+
+bool LocalSocketLink::sendLine(const std::string& line)
+{
     std::lock_guard lock(fdMutex_);
     if (fd_ < 0)
         return false;
-    const std::string line = "subscribe " + std::to_string(mode) + "\n";
     return ::send(fd_, line.data(), line.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(line.size());
 }
 

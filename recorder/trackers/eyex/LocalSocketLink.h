@@ -11,7 +11,9 @@ namespace eyex {
 // The engine over a Unix local socket, one text line per message:
 //   engine -> client  "state N"            connection state N (1 to 5)
 //                     "gaze T X Y"         gaze point, T in ms, X and Y in screen pixels
+//                     "value P N..."       the numbers (1 to 8) held at state path P
 //   client -> engine  "subscribe M"        send gaze points in mode M
+//                     "get P"              send the value at state path P
 // open() reports "trying to connect" before it returns; from then on the link
 // keeps trying to reach the engine on its own thread, and reports
 // "disconnected" (and trying again) when the engine goes away.
@@ -26,6 +28,7 @@ public:
     void open(EngineSink& sink) override;
     void close() override;
     bool subscribeGazePoints(int mode) override;
+    bool requestState(const std::string& path) override;
 
     // "tobii-eyex-engine" in $XDG_RUNTIME_DIR, else in /tmp.
     static std::string defaultSocketPath();
@@ -33,6 +36,7 @@ public:
     static bool dispatchLine(const std::string& line, EngineSink& sink);
 
 private:
+    bool sendLine(const std::string& line);
     void run(EngineSink& sink);
     bool waitForStop(int timeoutMs);
     // Reads lines until the engine goes or the link closes; true when it closed.

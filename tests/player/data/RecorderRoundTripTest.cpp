@@ -35,6 +35,7 @@ TimeLineItem item(int time, int x, int y, int blink, int pupil, int interestingP
 
 } // namespace
 
+// The recorder's screen line sits among the header comments, which the reader skips.
 TEST(RecorderRoundTrip, ResultsFileLoadsBackWithEveryValue)
 {
     const QRect workArea(0, 0, 1920, 1080);
@@ -47,6 +48,7 @@ TEST(RecorderRoundTrip, ResultsFileLoadsBackWithEveryValue)
     };
     const QStringList header = {QStringLiteral("Examination date: 2016_07_11_18_12_25"),
                                 QStringLiteral("Movie path: /films/trailer.avi"),
+                                QStringLiteral("Screen: 1920x1080 px, 531x299 mm, viewing distance 650 mm"),
                                 QStringLiteral("Output path: /results/P01_2016_07_11_18_12_25.csv"),
                                 QStringLiteral("Examination id: P01")};
     TempDir dir;

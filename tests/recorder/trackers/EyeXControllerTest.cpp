@@ -213,3 +213,39 @@ TEST_F(EyeXTest, EventsAfterDisconnectingAreNotDelivered)
     engine.sendGaze(1010, 1, 1);
     EXPECT_EQ(controller.gazePoints().size(), 1u);
 }
+
+TEST_F(EyeXTest, TheDisplayIsAskedForOnConnectingAndKnownOnceBothAnswersArrived)
+{
+    controller.tryConnectToServer();
+    EXPECT_TRUE(engine.requestedStates.empty()) << "nothing is asked before the engine is reached";
+    engine.reportState(1);
+    EXPECT_EQ(engine.requestedStates,
+              (std::vector<std::string>{"eyeTracking.displaySize", "eyeTracking.screenBounds"}));
+    EXPECT_EQ(controller.trackerScreen(), std::nullopt);
+
+    // An answer of the wrong shape, or for a path nobody asked, changes nothing.
+    engine.answerState("eyeTracking.displaySize", {531.2});
+    engine.answerState("eyeTracking.somethingElse", {1, 2});
+    engine.answerState("eyeTracking.screenBounds", {0, 0, 2560, 1440});
+    EXPECT_EQ(controller.trackerScreen(), std::nullopt) << "the physical size is still unknown";
+
+    // The engine comes back: it is asked again.
+    engine.reportState(2);
+    engine.reportState(1);
+    EXPECT_EQ(engine.requestedStates.size(), 4u);
+    engine.answerState("eyeTracking.displaySize", {531.4, 298.9});
+    EXPECT_EQ(controller.trackerScreen(), (TrackerScreen{2560, 1440, 531, 299}));
+}
+
+TEST_F(EyeXTest, ADisplayOfNoSizeIsNoDisplay)
+{
+    controller.tryConnectToServer();
+    engine.reportState(1);
+    engine.answerState("eyeTracking.screenBounds", {0, 0, 1920, 1080});
+    engine.answerState("eyeTracking.displaySize", {0, 299});
+    EXPECT_EQ(controller.trackerScreen(), std::nullopt);
+    engine.reportState(2);
+    engine.reportState(1);
+    engine.answerState("eyeTracking.displaySize", {1e300, 299});
+    EXPECT_EQ(controller.trackerScreen(), std::nullopt);
+}

@@ -20,7 +20,12 @@ struct RecordingSink : eyex::EngineSink
 {
     void connectionState(int state) override { states.push_back(state); }
     void gazePoint(double timestampMs, double x, double y) override { gaze.push_back({timestampMs, x, y}); }
+    void stateValue(const std::string& path, const std::vector<double>& values) override
+    {
+        stateValues.emplace_back(path, values);
+    }
     std::vector<int> states;
+    std::vector<std::pair<std::string, std::vector<double>>> stateValues;
     std::vector<std::array<double, 3>> gaze;
 };
 
@@ -49,11 +54,17 @@ TEST(EyeXEngineLineTest, OnlyWellFormedEngineLinesReachTheSink)
     RecordingSink sink;
     EXPECT_TRUE(eyex::LocalSocketLink::dispatchLine("state 4", sink));
     EXPECT_TRUE(eyex::LocalSocketLink::dispatchLine("gaze 12.5 640 -3", sink));
-    for (const char* bad : {"", "state", "state x", "state 1 2", "gaze 1 2", "gaze 1 2 3 4", "hello 1"})
+    EXPECT_TRUE(eyex::LocalSocketLink::dispatchLine("value eyeTracking.displaySize 531 299.5", sink));
+    for (const char* bad : {"", "state", "state x", "state 1 2", "gaze 1 2", "gaze 1 2 3 4", "hello 1",
+                            "value", "value eyeTracking.displaySize", "value a;b 1", "value p 1 x",
+                            "value p nan", "value p 1 2 3 4 5 6 7 8 9"})
         EXPECT_FALSE(eyex::LocalSocketLink::dispatchLine(bad, sink)) << bad;
     EXPECT_EQ(sink.states, std::vector<int>{4});
     ASSERT_EQ(sink.gaze.size(), 1u);
     EXPECT_EQ(sink.gaze[0], (std::array<double, 3>{12.5, 640, -3}));
+    ASSERT_EQ(sink.stateValues.size(), 1u);
+    EXPECT_EQ(sink.stateValues[0].first, "eyeTracking.displaySize");
+    EXPECT_EQ(sink.stateValues[0].second, (std::vector<double>{531, 299.5}));
 }
 
 TEST(EyeXEngineTest, ControllerRecordsGazeFromTheEngineAndFollowsItsComingsAndGoings)
@@ -77,6 +88,8 @@ TEST(EyeXEngineTest, ControllerRecordsGazeFromTheEngineAndFollowsItsComingsAndGo
         EXPECT_TRUE(point.isValid());
         EXPECT_GT(point.avg.x, 500);
     }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.trackerScreen().has_value(); }, 5000));
+    EXPECT_EQ(controller.trackerScreen(), (TrackerScreen{1920, 1080, 531, 299})) << "the engine's display";
     controller.endExamination(false, {}, {}, {}, false, 0);
 
     engine.reset();
