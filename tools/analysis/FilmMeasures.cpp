@@ -7,7 +7,6 @@
 #include <atomic>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <fstream>
 #include <memory>
 #include <thread>
@@ -130,8 +129,9 @@ void appendNumber(std::string& line, long long value)
 void appendFixed(std::string& line, double value, int decimals)
 {
     char digits[48];
-    const int length = std::snprintf(digits, sizeof digits, "%.*f", decimals, value);
-    line.append(digits, static_cast<std::size_t>(std::max(0, length)));
+    const auto result =
+        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals);
+    line.append(digits, result.ec == std::errc() ? result.ptr : digits);
 }
 
 } // namespace
