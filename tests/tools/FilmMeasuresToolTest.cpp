@@ -158,9 +158,9 @@ TEST_F(FilmMeasuresToolTest, ScreenOptionsOverTheFileChangeTheAngles)
                                                {"--screen-mm", "510,0", "a.csv"},
                                                {"--distance-mm", "-5", "a.csv"},
                                                {"--saccade-peak-k", "abc", "a.csv"},
-             {"--sync-step-ms", "5", "a.csv"},
-             {"--sync-reach-ms", "5000", "a.csv"},
-             {"--sync-sigma-deg", "0", "a.csv"},
+                                               {"--sync-step-ms", "5", "a.csv"},
+                                               {"--sync-reach-ms", "5000", "a.csv"},
+                                               {"--sync-sigma-deg", "0", "a.csv"},
                                                {"--shot-table", "t.csv", "a.csv"}}) {
         auto arguments = bad;
         arguments.insert(arguments.begin(), "gaze-analyse");

@@ -7,7 +7,6 @@
 #include <atomic>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <fstream>
 #include <memory>
 #include <thread>
@@ -61,17 +60,6 @@ ResolvedGeometry resolveGeometry(const std::filesystem::path& file, const Geomet
     if (choice.distanceMm)
         resolved.geometry.distanceMm = *choice.distanceMm;
     return resolved;
-}
-
-TimeLineGaze::TimeLineGaze(const TimeLine& timeLine) : timeLine_(timeLine), usable_(timeLine.size())
-{
-    for (std::size_t i = 0; i < usable_.size(); ++i)
-        usable_[i] = timeLine.blinkAt(i) > 0 ? 1 : 0;
-}
-
-measures::GazeColumns TimeLineGaze::columns() const
-{
-    return {timeLine_.times(), timeLine_.xs(), timeLine_.ys(), usable_};
 }
 
 FilmMeasures measureFilm(const TimeLineManager& results, const std::vector<ScreenGeometry>& geometries,
@@ -130,8 +118,9 @@ void appendNumber(std::string& line, long long value)
 void appendFixed(std::string& line, double value, int decimals)
 {
     char digits[48];
-    const int length = std::snprintf(digits, sizeof digits, "%.*f", decimals, value);
-    line.append(digits, static_cast<std::size_t>(std::max(0, length)));
+    const auto result =
+        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals);
+    line.append(digits, result.ec == std::errc() ? result.ptr : digits);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "measures/GazeEvent.h"
 #include "measures/ShotMeasures.h"
 #include "measures/Synchrony.h"
+#include "player/data/TimeLineGaze.h"
 
 #include <filesystem>
 #include <functional>
@@ -65,19 +66,6 @@ struct FilmMeasures
 {
     std::vector<ViewerMeasures> viewers; // in loading order
     measures::SynchronyResult synchrony;
-};
-
-// The gaze of one loaded results file, column by column; the usable column
-// is built here and owned by the object.
-class TimeLineGaze
-{
-public:
-    explicit TimeLineGaze(const TimeLine& timeLine);
-    measures::GazeColumns columns() const;
-
-private:
-    const TimeLine& timeLine_;
-    std::vector<std::uint8_t> usable_;
 };
 
 // Events of every loaded file (geometries[i] for the i-th), then the

@@ -5,7 +5,7 @@
 #include "player/data/TimeLineManager.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <map>
 #include <mutex>
 
@@ -34,8 +34,8 @@ bool safeOutput(const std::filesystem::path& output, const std::vector<std::file
 std::string fixed(double value, int decimals)
 {
     char text[48];
-    const int length = std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return std::string(text, static_cast<std::size_t>(std::max(0, length)));
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    return std::string(text, result.ec == std::errc() ? result.ptr : text);
 }
 
 bool writeSynchrony(const std::filesystem::path& file, const measures::SynchronyResult& synchrony)

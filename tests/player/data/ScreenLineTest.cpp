@@ -1,5 +1,6 @@
 #include "common/ScreenGeometry.h"
 #include "player/data/TimeLine.h"
+#include "player/data/TimeLineGaze.h"
 
 #include "ResultsText.h"
 
@@ -23,4 +24,24 @@ TEST(TimeLine, ReadsRecordingsThatCarryTheScreenLine)
     EXPECT_EQ(after.items(), before.items());
     EXPECT_EQ(after.movieName(), "a.avi");
     EXPECT_EQ(after.size(), 3u);
+}
+
+TEST(TimeLineGaze, GivesTheColumnsAsReadWithUsableWhereBlinkIsAboveZero)
+{
+    TimeLine timeLine;
+    ASSERT_EQ(
+        timeLine.loadText(results_text::file({"0;500000;400000;1;30000;0", "16;-1;-1;-1;-1;0",
+                                              "33;510000;410000;0;31000;1", "50;520000;420000;2;31000;0"})),
+        TimeLine::Loaded);
+    timeLine.smoothAndCountRuns(8, 20000);
+
+    const TimeLineGaze gaze(timeLine);
+    const measures::GazeColumns columns = gaze.columns();
+    ASSERT_EQ(columns.size(), 4u);
+    EXPECT_EQ(columns[0].timeMs, 0);
+    EXPECT_EQ(columns[2].x, 510000);
+    EXPECT_EQ(columns[3].y, 420000);
+    const bool usable[] = {true, false, false, true};
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(columns[i].usable, usable[i]) << i;
 }
