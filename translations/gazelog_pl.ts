@@ -500,5 +500,72 @@ Check wifi connection and GoPro camera, then tick the box again.</source>
         <translation>Kamera GoPro nie odpowiada, więc nie będzie używana.
 Sprawdź połączenie wifi i kamerę GoPro, a następnie zaznacz pole ponownie.</translation>
     </message>
+    <message>
+        <source>Pupil Core</source>
+        <translation>Pupil Core</translation>
+    </message>
+    <message>
+        <source>Pupil Capture connected</source>
+        <translation>Pupil Capture połączony</translation>
+    </message>
+    <message>
+        <source>Connecting to Pupil Capture</source>
+        <translation>Łączenie z Pupil Capture</translation>
+    </message>
+    <message>
+        <source>Pupil Capture cannot be reached: nothing answers at its address</source>
+        <translation>Brak połączenia z Pupil Capture: nic nie odpowiada pod jego adresem</translation>
+    </message>
+    <message>
+        <source>Pupil Capture cannot be reached: the address is not valid</source>
+        <translation>Brak połączenia z Pupil Capture: adres jest nieprawidłowy</translation>
+    </message>
+    <message>
+        <source>Pupil Capture cannot be reached: the program at its address is not Pupil Capture</source>
+        <translation>Brak połączenia z Pupil Capture: program pod tym adresem nie jest Pupil Capture</translation>
+    </message>
+    <message>
+        <source>Pupil Capture stopped answering</source>
+        <translation>Pupil Capture przestał odpowiadać</translation>
+    </message>
+    <message>
+        <source>Pupil Capture - its own calibration</source>
+        <translation>Pupil Capture - własna kalibracja</translation>
+    </message>
+    <message>
+        <source>Pupil Capture - calibrating...</source>
+        <translation>Pupil Capture - trwa kalibracja...</translation>
+    </message>
+    <message>
+        <source>Pupil Capture - calibration successful</source>
+        <translation>Pupil Capture - kalibracja udana</translation>
+    </message>
+    <message>
+        <source>Pupil Capture - calibration failed</source>
+        <translation>Pupil Capture - kalibracja nieudana</translation>
+    </message>
+</context>
+<context>
+    <name>PupilSettingsBox</name>
+    <message>
+        <source>Pupil Core (Pupil Capture&apos;s network interface)</source>
+        <translation>Pupil Core (interfejs sieciowy Pupil Capture)</translation>
+    </message>
+    <message>
+        <source>Pupil Remote address:</source>
+        <translation>Adres Pupil Remote:</translation>
+    </message>
+    <message>
+        <source>Surface of the screen:</source>
+        <translation>Powierzchnia ekranu:</translation>
+    </message>
+    <message>
+        <source>Minimum confidence:</source>
+        <translation>Minimalna pewność:</translation>
+    </message>
+    <message>
+        <source>Set by the environment variable %1</source>
+        <translation>Ustawione przez zmienną środowiskową %1</translation>
+    </message>
 </context>
 </TS>

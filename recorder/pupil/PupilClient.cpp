@@ -292,7 +292,7 @@ private:
             else if (decoded.value.name != client_.options_.surface)
                 dropped_.note("surface name", printable(decoded.value.name));
             else if (callbacks.surface)
-                callbacks.surface(decoded.value);
+                callbacks.surface(decoded.value, client_.offsetMs_.load());
             return;
         }
         case TopicKind::Pupil: {

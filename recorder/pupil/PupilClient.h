@@ -49,7 +49,8 @@ struct ClientOptions
 struct ClientCallbacks
 {
     std::function<void(LinkState state, const std::string& detail)> linkState;
-    std::function<void(const SurfaceMessage& message)> surface;
+    // With the offset of Pupil time to ours at the moment (see toOurTimeMs).
+    std::function<void(const SurfaceMessage& message, double clockOffsetMs)> surface;
     std::function<void(const PupilDatum& datum, bool threeD)> pupil;
     std::function<void(const std::string& subject)> notification;
 };

@@ -28,7 +28,7 @@ public:
                 details.push_back(detail);
             });
         };
-        c.surface = [this](const pupil::SurfaceMessage& message) {
+        c.surface = [this](const pupil::SurfaceMessage& message, double) {
             record([&] { gaze.insert(gaze.end(), message.gaze.begin(), message.gaze.end()); });
         };
         c.pupil = [this](const pupil::PupilDatum& datum, bool threeD) {
