@@ -60,7 +60,7 @@ public:
         ++entry.count;
         if (entry.count > 1 && now - entry.lastLogged < logEvery)
             return;
-        LOG("dropped message: ", kind, " (", entry.count, " so far): ", detail);
+        LOG(kind, " (", entry.count, " so far): ", detail);
         entry.lastLogged = now;
     }
 
@@ -156,9 +156,9 @@ public:
                 const std::optional<unsigned short> port = portFrom(portText);
                 if (!port)
                     return "Pupil Remote answered \"" + printable(portText) + "\" for the publisher's port";
-                dropped_.note("publisher silent",
-                              "no data for " + std::to_string(o.resubscribeAfter.count()) +
-                                  " ms, subscribing again on port " + std::to_string(*port));
+                troubles_.note("publisher silent - subscribing again",
+                               "no data for " + std::to_string(o.resubscribeAfter.count()) +
+                                   " ms, subscribing again on port " + std::to_string(*port));
                 client_.publisherPort_ = *port;
                 subscribe(*port);
             }
@@ -270,7 +270,7 @@ private:
         while (more && subscription_->recv(rest))
             more = rest.more();
         if (!hasPayload) {
-            dropped_.note("no payload", printable(view(topic)));
+            troubles_.note("message dropped - no payload", printable(view(topic)));
             return true;
         }
         dispatch(std::string(view(topic)), view(payload));
@@ -283,14 +283,14 @@ private:
         switch (topicKind(topic)) {
         case TopicKind::Surface: {
             if (topic != surfaceTopic_) {
-                dropped_.note("other surface", printable(topic));
+                troubles_.note("message dropped - other surface", printable(topic));
                 return;
             }
             Decoded<SurfaceMessage> decoded = decodeSurface(payload);
             if (!decoded.ok())
-                dropped_.note("bad surface data", decoded.error);
+                troubles_.note("message dropped - bad surface data", decoded.error);
             else if (decoded.value.name != client_.options_.surface)
-                dropped_.note("surface name", printable(decoded.value.name));
+                troubles_.note("message dropped - surface name", printable(decoded.value.name));
             else if (callbacks.surface)
                 callbacks.surface(decoded.value, client_.offsetMs_.load());
             return;
@@ -298,12 +298,12 @@ private:
         case TopicKind::Pupil: {
             const int eye = pupilTopicEye(topic);
             if (eye < 0) {
-                dropped_.note("unknown topic", printable(topic));
+                troubles_.note("message dropped - unknown topic", printable(topic));
                 return;
             }
             const Decoded<PupilDatum> decoded = decodePupil(payload, eye);
             if (!decoded.ok())
-                dropped_.note("bad pupil data", decoded.error);
+                troubles_.note("message dropped - bad pupil data", decoded.error);
             else if (callbacks.pupil)
                 callbacks.pupil(decoded.value, topic.ends_with(".3d"));
             return;
@@ -311,13 +311,13 @@ private:
         case TopicKind::Notification: {
             const Decoded<Notification> decoded = decodeNotification(payload);
             if (!decoded.ok())
-                dropped_.note("bad notification", decoded.error);
+                troubles_.note("message dropped - bad notification", decoded.error);
             else if (callbacks.notification)
                 callbacks.notification(decoded.value.subject);
             return;
         }
         default:
-            dropped_.note("unknown topic", printable(topic));
+            troubles_.note("message dropped - unknown topic", printable(topic));
         }
     }
 
@@ -328,7 +328,7 @@ private:
     std::string surfaceTopic_;
     std::chrono::steady_clock::time_point lastMessage_;
     bool measured_ = false;
-    ThrottledLog dropped_;
+    ThrottledLog troubles_;
 };
 
 PupilClient::PupilClient(ClientOptions options, ClientCallbacks callbacks, Clock clock)

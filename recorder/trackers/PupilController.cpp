@@ -163,8 +163,8 @@ void PupilController::applySettings(const PupilSettings& settings)
 
 void PupilController::setTrackerState(int state)
 {
-    if (trackerState_.exchange(state) != state || state != stateConnecting)
-        Q_EMIT trackerConnectionChanged(state);
+    trackerState_ = state;
+    Q_EMIT trackerConnectionChanged(state);
 }
 
 void PupilController::setCalibrationMark(int mark)
