@@ -509,40 +509,40 @@ Sprawdź połączenie wifi i kamerę GoPro, a następnie zaznacz pole ponownie.<
         <translation>Pupil Capture połączony</translation>
     </message>
     <message>
-        <source>Connecting to Pupil Capture</source>
-        <translation>Łączenie z Pupil Capture</translation>
+        <source>Pupil: connecting...</source>
+        <translation>Pupil: łączenie...</translation>
     </message>
     <message>
-        <source>Pupil Capture cannot be reached: nothing answers at its address</source>
-        <translation>Brak połączenia z Pupil Capture: nic nie odpowiada pod jego adresem</translation>
+        <source>Pupil: nothing answers</source>
+        <translation>Pupil: brak odpowiedzi</translation>
     </message>
     <message>
-        <source>Pupil Capture cannot be reached: the address is not valid</source>
-        <translation>Brak połączenia z Pupil Capture: adres jest nieprawidłowy</translation>
+        <source>Pupil: invalid address</source>
+        <translation>Pupil: zły adres</translation>
     </message>
     <message>
-        <source>Pupil Capture cannot be reached: the program at its address is not Pupil Capture</source>
-        <translation>Brak połączenia z Pupil Capture: program pod tym adresem nie jest Pupil Capture</translation>
+        <source>Pupil: not Pupil Capture</source>
+        <translation>Pupil: to nie Pupil Capture</translation>
     </message>
     <message>
-        <source>Pupil Capture stopped answering</source>
-        <translation>Pupil Capture przestał odpowiadać</translation>
+        <source>Pupil: connection lost</source>
+        <translation>Pupil: utracono połączenie</translation>
     </message>
     <message>
-        <source>Pupil Capture - its own calibration</source>
-        <translation>Pupil Capture - własna kalibracja</translation>
+        <source>Pupil: own calibration</source>
+        <translation>Pupil: własna kalibracja</translation>
     </message>
     <message>
-        <source>Pupil Capture - calibrating...</source>
-        <translation>Pupil Capture - trwa kalibracja...</translation>
+        <source>Pupil: calibrating...</source>
+        <translation>Pupil: kalibracja...</translation>
     </message>
     <message>
-        <source>Pupil Capture - calibration successful</source>
-        <translation>Pupil Capture - kalibracja udana</translation>
+        <source>Pupil: calibrated</source>
+        <translation>Pupil: skalibrowany</translation>
     </message>
     <message>
-        <source>Pupil Capture - calibration failed</source>
-        <translation>Pupil Capture - kalibracja nieudana</translation>
+        <source>Pupil: calibration failed</source>
+        <translation>Pupil: kalibracja nieudana</translation>
     </message>
 </context>
 <context>
