@@ -209,6 +209,35 @@ TEST_F(PupilControllerTest, CalibrationOutcomeAndUnreachableCaptureAreReported)
     EXPECT_FALSE(unreachable.isReadyForExamination());
 }
 
+TEST_F(PupilControllerTest, ALostPupilCaptureIsShownAndConnectedAgainWhenItReturns)
+{
+    sim::PupilOptions options;
+    options.remotePort = 0;
+    auto standIn = std::make_unique<sim::PupilCaptureStandIn>(options);
+    std::string error;
+    ASSERT_TRUE(standIn->start(error)) << error;
+    const unsigned short port = standIn->remotePort();
+    PupilSettings settings;
+    settings.address = QStringLiteral("127.0.0.1:%1").arg(port);
+    PupilController controller(prompt, settings);
+    controller.setClientTimings(300ms, 100ms, 50ms);
+    ControllerSignals reported(&controller);
+    controller.tryConnectToServer();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reported.connected(); }, 5000));
+
+    standIn.reset();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reported.connected(); }, 5000));
+    EXPECT_EQ(reported.trackerStates.back(), PupilController::stateLost);
+    EXPECT_FALSE(controller.isReadyForExamination());
+
+    options.remotePort = port;
+    sim::PupilCaptureStandIn back(options);
+    ASSERT_TRUE(back.start(error)) << error;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return reported.connected(); }, 5000));
+    EXPECT_EQ(reported.trackerStates.back(), PupilController::stateConnected);
+    EXPECT_TRUE(controller.isReadyForExamination());
+}
+
 TEST(PupilSettings, FileValuesThenTheEnvironmentAndNothingInvalid)
 {
     testing_support::TempDir folder;
