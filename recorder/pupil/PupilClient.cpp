@@ -19,6 +19,8 @@ constexpr std::chrono::milliseconds pollSlice{50};
 constexpr int messagesPerSlice = 256;
 constexpr std::size_t maxQueuedNotifications = 16;
 constexpr auto logEvery = std::chrono::seconds(5);
+// A change of the clock offset smaller than this is measuring noise, not a clock that was set.
+constexpr double clockStepMs = 50.0;
 
 const char* stateName(LinkState state)
 {
@@ -244,11 +246,14 @@ private:
             return false;
         }
         const double offset = pupilSeconds * 1000.0 - (before + after) / 2;
-        const double previous = client_.offsetMs_.exchange(offset);
-        // Logged when first measured and when it moves (Pupil Capture's clock was set, or ours).
-        if (!measured_ || std::fabs(offset - previous) > 5.0)
-            LOG("Pupil time offset: ", offset, " ms (Pupil time minus ours), request took ", after - before,
-                " ms");
+        // Each measurement is off by up to the request's time; following that jitter would move
+        // samples that lie a few milliseconds apart past each other. Only a real step (one of the
+        // clocks was set) replaces the offset.
+        if (measured_ && std::fabs(offset - client_.offsetMs_.load()) <= clockStepMs)
+            return true;
+        client_.offsetMs_ = offset;
+        LOG("Pupil time offset: ", offset, " ms (Pupil time minus ours), request took ", after - before,
+            " ms");
         measured_ = true;
         return true;
     }
