@@ -340,7 +340,7 @@ void PupilCaptureStandIn::publishSurface()
     }
     packer.pack(std::string("fixations_on_surfaces"));
     packer.pack_array(0);
-    send(topic, std::string(buffer.data(), buffer.size()));
+    // Kept before it goes out: a test may read what arrived before this thread gets on.
     {
         const std::lock_guard lock(publishedMutex_);
         published_.insert(published_.end(), pending_.begin(), pending_.end());
@@ -348,6 +348,7 @@ void PupilCaptureStandIn::publishSurface()
             published_.erase(published_.begin(), published_.begin() + static_cast<std::ptrdiff_t>(
                                                                           published_.size() - keptPublished));
     }
+    send(topic, std::string(buffer.data(), buffer.size()));
     pending_.clear();
 }
 

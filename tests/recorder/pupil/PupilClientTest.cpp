@@ -230,6 +230,8 @@ TEST(PupilClient, MalformedOversizedAndBackwardsDataAreDroppedAndTheLinkStays)
     Reports reports;
     pupil::ClientOptions clientOptions = optionsFor(standIn.remotePort());
     clientOptions.resubscribeAfter = 200ms;
+    // Sending the big frames keeps the stand-in busy: the link must not pass for lost meanwhile.
+    clientOptions.requestDeadline = 3s;
     pupil::PupilClient client(clientOptions, reports.callbacks());
     client.start();
     // Past two frames over the bound, each of which costs the subscription.
@@ -277,6 +279,7 @@ TEST(PupilClient, AFloodingPublisherNeitherStallsTheClientNorGrowsItsQueue)
     Reports reports;
     pupil::ClientOptions options = optionsFor(portOf(remote));
     options.receiveQueueMessages = 100;
+    options.requestDeadline = 3s;
     pupil::PupilClient client(options, reports.callbacks());
     client.start();
     ASSERT_TRUE(reports.waitFor([&] { return reports.sawState(pupil::LinkState::Connected); }));

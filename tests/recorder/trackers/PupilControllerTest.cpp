@@ -94,11 +94,17 @@ TEST_F(PupilControllerTest, SamplesLieWhereTheStandInPutTheGazeWithYFlippedAtThe
     const auto expectedX = [](const sim::PupilCaptureStandIn::Published& p) {
         return static_cast<long long>(std::trunc(static_cast<float>(p.x * screenWidth) / screenWidth * 1e6));
     };
-    auto first = std::find_if(published.begin(), published.end(), [&](const auto& p) {
-        return p.confidence >= 0.6 && lines.front().x != -1 &&
-               std::llabs(expectedX(p) - lines.front().x) <= 1;
+    // The first line with a position (the recording may begin in a blink) and what was put there.
+    const auto firstValid = static_cast<std::size_t>(
+        std::find_if(lines.begin(), lines.end(), [](const ResultLine& line) { return line.x != -1; }) -
+        lines.begin());
+    ASSERT_LT(firstValid, lines.size());
+    auto matched = std::find_if(published.begin(), published.end(), [&](const auto& p) {
+        return p.confidence >= 0.6 && std::llabs(expectedX(p) - lines[firstValid].x) <= 1;
     });
-    ASSERT_NE(first, published.end());
+    ASSERT_NE(matched, published.end());
+    ASSERT_GE(matched - published.begin(), static_cast<std::ptrdiff_t>(firstValid));
+    const auto first = matched - static_cast<std::ptrdiff_t>(firstValid);
     std::size_t compared = 0;
     int lost = 0;
     for (std::size_t i = 0; i < lines.size() && first + i != published.end(); ++i, ++compared) {
