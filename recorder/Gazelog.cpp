@@ -6,11 +6,14 @@
 #include "platform/window_bus.h"
 #include "recorder/AboutWindow.h"
 #include "recorder/MessageBoxPrompt.h"
+#include "recorder/PupilSettingsBox.h"
 #include "recorder/QSliderWithTicks.h"
 #include "recorder/RecorderSettings.h"
 #include "recorder/RecorderTexts.h"
+#include "recorder/TrackerFactory.h"
 #include "recorder/gopro/GoproController.h"
 #include "recorder/trackers/EyeTrackerController.h"
+#include "recorder/trackers/PupilController.h"
 #include "ui_Gazelog.h"
 
 #include <QCloseEvent>
@@ -19,6 +22,7 @@
 #include <QGuiApplication>
 #include <QMediaPlayer>
 #include <QScreen>
+#include <QTabBar>
 #include <cmath>
 
 Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* parent)
@@ -123,6 +127,7 @@ Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* pa
     });
     connect(ui->menuAbout, &QMenu::aboutToShow, this, &Gazelog::showAboutDialog);
 
+    addPupilSettings();
     {
         const QSignalBlocker block(ui->comboBoxEyeTracker);
         ui->comboBoxEyeTracker->setCurrentIndex(0);
@@ -224,11 +229,44 @@ void Gazelog::onEyeTrackerChanged(int eyeTrackerIndex)
           static_cast<QWidget*>(ui->labelCalibrationQuality_2), static_cast<QWidget*>(ui->labelFps),
           static_cast<QWidget*>(ui->comboBoxFps), static_cast<QWidget*>(ui->buttonCalibrate)})
         widget->setEnabled(eyeTribe);
+    // Pupil Capture calibrates on request and samples at the headset's own rate.
+    const bool pupil = eyeTrackerIndex == pupilTrackerIndex;
+    for (QWidget* widget :
+         {static_cast<QWidget*>(ui->labelCalibrationQuality),
+          static_cast<QWidget*>(ui->labelCalibrationQuality_2), static_cast<QWidget*>(ui->buttonCalibrate)})
+        widget->setEnabled(widget->isEnabled() || pupil);
+    // The window makes room for Pupil Core's settings only while it is the tracker.
+    if (pupilSettings_->isVisibleTo(this) != pupil) {
+        const int growth = pupil ? pupilSettingsGrowth_ : -pupilSettingsGrowth_;
+        ui->tabWidget->resize(ui->tabWidget->width(), ui->tabWidget->height() + growth);
+        setFixedSize(width(), height() + growth);
+        pupilSettings_->setVisible(pupil);
+    }
     workflow_->setController(controller);
     connectController();
     announceInstallation("eyetracker installed - emit initial signals",
                          "eyetracker not installed - don't emit initial signals");
     LOG("end");
+}
+
+void Gazelog::addPupilSettings()
+{
+    pupilSettings_ = new PupilSettingsBox(ui->tabCalibration);
+    pupilSettings_->setSettings(PupilSettings::load(PupilSettings::defaultFile()));
+    // Below the camera's buttons.
+    const int top = ui->buttonGoProMovies->geometry().bottom() + 10;
+    const int boxHeight = pupilSettings_->sizeHint().height();
+    pupilSettings_->setGeometry(10, top, 410, boxHeight);
+    // The tab's own size is only known once shown; the tab bar's height is known now.
+    const int tabHeight = ui->tabWidget->height() - ui->tabWidget->tabBar()->sizeHint().height() - 4;
+    pupilSettingsGrowth_ = std::max(0, top + boxHeight + 8 - tabHeight);
+    pupilSettings_->hide();
+    connect(pupilSettings_, &PupilSettingsBox::settingsChanged, this, [this](const PupilSettings& settings) {
+        if (!settings.save(PupilSettings::defaultFile()))
+            LOG("Pupil settings not saved - they hold for this run only");
+        if (auto* pupil = qobject_cast<PupilController*>(controller))
+            pupil->applySettings(settings);
+    });
 }
 
 void Gazelog::connectController()

@@ -15,6 +15,7 @@ class Gazelog;
 class EyeTrackerController;
 class GoproController;
 class OperatorPrompt;
+class PupilSettingsBox;
 class QMediaPlayer;
 class QSliderWithTicks;
 namespace platform {
@@ -70,6 +71,7 @@ public:
     Ui::Gazelog* form() const { return ui.get(); }
     qint64 currentMovieDuration() const { return movieDuration; }
     ExaminationWorkflow* workflow() const { return workflow_; }
+    PupilSettingsBox* pupilSettingsBox() const { return pupilSettings_; }
     // Where the recovery file of the examination abandoned last went; empty when none.
     QString recoveryPath() const { return recoveryPath_; }
 
@@ -127,6 +129,7 @@ private:
     void goProNotAvaibleError();
     void onCameraSilent();
     void setGoproButtonsEnabled(bool enabled);
+    void addPupilSettings();
 
     std::unique_ptr<Ui::Gazelog> ui;
     EyeTrackerController* controller = nullptr;
@@ -142,6 +145,8 @@ private:
     QString recoveryPath_;
     int trackerIndex_ = 0;
     int fpsIndex_ = 0;
+    PupilSettingsBox* pupilSettings_ = nullptr;
+    int pupilSettingsGrowth_ = 0;
 
     GazelogServices services_;
     std::unique_ptr<OperatorPrompt> ownPrompt_;

@@ -24,6 +24,15 @@ QString trackerStatus(int trackerState)
                                         QT_TRANSLATE_NOOP("Gazelog", "Trying to connect"),
                                         QT_TRANSLATE_NOOP("Gazelog", "EyeX error - server version to low"),
                                         QT_TRANSLATE_NOOP("Gazelog", "EyeX error - server version to high")};
+    // Pupil Core's states count from 100, clear of the others'. The label is narrow: the log says more.
+    static const char* const pupilTexts[] = {QT_TRANSLATE_NOOP("Gazelog", "Pupil Capture connected"),
+                                             QT_TRANSLATE_NOOP("Gazelog", "Pupil: connecting..."),
+                                             QT_TRANSLATE_NOOP("Gazelog", "Pupil: nothing answers"),
+                                             QT_TRANSLATE_NOOP("Gazelog", "Pupil: invalid address"),
+                                             QT_TRANSLATE_NOOP("Gazelog", "Pupil: not Pupil Capture"),
+                                             QT_TRANSLATE_NOOP("Gazelog", "Pupil: connection lost")};
+    if (trackerState >= 100 && trackerState < 100 + static_cast<int>(std::size(pupilTexts)))
+        return tr(pupilTexts[trackerState - 100]);
     if (trackerState < 0 || trackerState >= static_cast<int>(std::size(texts)))
         return QCoreApplication::translate("Gazelog", "Unknown status");
     return tr(texts[trackerState]);
@@ -39,6 +48,12 @@ QString calibrationQuality(int quality)
         QT_TRANSLATE_NOOP("Gazelog", "4/5 - good"),
         QT_TRANSLATE_NOOP("Gazelog", "5/5 - perfect"),
         QT_TRANSLATE_NOOP("Gazelog", "EyeX - no information about calibration")};
+    static const char* const pupilTexts[] = {QT_TRANSLATE_NOOP("Gazelog", "Pupil: own calibration"),
+                                             QT_TRANSLATE_NOOP("Gazelog", "Pupil: calibrating..."),
+                                             QT_TRANSLATE_NOOP("Gazelog", "Pupil: calibrated"),
+                                             QT_TRANSLATE_NOOP("Gazelog", "Pupil: calibration failed")};
+    if (quality >= 100 && quality < 100 + static_cast<int>(std::size(pupilTexts)))
+        return tr(pupilTexts[quality - 100]);
     // The controllers never report other marks; show them as unknown rather than as a grade.
     if (quality < 0 || quality >= static_cast<int>(std::size(texts)))
         return QCoreApplication::translate("Gazelog", "Unknown calibration quality");

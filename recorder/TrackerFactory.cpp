@@ -2,6 +2,7 @@
 
 #include "recorder/trackers/EyeTribeController.h"
 #include "recorder/trackers/EyeXController.h"
+#include "recorder/trackers/PupilController.h"
 
 #include <QWidget>
 
@@ -9,6 +10,8 @@ EyeTrackerController* makeTrackerController(int trackerIndex, OperatorPrompt& pr
 {
     if (trackerIndex == 1)
         return new EyeXController(prompt, parent);
+    if (trackerIndex == pupilTrackerIndex)
+        return new PupilController(prompt, PupilSettings::load(PupilSettings::defaultFile()), parent);
     if (trackerIndex != 0)
         return nullptr;
     auto* controller = new EyeTribeController(prompt, parent);

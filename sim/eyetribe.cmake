@@ -1,14 +1,20 @@
 # Stand-in for the EyeTribe tracker server, installed where the recorder looks for
 # it once ProgramFiles points at build/sim: build/sim/EyeTribe/Server/EyeTribe.
+
+# The simulated viewer's gaze paths and the timed scripts, shared by the tracker stand-ins.
+add_library(gaze_path_sim STATIC
+  eyetribe/Script.h eyetribe/Script.cpp
+  eyetribe/GazePath.h eyetribe/GazePath.cpp)
+target_link_libraries(gaze_path_sim PUBLIC gaze_options)
+set_target_properties(gaze_path_sim PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
+
 add_library(eyetribe_sim STATIC
   eyetribe/ServerOptions.h eyetribe/ServerOptions.cpp
   eyetribe/JsonText.h eyetribe/JsonText.cpp
   eyetribe/RequestSplitter.h eyetribe/RequestSplitter.cpp
-  eyetribe/Script.h eyetribe/Script.cpp
-  eyetribe/GazePath.h eyetribe/GazePath.cpp
   eyetribe/TrackerModel.h eyetribe/TrackerModel.cpp
   eyetribe/EyeTribeServer.h eyetribe/EyeTribeServer.cpp)
-target_link_libraries(eyetribe_sim PUBLIC gaze_options common Boost::headers Boost::system Threads::Threads)
+target_link_libraries(eyetribe_sim PUBLIC gaze_options gaze_path_sim common Boost::headers Boost::system Threads::Threads)
 set_target_properties(eyetribe_sim PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
 
 add_executable(EyeTribe eyetribe/main.cpp)

@@ -512,5 +512,72 @@ Check wifi connection and GoPro camera, then tick the box again.</source>
         <translation>Kamera GoPro nie odpowiada, więc nie będzie używana.
 Sprawdź połączenie wifi i kamerę GoPro, a następnie zaznacz pole ponownie.</translation>
     </message>
+    <message>
+        <source>Pupil Core</source>
+        <translation>Pupil Core</translation>
+    </message>
+    <message>
+        <source>Pupil Capture connected</source>
+        <translation>Pupil Capture połączony</translation>
+    </message>
+    <message>
+        <source>Pupil: connecting...</source>
+        <translation>Pupil: łączenie...</translation>
+    </message>
+    <message>
+        <source>Pupil: nothing answers</source>
+        <translation>Pupil: brak odpowiedzi</translation>
+    </message>
+    <message>
+        <source>Pupil: invalid address</source>
+        <translation>Pupil: zły adres</translation>
+    </message>
+    <message>
+        <source>Pupil: not Pupil Capture</source>
+        <translation>Pupil: to nie Pupil Capture</translation>
+    </message>
+    <message>
+        <source>Pupil: connection lost</source>
+        <translation>Pupil: utracono połączenie</translation>
+    </message>
+    <message>
+        <source>Pupil: own calibration</source>
+        <translation>Pupil: własna kalibracja</translation>
+    </message>
+    <message>
+        <source>Pupil: calibrating...</source>
+        <translation>Pupil: kalibracja...</translation>
+    </message>
+    <message>
+        <source>Pupil: calibrated</source>
+        <translation>Pupil: skalibrowany</translation>
+    </message>
+    <message>
+        <source>Pupil: calibration failed</source>
+        <translation>Pupil: kalibracja nieudana</translation>
+    </message>
+</context>
+<context>
+    <name>PupilSettingsBox</name>
+    <message>
+        <source>Pupil Core (Pupil Capture&apos;s network interface)</source>
+        <translation>Pupil Core (interfejs sieciowy Pupil Capture)</translation>
+    </message>
+    <message>
+        <source>Pupil Remote address:</source>
+        <translation>Adres Pupil Remote:</translation>
+    </message>
+    <message>
+        <source>Surface of the screen:</source>
+        <translation>Powierzchnia ekranu:</translation>
+    </message>
+    <message>
+        <source>Minimum confidence:</source>
+        <translation>Minimalna pewność:</translation>
+    </message>
+    <message>
+        <source>Set by the environment variable %1</source>
+        <translation>Ustawione przez zmienną środowiskową %1</translation>
+    </message>
 </context>
 </TS>

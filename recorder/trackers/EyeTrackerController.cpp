@@ -36,11 +36,16 @@ EyeTrackerController::~EyeTrackerController() = default;
 
 qint64 EyeTrackerController::movieTimeNow() const
 {
+    return movieTimeAt(wallClock_());
+}
+
+qint64 EyeTrackerController::movieTimeAt(qint64 wallClockMs) const
+{
     // The time base works on the low 32-bit words, as the player's times are 32-bit.
     const auto movie = static_cast<uint32_t>(syncMovieTime);
     const auto reference = static_cast<uint32_t>(syncSystemTime);
-    const auto now = static_cast<uint32_t>(wallClock_());
-    return static_cast<int32_t>(movie + (now - reference));
+    const auto at = static_cast<uint32_t>(wallClockMs);
+    return static_cast<int32_t>(movie + (at - reference));
 }
 
 void EyeTrackerController::startExamination()
@@ -126,6 +131,13 @@ void EyeTrackerController::addInterestingPoint(qint64 pointTime, int userFeedbac
 
 void EyeTrackerController::connectToServer(bool restartServer)
 {
+    // A tracker whose server this program does not run is only connected to.
+    if (serverProcessName.isEmpty()) {
+        if (restartServer)
+            disconnectFromServer();
+        tryConnectToServer();
+        return;
+    }
     supervising = true;
     supervisor_->request(restartServer);
 }

@@ -129,6 +129,9 @@ protected:
     const GazePoint* lastGazePoint() const { return gazePoints_.empty() ? nullptr : &gazePoints_.back(); }
     // The movie time now, from the last synchronization; only meaningful once there was one.
     qint64 movieTimeNow() const;
+    // The movie time at a wall-clock time (ms since the epoch), from the last synchronization.
+    qint64 movieTimeAt(qint64 wallClockMs) const;
+    qint64 wallClockMs() const { return wallClock_(); }
 
     qint64 syncMovieTime = -1;
     qint64 syncSystemTime = -1;

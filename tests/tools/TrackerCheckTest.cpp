@@ -1,5 +1,7 @@
 #include "tools/trackercheck/TrackerCheck.h"
 #include "sim/eyetribe/EyeTribeServer.h"
+#include "sim/pupil/PupilCaptureStandIn.h"
+#include "tools/trackercheck/PupilCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -102,4 +104,96 @@ TEST(TrackerCheck, ReadsItsCommandLine)
     EXPECT_EQ(tools::parseTrackerCheckOptions({"--port=0"}).error, "bad value in: --port=0");
     EXPECT_EQ(tools::parseTrackerCheckOptions({"--frames=-1"}).error, "bad value in: --frames=-1");
     EXPECT_EQ(tools::parseTrackerCheckOptions({"--host=x"}).error, "unknown option: --host=x");
+}
+
+namespace {
+
+std::unique_ptr<sim::PupilCaptureStandIn> startPupilCapture(sim::PupilOptions options = {})
+{
+    options.remotePort = 0;
+    options.rate = 200;
+    auto standIn = std::make_unique<sim::PupilCaptureStandIn>(options);
+    std::string error;
+    EXPECT_TRUE(standIn->start(error)) << error;
+    return standIn;
+}
+
+tools::TrackerCheckOptions pupilCheck(unsigned short port)
+{
+    tools::TrackerCheckOptions options;
+    options.pupil = true;
+    options.pupilAddress = "127.0.0.1:" + std::to_string(port);
+    options.frames = 100;
+    options.replyTimeout = 1s;
+    options.frameTimeout = 5s;
+    return options;
+}
+
+} // namespace
+
+TEST(TrackerCheck, PupilCaptureOptionsTakeAnOptionalAddress)
+{
+    const auto bare = tools::parseTrackerCheckOptions({"--pupil", "--frames=5"});
+    ASSERT_TRUE(bare.error.empty()) << bare.error;
+    EXPECT_TRUE(bare.options.pupil);
+    EXPECT_EQ(bare.options.pupilAddress, "127.0.0.1:50020");
+    EXPECT_EQ(bare.options.frames, 5);
+    const auto given = tools::parseTrackerCheckOptions({"--pupil", "localhost:6000", "--surface", "wall"});
+    ASSERT_TRUE(given.error.empty()) << given.error;
+    EXPECT_EQ(given.options.pupilAddress, "localhost:6000");
+    EXPECT_EQ(given.options.surface, "wall");
+    EXPECT_FALSE(tools::parseTrackerCheckOptions({"--surface="}).error.empty());
+
+    std::ostringstream out, err;
+    tools::TrackerCheckOptions bad = pupilCheck(1);
+    bad.pupilAddress = "host:0";
+    EXPECT_EQ(tools::runPupilCheck(bad, out, err), tools::check_bad_usage);
+}
+
+TEST(TrackerCheck, PupilCapturePrintsVersionPortSurfaceRateAndShare)
+{
+    const auto standIn = startPupilCapture();
+    std::ostringstream out, err;
+    EXPECT_EQ(tools::runPupilCheck(pupilCheck(standIn->remotePort()), out, err), tools::check_ok)
+        << err.str();
+    const std::string text = out.str();
+    EXPECT_NE(text.find("Version: 3.5.1\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Publisher port: " + std::to_string(standIn->publisherPort()) + "\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("Surface: screen\n"), std::string::npos) << text;
+    // Measured on Pupil's own time stamps: exactly the stand-in's rate.
+    EXPECT_NE(text.find("Rate: 200 samples/s over 100 samples\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("On the surface: 100.0% of the samples\n"), std::string::npos) << text;
+}
+
+TEST(TrackerCheck, PupilCaptureFailuresHaveTheirOwnExitStatus)
+{
+    sim::PupilOptions offSurface, silent;
+    offSurface.offSurface = true;
+    silent.silent = true;
+    {
+        const auto standIn = startPupilCapture(offSurface);
+        std::ostringstream out, err;
+        EXPECT_EQ(tools::runPupilCheck(pupilCheck(standIn->remotePort()), out, err),
+                  tools::check_off_surface);
+        EXPECT_NE(out.str().find("On the surface: 0.0% of the samples"), std::string::npos) << out.str();
+    }
+    unsigned short port = 0;
+    {
+        const auto standIn = startPupilCapture(silent);
+        port = standIn->remotePort();
+        tools::TrackerCheckOptions options = pupilCheck(port);
+        options.frameTimeout = 300ms;
+        std::ostringstream out, err;
+        EXPECT_EQ(tools::runPupilCheck(options, out, err), tools::check_no_frames);
+        EXPECT_EQ(err.str(), "No 100 samples of surface \"screen\" arrived within 300 ms (0 did)\n");
+    }
+    tools::TrackerCheckOptions gone = pupilCheck(port);
+    gone.replyTimeout = 200ms;
+    std::ostringstream out, err;
+    EXPECT_EQ(tools::runPupilCheck(gone, out, err), tools::check_no_server);
+    EXPECT_NE(err.str().find("Pupil Capture cannot be reached at 127.0.0.1:" + std::to_string(port)),
+              std::string::npos)
+        << err.str();
 }

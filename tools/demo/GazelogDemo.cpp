@@ -1,5 +1,7 @@
 // Runs one examination through the real recording window, tracker client and
-// player, with a robot in the operator's chair: it waits for the tracker,
+// player, with a robot in the operator's chair: it picks the tracker (the
+// EyeTribe server, or Pupil Core through the Pupil Capture stand-in, which the
+// robot starts as an operator starts Pupil Capture), waits for the tracker,
 // calibrates, starts the examination, lets the movie play to its end, keeps the
 // results and prints where they are. For demonstrations and smoke tests on
 // machines without a person (or a display).
@@ -8,17 +10,24 @@
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
 #include "recorder/Gazelog.h"
+#include "recorder/RecorderTexts.h"
 #include "recorder/TrackerFactory.h"
 #include "recorder/trackers/EyeTrackerController.h"
 #include "recorder/trackers/EyeTribeController.h"
 #include "recorder/trackers/OperatorPrompt.h"
+#include "recorder/trackers/PupilController.h"
+#include "recorder/trackers/PupilSettings.h"
 #include "ui_Gazelog.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QGuiApplication>
+#include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScreen>
 #include <QThread>
 #include <functional>
 #include <iostream>
@@ -60,6 +69,26 @@ void say(const std::string& text)
     std::cout << "[demo] " << text << std::endl;
 }
 
+// Starts the Pupil Capture stand-in (from the stand-ins' folder, as ProgramFiles names it) on the
+// port, with the gaze made for the primary screen, and points the recorder at it.
+bool startPupilCapture(QProcess& standIn, quint16 port)
+{
+    const QString program =
+        QString::fromLocal8Bit(qgetenv("ProgramFiles")) + QStringLiteral("/Pupil/PupilCapture");
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize size = screen ? screen->geometry().size() : QSize(1920, 1080);
+    standIn.setProcessChannelMode(QProcess::ForwardedChannels);
+    standIn.start(program, {QStringLiteral("--port=%1").arg(port), QStringLiteral("--rate=120"),
+                            QStringLiteral("--screen-width=%1").arg(size.width()),
+                            QStringLiteral("--screen-height=%1").arg(size.height())});
+    if (!standIn.waitForStarted(5000)) {
+        say("the Pupil Capture stand-in did not start: " + program.toStdString());
+        return false;
+    }
+    qputenv(PupilSettings::addressVariable, QStringLiteral("127.0.0.1:%1").arg(port).toLocal8Bit());
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -80,19 +109,46 @@ int main(int argc, char** argv)
                                            "120");
     const QCommandLineOption portOption("tracker-port", "Port of the EyeTribe server to start and use.",
                                         "port", "6555");
-    parser.addOptions({movieOption, resultsOption, idOption, timeoutOption, portOption});
+    const QCommandLineOption trackerOption("tracker", "The tracker: eyetribe or pupil (Pupil Core).", "name",
+                                           "eyetribe");
+    parser.addOptions({movieOption, resultsOption, idOption, timeoutOption, portOption, trackerOption});
     parser.process(app);
     if (!parser.isSet(movieOption) || !parser.isSet(resultsOption)) {
         std::cerr << "gazelog-demo: --movie and --results are required" << std::endl;
         return 1;
     }
     const int timeoutMs = parser.value(timeoutOption).toInt() * 1000;
+    const QString trackerName = parser.value(trackerOption);
+    if (trackerName != "eyetribe" && trackerName != "pupil") {
+        std::cerr << "gazelog-demo: --tracker is eyetribe or pupil" << std::endl;
+        return 1;
+    }
+    const bool pupil = trackerName == "pupil";
+    QProcess pupilCapture;
+    if (pupil) {
+        say("Pupil Core: the window's first tracker, the EyeTribe, is left out and reported missing");
+        const quint16 pupilPort = parser.isSet(portOption) ? parser.value(portOption).toUShort() : 50020;
+        if (!startPupilCapture(pupilCapture, pupilPort))
+            return 1;
+    }
+    // Ends the stand-in however the demo ends, as the operator closes Pupil Capture.
+    const auto endPupilCapture = qScopeGuard([&] {
+        if (pupilCapture.state() == QProcess::NotRunning)
+            return;
+        pupilCapture.terminate();
+        if (!pupilCapture.waitForFinished(3000))
+            pupilCapture.kill();
+    });
 
     RobotOperator robot;
     GazelogServices services;
     services.prompt = &robot;
     const unsigned short port = parser.value(portOption).toUShort();
-    services.makeController = [port](int trackerIndex, OperatorPrompt& prompt, QObject* parent) {
+    services.makeController = [port, pupil](int trackerIndex, OperatorPrompt& prompt,
+                                            QObject* parent) -> EyeTrackerController* {
+        // The window starts with the EyeTribe tracker; its server is not wanted beside Pupil Capture.
+        if (pupil && trackerIndex != pupilTrackerIndex)
+            return nullptr;
         EyeTrackerController* controller = makeTrackerController(trackerIndex, prompt, parent);
         if (auto* eyeTribe = qobject_cast<EyeTribeController*>(controller); eyeTribe && port != 0)
             eyeTribe->setPort(port);
@@ -103,6 +159,8 @@ int main(int argc, char** argv)
     Ui::Gazelog* ui = window.form();
     ui->lineEditOutputDirectory->setText(QDir(parser.value(resultsOption)).absolutePath());
     ui->lineEditExaminationId->setText(parser.value(idOption));
+    if (pupil)
+        ui->comboBoxEyeTracker->setCurrentIndex(pupilTrackerIndex);
 
     EyeTrackerController* tracker = window.trackerController();
     if (!tracker) {
@@ -120,7 +178,14 @@ int main(int argc, char** argv)
         say("calibration did not finish: " + ui->labelCalibrationQuality->text().toStdString());
         return 1;
     }
-    waitFor([&] { return ui->labelCalibrationQuality->text() != "Not calibrated"; }, 2000);
+    // The outcome's text follows the tracker's own state through the window's event queue.
+    const QString calibrating = RecorderTexts::calibrationQuality(PupilController::calibrationRunning);
+    waitFor(
+        [&] {
+            const QString shown = ui->labelCalibrationQuality->text();
+            return shown != "Not calibrated" && shown != calibrating;
+        },
+        2000);
     say("calibration quality: " + ui->labelCalibrationQuality->text().toStdString());
     if (!waitFor([&] { return window.currentMovieDuration() > 0; }, 10000))
         say("the movie's length is unknown; examining it anyway");

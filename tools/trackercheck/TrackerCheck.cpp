@@ -95,8 +95,28 @@ ParsedTrackerCheckOptions parseTrackerCheckOptions(const std::vector<std::string
             parsed.help = true;
             continue;
         }
+        if (arg == "--pupil") {
+            // The address is optional: the next argument when it is no option.
+            o.pupil = true;
+            if (i + 1 < args.size() && !args[i + 1].starts_with("-"))
+                o.pupilAddress = args[++i];
+            continue;
+        }
         const OptionArguments::Option option = OptionArguments::take(args, i);
         const std::string& name = option.name;
+        if (name == "--pupil") {
+            o.pupil = true;
+            o.pupilAddress = option.value;
+            continue;
+        }
+        if (name == "--surface") {
+            if (option.value.empty()) {
+                parsed.error = "bad value in: " + arg;
+                return parsed;
+            }
+            o.surface = option.value;
+            continue;
+        }
         if (name != "--port" && name != "--frames" && name != "--timeout" && name != "--frame-timeout") {
             parsed.error = "unknown option: " + arg;
             return parsed;
@@ -127,13 +147,21 @@ ParsedTrackerCheckOptions parseTrackerCheckOptions(const std::vector<std::string
 std::string trackerCheckUsage()
 {
     return "Usage: trackercheck [--port=N] [--frames=N] [--timeout=MS] [--frame-timeout=MS]\n"
+           "       trackercheck --pupil [ADDRESS] [--surface=NAME] [--frames=N] [--timeout=MS]\n"
+           "                    [--frame-timeout=MS]\n"
            "Checks the EyeTribe tracker server on 127.0.0.1: prints its values, screen and\n"
            "calibration, and the frame rate measured over N frames (default 60).\n"
+           "With --pupil, checks Pupil Capture's network interface at ADDRESS (host[:port],\n"
+           "default 127.0.0.1:50020): prints its version, the publisher's port, the surface,\n"
+           "the rate of the gaze on the surface over N samples and the share on the surface.\n"
            "  --port=N            server port (default 6555)\n"
+           "  --surface=NAME      Pupil Capture's surface for the screen (default screen)\n"
            "  --timeout=MS        connect and get the server's answer within this (default 5000)\n"
            "  --frame-timeout=MS  wait for all the frames (default 10000)\n"
-           "Exit status: 0 all well, 1 no server listens, 2 bad usage, 3 no frames,\n"
-           "4 no answer in time, 5 the server rejected the request for its values.\n";
+           "Exit status: 0 all well, 1 no server listens (Pupil Capture: nothing answers),\n"
+           "2 bad usage, 3 no frames, 4 no answer in time, 5 the server rejected the request\n"
+           "for its values (Pupil Capture: the program that answers is not Pupil Capture),\n"
+           "6 Pupil Capture's samples never lie on the surface.\n";
 }
 
 int runTrackerCheck(const TrackerCheckOptions& options, std::ostream& out, std::ostream& err)

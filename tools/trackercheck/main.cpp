@@ -1,3 +1,4 @@
+#include "tools/trackercheck/PupilCheck.h"
 #include "tools/trackercheck/TrackerCheck.h"
 
 #include <iostream>
@@ -13,5 +14,7 @@ int main(int argc, char** argv)
         std::cerr << "trackercheck: " << parsed.error << "\n" << tools::trackerCheckUsage();
         return tools::check_bad_usage;
     }
+    if (parsed.options.pupil)
+        return tools::runPupilCheck(parsed.options, std::cout, std::cerr);
     return tools::runTrackerCheck(parsed.options, std::cout, std::cerr);
 }
