@@ -19,6 +19,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -236,7 +237,9 @@ void EyeTribeController::reportConnection(bool connected, bool always)
 void EyeTribeController::tryConnectToServer()
 {
     if (attemptInFlight_) {
+        // Asked again meanwhile (say, after a disconnect): looked at once the attempt is over.
         LOG("a connection attempt is already on its way");
+        connectAgain_ = true;
         return;
     }
     attemptInFlight_ = true;
@@ -270,6 +273,10 @@ void EyeTribeController::connectAttemptFinished(bool connected, gtl::ConnectOutc
     // What the attempt saw is told once it is over: a program that accepts and
     // then drops every connection does not make "Connected" flicker.
     reportConnection(client_.is_connected());
+    if (std::exchange(connectAgain_, false) && !client_.is_connected()) {
+        tryConnectToServer();
+        return;
+    }
     if (connected) {
         failedAttempts_ = 0;
         foreignAnswers_ = 0;

@@ -92,6 +92,7 @@ private:
     QThread linkThread_;
     QObject* linkContext_ = nullptr; // lives on linkThread_
     bool attemptInFlight_ = false;   // window thread only
+    bool connectAgain_ = false;      // window thread only
     // While the link thread connects, connection changes wait for the attempt's outcome.
     std::atomic<bool> connecting_ = false;
     int reconnectMs_ = defaultReconnectMs;

@@ -228,6 +228,11 @@ TEST_F(EyeTribeTest, AProgramOnThePortThatIsNoTrackerServerIsTriedLessOftenAndTo
         << prompt.warnings[0].toStdString();
     EXPECT_FALSE(reported.connected());
     EXPECT_EQ(std::count(reported.connections.begin(), reported.connections.end(), true), 0);
+
+    // and the server's port counts as taken while the web server listens there, so no server is started
+    EXPECT_TRUE(controller.serverPortTaken());
+    web.close();
+    EXPECT_FALSE(controller.serverPortTaken());
 }
 
 TEST_F(EyeTribeTest, ReadyForExaminationOnlyWhenCalibratedWellEnoughAndStreaming)

@@ -304,3 +304,27 @@ TEST_F(ServerSupervision, AnUnreadableProcessListStartsNoServer)
     EXPECT_EQ(connects, 2);
     EXPECT_EQ(supervisor.state(), ServerSupervisor::State::Idle);
 }
+
+TEST_F(ServerSupervision, APortAnotherProgramListensOnStartsNoServer)
+{
+    // Given no server process, but another program on the server's port
+    ServerSupervisor::Actions actions;
+    int connects = 0;
+    int starts = 0;
+    actions.processName = [this] { return name.toStdString(); };
+    actions.disconnect = [] {};
+    actions.tryConnect = [&] { ++connects; };
+    actions.startServer = [&] { ++starts; };
+    actions.portTaken = [] { return true; };
+    ServerSupervisor supervisor(std::move(actions));
+    supervisor.setIntervals(20, 20);
+
+    // When the server is asked for
+    supervisor.request(false);
+    QTest::qWait(100);
+
+    // Then a server that could only fail on the port is not started; the link tries what answers there
+    EXPECT_EQ(starts, 0);
+    EXPECT_EQ(connects, 1);
+    EXPECT_EQ(supervisor.state(), ServerSupervisor::State::Idle);
+}
