@@ -142,6 +142,23 @@ TEST_F(PupilPlotTest, APictureGrowsWithTheSamplesNotWithTheFilmsLength)
     EXPECT_FALSE(near(image, plot.xOf(2700000), plot.yOf(30000), mean));
 }
 
+TEST_F(PupilPlotTest, PupilValuesAtTheTopOfTheirRangeAreDrawn)
+{
+    // Given viewers whose pupils differ by nearly the whole range of the file's numbers
+    writeFile(dir / "wide1.csv", results_text::fileOf({{0, 500000, 500000, 1, 2147483647, 0}}));
+    writeFile(dir / "wide2.csv", results_text::fileOf({{0, 500000, 500000, 1, 1, 0}}));
+    TimeLineManager results;
+    ASSERT_EQ(results.add(dir / "wide1.csv", 8, 20000, 500), 0);
+    ASSERT_EQ(results.add(dir / "wide2.csv", 8, 20000, 500), 0);
+    results.calculateStats();
+
+    // When the plot is drawn, Then its range holds the mean and the deviation around it
+    const PupilPlot plot(results, nullptr, QStringLiteral("wide"));
+    EXPECT_GT(plot.yOf(0), plot.yOf(2147483647.0));
+    std::string error;
+    EXPECT_TRUE(plot.save(dir / "wide.png", error)) << error;
+}
+
 TEST_F(PupilPlotTest, NothingIsWrittenWhenThePlotCannotBeMade)
 {
     std::ostringstream err;

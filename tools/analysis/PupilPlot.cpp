@@ -75,9 +75,10 @@ PupilPlot::PupilPlot(const TimeLineManager& results, const ShotLine* shots, QStr
     if (!runs.empty()) {
         low_ = runs.front().first.mean;
         high_ = runs.front().first.mean;
+        // In double: a file's pupil values may reach the top of int.
         for (const PupilRun& run : runs) {
-            low_ = std::min<double>(low_, run.first.mean - run.first.deviation);
-            high_ = std::max<double>(high_, run.first.mean + run.first.deviation);
+            low_ = std::min(low_, static_cast<double>(run.first.mean) - run.first.deviation);
+            high_ = std::max(high_, static_cast<double>(run.first.mean) + run.first.deviation);
         }
         const double pad = std::max(100.0, (high_ - low_) * 0.08);
         low_ = std::max(0.0, low_ - pad);
