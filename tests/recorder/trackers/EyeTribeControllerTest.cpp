@@ -168,6 +168,8 @@ TEST_F(EyeTribeTest, TheScreenChosenWhileDisconnectedIsSentAfterTheNextConnectio
     for (const std::string& request : server.server.requests())
         found |= request.find("\"screenresw\":" + std::to_string(geometry.width())) != std::string::npos;
     EXPECT_TRUE(found) << "the screen's size is sent";
+    // The window hears of the connection once the attempt is over.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reported.connected(); }, 5000));
 
     controller.disconnectFromServer();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !reported.connected(); }, 5000)) << "the window is told";
