@@ -1,7 +1,41 @@
 #include "common/Logger.h"
 
+#include "common/LogLimits.h"
+
+#include <atomic>
 #include <ctime>
 #include <iostream>
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// What one place in the code last wrote, and how often since. Guarded by the logger's mutex.
+struct Repeats
+{
+    std::string message;
+    std::uint64_t times = 0;
+    std::uint64_t leftOut = 0;
+    std::time_t leftOutSince = 0;
+};
+
+std::atomic<std::uint64_t> growthLimit{LogLimits::defaultGrowthLimit};
+std::map<std::pair<const char*, int>, Repeats> repeatsBySite;
+std::uint64_t bytesWritten = 0;
+bool limitReached = false;
+
+std::string summaryOf(const Repeats& repeats)
+{
+    return "the line before came " + std::to_string(repeats.leftOut) + " more times: " + repeats.message;
+}
+
+} // namespace
+
+void LogLimits::setGrowthLimit(std::uint64_t bytes)
+{
+    growthLimit = bytes;
+}
 
 LogStyle recorderLogStyle()
 {
@@ -85,6 +119,9 @@ bool Logger::open(const LogStyle& style, const std::filesystem::path& path)
         }
         log.file_ << style.header << '\n' << '\n';
         log.file_.flush();
+        repeatsBySite.clear();
+        bytesWritten = style.header.size() + 2;
+        limitReached = false;
     }
     log.writeLine(GAZE_LOG_FUNCTION, __LINE__, true, log.style_.openLine);
     return false;
@@ -94,6 +131,20 @@ void Logger::close()
 {
     if (!isOpen())
         return;
+    // Repeats still being counted are told before the end.
+    std::vector<std::pair<std::pair<const char*, int>, std::string>> summaries;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto& [site, repeats] : repeatsBySite)
+            if (repeats.leftOut > 0) {
+                summaries.emplace_back(site, summaryOf(repeats));
+                repeats.leftOut = 0;
+                repeats.times = 0;
+                repeats.message.clear();
+            }
+    }
+    for (const auto& [site, summary] : summaries)
+        writeLine(site.first, site.second, false, summary);
     writeLine(GAZE_LOG_FUNCTION, __LINE__, true, style_.closeLine);
     std::lock_guard lock(mutex_);
     file_.close();
@@ -119,30 +170,70 @@ int Logger::precision() const
 void Logger::writeLine(std::string_view function, int line, bool toConsole, const std::string& message)
 {
     std::lock_guard lock(mutex_);
-    char stamp[32] = {};
     const std::time_t now = std::time(nullptr);
+    // What goes out: a summary of repeats left out, then the line itself.
+    std::string summary;
+    bool leaveOut = false;
+    if (file_.is_open()) {
+        // The function's text is one static string per place in the code.
+        Repeats& repeats = repeatsBySite[{function.data(), line}];
+        if (repeats.times > 0 && message == repeats.message) {
+            if (++repeats.times > LogLimits::freeRepeats) {
+                leaveOut = true;
+                if (repeats.leftOut++ == 0)
+                    repeats.leftOutSince = now;
+                else if (now - repeats.leftOutSince >= LogLimits::summaryEverySeconds) {
+                    summary = summaryOf(repeats);
+                    repeats.leftOut = 0;
+                }
+            }
+        } else {
+            if (repeats.leftOut > 0)
+                summary = summaryOf(repeats);
+            repeats = {message, 1, 0, now};
+        }
+    }
+    char stamp[32] = {};
     std::tm local{};
     localtime_r(&now, &local);
     std::strftime(stamp, sizeof stamp, "%H:%M:%S", &local);
+    std::string prefix;
+    prefix += '[';
+    prefix += stamp;
+    prefix += ' ';
+    prefix += qualifiedFunctionName(function);
+    prefix += style_.separator;
+    prefix += std::to_string(line);
+    prefix += "] ";
 
-    std::string text;
-    text.reserve(message.size() + 64);
-    text += '[';
-    text += stamp;
-    text += ' ';
-    text += qualifiedFunctionName(function);
-    text += style_.separator;
-    text += std::to_string(line);
-    text += "] ";
-    text += message;
-    text += '\n';
-
-    if (file_.is_open()) {
-        file_ << text;
-        file_.flush();
-        if (style_.mirrorToConsole && toConsole)
-            std::cout << text << std::flush;
-    } else {
-        std::cerr << text << std::flush;
+    if (!file_.is_open()) {
+        std::cerr << prefix << message << '\n' << std::flush;
+        return;
     }
+    const auto put = [&](const std::string& text, bool console) {
+        const std::string whole = prefix + text + '\n';
+        if (style_.mirrorToConsole && console)
+            std::cout << whole << std::flush;
+        // The closing line is always written, so the file still shows where the run ended.
+        const bool closing = text == style_.closeLine;
+        if (limitReached && !closing)
+            return;
+        if (!closing && bytesWritten + whole.size() > growthLimit) {
+            limitReached = true;
+            const std::string note = prefix + "the log file reached its limit of " +
+                                     std::to_string(growthLimit) +
+                                     " bytes for this run; later lines are left out\n";
+            bytesWritten += note.size();
+            file_ << note;
+            file_.flush();
+            return;
+        }
+        bytesWritten += whole.size();
+        file_ << whole;
+        file_.flush();
+    };
+    if (!summary.empty())
+        put(summary, false);
+    if (!leaveOut)
+        put(message, toConsole);
 }

@@ -9,6 +9,9 @@ namespace platform {
 // and quits the event loop, so the log ends with its closing line.
 void quitOnTerminationSignals(QObject* owner);
 
+// What a termination signal does, called on the GUI thread.
+void endAsTerminated();
+
 // A termination signal arrived and the windows are being closed because of it:
 // nobody is there to answer a question.
 bool terminationRequested();

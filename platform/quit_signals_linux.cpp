@@ -30,10 +30,7 @@ void quitOnTerminationSignals(QObject* owner)
     QObject::connect(notifier, &QSocketNotifier::activated, owner, [] {
         char byte = 0;
         [[maybe_unused]] const auto read = ::read(signalPipe[1], &byte, 1);
-        terminating = true;
-        for (QWindow* window : QGuiApplication::topLevelWindows())
-            window->close();
-        QCoreApplication::quit();
+        endAsTerminated();
     });
     struct sigaction action = {};
     action.sa_handler = onSignal;
@@ -41,6 +38,14 @@ void quitOnTerminationSignals(QObject* owner)
     action.sa_flags = SA_RESTART;
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
         ::sigaction(signal, &action, nullptr);
+}
+
+void endAsTerminated()
+{
+    terminating = true;
+    for (QWindow* window : QGuiApplication::topLevelWindows())
+        window->close();
+    QCoreApplication::quit();
 }
 
 bool terminationRequested()

@@ -3,6 +3,7 @@
 #include "common/LinkCodes.h"
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
+#include "platform/quit_signals.h"
 #include "player/Graphics.h"
 #include "player/PlayerExports.h"
 #include "player/PlayerMenus.h"
@@ -240,9 +241,16 @@ void PlayerWindow::CloseClip()
     // Nobody sits at the examination screen to answer a question, and a
     // question there would keep the program from ending: its shots stay unsaved.
     QString savedBeside;
-    if (shots_.modified() && app_.mode != AppCtrl::Mode::Play && prompts_.askYesNo &&
-        prompts_.askYesNo(loadString(IDS_SAVE_EDITED_SHOTS)))
-        savedBeside = saveShots();
+    if (shots_.modified() && app_.mode != AppCtrl::Mode::Play) {
+        // Ending the program waits for nobody: the edits are kept without a question,
+        // in the shot file's own safe place.
+        if (platform::terminationRequested()) {
+            LOG("edited shots saved without asking: the program is ending");
+            savedBeside = saveShots();
+        } else if (prompts_.askYesNo && prompts_.askYesNo(loadString(IDS_SAVE_EDITED_SHOTS))) {
+            savedBeside = saveShots();
+        }
+    }
     shots_.setModified(false);
     setWindowTitle(kCaption);
     DsCtrl::StopGraph();
@@ -280,6 +288,10 @@ QString PlayerWindow::saveShots()
     while (!ServiceShotFile(shots_, shotFile, false, &savedTo)) {
         const QString target =
             QString::fromStdString((shots_.loadFailed() ? besideShotFile(shotFile) : shotFile).string());
+        if (platform::terminationRequested()) {
+            LOG("the edited shots could not be saved to ", target, "; the program is ending");
+            return {};
+        }
         if (!prompts_.askYesNo(
                 QCoreApplication::translate("PlayerWindow", "The shots could not be saved to\n%1\nTry again?")
                     .arg(target)))
@@ -296,7 +308,8 @@ QString PlayerWindow::saveShots()
 void PlayerWindow::tell(const QString& message)
 {
     LOG("message to the user: ", message);
-    if (prompts_.tell)
+    // While the program ends nobody is left to close a message; the log keeps it.
+    if (prompts_.tell && !platform::terminationRequested())
         prompts_.tell(message);
 }
 

@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <csignal>
+#include <iostream>
 
 namespace {
 
@@ -379,18 +380,36 @@ QString ExaminationWorkflow::abandonExamination(const ExaminationInputs& inputs)
 
 QString ExaminationWorkflow::writeRecovery(const ExaminationInputs& inputs)
 {
-    const QString folder = running_.outputFolder.isEmpty() ? inputs.outputFolder : running_.outputFolder;
+    // The results folder may be full, gone or read-only just when the program is
+    // ended: the samples then go to the next place that takes them.
+    QStringList folders{running_.outputFolder.isEmpty() ? inputs.outputFolder : running_.outputFolder};
+    if (services_.recoveryFolders)
+        folders += services_.recoveryFolders();
     const QString date = dateText();
-    const QString path = folder + QLatin1Char('/') +
-                         resultsFileName(running_.examinationId, date, QStringLiteral("_recovery"));
-    const std::string failure =
-        controller_->writeResults(path, headerLines(running_, date, path), services_.workArea());
-    if (!failure.empty()) {
-        LOG("recovery file not written: ", path, ", reason: ", failure);
-        return {};
+    const QString name = resultsFileName(running_.examinationId, date, QStringLiteral("_recovery"));
+    QStringList failures;
+    for (const QString& folder : folders) {
+        if (folder.isEmpty())
+            continue;
+        const QString path = folder + QLatin1Char('/') + name;
+        const std::string failure =
+            controller_->writeResults(path, headerLines(running_, date, path), services_.workArea());
+        if (!failure.empty()) {
+            LOG("recovery file not written: ", path, ", reason: ", failure);
+            failures << path + QStringLiteral(": ") + QString::fromStdString(failure);
+            continue;
+        }
+        LOG("samples saved to the recovery file: ", path);
+        if (!failures.isEmpty())
+            std::cerr << "Gazelog: the samples could not be saved to " << failures.join(QStringLiteral("; "))
+                      << "\nGazelog: the samples were saved to " << path << std::endl;
+        return path;
     }
-    LOG("samples saved to the recovery file: ", path);
-    return path;
+    recoveryFailed_ = true;
+    LOG("the samples could not be saved anywhere");
+    std::cerr << "Gazelog: the samples could not be saved anywhere: " << failures.join(QStringLiteral("; "))
+              << std::endl;
+    return {};
 }
 
 void ExaminationWorkflow::recoverIfTerminating(const ExaminationInputs& inputs)

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -70,6 +71,8 @@ public:
         int playerKillGraceMs = 2000;
         // Whether the program is being ended (a signal, the session closing).
         std::function<bool()> terminating = platform::terminationRequested;
+        // Where a recovery file goes, in order, when the results folder takes none.
+        std::function<QStringList()> recoveryFolders;
     };
 
     ExaminationWorkflow(OperatorPrompt& prompt, Services services, QObject* parent = nullptr);
@@ -97,9 +100,12 @@ public:
     // "Save results": the samples of the last examination again, under a new name.
     bool saveExamination(const ExaminationInputs& inputs);
     // The program is going away during an examination: stops the player and writes
-    // the samples without asking to "<id>_<date>_recovery.csv" in the results folder.
+    // the samples without asking to "<id>_<date>_recovery.csv" in the results folder,
+    // else in the first of the recovery folders that takes it (told on stderr).
     // Returns that file's path, empty when nothing was running or it could not be written.
     QString abandonExamination(const ExaminationInputs& inputs);
+    // Samples of an examination could be written nowhere.
+    bool recoveryFailed() const { return recoveryFailed_; }
 
     // A message posted to the recorder window. Returns true when it was consumed.
     bool handlePlayerMessage(const platform::WindowMessage& message);
@@ -143,6 +149,7 @@ private:
     GoproController* gopro_ = nullptr;
     QString linkProblem_;
     State state_ = State::Idle;
+    bool recoveryFailed_ = false;
     ExaminationInputs running_;
     qint64 movieDuration_ = 0;
     int viewingDistanceMm_ = ScreenGeometry::defaultDistanceMm;

@@ -1,5 +1,6 @@
 #include "recorder/Gazelog.h"
 
+#include "common/AppDataFolder.h"
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
 #include "platform/quit_signals.h"
@@ -48,6 +49,15 @@ Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* pa
     workflowServices.displayScreen = primaryDisplay;
     if (services_.terminating)
         workflowServices.terminating = services_.terminating;
+    // After the results folder: the settings folder, then the private runtime folder.
+    workflowServices.recoveryFolders = [] {
+        QStringList folders;
+        if (const auto settings = appDataFolder())
+            folders << QString::fromStdString(settings->string());
+        if (const auto bus = platform::windowBusFolder(); bus.path)
+            folders << QString::fromStdString(bus.path->parent_path().string());
+        return folders;
+    };
     workflow_ = new ExaminationWorkflow(*prompt_, std::move(workflowServices), this);
     workflow_->setGopro(gopro);
 

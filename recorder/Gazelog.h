@@ -74,6 +74,8 @@ public:
     PupilSettingsBox* pupilSettingsBox() const { return pupilSettings_; }
     // Where the recovery file of the examination abandoned last went; empty when none.
     QString recoveryPath() const { return recoveryPath_; }
+    // Ends a running examination without asking, its samples to a recovery file.
+    void abandonExamination();
 
 Q_SIGNALS:
     void requestConnectToServer(bool restartServer);
@@ -113,7 +115,6 @@ private:
     ExaminationInputs examinationInputs() const;
     // While an examination runs: asks the operator before `what` ends it, and stops it on Yes.
     bool mayInterruptExamination(const QString& what);
-    void abandonExamination();
     void onWorkflowStateChanged(ExaminationWorkflow::State state);
     void onExaminationEnded(bool saved, bool failed);
     void connectController();

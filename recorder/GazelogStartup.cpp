@@ -105,6 +105,10 @@ int runGazelog(int argc, char** argv)
         Gazelog window(moviePath, std::move(services));
         window.show();
         exitCode = app.exec();
+        // The program ends with an error only when samples were lost.
+        window.abandonExamination();
+        if (window.workflow()->recoveryFailed() && exitCode == 0)
+            exitCode = 1;
     }
     return exitCode;
 }

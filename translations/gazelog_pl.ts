@@ -83,6 +83,31 @@ Próbki zostały zachowane: wybierz inny folder i naciśnij &quot;Zapisz wyniki&
     </message>
 </context>
 <context>
+    <name>EyeTribeController</name>
+    <message>
+        <source>it answered &quot;%1&quot;</source>
+        <translation>odpowiedział „%1”</translation>
+    </message>
+    <message>
+        <source>it sends more than any message of a tracker server</source>
+        <translation>przysyła więcej niż jakikolwiek komunikat serwera okulografu</translation>
+    </message>
+    <message>
+        <source>it closes every connection without an answer</source>
+        <translation>zamyka każde połączenie bez odpowiedzi</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Błąd</translation>
+    </message>
+    <message>
+        <source>Another program than the tracker server answers on port %1: %2.
+The connection is tried again now and then; end that program to use the tracker.</source>
+        <translation>Na porcie %1 odpowiada inny program niż serwer okulografu: %2.
+Połączenie będzie co jakiś czas ponawiane; aby używać okulografu, zamknij ten program.</translation>
+    </message>
+</context>
+<context>
     <name>Gazelog</name>
     <message>
         <source>Orvalis Reelscan Gazelog</source>
@@ -578,6 +603,21 @@ Sprawdź połączenie wifi i kamerę GoPro, a następnie zaznacz pole ponownie.<
     <message>
         <source>Set by the environment variable %1</source>
         <translation>Ustawione przez zmienną środowiskową %1</translation>
+    </message>
+</context>
+<context>
+    <name>ServerSupervisor</name>
+    <message>
+        <source>The tracker server (process %1) is not one this program may end. It is used as it runs.</source>
+        <translation>Serwera okulografu (proces %1) ten program nie może zamknąć. Jest używany w obecnym stanie.</translation>
+    </message>
+    <message>
+        <source>The tracker server (process %1) cannot be ended by this program: %2. It is used as it runs; end it yourself to restart it.</source>
+        <translation>Ten program nie może zamknąć serwera okulografu (proces %1): %2. Jest używany w obecnym stanie; aby go uruchomić ponownie, zamknij go samodzielnie.</translation>
+    </message>
+    <message>
+        <source>The tracker server (process %1) did not end, even when killed. It is used as it runs.</source>
+        <translation>Serwer okulografu (proces %1) nie zakończył działania nawet po wymuszeniu. Jest używany w obecnym stanie.</translation>
     </message>
 </context>
 </TS>

@@ -41,8 +41,9 @@ bool ServiceShotFile(ShotLine& shots, const std::filesystem::path& shotFile, boo
     }
     const int status = shots.load(shotFile);
     if (status == ShotLine::CannotOpen && !shots.loadFailed()) {
+        // The first shot is there before anybody edits: closing asks only after an edit.
         shots.addShot(Shot{});
-        shots.setModified(true);
+        shots.setModified(false);
         return true;
     }
     shots.setModified(false);

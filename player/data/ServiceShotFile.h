@@ -6,8 +6,8 @@ class ShotLine;
 
 // Loads the movie's shot file into shots, or saves shots to it.
 //
-// Load: a missing file gives one shot at 0 ms, marked modified so that closing the
-// movie offers to save it. A file that exists but fails to load (unreadable, or
+// Load: a missing file gives one shot at 0 ms, not marked modified: a movie nobody
+// edited gets no shot file. A file that exists but fails to load (unreadable, or
 // damaged: ShotLine::loadProblem says where) is logged, what was read stays, the
 // list is not marked modified and remembers the failure; the result is then false.
 // Otherwise true.

@@ -21,6 +21,8 @@ const char* connectOutcomeText(ConnectOutcome outcome)
         return "no answer in time";
     case ConnectOutcome::lost:
         return "connection lost";
+    case ConnectOutcome::too_large:
+        return "a message outgrew the size limit";
     }
     return "unknown";
 }
@@ -97,6 +99,11 @@ void GazeApi::set_connect_timeout(std::chrono::milliseconds timeout)
 ConnectOutcome GazeApi::last_connect_outcome() const
 {
     return engine_->last_connect_outcome();
+}
+
+std::string GazeApi::first_unreadable_text() const
+{
+    return engine_->first_unreadable_text();
 }
 
 } // namespace gtl

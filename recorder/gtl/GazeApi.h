@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <memory>
+#include <string>
 
 namespace gtl {
 
@@ -18,6 +19,7 @@ enum class ConnectOutcome
     no_server,         // nothing accepted the connection
     no_answer,         // no connection or no answer before the deadline
     lost,              // the connection ended while waiting for the answer
+    too_large,         // given up while waiting: a message outgrew the size limit
 };
 
 const char* connectOutcomeText(ConnectOutcome outcome);
@@ -52,6 +54,9 @@ public:
     // "disconnected" once; never "connected" last while disconnected.
     bool connect(bool push, unsigned short port);
     ConnectOutcome last_connect_outcome() const;
+    // The start of the first text of the last connection that was no JSON object
+    // (such as "HTTP/1.1 400 Bad Request"), at most 80 bytes; empty when none came.
+    std::string first_unreadable_text() const;
     // Closes the connection without telling any listener. Safe from any thread,
     // also from a listener; once it returns no listener call is running or
     // will start (from a listener: none after the current one returns).

@@ -3,6 +3,7 @@
 #include "common/Logger.h"
 #include "recorder/gtl/Requests.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace gtl {
@@ -40,6 +41,10 @@ bool GazeApi::Engine::connect_steps(bool push, std::chrono::steady_clock::time_p
     {
         boost::lock_guard lock(flagsMutex_);
         replyFlags_ = 0;
+    }
+    {
+        boost::lock_guard lock(unreadableMutex_);
+        firstUnreadable_.clear();
     }
     switch (socket_.open("127.0.0.1", port_, deadline)) {
     case Socket::OpenResult::connected:
@@ -102,7 +107,7 @@ bool GazeApi::Engine::connect_steps(bool push, std::chrono::steady_clock::time_p
     lock.unlock();
 
     if (!connected_) {
-        outcome_ = ConnectOutcome::lost;
+        outcome_ = socket_.gaveUpOnSize() ? ConnectOutcome::too_large : ConnectOutcome::lost;
         stop_connection();
         heartbeater_.stop();
         tell_connection_state(false);
@@ -232,6 +237,8 @@ void GazeApi::Engine::on_message(const std::string& text)
             log_drop(text, dropped);
             return;
         }
+        if (message->quotedNumbers && !quotedNumbersLogged_.exchange(true))
+            LOG("the tracker server sends numbers in quotes; they are read as numbers");
         for (const std::string& key : message->skipped)
             if (skippedLog_.admit())
                 LOG("value of unexpected shape skipped: ", key, " (", skippedLog_.count(), " so far)");
@@ -265,8 +272,40 @@ void GazeApi::Engine::on_message(const std::string& text)
     }
 }
 
+namespace {
+
+// The first line of a text, printable and short, for a message to the operator.
+std::string firstLineOf(std::string_view text)
+{
+    std::string line;
+    for (const char c : text.substr(0, std::min(text.find_first_of("\r\n"), std::size_t{80})))
+        line += (c >= 0x20 && c < 0x7f) ? c : ' ';
+    while (!line.empty() && line.back() == ' ')
+        line.pop_back();
+    return line;
+}
+
+} // namespace
+
+std::string GazeApi::Engine::first_unreadable_text() const
+{
+    {
+        boost::lock_guard lock(unreadableMutex_);
+        if (!firstUnreadable_.empty())
+            return firstUnreadable_;
+    }
+    // A program that knows no JSON sends no object at all: its words are what was left unread.
+    return firstLineOf(socket_.unreadAtLoss());
+}
+
 void GazeApi::Engine::log_drop(const std::string& text, DropReason reason)
 {
+    if (reason == DropReason::not_json) {
+        // Kept to say what answers on the port when it is no tracker server.
+        boost::lock_guard lock(unreadableMutex_);
+        if (firstUnreadable_.empty())
+            firstUnreadable_ = firstLineOf(text);
+    }
     if (reason == DropReason::no_effect || !droppedLog_.admit())
         return;
     if (reason == DropReason::too_deep)

@@ -45,6 +45,7 @@ public:
 
     bool connect(bool push, unsigned short port);
     ConnectOutcome last_connect_outcome() const { return outcome_; }
+    std::string first_unreadable_text() const;
     void disconnect();
     bool is_connected() const { return connected_; }
     TrackerValues current_values() const;
@@ -107,6 +108,7 @@ private:
     std::chrono::milliseconds connectTimeout_{5000};
     std::atomic<ConnectOutcome> outcome_{ConnectOutcome::none};
     std::atomic<bool> toldConnected_{false}; // changed with stateMutex_ held, or by disconnect()
+    std::atomic<bool> quotedNumbersLogged_{false};
     LogThrottle droppedLog_;
     LogThrottle skippedLog_;
     LogThrottle errorLog_;
@@ -117,6 +119,8 @@ private:
     mutable boost::mutex screenMutex_;
     mutable boost::mutex flagsMutex_;
     mutable boost::mutex valuesMutex_;
+    mutable boost::mutex unreadableMutex_;
+    std::string firstUnreadable_;            // with unreadableMutex_
     boost::condition_variable replyArrived_; // with flagsMutex_
     // Held while connection listeners are told, so that what they hear stays in order.
     boost::mutex stateMutex_;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cfloat>
+#include <charconv>
 #include <climits>
 #include <cstdint>
 #include <utility>
@@ -41,10 +42,47 @@ Read fault(error_code error)
     }
 }
 
+// Set while one message is decoded: a number came as a string.
+thread_local bool quotedNumberSeen = false;
+
+// Some servers send a number in quotes ("trackerstate":"0"); its text must be
+// the whole number, nothing around it.
+template <typename Number> Read readQuoted(od::value value, Number& out)
+{
+    std::string_view text;
+    const Read read = fault(value.get_string().get(text));
+    if (read != Read::good)
+        return read;
+    Number number{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc() || end != text.data() + text.size())
+        return Read::odd;
+    quotedNumberSeen = true;
+    out = number;
+    return Read::good;
+}
+
+bool isString(od::value& value, Read& read)
+{
+    od::json_type type{};
+    read = fault(value.type().get(type));
+    return read == Read::good && type == od::json_type::string;
+}
+
+Read readInt64(od::value value, std::int64_t& out)
+{
+    Read read = Read::good;
+    if (isString(value, read))
+        return readQuoted(value, out);
+    if (read != Read::good)
+        return read;
+    return fault(value.get_int64().get(out));
+}
+
 Read readInt(od::value value, int& out)
 {
     std::int64_t number = 0;
-    const Read read = fault(value.get_int64().get(number));
+    const Read read = readInt64(value, number);
     if (read != Read::good)
         return read;
     if (number < INT_MIN || number > INT_MAX)
@@ -56,7 +94,11 @@ Read readInt(od::value value, int& out)
 Read readFloat(od::value value, float& out)
 {
     double number = 0;
-    const Read read = fault(value.get_double().get(number));
+    Read read = Read::good;
+    if (isString(value, read))
+        read = readQuoted(value, number);
+    else if (read == Read::good)
+        read = fault(value.get_double().get(number));
     if (read != Read::good)
         return read;
     if (!(number >= -FLT_MAX && number <= FLT_MAX))
@@ -339,7 +381,7 @@ bool walkMessage(std::string_view object, ValueSet& set, Walk& walk, std::vector
                 return false;
             walk.category = read == Read::good ? messageCategory(text) : MessageCategory::unknown;
         } else if (key == "statuscode") {
-            if (fault(value.get_int64().get(walk.statuscode)) == Read::broken)
+            if (readInt64(value, walk.statuscode) == Read::broken)
                 return false;
         } else if (key == "request") {
             walk.requestPresent = true;
@@ -373,10 +415,12 @@ std::optional<DecodedMessage> decode(std::string_view text, const TrackerValues&
     DecodedMessage out;
     ValueSet set{currentValues, currentScreen};
     Walk walk;
+    quotedNumberSeen = false;
     if (!walkMessage(object, set, walk, out.skipped)) {
         dropped = DropReason::not_json;
         return std::nullopt;
     }
+    out.quotedNumbers = quotedNumberSeen;
 
     out.category = walk.category;
     if (out.category == MessageCategory::unknown) {

@@ -45,6 +45,8 @@ struct DecodedMessage
     // Members of "values" that were present but of an unexpected shape, and so
     // were left out; the rest of the message counts.
     std::vector<std::string> skipped;
+    // A number came in quotes and was read as the number.
+    bool quotedNumbers = false;
 };
 
 // Deeper than any message the server sends: such a message is refused unread.

@@ -30,6 +30,12 @@ public:
 
     void reset();
 
+    // The start of the bytes not yet cut into a message, at most `bytes` of them.
+    std::string_view unread(std::size_t bytes) const
+    {
+        return std::string_view(buffer_).substr(begin_, bytes);
+    }
+
 private:
     std::size_t maxMessageBytes_;
     std::string buffer_;

@@ -61,6 +61,11 @@ Socket::OpenResult Socket::open(const std::string& host, const std::string& port
     }
     if (previous.joinable())
         previous.join();
+    gaveUpOnSize_ = false;
+    {
+        boost::lock_guard lock(unreadMutex_);
+        unreadAtLoss_.clear();
+    }
     auto owned = std::make_unique<Connection>();
     Connection& connection = *owned;
     boost::system::error_code error;
@@ -206,6 +211,7 @@ void Socket::onRead(Connection& connection, std::size_t bytes)
     }
     if (framer_.overflowed()) {
         LOG("a message from the server outgrew the size limit;", " the connection is given up");
+        gaveUpOnSize_ = true;
         reportLost();
         return;
     }
@@ -237,8 +243,19 @@ void Socket::closeNow(Connection& connection)
     connection.io.stop();
 }
 
+std::string Socket::unreadAtLoss() const
+{
+    boost::lock_guard lock(unreadMutex_);
+    return unreadAtLoss_;
+}
+
 void Socket::reportLost()
 {
+    {
+        // Runs on the I/O thread, the framer's own.
+        boost::lock_guard lock(unreadMutex_);
+        unreadAtLoss_ = framer_.unread(80);
+    }
     notify([](ISocketListener& listener) { listener.on_disconnected(); });
 }
 

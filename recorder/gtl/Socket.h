@@ -7,6 +7,7 @@
 #include <boost/thread/mutex.hpp>
 #include <boost/thread/thread.hpp>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -49,6 +50,13 @@ public:
     // once the I/O thread has ended, so none is still running either.
     void disconnect();
 
+    // The last connection was given up because a message outgrew the size limit.
+    bool gaveUpOnSize() const { return gaveUpOnSize_; }
+
+    // The start of what the server sent last that was no complete message when the
+    // connection was lost (at most 80 bytes); empty when nothing was left over.
+    std::string unreadAtLoss() const;
+
     // Queues a copy of the text for writing; a failed write is reported as a
     // lost connection. Always returns true.
     bool send(const std::string& text);
@@ -66,6 +74,9 @@ private:
     boost::thread ioThread_;
     std::unique_ptr<Connection> connection_;
     bool verbose_;
+    std::atomic<bool> gaveUpOnSize_{false};
+    mutable boost::mutex unreadMutex_;
+    std::string unreadAtLoss_; // with unreadMutex_
     // Guards connection_ and ioThread_: opening, sending and disconnecting may
     // each come from another thread.
     boost::mutex connectionMutex_;

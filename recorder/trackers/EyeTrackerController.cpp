@@ -24,10 +24,15 @@ EyeTrackerController::EyeTrackerController(OperatorPrompt& prompt, QObject* pare
           return failure;
       })
 {
-    supervisor_ = new ServerSupervisor({[this] { return serverProcessName.toStdString(); },
-                                        [this] { disconnectFromServer(); }, [this] { tryConnectToServer(); },
-                                        [this] { startServer(); }, [this] { return isConnectedToServer(); }},
-                                       this);
+    ServerSupervisor::Actions actions;
+    actions.processName = [this] { return serverProcessName.toStdString(); };
+    actions.disconnect = [this] { disconnectFromServer(); };
+    actions.tryConnect = [this] { tryConnectToServer(); };
+    actions.startServer = [this] { startServer(); };
+    actions.isConnected = [this] { return isConnectedToServer(); };
+    actions.portTaken = [this] { return serverPortTaken(); };
+    actions.tell = [this](const QString& text) { prompt_.warning(tr("Error"), text); };
+    supervisor_ = new ServerSupervisor(std::move(actions), this);
     // Linux timers are precise already; there is no system timer resolution to raise.
     LOG("timer resolution request not needed");
 }

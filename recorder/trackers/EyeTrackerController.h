@@ -48,6 +48,9 @@ public:
     virtual void disconnectFromServer() = 0;
     virtual QStringList serverArguments() = 0;
     virtual void tryConnectToServer() = 0;
+    // Something other than a server of this program's listens on the server's port,
+    // so starting the server would fail.
+    virtual bool serverPortTaken() const { return false; }
     // Whether the tracker link is up now; a controller that cannot tell answers false.
     virtual bool isConnectedToServer() const { return false; }
     // The display as the tracker last reported it, with every size above zero; none

@@ -4,6 +4,7 @@
 #include "common/QtLogItems.h"
 #include "platform/known_folders.h"
 #include "platform/processes.h"
+#include "recorder/trackers/OperatorPrompt.h"
 #include "recorder/trackers/ProcessControl.h"
 #include "recorder/trackers/WindowControl.h"
 
@@ -12,8 +13,14 @@
 #include <QGuiApplication>
 #include <QMutexLocker>
 #include <QScreen>
+#include <algorithm>
+#include <arpa/inet.h>
 #include <cerrno>
 #include <cmath>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -109,6 +116,7 @@ QString EyeTribeController::eyeTribeFolder()
 
 void EyeTribeController::setRetryIntervals(int reconnectMs, int calibrationRetryMs, int calibrationStartMs)
 {
+    reconnectMs_ = reconnectMs;
     reconnectTimer_.setInterval(reconnectMs);
     calibrationRetryMs_ = calibrationRetryMs;
     calibrationStartMs_ = calibrationStartMs;
@@ -250,7 +258,9 @@ void EyeTribeController::reportConnection(bool connected, bool always)
 void EyeTribeController::tryConnectToServer()
 {
     if (attemptInFlight_) {
+        // Asked again meanwhile (say, after a disconnect): looked at once the attempt is over.
         LOG("a connection attempt is already on its way");
+        connectAgain_ = true;
         return;
     }
     attemptInFlight_ = true;
@@ -262,31 +272,96 @@ void EyeTribeController::tryConnectToServer()
             LOG("Disconecting...");
             client_.disconnect();
         }
+        connecting_ = true;
         const bool connected = client_.connect(true, port);
+        connecting_ = false;
         const gtl::ConnectOutcome outcome = client_.last_connect_outcome();
+        const std::string unreadable = client_.first_unreadable_text();
         QMetaObject::invokeMethod(
-            this, [this, connected, outcome] { connectAttemptFinished(connected, outcome); },
+            this,
+            [this, connected, outcome, unreadable] {
+                connectAttemptFinished(connected, outcome, unreadable);
+            },
             Qt::QueuedConnection);
     });
 }
 
-void EyeTribeController::connectAttemptFinished(bool connected, gtl::ConnectOutcome outcome)
+void EyeTribeController::connectAttemptFinished(bool connected, gtl::ConnectOutcome outcome,
+                                                const std::string& unreadable)
 {
     attemptInFlight_ = false;
     LOG("Connected == ", connected, " (", gtl::connectOutcomeText(outcome), ")");
-    if (connected) {
-        reconnectTimer_.stop();
+    // What the attempt saw is told once it is over: a program that accepts and
+    // then drops every connection does not make "Connected" flicker.
+    reportConnection(client_.is_connected());
+    if (std::exchange(connectAgain_, false) && !client_.is_connected()) {
+        tryConnectToServer();
         return;
     }
-    LOG("Connection failed - trying again after 1 second");
+    if (connected) {
+        failedAttempts_ = 0;
+        foreignAnswers_ = 0;
+        foreignTold_ = false;
+        reconnectTimer_.stop();
+        reconnectTimer_.setInterval(reconnectMs_);
+        return;
+    }
+    const bool foreign = outcome == gtl::ConnectOutcome::lost || outcome == gtl::ConnectOutcome::too_large ||
+                         !unreadable.empty();
+    foreignAnswers_ = foreign ? foreignAnswers_ + 1 : 0;
+    // Once is a hiccup (a server going down meanwhile); twice in a row is a program that is no tracker
+    // server.
+    if (foreignAnswers_ >= 2 && !foreignTold_)
+        tellForeignProgram(outcome, unreadable);
+    // Spaced out as failures go on: 1, 2, 4 ... 30 times the first wait.
+    const int delay = std::min(reconnectMs_ << std::min(failedAttempts_, 5), 30 * reconnectMs_);
+    ++failedAttempts_;
+    LOG("Connection failed - trying again after ", delay, " ms");
     // One pending retry at most, however many requests failed.
-    reconnectTimer_.start();
+    reconnectTimer_.start(delay);
+}
+
+void EyeTribeController::tellForeignProgram(gtl::ConnectOutcome outcome, const std::string& unreadable)
+{
+    foreignTold_ = true;
+    QString what;
+    if (!unreadable.empty())
+        what = tr("it answered \"%1\"").arg(QString::fromStdString(unreadable));
+    else if (outcome == gtl::ConnectOutcome::too_large)
+        what = tr("it sends more than any message of a tracker server");
+    else
+        what = tr("it closes every connection without an answer");
+    LOG("a program that is no tracker server answers on port ", port_, ": ", what);
+    prompt().warning(tr("Error"), tr("Another program than the tracker server answers on port %1: %2.\n"
+                                     "The connection is tried again now and then; end that program to "
+                                     "use the tracker.")
+                                      .arg(port_)
+                                      .arg(what));
+}
+
+bool EyeTribeController::serverPortTaken() const
+{
+    // A bind is refused while anything listens on the port; it never waits.
+    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (probe < 0)
+        return false;
+    const int reuse = 1;
+    ::setsockopt(probe, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port_);
+    const bool taken = ::bind(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 &&
+                       errno == EADDRINUSE;
+    ::close(probe);
+    return taken;
 }
 
 void EyeTribeController::on_connection_state_changed(bool connected)
 {
     LOG("is connected: ", connected);
-    reportConnection(connected);
+    if (!connecting_)
+        reportConnection(connected);
     const int trackerState = client_.current_values().trackerstate;
     LOG("calling on_tracker_connection_changed with param: ", trackerState);
     on_tracker_connection_changed(trackerState);

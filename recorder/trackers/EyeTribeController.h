@@ -20,7 +20,9 @@
 // link thread of the controller's own, and the outcome comes back as the usual
 // signals and, for a failed attempt, a retry scheduled on the window's thread.
 // A connection the server ends is tried again the same way; the server itself
-// is left running, with its calibration.
+// is left running, with its calibration. Failed attempts in a row are spaced
+// out (1, 2, 4 ... 30 s), and a program on the port that is no tracker server
+// is told to the operator once.
 class EyeTribeController : public EyeTrackerController,
                            public gtl::IConnectionStateListener,
                            public gtl::ITrackerStateListener,
@@ -47,6 +49,7 @@ public:
     void disconnectFromServer() override;
     QStringList serverArguments() override;
     void tryConnectToServer() override;
+    bool serverPortTaken() const override;
 
     void on_connection_state_changed(bool connected) override;
     void on_tracker_connection_changed(int trackerstate) override;
@@ -82,13 +85,21 @@ private:
     QString portArgument() const;
     // Runs the task on the link thread, after every task handed over before it.
     void onLinkThread(std::function<void()> task);
-    void connectAttemptFinished(bool connected, gtl::ConnectOutcome outcome);
+    void connectAttemptFinished(bool connected, gtl::ConnectOutcome outcome, const std::string& unreadable);
     void reportConnection(bool connected, bool always = false);
+    void tellForeignProgram(gtl::ConnectOutcome outcome, const std::string& unreadable);
 
     gtl::GazeApi client_{false};
     QThread linkThread_;
     QObject* linkContext_ = nullptr; // lives on linkThread_
     bool attemptInFlight_ = false;   // window thread only
+    bool connectAgain_ = false;      // window thread only
+    // While the link thread connects, connection changes wait for the attempt's outcome.
+    std::atomic<bool> connecting_ = false;
+    int reconnectMs_ = defaultReconnectMs;
+    int failedAttempts_ = 0; // in a row
+    int foreignAnswers_ = 0; // in a row
+    bool foreignTold_ = false;
     std::atomic<bool> closing_ = false;
     std::mutex reportMutex_;
     bool reportedConnected_ = false; // guarded by reportMutex_

@@ -1,14 +1,39 @@
 #include "recorder/trackers/ServerSupervisor.h"
 
 #include "common/Logger.h"
+#include "common/QtLogItems.h"
+#include "platform/processes.h"
 #include "recorder/trackers/ProcessControl.h"
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <unistd.h>
+
+namespace {
+
+std::optional<pid_t> systemProcess(const std::string& name)
+{
+    const auto ids = platform::runningProcessIds();
+    if (!ids)
+        return std::nullopt;
+    return findProcessIdIn(ids, name);
+}
+
+int systemSignal(pid_t pid, int signal)
+{
+    return ::kill(pid, signal) == 0 ? 0 : errno;
+}
+
+} // namespace
 
 ServerSupervisor::ServerSupervisor(Actions actions, QObject* parent)
     : QObject(parent), actions_(std::move(actions))
 {
+    if (!actions_.findProcess)
+        actions_.findProcess = systemProcess;
+    if (!actions_.sendSignal)
+        actions_.sendSignal = systemSignal;
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &ServerSupervisor::rerun);
 }
@@ -25,6 +50,41 @@ void ServerSupervisor::wait(State state, int intervalMs)
     timer_.start(intervalMs);
 }
 
+void ServerSupervisor::keepRunningServer(const QString& why)
+{
+    LOG("the server keeps running: ", why);
+    ending_ = 0;
+    state_ = State::Idle;
+    actions_.tryConnect();
+    if (actions_.tell)
+        actions_.tell(why);
+}
+
+bool ServerSupervisor::signalServer(int signal, bool& gone)
+{
+    gone = false;
+    if (ending_ <= 1 || ending_ == ::getpid()) {
+        keepRunningServer(tr("The tracker server (process %1) is not one this program may end. "
+                             "It is used as it runs.")
+                              .arg(ending_));
+        return false;
+    }
+    const int error = actions_.sendSignal(ending_, signal);
+    if (error == ESRCH) {
+        gone = true;
+        return true;
+    }
+    if (error != 0) {
+        LOG("kill(", ending_, ", ", signal, ") failed: ", std::strerror(error));
+        keepRunningServer(tr("The tracker server (process %1) cannot be ended by this program: %2. "
+                             "It is used as it runs; end it yourself to restart it.")
+                              .arg(ending_)
+                              .arg(QString::fromLocal8Bit(std::strerror(error))));
+        return false;
+    }
+    return true;
+}
+
 void ServerSupervisor::request(bool restartServer)
 {
     LOG("Restart server = ", restartServer);
@@ -33,26 +93,48 @@ void ServerSupervisor::request(bool restartServer)
         return;
     }
     const std::string name = actions_.processName();
+    std::optional<pid_t> pid = actions_.findProcess(name);
+    if (!pid) {
+        // Starting a server now could start a second one every few seconds.
+        LOG("process list cannot be read - connecting without starting ", name);
+        if (restartServer)
+            actions_.disconnect();
+        actions_.tryConnect();
+        return;
+    }
     if (restartServer) {
         LOG("Disconecting...");
         actions_.disconnect();
-        if (const pid_t pid = findProcessId(name)) {
-            LOG("Process found, killing process with pid: ", pid);
-            // Asked politely here; one that is still there when we look again is killed then.
-            if (pid > 1 && pid != ::getpid())
-                ::kill(pid, SIGTERM);
-            ending_ = pid;
-            wait(State::WaitingAfterKill, rerunAfterKillMs_);
-            LOG("Process killed, starting timer");
-            return;
+        if (*pid != 0) {
+            LOG("Process found, killing process with pid: ", *pid);
+            ending_ = *pid;
+            kills_ = 0;
+            bool gone = false;
+            if (!signalServer(SIGTERM, gone))
+                return;
+            if (!gone) {
+                // Killed shortly before the look, if it has not ended by then.
+                wait(State::WaitingAfterTerminate, rerunAfterKillMs_ * 3 / 4);
+                LOG("Process killed, starting timer");
+                return;
+            }
+            ending_ = 0;
+            pid = actions_.findProcess(name);
+        } else {
+            LOG("EyeTribeServer process not running!");
         }
-        LOG("EyeTribeServer process not running!");
     }
-    if (findProcessId(name) != 0) {
+    if (pid && *pid != 0) {
         actions_.tryConnect();
         return;
     }
     LOG("process doesnt exist");
+    if (actions_.portTaken && actions_.portTaken()) {
+        // A server started now would only fail on the taken port, again and again.
+        LOG("another program listens on the server's port - no server started");
+        actions_.tryConnect();
+        return;
+    }
     actions_.startServer();
     wait(State::WaitingAfterStart, rerunAfterStartMs_);
 }
@@ -61,11 +143,25 @@ void ServerSupervisor::rerun()
 {
     const State was = state_;
     state_ = State::Idle;
-    if (was == State::WaitingAfterKill && ending_ != 0 && processHasName(ending_, actions_.processName())) {
+    if ((was == State::WaitingAfterTerminate || was == State::WaitingAfterKill) && ending_ != 0 &&
+        processHasName(ending_, actions_.processName())) {
+        if (kills_ >= maxKills) {
+            keepRunningServer(tr("The tracker server (process %1) did not end, even when killed. "
+                                 "It is used as it runs.")
+                                  .arg(ending_));
+            return;
+        }
         LOG("server did not end - killing pid: ", ending_);
-        ::kill(ending_, SIGKILL);
-        wait(State::WaitingAfterKill, rerunAfterKillMs_);
-        return;
+        ++kills_;
+        bool gone = false;
+        if (!signalServer(SIGKILL, gone))
+            return;
+        if (!gone) {
+            const int grace = rerunAfterKillMs_ * 3 / 4;
+            wait(State::WaitingAfterKill,
+                 was == State::WaitingAfterTerminate ? rerunAfterKillMs_ - grace : rerunAfterKillMs_);
+            return;
+        }
     }
     ending_ = 0;
     // The link's own retries may have reached the new server first; connecting

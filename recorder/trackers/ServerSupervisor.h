@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <QTimer>
 #include <functional>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 
@@ -11,6 +13,11 @@
 // after each (the server needs time to end or to come up). Requests that arrive
 // while it waits collapse into that one look. GUI thread only; it never waits
 // for a process itself.
+//
+// A restart asks the server to end (SIGTERM), kills it (SIGKILL) shortly before
+// the look that follows, and gives up after a few kills. A server that cannot be
+// signalled, or that outlives every kill, is connected to as it runs and the
+// operator is told once.
 class ServerSupervisor : public QObject
 {
     Q_OBJECT
@@ -19,7 +26,8 @@ public:
     enum class State
     {
         Idle = 0,
-        WaitingAfterKill,
+        WaitingAfterTerminate, // asked to end; killed when the grace is over
+        WaitingAfterKill,      // killed; looked at again when the wait is over
         WaitingAfterStart,
     };
 
@@ -31,10 +39,21 @@ public:
         std::function<void()> tryConnect;
         std::function<void()> startServer;
         std::function<bool()> isConnected;
+        // The first process of the name; 0 when none runs, nothing when the
+        // process list cannot be read. Null: the system's process list.
+        std::function<std::optional<pid_t>(const std::string& name)> findProcess;
+        // Sends a signal: 0 or the errno of the failure. Null: kill(2).
+        std::function<int(pid_t pid, int signal)> sendSignal;
+        // Something listens on the server's port. Null: nothing does.
+        std::function<bool()> portTaken;
+        // Tells the operator something the supervisor could not do. Null: logged only.
+        std::function<void(const QString& text)> tell;
     };
 
     static constexpr int defaultRerunAfterKillMs = 2000;
     static constexpr int defaultRerunAfterStartMs = 5000;
+    // SIGKILLs sent to one server before it is taken to be beyond ending.
+    static constexpr int maxKills = 3;
 
     explicit ServerSupervisor(Actions actions, QObject* parent = nullptr);
 
@@ -47,11 +66,16 @@ public:
 private:
     void wait(State state, int intervalMs);
     void rerun();
+    // Sends the signal to the server being ended; false when it could not be sent
+    // (the server is then connected to as it runs).
+    bool signalServer(int signal, bool& gone);
+    void keepRunningServer(const QString& why);
 
     Actions actions_;
     State state_ = State::Idle;
     QTimer timer_;
     pid_t ending_ = 0;
+    int kills_ = 0;
     int rerunAfterKillMs_ = defaultRerunAfterKillMs;
     int rerunAfterStartMs_ = defaultRerunAfterStartMs;
 };

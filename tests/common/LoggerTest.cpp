@@ -1,5 +1,6 @@
 #include "common/Logger.h"
 #include "TestEnvironment.h"
+#include "common/LogLimits.h"
 #include "common/QtLogItems.h"
 
 #include <gmock/gmock.h>
@@ -28,6 +29,12 @@ std::vector<std::string> lines(const std::string& text)
     if (!line.empty())
         out.push_back(line);
     return out;
+}
+
+// One place in the code that logs whatever it is given.
+void logFromOnePlace(const std::string& text)
+{
+    LOG_QUIET(text);
 }
 
 struct Sample
@@ -130,4 +137,39 @@ TEST(Logger, LinesFromManyThreadsStayWhole)
         EXPECT_TRUE(std::regex_match(line, whole)) << line;
     }
     EXPECT_EQ(count, 800);
+}
+
+TEST(Logger, ALineRepeatedFromOnePlaceIsCountedAndTheFileStopsGrowingAtItsLimit)
+{
+    TempDir dir;
+    const auto path = dir / "repeats.log";
+    ASSERT_FALSE(Logger::open(playerLogStyle(), path));
+
+    // A fault told with every datagram: a few lines, then one that counts the rest
+    for (int i = 0; i < 1000; ++i)
+        logFromOnePlace("message dropped: a message from user 1234");
+    logFromOnePlace("something else");
+    for (int i = 0; i < 30; ++i)
+        logFromOnePlace("message dropped: a message from user 1234");
+    Logger::instance().close();
+    std::vector<std::string> repeated;
+    for (const auto& line : lines(readFile(path)))
+        if (line.find("user 1234") != std::string::npos)
+            repeated.push_back(line);
+    ASSERT_EQ(repeated.size(), 2u * LogLimits::freeRepeats + 2) << readFile(path);
+    EXPECT_THAT(repeated[LogLimits::freeRepeats],
+                testing::HasSubstr("the line before came 990 more times: message dropped"));
+    EXPECT_THAT(repeated.back(), testing::HasSubstr("the line before came 20 more times"));
+
+    // Lines that all differ: the file ends at its limit, and says so, and still has its closing line
+    LogLimits::setGrowthLimit(20000);
+    ASSERT_FALSE(Logger::open(playerLogStyle(), path));
+    for (int i = 0; i < 10000; ++i)
+        LOG_QUIET("sample ", i);
+    Logger::instance().close();
+    LogLimits::setGrowthLimit(LogLimits::defaultGrowthLimit);
+    const std::string text = readFile(path);
+    EXPECT_LE(text.size(), 20000u + 400u);
+    EXPECT_THAT(text, testing::HasSubstr("the log file reached its limit of 20000 bytes"));
+    EXPECT_THAT(lines(text).back(), testing::HasSubstr(playerLogStyle().closeLine));
 }

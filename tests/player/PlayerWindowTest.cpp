@@ -1,4 +1,5 @@
 #include "PlayerWindowFixture.h"
+#include "platform/quit_signals.h"
 #include "player/PlayerMenus.h"
 #include "player/core/TitleText.h"
 #include "player/media/DsCtrl.h"
@@ -77,8 +78,8 @@ TEST_F(PlayerWindowTest, StepsJumpsAndShotsMoveTheMovie)
 
     // A shot added at 1 s: previous and next shot go to its start
     window->command(ID_FILE_CLOSE);
-    EXPECT_FALSE(questions.empty()) << "a missing shot file asks to save the default one";
-    questions.clear();
+    EXPECT_TRUE(questions.empty()) << "nobody edited the shots: nothing to ask";
+    EXPECT_FALSE(std::filesystem::exists(folder / "movie.avi_shots.csv"));
     app.movieFileName = movie;
     window->command(ID_FILE_INITCLIP);
     DsCtrl::SetCurrentPositionMilis(1000);
@@ -355,6 +356,30 @@ TEST_F(PlayerWindowTest, ASpreadsheetShotFileLoadsAndADamagedOneSurvivesASave)
     EXPECT_TRUE(told[1].contains(QString::fromStdString(beside.string()))) << told[1].toStdString();
     EXPECT_EQ(testing_support::readFile(beside),
               "#Gazeview shot file version 0.0.1\r\ntime_ms;number\r\n0;1\r\n500;2\r\n1500;3\r\n");
+}
+
+TEST_F(PlayerWindowTest, EndingTheProgramKeepsEditedShotsWithoutAQuestion)
+{
+    // Given a damaged shot file, and a shot added to what could be read of it
+    app.movieFileName = privateMovie();
+    const auto shotFile = folder / "movie.avi_shots.csv";
+    const std::string damaged = "#Gazeview shot file version 0.0.1\r\ntime_ms;number\r\n0;1\r\n500;3\r\n";
+    writeFile(shotFile, damaged);
+    startAndOpen();
+    told.clear();
+    DsCtrl::SetCurrentPositionMilis(1500);
+    press(Qt::Key_Plus);
+
+    // When the program is ended as a termination signal ends it
+    platform::endAsTerminated();
+
+    // Then nobody was asked or told anything, and the shots went beside the damaged file
+    EXPECT_TRUE(questions.empty()) << questions.front().toStdString();
+    EXPECT_TRUE(told.empty());
+    EXPECT_FALSE(DsCtrl::IsMovieOpen());
+    EXPECT_EQ(testing_support::readFile(shotFile), damaged);
+    EXPECT_EQ(testing_support::readFile(folder / "movie.avi_shots.edited.csv"),
+              "#Gazeview shot file version 0.0.1\r\ntime_ms;number\r\n0;1\r\n1500;2\r\n");
 }
 
 TEST_F(PlayerWindowTest, MenuShortcutsWorkInFullScreen)

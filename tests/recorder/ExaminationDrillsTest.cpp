@@ -336,6 +336,57 @@ TEST_F(ExaminationDrills, AWindowDestroyedDuringAnExaminationLeavesARecoveryFile
     EXPECT_TRUE(QTest::qWaitFor([&] { return !player.isRunning(); }, 3000));
 }
 
+TEST_F(ExaminationDrills, ARecoveryFileGoesToTheSettingsFolderThenTheRuntimeFolderWhenTheResultsFolderFails)
+{
+    TempDir config;
+    TempDir runtime;
+    testing_support::ScopedEnv env;
+    env.set("XDG_CONFIG_HOME", config.path().string());
+    env.set("XDG_RUNTIME_DIR", runtime.path().string());
+    std::filesystem::create_directories(config / "Orvalis");
+    open();
+    // A file where a folder should be: nothing can be written there, nor the folder made again.
+    const auto block = [](const std::filesystem::path& folder) {
+        std::filesystem::remove_all(folder);
+        testing_support::writeFile(folder, "");
+    };
+    const auto lose = [&](int samples) {
+        std::filesystem::remove_all(results);
+        std::filesystem::create_directories(results);
+        record(samples);
+        block(results);
+        testing::internal::CaptureStderr();
+        window->abandonExamination();
+        return testing::internal::GetCapturedStderr();
+    };
+
+    // Given no results folder when the program ends: the settings folder takes the samples
+    std::string told = lose(3);
+    const QString first = window->recoveryPath();
+    EXPECT_TRUE(first.startsWith(QString::fromStdString((config / "Orvalis").string())))
+        << first.toStdString();
+    EXPECT_NE(told.find("saved to " + first.toStdString()), std::string::npos) << told;
+    EXPECT_NE(testing_support::readFile(first.toStdString()).find("\n20;100000;100000;1;0;0\n"),
+              std::string::npos);
+
+    // Given the settings folder gone too: the runtime folder
+    block(config / "Orvalis");
+    told = lose(2);
+    const QString second = window->recoveryPath();
+    EXPECT_TRUE(second.startsWith(QString::fromStdString((runtime / "orvalis").string())))
+        << second.toStdString();
+    EXPECT_TRUE(std::filesystem::exists(second.toStdString()));
+    EXPECT_FALSE(window->workflow()->recoveryFailed());
+
+    // Given no place at all: the loss is told, and marked for the exit status
+    testing_support::writeFile(runtime / "file", "");
+    env.set("XDG_RUNTIME_DIR", (runtime / "file").string());
+    told = lose(2);
+    EXPECT_TRUE(window->recoveryPath().isEmpty());
+    EXPECT_TRUE(window->workflow()->recoveryFailed());
+    EXPECT_NE(told.find("could not be saved anywhere"), std::string::npos) << told;
+}
+
 TEST_F(ExaminationDrills, ANewFrequencySavesTheRunningExaminationThenRestartsTheServerAtThatRate)
 {
     open();

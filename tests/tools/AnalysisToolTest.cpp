@@ -143,13 +143,75 @@ TEST_F(AnalysisToolTest, PrintsJson)
 
     EXPECT_EQ(root[QStringLiteral("keypoints")][QStringLiteral("next")].toInt(), 12000);
     const QJsonObject pupil = root[QStringLiteral("pupil")].toObject();
+    // Runs of equal steps (time, mean, deviation, steps), one for each sample of the viewers.
     const QJsonArray series = pupil[QStringLiteral("series")].toArray();
-    ASSERT_EQ(series.size(), 626);
-    EXPECT_EQ(series[0].toArray(), (QJsonArray{0, 35000, 5000}));
-    EXPECT_EQ(series[625].toArray(), (QJsonArray{20000, 35000, 5000}));
+    ASSERT_EQ(series.size(), 201);
+    int steps = 0;
+    for (const QJsonValue run : series) {
+        EXPECT_EQ(run[1].toInt(), 35000);
+        EXPECT_EQ(run[2].toInt(), 5000);
+        steps += run[3].toInt();
+    }
+    EXPECT_EQ(series[0][0].toInt(), 0);
+    EXPECT_EQ(steps, 626);
     const QJsonArray shots = root[QStringLiteral("shots")][QStringLiteral("list")].toArray();
     ASSERT_EQ(shots.size(), 2);
     EXPECT_EQ(shots[1][QStringLiteral("interestingCount")].toInt(), 2);
+}
+
+TEST_F(AnalysisToolTest, TheSeriesGrowsWithTheSamplesNotWithTheFilmsLength)
+{
+    // Given a viewer whose two samples lie an hour apart, the pupil widening at the second
+    writeFile(dir / "long.csv", results_text::fileOf({{0, 500000, 500000, 1, 30000, 0},
+                                                      {3600000, 500000, 500000, 1, 50000, 0}}));
+
+    // When the report is printed as text and as JSON
+    const Output text = run({at("long.csv")});
+    const Output json = run({"--json", at("long.csv")});
+
+    // Then each run of equal steps takes one line, however many steps it holds
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_LT(text.out.size(), 2000u);
+    EXPECT_NE(text.out.find("\n  0 30000 0 1\n  32 50000 0 112500\n"), std::string::npos) << text.out;
+    EXPECT_LT(json.out.size(), 2000u);
+}
+
+TEST_F(AnalysisToolTest, AnOutputThatNamesAnInputIsRefusedAndTheInputKept)
+{
+    // Given a results file that happens to be named like a picture, and links to inputs
+    std::filesystem::copy_file(dir / "P01.csv", dir / "r.svg");
+    const std::string kept = testing_support::readFile(dir / "r.svg");
+    std::filesystem::create_symlink(dir / "P02.csv", dir / "link.png");
+
+    struct Case
+    {
+        std::vector<std::string> arguments;
+    };
+    const Case cases[] = {
+        {{"--plot", at("r.svg"), at("r.svg")}},
+        {{"--plot", (dir / "." / "r.svg").string(), at("r.svg")}},
+        {{"--plot", at("link.png"), dir.path().string()}}, // a folder's member, through a link
+        {{"--log", at("film.avi_shots.csv"), "--shots", at("film.avi_shots.csv"), at("P01.csv")}},
+    };
+    for (const Case& c : cases) {
+        // When the report is asked for, Then it is refused, saying which input would go
+        const Output result = run(c.arguments);
+        EXPECT_EQ(result.status, 1) << c.arguments.front();
+        EXPECT_NE(result.err.find("would replace the input"), std::string::npos) << result.err;
+        EXPECT_EQ(result.out, "");
+    }
+    EXPECT_EQ(testing_support::readFile(dir / "r.svg"), kept);
+
+    // The command refuses before it opens its log, also for a relative name
+    QProcess tool;
+    tool.setWorkingDirectory(QString::fromStdString(dir.path().string()));
+    tool.start(QStringLiteral(GAZE_BIN_DIR "/gaze-analyse"),
+               {QStringLiteral("--log"), QStringLiteral("./P02.csv"), QStringLiteral("--plot"),
+                QStringLiteral("r.png"), QStringLiteral("P02.csv")});
+    ASSERT_TRUE(tool.waitForFinished(30000));
+    EXPECT_EQ(tool.exitCode(), 1);
+    EXPECT_EQ(testing_support::readFile(dir / "P02.csv").find("time_ms;"), 0u);
+    EXPECT_FALSE(std::filesystem::exists(dir / "r.png"));
 }
 
 TEST_F(AnalysisToolTest, FailsClearlyOnUnreadableInput)

@@ -115,6 +115,50 @@ TEST_F(PupilPlotTest, SvgIsWellFormedA4WideAndNamesCountsAndViewers)
     EXPECT_TRUE(texts.contains(QStringLiteral("Pupil diameter and keypoints of 3 viewers of trailer.avi")));
 }
 
+TEST_F(PupilPlotTest, APictureGrowsWithTheSamplesNotWithTheFilmsLength)
+{
+    // Given samples half an hour apart: a hundred thousand steps of 32 ms between them, the pupil
+    // widening for the second half hour
+    writeFile(dir / "long.csv", results_text::fileOf({{0, 500000, 500000, 1, 30000, 0},
+                                                      {1800000, 500000, 500000, 1, 30000, 1},
+                                                      {3600000, 500000, 500000, 1, 50000, 0}}));
+    TimeLineManager results;
+    ASSERT_EQ(results.add(dir / "long.csv", 8, 20000, 500), 0);
+    results.calculateStats();
+    const PupilPlot plot(results, nullptr, QStringLiteral("long"));
+
+    // When it is drawn as SVG and as PNG
+    std::string error;
+    ASSERT_TRUE(plot.save(dir / "long.svg", error)) << error;
+    ASSERT_TRUE(plot.save(dir / "long.png", error)) << error;
+
+    // Then the SVG holds about one point per pixel column, and the mean shows where it was
+    EXPECT_LT(std::filesystem::file_size(dir / "long.svg"), 150000u);
+    const QImage image(QString::fromStdString((dir / "long.png").string()));
+    const QColor mean(0x1f, 0x4e, 0x9a);
+    EXPECT_TRUE(near(image, plot.xOf(900000), plot.yOf(30000), mean));
+    EXPECT_TRUE(near(image, plot.xOf(2700000), plot.yOf(50000), mean));
+    EXPECT_FALSE(near(image, plot.xOf(900000), plot.yOf(50000), mean));
+    EXPECT_FALSE(near(image, plot.xOf(2700000), plot.yOf(30000), mean));
+}
+
+TEST_F(PupilPlotTest, PupilValuesAtTheTopOfTheirRangeAreDrawn)
+{
+    // Given viewers whose pupils differ by nearly the whole range of the file's numbers
+    writeFile(dir / "wide1.csv", results_text::fileOf({{0, 500000, 500000, 1, 2147483647, 0}}));
+    writeFile(dir / "wide2.csv", results_text::fileOf({{0, 500000, 500000, 1, 1, 0}}));
+    TimeLineManager results;
+    ASSERT_EQ(results.add(dir / "wide1.csv", 8, 20000, 500), 0);
+    ASSERT_EQ(results.add(dir / "wide2.csv", 8, 20000, 500), 0);
+    results.calculateStats();
+
+    // When the plot is drawn, Then its range holds the mean and the deviation around it
+    const PupilPlot plot(results, nullptr, QStringLiteral("wide"));
+    EXPECT_GT(plot.yOf(0), plot.yOf(2147483647.0));
+    std::string error;
+    EXPECT_TRUE(plot.save(dir / "wide.png", error)) << error;
+}
+
 TEST_F(PupilPlotTest, NothingIsWrittenWhenThePlotCannotBeMade)
 {
     std::ostringstream err;

@@ -385,6 +385,59 @@ TEST(RenderTool, BadInputsAreRefusedAndLeaveNoOutput)
     over.output = dir / "." / "film.avi";
     EXPECT_EQ(render(over).status, 1);
     EXPECT_EQ(std::filesystem::file_size(movie), before);
+
+    // a movie of odd size cannot become a video: it is told as the movie's fault, not the output's
+    const auto odd = dir / "odd.mkv";
+    ASSERT_TRUE(generated_movie::run(generated_movie::source("black", 25, 7, 5, 25) +
+                                     "! avenc_ffv1 ! matroskamux ! filesink location=\"" + odd.string() +
+                                     "\""));
+    RenderOptions oddOptions = heatOptions(dir, odd, "odd.mp4");
+    const Outcome oddRun = render(oddOptions);
+    EXPECT_EQ(oddRun.status, 2) << oddRun.err;
+    EXPECT_NE(oddRun.err.find("the movie is 7x5 pixels"), std::string::npos) << oddRun.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "odd.mp4"));
+}
+
+TEST(RenderTool, NoOutputReplacesAnInputWhateverItsName)
+{
+    TempDir dir;
+    writeStudy(dir / "study", 1, 0.5, 0.5);
+    std::filesystem::create_directories(dir / "settings");
+    writeFile(dir / "settings" / "Gazeview.ini", "[Preprocessing]\r\n");
+    const auto results = dir / "study" / "viewer100.csv";
+    const std::string kept = testing_support::readFile(results);
+    std::filesystem::create_symlink(results, dir / "link.png");
+    std::filesystem::create_hard_link(dir / "settings" / "Gazeview.ini", dir / "hard.png");
+
+    struct Case
+    {
+        std::filesystem::path output;
+        bool directory;
+    };
+    // Given outputs that reach an input: plainly, through "./", through links, as a folder's member
+    const Case cases[] = {
+        {results, false},          {dir / "study" / "." / "viewer100.csv", false},
+        {dir / "link.png", false}, {dir / "link.png", true},
+        {dir / "hard.png", true},
+    };
+    for (const Case& c : cases) {
+        RenderOptions options = heatOptions(dir, dir / "film.avi", "unused.png");
+        options.directory = c.directory;
+        options.results = c.directory ? dir / "study" : results;
+        options.output = c.output;
+        options.atMs = {100};
+        // When the tool is run, Then it refuses before reading anything
+        const Outcome run = render(options);
+        EXPECT_EQ(run.status, 1) << c.output;
+        EXPECT_NE(run.err.find("would replace the input"), std::string::npos) << run.err;
+    }
+    // and so does the log
+    RenderOptions logged = heatOptions(dir, dir / "film.avi", "fresh.png");
+    logged.atMs = {100};
+    logged.logFile = results;
+    EXPECT_NE(overwriteProblem(logged), "");
+    EXPECT_EQ(testing_support::readFile(results), kept);
+    EXPECT_EQ(testing_support::readFile(dir / "settings" / "Gazeview.ini"), "[Preprocessing]\r\n");
 }
 
 TEST(RenderTool, CommandLineAndProgress)
@@ -409,7 +462,8 @@ TEST(RenderTool, CommandLineAndProgress)
              {"-m", "a.avi", "-d", "s", "-o", "o.png"},
              {"-m", "a.avi", "-d", "s", "-o", "o.mp4", "--at", "5"},
              {"-m", "a.avi", "-d", "s", "-o", "o.mp4", "--from", "500", "--to", "400"},
-             {"-m", "a.avi", "-d", "s", "-o", "o.mp4", "--pupil", "maybe"}})
+             {"-m", "a.avi", "-d", "s", "-o", "o.mp4", "--pupil", "maybe"},
+             {"-m", "a.avi", "-d", "s", "-o", "o.mp4", "--settings", "/dev/zero"}})
         EXPECT_NE(parse(bad).error, "") << ::testing::PrintToString(bad);
 
     // A quarter of a 40 s part done in 10 s leaves about 30 s.

@@ -168,8 +168,21 @@ TEST(ShotsTool, CommandLine)
                                                                  {"--threshold", "0", "a.avi"},
                                                                  {"--threshold", "x", "a.avi"},
                                                                  {"--min-shot", "-1", "a.avi"},
+                                                                 {"--threshold", "nan", "a.avi"},
+                                                                 {"--threshold", "inf", "a.avi"},
+                                                                 {"--min-shot", "99999999999", "a.avi"},
                                                                  {"--frobnicate", "a.avi"}})
         EXPECT_NE(parse(bad).error, "") << ::testing::PrintToString(bad);
+
+    // The log must not be written over the movie, whatever it is called
+    TempDir dir;
+    testing_support::writeFile(dir / "film.avi", "movie");
+    ShotsOptions options;
+    options.movie = dir / "film.avi";
+    options.logFile = dir / "." / "film.avi";
+    EXPECT_NE(overwriteProblem(options), "");
+    options.logFile = dir / "gaze-shots.log";
+    EXPECT_EQ(overwriteProblem(options), "");
 }
 
 TEST(CutDetector, ScoresAndFlashes)

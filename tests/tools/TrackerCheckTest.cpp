@@ -5,7 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <sstream>
+#include <thread>
 
 using namespace std::chrono_literals;
 
@@ -31,6 +37,51 @@ tools::TrackerCheckOptions quickCheck(unsigned short port)
     options.frameTimeout = 5s;
     return options;
 }
+
+// A program on the port that answers every connection with more bytes than any
+// message has, and no line end.
+class Flood
+{
+public:
+    Flood()
+    {
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        EXPECT_EQ(::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        EXPECT_EQ(::listen(listener_, 4), 0);
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] {
+            const int client = ::accept(listener_, nullptr, nullptr);
+            if (client < 0)
+                return;
+            const std::string block(64 * 1024, 'x');
+            for (int i = 0; i < 64; ++i)
+                if (::send(client, block.data(), block.size(), MSG_NOSIGNAL) <= 0)
+                    break;
+            // What the client sent is read before closing, or the close would reset the connection.
+            char sink[4096];
+            while (::recv(client, sink, sizeof sink, 0) > 0) {
+            }
+            ::close(client);
+        });
+    }
+    ~Flood()
+    {
+        ::shutdown(listener_, SHUT_RDWR);
+        thread_.join();
+        ::close(listener_);
+    }
+    unsigned short port() const { return port_; }
+
+private:
+    int listener_ = -1;
+    unsigned short port_ = 0;
+    std::thread thread_;
+};
 
 } // namespace
 
@@ -92,6 +143,15 @@ TEST(TrackerCheck, FailsClearlyWithoutServerOrFrames)
         EXPECT_EQ(tools::runTrackerCheck(options, out, err), c.result) << c.message;
         EXPECT_EQ(err.str(), "The tracker server on 127.0.0.1:" + std::to_string(options.port) + c.message);
     }
+
+    // Something that floods the port is given up on, and told as that, not as a server that hung up
+    const Flood flood;
+    options = quickCheck(flood.port());
+    err.str("");
+    EXPECT_EQ(tools::runTrackerCheck(options, out, err), tools::check_no_answer);
+    EXPECT_EQ(err.str(),
+              "What answers on 127.0.0.1:" + std::to_string(flood.port()) +
+                  " sent a message larger than a tracker server's messages can be; the check gave up\n");
 }
 
 TEST(TrackerCheck, ReadsItsCommandLine)

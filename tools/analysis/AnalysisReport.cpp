@@ -3,6 +3,7 @@
 #include "analysis/FilmReport.h"
 #include "analysis/JsonWriter.h"
 #include "analysis/PupilPlot.h"
+#include "common/OutputGuard.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 
@@ -152,11 +153,12 @@ void printText(const AnalysisOptions& options, const TimeLineManager& results, c
         << ", smallest deviation " << results.smallestDeviation() << ", largest deviation "
         << results.largestDeviation() << ", " << results.pupilStepCount() << " steps\n";
     if (options.series) {
-        out << "Pupil series (time mean deviation):\n";
+        // A run of equal steps is one line: the series grows with the samples, not with the film's length.
+        out << "Pupil series in runs of equal " << TimeLineManager::statsStepMs
+            << " ms steps (time mean deviation steps):\n";
         for (const PupilRun& run : results.pupilRuns())
-            for (int k = 0; k < run.steps; ++k)
-                out << "  " << run.first.time + k * TimeLineManager::statsStepMs << ' ' << run.first.mean
-                    << ' ' << run.first.deviation << '\n';
+            out << "  " << run.first.time << ' ' << run.first.mean << ' ' << run.first.deviation << ' '
+                << run.steps << '\n';
     }
 
     if (analysis.shots) {
@@ -323,13 +325,12 @@ void printJson(const AnalysisOptions& options, const TimeLineManager& results, c
         json.key("series");
         json.beginArray();
         for (const PupilRun& run : results.pupilRuns()) {
-            for (int k = 0; k < run.steps; ++k) {
-                json.beginArray();
-                json.value(run.first.time + k * TimeLineManager::statsStepMs);
-                json.value(run.first.mean);
-                json.value(run.first.deviation);
-                json.endArray();
-            }
+            json.beginArray();
+            json.value(run.first.time);
+            json.value(run.first.mean);
+            json.value(run.first.deviation);
+            json.value(run.steps);
+            json.endArray();
         }
         json.endArray();
     }
@@ -417,8 +418,25 @@ std::string shotStatusText(int status)
     }
 }
 
+std::string overwriteProblem(const AnalysisOptions& options)
+{
+    std::vector<std::filesystem::path> inputs = options.inputs;
+    inputs.push_back(options.settingsFile);
+    if (options.shotFile)
+        inputs.push_back(*options.shotFile);
+    std::vector<std::filesystem::path> outputs;
+    for (const auto& output : {options.plotFile, options.logFile})
+        if (output)
+            outputs.push_back(*output);
+    return OutputGuard::refusal(outputs, inputs);
+}
+
 int runAnalysis(const AnalysisOptions& options, std::ostream& out, std::ostream& err)
 {
+    if (const std::string problem = overwriteProblem(options); !problem.empty()) {
+        err << "gaze-analyse: " << problem << '\n';
+        return 1;
+    }
     TimeLineManager results;
     Analysis analysis;
     analyse(options, results, analysis, err);

@@ -14,7 +14,9 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -71,13 +73,14 @@ PupilPlot::PupilPlot(const TimeLineManager& results, const ShotLine* shots, QStr
     for (const TimeLine& timeLine : results_.timeLines())
         if (!timeLine.items().empty())
             endMs_ = std::max(endMs_, timeLine.items().back().time);
-    const auto& series = results_.pupilSeries();
-    if (!series.empty()) {
-        low_ = series.front().mean;
-        high_ = series.front().mean;
-        for (const PupilStep& step : series) {
-            low_ = std::min<double>(low_, step.mean - step.deviation);
-            high_ = std::max<double>(high_, step.mean + step.deviation);
+    const auto& runs = results_.pupilRuns();
+    if (!runs.empty()) {
+        low_ = runs.front().first.mean;
+        high_ = runs.front().first.mean;
+        // In double: a file's pupil values may reach the top of int.
+        for (const PupilRun& run : runs) {
+            low_ = std::min(low_, static_cast<double>(run.first.mean) - run.first.deviation);
+            high_ = std::max(high_, static_cast<double>(run.first.mean) + run.first.deviation);
         }
         const double pad = std::max(100.0, (high_ - low_) * 0.08);
         low_ = std::max(0.0, low_ - pad);
@@ -191,30 +194,79 @@ void PupilPlot::paintShots(QPainter& painter) const
     }
 }
 
+std::vector<PupilPlot::Column> PupilPlot::columns() const
+{
+    const QRectF panel = pupilPanel();
+    std::vector<Column> columns(static_cast<size_t>(std::ceil(panel.width())));
+    const auto columnOf = [&](std::int64_t timeMs) {
+        const double x = xOf(static_cast<int>(std::min<std::int64_t>(timeMs, INT_MAX))) - panel.left();
+        return std::clamp<size_t>(static_cast<size_t>(std::max(0.0, x)), 0, columns.size() - 1);
+    };
+    // Runs follow each other in time, so the columns they cover overlap only at
+    // their ends: the walk costs the runs plus the columns.
+    for (const PupilRun& run : results_.pupilRuns()) {
+        const std::int64_t last =
+            std::int64_t{run.first.time} + std::int64_t{run.steps - 1} * TimeLineManager::statsStepMs;
+        const double mean = run.first.mean;
+        for (size_t c = columnOf(run.first.time), end = columnOf(last); c <= end; ++c) {
+            Column& column = columns[c];
+            if (!column.used) {
+                column = {
+                    true, mean, mean, mean, mean, mean + run.first.deviation, mean - run.first.deviation};
+                continue;
+            }
+            column.last = mean;
+            column.low = std::min(column.low, mean);
+            column.high = std::max(column.high, mean);
+            column.top = std::max(column.top, mean + run.first.deviation);
+            column.bottom = std::min(column.bottom, mean - run.first.deviation);
+        }
+    }
+    return columns;
+}
+
 void PupilPlot::paintPupil(QPainter& painter) const
 {
-    const auto& series = results_.pupilSeries();
-    if (series.empty()) {
+    if (results_.pupilRuns().empty()) {
         painter.setPen(kInk);
         painter.setFont(font(20));
         painter.drawText(pupilPanel(), Qt::AlignCenter, QStringLiteral("No pupil values in these results"));
         return;
     }
+    // One pixel column holds many steps of a long film: the picture is drawn from
+    // what each column shows, however long the film.
+    const std::vector<Column> columns = this->columns();
+    const double left = pupilPanel().left() + 0.5;
+    QPainterPath spread;
+    QPainterPath mean;
+    const auto add = [](QPainterPath& path, double x, double y) {
+        if (path.elementCount() == 0)
+            path.moveTo(x, y);
+        else
+            path.lineTo(x, y);
+    };
+    for (size_t c = 0; c < columns.size(); ++c) {
+        const Column& column = columns[c];
+        if (!column.used)
+            continue;
+        const double x = left + static_cast<double>(c);
+        add(spread, x, yOf(column.top));
+        add(mean, x, yOf(column.first));
+        if (column.low != column.high) {
+            const bool rising = column.last >= column.first;
+            mean.lineTo(x, yOf(rising ? column.low : column.high));
+            mean.lineTo(x, yOf(rising ? column.high : column.low));
+        }
+        mean.lineTo(x, yOf(column.last));
+    }
+    for (size_t c = columns.size(); c-- > 0;)
+        if (columns[c].used)
+            spread.lineTo(left + static_cast<double>(c), yOf(columns[c].bottom));
+    spread.closeSubpath();
+
     painter.save();
     painter.setClipRect(pupilPanel());
-    QPainterPath spread;
-    spread.moveTo(xOf(series.front().time), yOf(series.front().mean + series.front().deviation));
-    for (const PupilStep& step : series)
-        spread.lineTo(xOf(step.time), yOf(step.mean + step.deviation));
-    for (auto step = series.rbegin(); step != series.rend(); ++step)
-        spread.lineTo(xOf(step->time), yOf(step->mean - step->deviation));
-    spread.closeSubpath();
     painter.fillPath(spread, kSpread);
-
-    QPainterPath mean;
-    mean.moveTo(xOf(series.front().time), yOf(series.front().mean));
-    for (const PupilStep& step : series)
-        mean.lineTo(xOf(step.time), yOf(step.mean));
     painter.setPen(QPen(kMean, 2.5));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(mean);
@@ -242,11 +294,14 @@ void PupilPlot::paintKeypoints(QPainter& painter) const
         }
         painter.setPen(QPen(kKeypoint, 2.0));
         bool inside = false;
+        int lastColumn = -1;
         for (const TimeLineItem& item : timeLines[i].items()) {
-            // One tick where a run of marked samples begins.
+            // One tick where a run of marked samples begins, and one per pixel column at most.
             if (item.interestingPoint == 1 && !inside) {
                 const double x = xOf(item.time);
-                painter.drawLine(QPointF(x, top + row * 0.1), QPointF(x, top + row * 0.9));
+                if (static_cast<int>(x) != lastColumn)
+                    painter.drawLine(QPointF(x, top + row * 0.1), QPointF(x, top + row * 0.9));
+                lastColumn = static_cast<int>(x);
             }
             inside = item.interestingPoint == 1;
         }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <ostream>
 #include <string>
+#include <vector>
 
 class QPainter;
 namespace measures {
@@ -45,6 +46,20 @@ public:
     static bool knownExtension(const std::filesystem::path& file);
 
 private:
+    // What the pupil panel shows in one pixel column: the mean on entering and
+    // leaving it, its lowest and highest, and the widest band of deviation.
+    struct Column
+    {
+        bool used = false;
+        double first = 0;
+        double last = 0;
+        double low = 0;
+        double high = 0;
+        double top = 0;
+        double bottom = 0;
+    };
+    std::vector<Column> columns() const;
+
     void paintShots(QPainter& painter) const;
     void paintPupil(QPainter& painter) const;
     void paintKeypoints(QPainter& painter) const;

@@ -34,6 +34,11 @@ int main(int argc, char* argv[])
         std::cerr << "gaze-analyse: " << parsed.error << "\nTry 'gaze-analyse --help'.\n";
         return 1;
     }
+    // Opening the log rewrites it: it must not name an input either.
+    if (const std::string problem = overwriteProblem(parsed.options); !problem.empty()) {
+        std::cerr << "gaze-analyse: " << problem << '\n';
+        return 1;
+    }
     // The data code logs as the player does; without --log those lines are not wanted on the console.
     const std::filesystem::path log = parsed.options.logFile.value_or("/dev/null");
     if (Logger::open(playerLogStyle(), log)) {

@@ -1,6 +1,8 @@
 #include "render/RenderJob.h"
 
+#include "common/AppDataFolder.h"
 #include "common/AtomicFile.h"
+#include "common/OutputGuard.h"
 #include "render/OverlayFrames.h"
 #include "render/PieceJoin.h"
 #include "render/VideoExport.h"
@@ -156,16 +158,34 @@ void RenderProgress::finish()
         out_ << '\n';
 }
 
+std::string overwriteProblem(const RenderOptions& options)
+{
+    std::filesystem::path shotFile = options.movie;
+    shotFile += "_shots.csv";
+    std::vector<std::filesystem::path> inputs = {options.movie, options.results,
+                                                 options.shotFile.value_or(shotFile)};
+    const std::filesystem::path settings = options.settingsDir.value_or(appDataFolder().value_or(""));
+    if (!settings.empty()) {
+        inputs.push_back(settings / "Gazeview.ini");
+        inputs.push_back(settings / "GazeviewGUI.ini");
+    }
+    std::vector<std::filesystem::path> outputs;
+    for (const std::int64_t at : options.atMs.empty() ? std::vector<std::int64_t>{0} : options.atMs)
+        outputs.push_back(picturePath(options, at));
+    if (options.logFile)
+        outputs.push_back(*options.logFile);
+    return OutputGuard::refusal(outputs, inputs);
+}
+
 namespace {
 
 int joinPieces(const RenderOptions& options, std::ostream& err)
 {
-    std::error_code ignored;
-    for (const auto& piece : options.pieces)
-        if (std::filesystem::equivalent(piece, options.output, ignored)) {
-            err << "gaze-render: the output would replace the part " << piece.string() << '\n';
-            return 1;
-        }
+    if (const std::string problem = OutputGuard::refusal({options.output}, options.pieces);
+        !problem.empty()) {
+        err << "gaze-render: " << problem << '\n';
+        return 1;
+    }
     PieceJoin join;
     if (!join.join(options.output, options.pieces)) {
         err << "gaze-render: " << join.error() << '\n';
@@ -181,13 +201,11 @@ int runRender(const RenderOptions& options, std::ostream& err, bool progressOnSa
 {
     if (!options.pieces.empty())
         return joinPieces(options, err);
-    // The output replaces whatever has its name: never the movie it is made from.
-    std::error_code ignored;
-    for (const std::int64_t at : options.atMs.empty() ? std::vector<std::int64_t>{0} : options.atMs)
-        if (std::filesystem::equivalent(options.movie, picturePath(options, at), ignored)) {
-            err << "gaze-render: the output would replace the movie " << options.movie.string() << '\n';
-            return 1;
-        }
+    // The output replaces whatever has its name: never what it is made from.
+    if (const std::string problem = overwriteProblem(options); !problem.empty()) {
+        err << "gaze-render: " << problem << '\n';
+        return 1;
+    }
     OverlayFrames overlay;
     std::string error;
     std::string warnings;

@@ -38,8 +38,13 @@ private:
     bool reported_ = false;
 };
 
+// Why the run would write over one of its inputs (a picture, the video or the
+// log naming the movie, a results file, the shot file or a settings file);
+// empty when it would not.
+std::string overwriteProblem(const RenderOptions& options);
+
 // Renders what the options ask for. Problems are told on err. Returns the exit
-// status: 0 written, 2 an input could not be read, 3 the output could not be
+// status: 0 written, 1 an output names an input, 2 an input could not be read, 3 the output could not be
 // written. An output is either complete or not there at all.
 int runRender(const RenderOptions& options, std::ostream& err, bool progressOnSameLine = false);
 

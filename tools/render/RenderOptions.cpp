@@ -221,8 +221,18 @@ ParsedRenderArguments parseRenderArguments(const std::vector<std::string>& argum
         return result;
     if (parser.isSet(shots))
         options.shotFile = parser.value(shots).toStdString();
-    if (parser.isSet(settings))
+    if (parser.isSet(settings)) {
         options.settingsDir = parser.value(settings).toStdString();
+        // A folder not made yet holds no settings, so the player's defaults apply; anything else is a
+        // mistake.
+        std::error_code ignored;
+        if (std::filesystem::exists(*options.settingsDir, ignored) &&
+            !std::filesystem::is_directory(*options.settingsDir, ignored)) {
+            error = "--settings needs the folder holding the player's settings files, not " +
+                    options.settingsDir->string();
+            return result;
+        }
+    }
     if (parser.isSet(log))
         options.logFile = parser.value(log).toStdString();
     return result;

@@ -206,6 +206,11 @@ bool VideoExport::open(const std::filesystem::path& movie, const std::filesystem
     if (!caps || !gst_video_info_from_caps(&info, caps.get()))
         return fail("the movie holds no video that can be decoded");
     size_ = QSize(GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info));
+    // Both encoders take 4:2:0 pictures, whose colour planes halve each side.
+    if (size_.width() % 2 != 0 || size_.height() % 2 != 0)
+        return fail("the movie is " + std::to_string(size_.width()) + "x" + std::to_string(size_.height()) +
+                    " pixels; a video can only be written at an even width and height (pictures with --at "
+                    "work at any size)");
     if (GST_VIDEO_INFO_FPS_D(&info) != 0 && GST_VIDEO_INFO_FPS_N(&info) > 0) {
         rateNum_ = GST_VIDEO_INFO_FPS_N(&info);
         rateDen_ = GST_VIDEO_INFO_FPS_D(&info);

@@ -24,6 +24,11 @@ int main(int argc, char* argv[])
         std::cerr << "gaze-render: " << parsed.error << "\nTry 'gaze-render --help'.\n";
         return 1;
     }
+    // Opening the log rewrites it: it must not name an input either.
+    if (const std::string problem = overwriteProblem(parsed.options); !problem.empty()) {
+        std::cerr << "gaze-render: " << problem << '\n';
+        return 1;
+    }
     const std::filesystem::path log = parsed.options.logFile.value_or("/dev/null");
     if (Logger::open(playerLogStyle(), log)) {
         std::cerr << "gaze-render: cannot write the log file " << log.string() << '\n';

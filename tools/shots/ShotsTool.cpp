@@ -4,8 +4,12 @@
 #include "shots/FoundShots.h"
 #include "shots/MovieFrames.h"
 
+#include "common/OutputGuard.h"
+
 #include <QCommandLineParser>
 #include <QStringList>
+
+#include <climits>
 
 namespace {
 
@@ -54,7 +58,8 @@ ParsedShotsArguments parseShotsArguments(const std::vector<std::string>& argumen
     if (parser.isSet(threshold)) {
         bool ok = false;
         options.threshold = parser.value(threshold).toDouble(&ok);
-        if (!ok || options.threshold <= 0.0 || options.threshold > 1.0) {
+        // Written so that "nan" fails too.
+        if (!ok || !(options.threshold > 0.0 && options.threshold <= 1.0)) {
             result.error = "--threshold needs a number above 0 and at most 1";
             return result;
         }
@@ -62,8 +67,9 @@ ParsedShotsArguments parseShotsArguments(const std::vector<std::string>& argumen
     if (parser.isSet(minShot)) {
         bool ok = false;
         options.minShotMs = parser.value(minShot).toLongLong(&ok);
-        if (!ok || options.minShotMs < 0) {
-            result.error = "--min-shot needs a whole number of milliseconds, 0 or more";
+        // Cut times are kept as the shot file's int milliseconds.
+        if (!ok || options.minShotMs < 0 || options.minShotMs > INT_MAX) {
+            result.error = "--min-shot needs a whole number of milliseconds from 0 to 2147483647";
             return result;
         }
     }
@@ -76,6 +82,14 @@ ParsedShotsArguments parseShotsArguments(const std::vector<std::string>& argumen
     }
     options.movie = positional.front().toStdString();
     return result;
+}
+
+std::string overwriteProblem(const ShotsOptions& options)
+{
+    // The shot file itself is linked to a free name and never replaces anything.
+    if (!options.logFile)
+        return {};
+    return OutputGuard::refusal({*options.logFile}, {options.movie});
 }
 
 int runShotDetection(const ShotsOptions& options, std::ostream& err)

@@ -27,6 +27,9 @@ struct ParsedShotsArguments
 // arguments[0] is the program name.
 ParsedShotsArguments parseShotsArguments(const std::vector<std::string>& arguments);
 
+// Why the run would write over its movie (the log naming it); empty when it would not.
+std::string overwriteProblem(const ShotsOptions& options);
+
 // Finds the cuts of the movie and writes the shot file beside it. Cuts and the
 // file's name are told on err. Returns the exit status: 0 written, 2 the movie
 // could not be read, 3 the shot file could not be written.

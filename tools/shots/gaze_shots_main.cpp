@@ -20,6 +20,10 @@ int main(int argc, char* argv[])
         std::cerr << "gaze-shots: " << parsed.error << "\nTry 'gaze-shots --help'.\n";
         return 1;
     }
+    if (const std::string problem = overwriteProblem(parsed.options); !problem.empty()) {
+        std::cerr << "gaze-shots: " << problem << '\n';
+        return 1;
+    }
     const std::filesystem::path log = parsed.options.logFile.value_or("/dev/null");
     if (Logger::open(playerLogStyle(), log)) {
         std::cerr << "gaze-shots: cannot write the log file " << log.string() << '\n';

@@ -186,6 +186,10 @@ int runTrackerCheck(const TrackerCheckOptions& options, std::ostream& out, std::
     case gtl::ConnectOutcome::lost:
         err << "The tracker server on " << where << " closed the connection before it answered\n";
         return check_no_answer;
+    case gtl::ConnectOutcome::too_large:
+        err << "What answers on " << where
+            << " sent a message larger than a tracker server's messages can be; the check gave up\n";
+        return check_no_answer;
     default:
         err << "The tracker server on " << where << " did not answer within " << options.replyTimeout.count()
             << " ms\n";

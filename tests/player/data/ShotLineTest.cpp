@@ -218,10 +218,10 @@ TEST_F(ShotLineTest, ServicesTheShotFileOfAMovie)
     const auto file = dir / "film.avi_shots.csv";
     ASSERT_FALSE(Logger::open(playerLogStyle(), dir / "Gazeview.log"));
 
-    // No file yet: one shot at 0, offered for saving.
+    // No file yet: one shot at 0, not an edit of anybody's.
     EXPECT_TRUE(ServiceShotFile(shots, file, true));
     EXPECT_EQ(shots.shots(), std::vector<Shot>{(Shot{0, 1, 0, 0})});
-    EXPECT_TRUE(shots.modified());
+    EXPECT_FALSE(shots.modified());
 
     shots.toggleShot(5000);
     EXPECT_TRUE(ServiceShotFile(shots, file, false));

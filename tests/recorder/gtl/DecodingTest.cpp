@@ -152,6 +152,25 @@ TEST(Decoding, OptionalMembersKeepTheCurrentValues)
     EXPECT_FALSE(message->valueSet->calibrationPresent);
 }
 
+TEST(Decoding, NumbersInQuotesCountAsTheNumbers)
+{
+    // A status and values in quotes are read as the numbers, and the message says so
+    const auto message =
+        decode(R"({"category":"tracker","request":"get","statuscode":"200","values":{"trackerstate":"0",)"
+               R"("screenpsyw":"0.5","framerate":" 30","screenresh":"1e3"}})");
+    ASSERT_TRUE(message && message->valueSet);
+    EXPECT_EQ(message->status, StatusKind::ok);
+    EXPECT_TRUE(message->quotedNumbers);
+    EXPECT_EQ(message->valueSet->values.trackerstate, 0);
+    EXPECT_EQ(message->valueSet->screen.screenpsyw, 0.5f);
+    // Text around a number, or a number of the wrong kind, is still no number
+    EXPECT_EQ(message->skipped, (std::vector<std::string>{"framerate", "screenresh"}));
+
+    const auto plain = decode(messages::get(R"("trackerstate":0)"));
+    ASSERT_TRUE(plain);
+    EXPECT_FALSE(plain->quotedNumbers);
+}
+
 TEST(Decoding, AMemberOfAnUnexpectedShapeCostsOnlyItself)
 {
     struct Case

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -167,6 +168,8 @@ TEST_F(EyeTribeTest, TheScreenChosenWhileDisconnectedIsSentAfterTheNextConnectio
     for (const std::string& request : server.server.requests())
         found |= request.find("\"screenresw\":" + std::to_string(geometry.width())) != std::string::npos;
     EXPECT_TRUE(found) << "the screen's size is sent";
+    // The window hears of the connection once the attempt is over.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reported.connected(); }, 5000));
 
     controller.disconnectFromServer();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !reported.connected(); }, 5000)) << "the window is told";
@@ -191,6 +194,47 @@ TEST_F(EyeTribeTest, AConnectionFailureIsRetriedUntilTheServerIsUp)
     ASSERT_TRUE(QTest::qWaitFor([&] { return reported.connected(); }, 5000));
     QTest::qWait(100);
     EXPECT_EQ(server.server.clientCount(), 1) << "no further attempts once connected";
+}
+
+TEST_F(EyeTribeTest, AProgramOnThePortThatIsNoTrackerServerIsTriedLessOftenAndToldOnce)
+{
+    // Given a web server on the tracker port: it answers every connection with an error page
+    QTcpServer web;
+    ASSERT_TRUE(web.listen(QHostAddress::LocalHost, 0));
+    int accepted = 0;
+    QObject::connect(&web, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket* socket = web.nextPendingConnection()) {
+            ++accepted;
+            // Answered once the request is read: a close with unread bytes would reset the connection.
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                socket->readAll();
+                socket->write("HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\n\r\n");
+                socket->disconnectFromHost();
+            });
+            QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        }
+    });
+
+    // When the controller keeps trying it for a while, retrying after 20 ms at first
+    controller.setPort(web.serverPort());
+    controller.tryConnectToServer();
+    QTest::qWait(1500);
+
+    // Then the attempts were spaced out (20, 40, 80 ... ms), the operator heard once what
+    // answers there, and "connected" was never shown
+    EXPECT_LE(accepted, 9);
+    EXPECT_GE(accepted, 4);
+    ASSERT_EQ(prompt.warnings.size(), 1) << prompt.warnings.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(prompt.warnings[0].contains(QString::number(web.serverPort())));
+    EXPECT_TRUE(prompt.warnings[0].contains(QStringLiteral("HTTP/1.1 400 Bad Request")))
+        << prompt.warnings[0].toStdString();
+    EXPECT_FALSE(reported.connected());
+    EXPECT_EQ(std::count(reported.connections.begin(), reported.connections.end(), true), 0);
+
+    // and the server's port counts as taken while the web server listens there, so no server is started
+    EXPECT_TRUE(controller.serverPortTaken());
+    web.close();
+    EXPECT_FALSE(controller.serverPortTaken());
 }
 
 TEST_F(EyeTribeTest, ReadyForExaminationOnlyWhenCalibratedWellEnoughAndStreaming)

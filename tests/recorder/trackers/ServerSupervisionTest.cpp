@@ -2,12 +2,19 @@
 #include "mocks/FakePrompt.h"
 #include "recorder/trackers/EyeTrackerController.h"
 #include "recorder/trackers/ProcessControl.h"
+#include "recorder/trackers/ServerSupervisor.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <cstring>
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -183,4 +190,141 @@ TEST_F(ServerSupervision, AServerThatIgnoresTheRequestToEndIsKilledWhenWeLookAga
     QTRY_COMPARE_WITH_TIMEOUT(controller.connects, 1, 3000);
     EXPECT_NE(serverPid(), static_cast<pid_t>(stubborn));
     EXPECT_NE(serverPid(), 0) << "started again after it was killed";
+}
+
+namespace {
+
+// The supervisor on its own, with what it does to the server counted.
+struct Supervised
+{
+    explicit Supervised(const QString& name)
+    {
+        ServerSupervisor::Actions actions;
+        actions.processName = [name] { return name.toStdString(); };
+        actions.disconnect = [] {};
+        actions.tryConnect = [this] { ++connects; };
+        actions.startServer = [this] { ++starts; };
+        actions.isConnected = [] { return false; };
+        actions.sendSignal = [this](pid_t pid, int signal) {
+            sent.push_back(signal);
+            return signalResult ? signalResult(pid, signal) : 0;
+        };
+        actions.tell = [this](const QString& text) { told << text; };
+        supervisor = std::make_unique<ServerSupervisor>(std::move(actions));
+        supervisor->setIntervals(40, 60);
+    }
+
+    std::unique_ptr<ServerSupervisor> supervisor;
+    std::function<int(pid_t, int)> signalResult; // null: every signal is sent and does nothing
+    std::vector<int> sent;
+    int connects = 0;
+    int starts = 0;
+    QStringList told;
+};
+
+} // namespace
+
+TEST_F(ServerSupervision, AServerThatCannotBeSignalledIsConnectedToAsItRunsAndTheOperatorTold)
+{
+    // Given a server of another user's: every signal fails with EPERM
+    const pid_t server = startServerOurselves();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return serverPid() == server; }, 3000));
+    Supervised supervised(name);
+    supervised.signalResult = [](pid_t, int) { return EPERM; };
+
+    // When a restart is asked for, twice
+    for (int request = 1; request <= 2; ++request) {
+        supervised.supervisor->request(true);
+
+        // Then the server is connected to as it runs, the operator hears why, and nothing waits
+        EXPECT_EQ(supervised.connects, request);
+        EXPECT_EQ(supervised.starts, 0);
+        ASSERT_EQ(supervised.told.size(), request);
+        EXPECT_TRUE(supervised.told.last().contains(QString::fromLocal8Bit(std::strerror(EPERM))))
+            << supervised.told.last().toStdString();
+        EXPECT_EQ(supervised.supervisor->state(), ServerSupervisor::State::Idle);
+    }
+    EXPECT_EQ(serverPid(), server);
+}
+
+TEST_F(ServerSupervision, AServerThatOutlivesEveryKillIsGivenUpAfterABound)
+{
+    // Given a server on which signals have no effect
+    const pid_t server = startServerOurselves();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return serverPid() == server; }, 3000));
+    Supervised supervised(name);
+
+    supervised.supervisor->setIntervals(2000, 60);
+    QElapsedTimer clock;
+    std::vector<qint64> sentAt;
+    supervised.signalResult = [&](pid_t, int) {
+        sentAt.push_back(clock.elapsed());
+        return 0;
+    };
+
+    // When it is restarted
+    clock.start();
+    supervised.supervisor->request(true);
+
+    // Then the first kill comes before the look at 2 s, not at it
+    ASSERT_TRUE(QTest::qWaitFor([&] { return supervised.sent.size() >= 2; }, 5000));
+    EXPECT_LT(sentAt[1], 2000);
+
+    // and after a bounded number of kills the server is connected to as it runs
+    ASSERT_TRUE(QTest::qWaitFor([&] { return supervised.connects == 1; }, 10000));
+    EXPECT_EQ(supervised.sent, (std::vector<int>{SIGTERM, SIGKILL, SIGKILL, SIGKILL}));
+    EXPECT_EQ(supervised.told.size(), 1);
+    EXPECT_EQ(supervised.starts, 0);
+    QTest::qWait(200);
+    EXPECT_EQ(supervised.sent.size(), 4u);
+    EXPECT_EQ(supervised.supervisor->state(), ServerSupervisor::State::Idle);
+}
+
+TEST_F(ServerSupervision, AnUnreadableProcessListStartsNoServer)
+{
+    // Given a process list that cannot be read
+    ServerSupervisor::Actions actions;
+    int connects = 0;
+    int starts = 0;
+    actions.processName = [this] { return name.toStdString(); };
+    actions.disconnect = [] {};
+    actions.tryConnect = [&] { ++connects; };
+    actions.startServer = [&] { ++starts; };
+    actions.findProcess = [](const std::string&) { return std::optional<pid_t>(); };
+    ServerSupervisor supervisor(std::move(actions));
+    supervisor.setIntervals(20, 20);
+
+    // When the server is asked for, and looked at again
+    supervisor.request(false);
+    supervisor.request(true);
+    QTest::qWait(100);
+
+    // Then no server is started on a guess, and the link tries whatever runs
+    EXPECT_EQ(starts, 0);
+    EXPECT_EQ(connects, 2);
+    EXPECT_EQ(supervisor.state(), ServerSupervisor::State::Idle);
+}
+
+TEST_F(ServerSupervision, APortAnotherProgramListensOnStartsNoServer)
+{
+    // Given no server process, but another program on the server's port
+    ServerSupervisor::Actions actions;
+    int connects = 0;
+    int starts = 0;
+    actions.processName = [this] { return name.toStdString(); };
+    actions.disconnect = [] {};
+    actions.tryConnect = [&] { ++connects; };
+    actions.startServer = [&] { ++starts; };
+    actions.portTaken = [] { return true; };
+    ServerSupervisor supervisor(std::move(actions));
+    supervisor.setIntervals(20, 20);
+
+    // When the server is asked for
+    supervisor.request(false);
+    QTest::qWait(100);
+
+    // Then a server that could only fail on the port is not started; the link tries what answers there
+    EXPECT_EQ(starts, 0);
+    EXPECT_EQ(connects, 1);
+    EXPECT_EQ(supervisor.state(), ServerSupervisor::State::Idle);
 }
