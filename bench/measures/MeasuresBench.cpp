@@ -161,12 +161,13 @@ std::vector<Aoi> wanderingAois()
 }
 
 // The AOI table of the study: events of every viewer (as the table needs its
-// fixations), the 20 areas measured per viewer and shot, and the table written.
+// fixations), the 20 areas measured per viewer and shot, and the table written;
+// 0: the events alone, 1: the table of the whole film, 2: with a cut every 3-5.5 s.
 void StudyAoiTable_20Aois_500Keys(benchmark::State& state)
 {
     const TimeLineManager& results = loaded(state);
     const std::vector<Aoi> aois = wanderingAois();
-    const std::vector<int> starts = state.range(0) ? shotStarts() : std::vector<int>{};
+    const std::vector<int> starts = state.range(0) == 2 ? shotStarts() : std::vector<int>{};
     std::vector<std::pair<int, int>> shots;
     for (std::size_t s = 0; s < starts.size(); ++s)
         shots.emplace_back(static_cast<int>(s) + 1, starts[s]);
@@ -176,26 +177,34 @@ void StudyAoiTable_20Aois_500Keys(benchmark::State& state)
         names.push_back(timeLine.path().stem().string());
     const auto table = std::filesystem::temp_directory_path() /
                        ("gaze-bench-aoi-table-" + std::to_string(::getpid()) + ".csv");
+    const bool areas = state.range(0) > 0;
     for (auto _ : state) {
         AoiReport report = prepareAoiReport(aois, results, shots);
         FilmMeasureOptions options;
-        options.gazeDone = [&report](std::size_t v, const measures::GazeColumns& gaze,
-                                     const std::vector<measures::GazeEvent>& events) {
-            report.viewers[v] = measureAois(*report.film, gaze, events, report.intervalsMs[v]);
-        };
+        if (areas)
+            options.gazeDone = [&report](std::size_t v, const measures::GazeColumns& gaze,
+                                         const std::vector<measures::GazeEvent>& events) {
+                report.viewers[v] = measureAois(*report.film, gaze, events, report.intervalsMs[v]);
+            };
         measureFilm(results, geometries, options);
-        if (!writeAoiTable(table, report, names))
+        if (areas && !writeAoiTable(table, report, names))
             state.SkipWithError("the table could not be written");
-        benchmark::DoNotOptimize(summariseAois(report).data());
+        if (areas)
+            benchmark::DoNotOptimize(summariseAois(report).data());
     }
     std::error_code ignored;
-    state.counters["table_MiB"] = static_cast<double>(std::filesystem::file_size(table, ignored)) / (1 << 20);
+    if (areas)
+        state.counters["table_MiB"] =
+            static_cast<double>(std::filesystem::file_size(table, ignored)) / (1 << 20);
     std::filesystem::remove(table, ignored);
-    state.SetLabel(starts.empty() ? "whole film only" : std::to_string(starts.size()) + " shots");
+    state.SetLabel(!areas           ? "events alone, for comparison"
+                   : starts.empty() ? "whole film only"
+                                    : std::to_string(starts.size()) + " shots");
 }
 BENCHMARK(StudyAoiTable_20Aois_500Keys)
     ->Arg(0)
     ->Arg(1)
+    ->Arg(2)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->MeasureProcessCPUTime()

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <sstream>
 
 using testing_support::readFile;
@@ -83,8 +84,14 @@ TEST(AoiMeasuresTest, EachMeasureOfAViewerPerShotAndFilm)
         event(EventType::Fixation, 350, 50), // where the box is hidden
         event(EventType::Fixation, 400, 30), // inside once the box is back
     };
-    const std::vector<AoiMeasure> m = measureAois(film, store.columns(), events, 10);
+    std::vector<float> presence;
+    const std::vector<AoiMeasure> m = measureAois(film, store.columns(), events, 10, &presence);
     ASSERT_EQ(m.size(), 3u);
+    // The picture's stretches of 6 ms hold the gaze time inside where it fell.
+    ASSERT_EQ(presence.size(), kAoiPresenceBins);
+    EXPECT_FLOAT_EQ(std::accumulate(presence.begin(), presence.end(), 0.0f), 1290.0f);
+    EXPECT_FLOAT_EQ(presence[1500 / 6], 10.0f);
+    EXPECT_FLOAT_EQ(presence[3600 / 6], 0.0f);
 
     const AoiMeasure& shot1 = m[0];
     EXPECT_EQ(shot1.gazeMs, 490);

@@ -1,5 +1,6 @@
 #include "analysis/AnalysisReport.h"
 
+#include "analysis/AoiPanel.h"
 #include "analysis/FilmReport.h"
 #include "analysis/JsonWriter.h"
 #include "analysis/PupilPlot.h"
@@ -519,9 +520,17 @@ int runAnalysis(const AnalysisOptions& options, std::ostream& out, std::ostream&
     else
         printText(options, results, analysis, out);
     out.flush();
+    std::optional<AoiPresence> aois;
+    if (options.plotFile && film && film->aois) {
+        aois.emplace();
+        aois->names = film->aois->names;
+        aois->shares = aoiPresenceShares(*film->aois);
+        aois->stretches = aois->shares.empty() ? 0 : kAoiPresenceBins;
+        aois->filmEndMs = film->aois->film->filmEndMs();
+    }
     if (options.plotFile &&
         !writePlot(*options.plotFile, results, analysis.shots ? analysis.shots->shots.get() : nullptr, err,
-                   synchronyForPlot ? &film->film.synchrony : nullptr))
+                   synchronyForPlot ? &film->film.synchrony : nullptr, aois ? &*aois : nullptr))
         return 3;
     if (film && film->failed)
         return 3;

@@ -19,6 +19,10 @@ AoiFilm::AoiFilm(const std::vector<Aoi>& aois, std::vector<int> shotStartsMs, in
             span.y = key.y;
             span.width = key.width;
             span.height = key.height;
+            span.left = key.x;
+            span.top = key.y;
+            span.right = double(key.x) + key.width;
+            span.bottom = double(key.y) + key.height;
             if (k + 1 < aoi.keys.size() && aoi.keys[k + 1].shape != AoiShape::Hidden) {
                 const AoiKey& next = aoi.keys[k + 1];
                 const double ms = double(next.timeMs - key.timeMs);
@@ -26,6 +30,10 @@ AoiFilm::AoiFilm(const std::vector<Aoi>& aois, std::vector<int> shotStartsMs, in
                 span.dy = (next.y - key.y) / ms;
                 span.dwidth = (next.width - key.width) / ms;
                 span.dheight = (next.height - key.height) / ms;
+                span.left = std::min<double>(span.left, next.x);
+                span.top = std::min<double>(span.top, next.y);
+                span.right = std::max(span.right, double(next.x) + next.width);
+                span.bottom = std::max(span.bottom, double(next.y) + next.height);
             }
             spans.push_back(span);
         }
@@ -78,6 +86,8 @@ namespace {
 
 bool inside(const AoiFilm::Span& span, int timeMs, double px, double py)
 {
+    if (px < span.left || py < span.top || px > span.right || py > span.bottom)
+        return false;
     const double f = timeMs - span.startMs;
     const double x = span.x + f * span.dx;
     const double y = span.y + f * span.dy;
@@ -117,72 +127,135 @@ private:
 
 } // namespace
 
-std::vector<AoiMeasure> measureAois(const AoiFilm& film, const measures::GazeColumns& gaze,
-                                    const std::vector<measures::GazeEvent>& events, int intervalMs)
+namespace {
+
+// The samples that count, once per viewer: usable, after the one before them
+// and within the film, with the time each holds and the cell it falls in.
+struct CountedSamples
 {
+    std::vector<std::uint32_t> index; // in the classified input, rising
+    std::vector<int> timeMs;
+    std::vector<float> x; // exact: positions stay far below 2^24
+    std::vector<float> y;
+    std::vector<int> ms;
+    std::vector<std::uint32_t> cell;
+};
+
+CountedSamples countedSamples(const AoiFilm& film, const measures::GazeColumns& gaze, int intervalMs)
+{
+    CountedSamples counted;
+    ShotCursor shots(film);
+    int lastTime = INT_MIN;
+    for (std::size_t i = 0; i < gaze.size(); ++i) {
+        const int t = gaze.timeMs[i];
+        if (t <= lastTime)
+            continue;
+        lastTime = t;
+        if (!gaze.usable[i] || t < 0 || t >= film.filmEndMs())
+            continue;
+        int next = t + intervalMs;
+        // Samples out of order are passed over once each: they are never looked at again.
+        for (std::size_t j = i + 1; j < gaze.size(); ++j) {
+            if (gaze.timeMs[j] > t) {
+                next = std::min(next, gaze.timeMs[j]);
+                break;
+            }
+        }
+        counted.index.push_back(static_cast<std::uint32_t>(i));
+        counted.timeMs.push_back(t);
+        counted.x.push_back(static_cast<float>(gaze.x[i]));
+        counted.y.push_back(static_cast<float>(gaze.y[i]));
+        counted.ms.push_back(next - t);
+        counted.cell.push_back(static_cast<std::uint32_t>(shots.at(t)));
+    }
+    return counted;
+}
+
+// Marks the samples inside one area: within each key span a test against the
+// span's bounds that the compiler can vectorise, then the exact shape for the
+// few that pass it.
+void markInside(const std::vector<AoiFilm::Span>& spans, const CountedSamples& samples,
+                std::vector<std::uint8_t>& in)
+{
+    in.assign(samples.timeMs.size(), 0);
+    std::size_t from = 0;
+    const std::size_t size = samples.timeMs.size();
+    for (const AoiFilm::Span& span : spans) {
+        while (from < size && samples.timeMs[from] < span.startMs)
+            ++from;
+        std::size_t to = from;
+        while (to < size && samples.timeMs[to] < span.endMs)
+            ++to;
+        if (span.shape != AoiShape::Hidden) {
+            const auto left = static_cast<float>(span.left);
+            const auto top = static_cast<float>(span.top);
+            const auto right = static_cast<float>(span.right);
+            const auto bottom = static_cast<float>(span.bottom);
+            const float* x = samples.x.data();
+            const float* y = samples.y.data();
+            std::uint8_t* flag = in.data();
+            for (std::size_t j = from; j < to; ++j)
+                flag[j] = static_cast<std::uint8_t>((x[j] >= left) & (x[j] <= right) & (y[j] >= top) &
+                                                    (y[j] <= bottom));
+            for (std::size_t j = from; j < to; ++j)
+                if (flag[j])
+                    flag[j] = inside(span, samples.timeMs[j], x[j], y[j]) ? 1 : 0;
+        }
+        from = to;
+    }
+}
+
+} // namespace
+
+std::vector<AoiMeasure> measureAois(const AoiFilm& film, const measures::GazeColumns& gaze,
+                                    const std::vector<measures::GazeEvent>& events, int intervalMs,
+                                    std::vector<float>* presenceMs)
+{
+    if (presenceMs)
+        presenceMs->resize(film.aoiCount() * kAoiPresenceBins);
     const std::size_t cells = film.cellCount();
     const std::size_t whole = cells - 1;
     std::vector<AoiMeasure> result(film.aoiCount() * cells);
-    std::vector<std::uint8_t> in(gaze.size(), 0);
+    const CountedSamples samples = countedSamples(film, gaze, intervalMs);
+    const std::size_t size = samples.timeMs.size();
+    std::vector<std::uint8_t> in;
     for (std::size_t aoi = 0; aoi < film.aoiCount(); ++aoi) {
         AoiMeasure* row = &result[aoi * cells];
-        const std::vector<AoiFilm::Span>& spans = film.spans(aoi);
-        std::size_t span = 0;
-        ShotCursor shots(film);
-        std::size_t previousCell = whole;
-        bool wasInside = false;     // at the last usable sample, within the film
-        bool wasInsideShot = false; // the same, within that sample's shot
-        int lastTime = INT_MIN;
-        for (std::size_t i = 0; i < gaze.size(); ++i) {
-            const int t = gaze.timeMs[i];
-            in[i] = 0;
-            if (t <= lastTime)
+        markInside(film.spans(aoi), samples, in);
+        for (std::size_t j = 0; j < size; ++j) {
+            if (!in[j])
                 continue;
-            lastTime = t;
-            if (!gaze.usable[i] || t < 0 || t >= film.filmEndMs())
-                continue;
-            while (span < spans.size() && spans[span].endMs <= t)
-                ++span;
-            const bool present =
-                span < spans.size() && spans[span].startMs <= t && spans[span].shape != AoiShape::Hidden;
-            const bool isInside = present && inside(spans[span], t, gaze.x[i], gaze.y[i]);
-            const std::size_t cell = shots.at(t);
-            if (cell != previousCell)
-                wasInsideShot = false;
-            previousCell = cell;
-            if (isInside) {
-                in[i] = 1;
-                int next = t + intervalMs;
-                for (std::size_t j = i + 1; j < gaze.size(); ++j) {
-                    if (gaze.timeMs[j] > t) {
-                        next = std::min(next, gaze.timeMs[j]);
-                        break;
-                    }
-                }
-                const int ms = next - t;
-                for (AoiMeasure* m : {&row[whole], cell < whole ? &row[cell] : nullptr}) {
-                    if (!m)
-                        continue;
-                    m->gazeMs += ms;
-                    m->entered = true;
-                }
-                if (!wasInside)
-                    ++row[whole].visits;
-                if (cell < whole && !wasInsideShot)
-                    ++row[cell].visits;
+            const int ms = samples.ms[j];
+            const std::size_t cell = samples.cell[j];
+            // The sample before is the last usable one: a blink between two
+            // samples inside is no new visit, an area appearing under the gaze is.
+            const bool wasInside = j > 0 && in[j - 1];
+            row[whole].gazeMs += ms;
+            row[whole].entered = true;
+            row[whole].visits += wasInside ? 0 : 1;
+            if (cell < whole) {
+                row[cell].gazeMs += ms;
+                row[cell].entered = true;
+                row[cell].visits += wasInside && samples.cell[j - 1] == cell ? 0 : 1;
             }
-            wasInside = isInside;
-            wasInsideShot = isInside;
+            if (presenceMs) {
+                const auto stretch = static_cast<std::size_t>(static_cast<long long>(samples.timeMs[j]) *
+                                                              kAoiPresenceBins / film.filmEndMs());
+                (*presenceMs)[aoi * kAoiPresenceBins + stretch] += static_cast<float>(ms);
+            }
         }
 
         ShotCursor eventShots(film);
+        std::size_t first = 0;
         for (const measures::GazeEvent& event : events) {
             if (event.type != measures::EventType::Fixation && event.type != measures::EventType::Pursuit)
                 continue;
+            const std::size_t end = event.firstSample + event.sampleCount;
+            while (first < size && samples.index[first] < event.firstSample)
+                ++first;
             std::size_t count = 0;
-            const std::size_t end = std::min(event.firstSample + event.sampleCount, gaze.size());
-            for (std::size_t i = event.firstSample; i < end; ++i)
-                count += in[i];
+            for (std::size_t j = first; j < size && samples.index[j] < end; ++j)
+                count += in[j];
             if (2 * count <= event.sampleCount)
                 continue;
             const auto credit = [&](std::size_t cell, long long fromMs, long long ms) {
@@ -190,8 +263,8 @@ std::vector<AoiMeasure> measureAois(const AoiFilm& film, const measures::GazeCol
                 m.dwellMs += ms;
                 if (event.type != measures::EventType::Fixation || m.fixations++ > 0)
                     return;
-                const int first = std::max(film.firstVisibleMs(aoi, cell), 0);
-                m.timeToFirstFixationMs = static_cast<int>(std::max<long long>(0, fromMs - first));
+                const int firstVisible = std::max(film.firstVisibleMs(aoi, cell), 0);
+                m.timeToFirstFixationMs = static_cast<int>(std::max<long long>(0, fromMs - firstVisible));
                 m.firstFixationMs = static_cast<int>(ms);
             };
             credit(whole, event.startMs, event.durationMs);

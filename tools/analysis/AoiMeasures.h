@@ -44,6 +44,9 @@ public:
         AoiShape shape = AoiShape::Hidden;
         double x = 0, y = 0, width = 0, height = 0;
         double dx = 0, dy = 0, dwidth = 0, dheight = 0;
+        // Bounds of every box the span passes through: most samples are far
+        // from most areas and need no more than this test.
+        double left = 0, top = 0, right = 0, bottom = 0;
     };
     const std::vector<Span>& spans(std::size_t aoi) const { return spans_[aoi]; }
 
@@ -81,6 +84,12 @@ int sampleIntervalMs(std::span<const int> timesMs);
 // that falls there, so one held over a cut is also the next shot's. Samples whose
 // time is not after the one before them are skipped, as the classifier takes
 // them as lost.
-// events: in time order, as the classifier gives them for gaze.
+// The film cut into this many equal stretches for a picture of where the gaze lies.
+constexpr std::size_t kAoiPresenceBins = 1000;
+
+// events: in time order, as the classifier gives them for gaze. presenceMs,
+// when given, receives the gaze time inside each area in each stretch of the
+// film, [aoi * kAoiPresenceBins + stretch], added to what it holds.
 std::vector<AoiMeasure> measureAois(const AoiFilm& film, const measures::GazeColumns& gaze,
-                                    const std::vector<measures::GazeEvent>& events, int intervalMs);
+                                    const std::vector<measures::GazeEvent>& events, int intervalMs,
+                                    std::vector<float>* presenceMs = nullptr);

@@ -86,6 +86,22 @@ std::vector<AoiSummaryRow> summariseAois(const AoiReport& report)
     return rows;
 }
 
+std::vector<float> aoiPresenceShares(const AoiReport& report)
+{
+    std::vector<float> shares;
+    if (report.presenceMs.empty() || report.film->filmEndMs() <= 0)
+        return shares;
+    shares.assign(report.film->aoiCount() * kAoiPresenceBins, 0.0f);
+    for (const std::vector<float>& viewer : report.presenceMs)
+        for (std::size_t i = 0; i < viewer.size() && i < shares.size(); ++i)
+            shares[i] += viewer[i];
+    const double stretchMs = static_cast<double>(report.film->filmEndMs()) / kAoiPresenceBins;
+    const double whole = stretchMs * static_cast<double>(report.presenceMs.size());
+    for (float& share : shares)
+        share = static_cast<float>(std::min(1.0, share / whole));
+    return shares;
+}
+
 std::string aoiCellName(const AoiReport& report, std::size_t cell)
 {
     return cell < report.shotNumbers.size() ? std::to_string(report.shotNumbers[cell]) : std::string("all");
@@ -97,22 +113,46 @@ bool writeAoiTable(const std::filesystem::path& file, const AoiReport& report,
     const AoiFilm& film = *report.film;
     return AtomicFile::write(file, [&](std::ostream& out) {
         out << kAoiTableHeader << '\n';
+        // Rows are put together with to_chars: a study with many shots writes millions.
         std::string line;
+        const auto number = [&line](long long value) {
+            char digits[24];
+            line.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+        };
         for (std::size_t v = 0; v < report.viewers.size(); ++v) {
             for (std::size_t aoi = 0; aoi < film.aoiCount(); ++aoi) {
                 for (std::size_t cell = 0; cell < film.cellCount(); ++cell) {
                     const AoiMeasure& m = report.viewers[v][aoi * film.cellCount() + cell];
                     const long long visible = film.visibleMs(aoi, cell);
-                    line = viewerNames[v] + ';' + report.names[aoi] + ';' + aoiCellName(report, cell) + ';' +
-                           std::to_string(visible) + ';' + std::to_string(m.gazeMs) + ';' +
-                           percent(m.gazeMs, visible) + ';' + (m.entered ? "1;" : "0;");
-                    if (m.timeToFirstFixationMs >= 0)
-                        line +=
-                            std::to_string(m.timeToFirstFixationMs) + ';' + std::to_string(m.firstFixationMs);
-                    else
+                    line.clear();
+                    line += viewerNames[v];
+                    line += ';';
+                    line += report.names[aoi];
+                    line += ';';
+                    line += aoiCellName(report, cell);
+                    line += ';';
+                    number(visible);
+                    line += ';';
+                    number(m.gazeMs);
+                    line += ';';
+                    line += percent(m.gazeMs, visible);
+                    line += m.entered ? ";1;" : ";0;";
+                    if (m.timeToFirstFixationMs >= 0) {
+                        number(m.timeToFirstFixationMs);
                         line += ';';
-                    line += ';' + std::to_string(m.dwellMs) + ';' + percent(m.dwellMs, visible) + ';' +
-                            std::to_string(m.fixations) + ';' + std::to_string(m.visits) + '\n';
+                        number(m.firstFixationMs);
+                    } else {
+                        line += ';';
+                    }
+                    line += ';';
+                    number(m.dwellMs);
+                    line += ';';
+                    line += percent(m.dwellMs, visible);
+                    line += ';';
+                    number(m.fixations);
+                    line += ';';
+                    number(m.visits);
+                    line += '\n';
                     out << line;
                 }
             }

@@ -18,7 +18,13 @@ struct AoiReport
     std::unique_ptr<AoiFilm> film;
     std::vector<std::vector<AoiMeasure>> viewers; // measureAois() of each loaded file
     std::vector<int> intervalsMs;                 // each file's sample step
+    // Gaze time inside each area per stretch of the film, one per viewer, when kept for the picture.
+    std::vector<std::vector<float>> presenceMs;
 };
+
+// The share of viewers whose gaze lies in each area over the film:
+// [aoi * kAoiPresenceBins + stretch], from 0 to 1; empty without presence.
+std::vector<float> aoiPresenceShares(const AoiReport& report);
 
 // One area within one shot (or the film) over all viewers.
 struct AoiSummaryRow

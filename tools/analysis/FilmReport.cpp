@@ -194,10 +194,13 @@ FilmReport runFilmReport(const AnalysisOptions& options, const TimeLineManager& 
             for (const ShotRow& row : shotRows)
                 cells.emplace_back(row.number, row.startMs);
             report.aois = prepareAoiReport(read.aois, results, cells);
+            if (options.plotFile)
+                report.aois->presenceMs.resize(report.aois->viewers.size());
             measureOptions.gazeDone = [&report](std::size_t v, const measures::GazeColumns& gaze,
                                                 const std::vector<measures::GazeEvent>& events) {
                 AoiReport& aois = *report.aois;
-                aois.viewers[v] = measureAois(*aois.film, gaze, events, aois.intervalsMs[v]);
+                aois.viewers[v] = measureAois(*aois.film, gaze, events, aois.intervalsMs[v],
+                                              aois.presenceMs.empty() ? nullptr : &aois.presenceMs[v]);
             };
         }
     }
