@@ -84,7 +84,7 @@ int sampleIntervalMs(std::span<const int> timesMs)
 
 namespace {
 
-bool inside(const AoiFilm::Span& span, int timeMs, double px, double py)
+bool isInside(const AoiFilm::Span& span, int timeMs, double px, double py)
 {
     if (px < span.left || py < span.top || px > span.right || py > span.bottom)
         return false;
@@ -144,6 +144,12 @@ struct CountedSamples
 CountedSamples countedSamples(const AoiFilm& film, const measures::GazeColumns& gaze, int intervalMs)
 {
     CountedSamples counted;
+    for (auto* column : {&counted.timeMs, &counted.ms})
+        column->reserve(gaze.size());
+    for (auto* column : {&counted.index, &counted.cell})
+        column->reserve(gaze.size());
+    counted.x.reserve(gaze.size());
+    counted.y.reserve(gaze.size());
     ShotCursor shots(film);
     int lastTime = INT_MIN;
     for (std::size_t i = 0; i < gaze.size(); ++i) {
@@ -171,37 +177,36 @@ CountedSamples countedSamples(const AoiFilm& film, const measures::GazeColumns& 
     return counted;
 }
 
-// Marks the samples inside one area: within each key span a test against the
-// span's bounds that the compiler can vectorise, then the exact shape for the
-// few that pass it.
+// Marks the samples inside one area, in flags (one per sample) and in a list
+// of their positions: within each key span a test against the span's bounds,
+// which most samples fail, then the exact shape for the few that pass it.
 void markInside(const std::vector<AoiFilm::Span>& spans, const CountedSamples& samples,
-                std::vector<std::uint8_t>& in)
+                std::vector<std::uint8_t>& in, std::vector<std::uint32_t>& inside)
 {
     in.assign(samples.timeMs.size(), 0);
+    inside.clear();
     std::size_t from = 0;
     const std::size_t size = samples.timeMs.size();
+    const int* time = samples.timeMs.data();
+    const float* x = samples.x.data();
+    const float* y = samples.y.data();
     for (const AoiFilm::Span& span : spans) {
-        while (from < size && samples.timeMs[from] < span.startMs)
+        while (from < size && time[from] < span.startMs)
             ++from;
-        std::size_t to = from;
-        while (to < size && samples.timeMs[to] < span.endMs)
-            ++to;
-        if (span.shape != AoiShape::Hidden) {
-            const auto left = static_cast<float>(span.left);
-            const auto top = static_cast<float>(span.top);
-            const auto right = static_cast<float>(span.right);
-            const auto bottom = static_cast<float>(span.bottom);
-            const float* x = samples.x.data();
-            const float* y = samples.y.data();
-            std::uint8_t* flag = in.data();
-            for (std::size_t j = from; j < to; ++j)
-                flag[j] = static_cast<std::uint8_t>((x[j] >= left) & (x[j] <= right) & (y[j] >= top) &
-                                                    (y[j] <= bottom));
-            for (std::size_t j = from; j < to; ++j)
-                if (flag[j])
-                    flag[j] = inside(span, samples.timeMs[j], x[j], y[j]) ? 1 : 0;
+        if (span.shape == AoiShape::Hidden)
+            continue;
+        const auto left = static_cast<float>(span.left);
+        const auto top = static_cast<float>(span.top);
+        const auto right = static_cast<float>(span.right);
+        const auto bottom = static_cast<float>(span.bottom);
+        for (; from < size && time[from] < span.endMs; ++from) {
+            if (x[from] < left || x[from] > right || y[from] < top || y[from] > bottom)
+                continue;
+            if (isInside(span, time[from], x[from], y[from])) {
+                in[from] = 1;
+                inside.push_back(static_cast<std::uint32_t>(from));
+            }
         }
-        from = to;
     }
 }
 
@@ -217,14 +222,12 @@ std::vector<AoiMeasure> measureAois(const AoiFilm& film, const measures::GazeCol
     const std::size_t whole = cells - 1;
     std::vector<AoiMeasure> result(film.aoiCount() * cells);
     const CountedSamples samples = countedSamples(film, gaze, intervalMs);
-    const std::size_t size = samples.timeMs.size();
     std::vector<std::uint8_t> in;
+    std::vector<std::uint32_t> inside;
     for (std::size_t aoi = 0; aoi < film.aoiCount(); ++aoi) {
         AoiMeasure* row = &result[aoi * cells];
-        markInside(film.spans(aoi), samples, in);
-        for (std::size_t j = 0; j < size; ++j) {
-            if (!in[j])
-                continue;
+        markInside(film.spans(aoi), samples, in, inside);
+        for (const std::uint32_t j : inside) {
             const int ms = samples.ms[j];
             const std::size_t cell = samples.cell[j];
             // The sample before is the last usable one: a blink between two
@@ -245,17 +248,20 @@ std::vector<AoiMeasure> measureAois(const AoiFilm& film, const measures::GazeCol
             }
         }
 
+        // Events and the samples inside both come in order: one walk over each.
         ShotCursor eventShots(film);
-        std::size_t first = 0;
+        std::size_t next = 0;
         for (const measures::GazeEvent& event : events) {
+            if (next == inside.size())
+                break;
             if (event.type != measures::EventType::Fixation && event.type != measures::EventType::Pursuit)
                 continue;
             const std::size_t end = event.firstSample + event.sampleCount;
-            while (first < size && samples.index[first] < event.firstSample)
-                ++first;
+            while (next < inside.size() && samples.index[inside[next]] < event.firstSample)
+                ++next;
             std::size_t count = 0;
-            for (std::size_t j = first; j < size && samples.index[j] < end; ++j)
-                count += in[j];
+            for (std::size_t k = next; k < inside.size() && samples.index[inside[k]] < end; ++k)
+                ++count;
             if (2 * count <= event.sampleCount)
                 continue;
             const auto credit = [&](std::size_t cell, long long fromMs, long long ms) {
