@@ -229,3 +229,33 @@ TEST(AoiMeasuresTest, TheToolWritesTheTableAndTheSummary)
     EXPECT_FALSE(
         parseAnalysisArguments({"gaze-analyse", "--aoi-table", at("t.csv"), at("P1.csv")}).error.empty());
 }
+
+TEST(AoiMeasuresTest, TheFastPathAgreesWithTheModelOnEverySample)
+{
+    // Areas that move, grow, shrink, change shape and hide, under scattered gaze.
+    const std::vector<Aoi> aois = {Aoi{"a",
+                                       {{500, AoiShape::Rectangle, 100000, 100000, 300000, 200000},
+                                        {4000, AoiShape::Ellipse, 600000, 500000, 100000, 400000},
+                                        {9000, AoiShape::Ellipse, 200000, 600000, 500000, 100000},
+                                        {12000, AoiShape::Hidden, 0, 0, 0, 0},
+                                        {15000, AoiShape::Rectangle, 0, 0, 1000000, 1000000}}},
+                                   Aoi{"b", {{0, AoiShape::Ellipse, 300000, 300000, 400000, 400000}}}};
+    const AoiFilm film(aois, {0, 7000, 13000}, 20000);
+    std::vector<GazeSample> gaze;
+    unsigned seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 8) % 1000000);
+    };
+    for (int t = 0; t < 20000; t += 10)
+        gaze.push_back({t, next(), next(), true});
+    const measures::GazeColumnStore store(gaze);
+    const std::vector<AoiMeasure> m = measureAois(film, store.columns(), {}, 10);
+    for (std::size_t a = 0; a < aois.size(); ++a) {
+        long long expected = 0;
+        for (const GazeSample& s : gaze)
+            expected += aois[a].at(s.timeMs).contains(s.x, s.y) ? 10 : 0;
+        EXPECT_EQ(m[a * film.cellCount() + film.cellCount() - 1].gazeMs, expected) << aois[a].name;
+        EXPECT_GT(expected, 0);
+    }
+}

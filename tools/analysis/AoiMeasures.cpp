@@ -19,10 +19,7 @@ AoiFilm::AoiFilm(const std::vector<Aoi>& aois, std::vector<int> shotStartsMs, in
             span.y = key.y;
             span.width = key.width;
             span.height = key.height;
-            span.left = key.x;
-            span.top = key.y;
-            span.right = double(key.x) + key.width;
-            span.bottom = double(key.y) + key.height;
+            span.keyMs = key.timeMs;
             if (k + 1 < aoi.keys.size() && aoi.keys[k + 1].shape != AoiShape::Hidden) {
                 const AoiKey& next = aoi.keys[k + 1];
                 const double ms = double(next.timeMs - key.timeMs);
@@ -30,12 +27,26 @@ AoiFilm::AoiFilm(const std::vector<Aoi>& aois, std::vector<int> shotStartsMs, in
                 span.dy = (next.y - key.y) / ms;
                 span.dwidth = (next.width - key.width) / ms;
                 span.dheight = (next.height - key.height) / ms;
-                span.left = std::min<double>(span.left, next.x);
-                span.top = std::min<double>(span.top, next.y);
-                span.right = std::max(span.right, double(next.x) + next.width);
-                span.bottom = std::max(span.bottom, double(next.y) + next.height);
             }
-            spans.push_back(span);
+            const bool moves = span.dx != 0 || span.dy != 0 || span.dwidth != 0 || span.dheight != 0;
+            for (long long from = span.startMs; from < span.endMs; from += kPieceMs) {
+                Span piece = span;
+                piece.startMs = static_cast<int>(from);
+                piece.endMs =
+                    moves ? static_cast<int>(std::min<long long>(from + kPieceMs, span.endMs)) : span.endMs;
+                // The box moves linearly: its bounds over the piece are those of its two ends.
+                const double f0 = piece.startMs - span.keyMs;
+                const double f1 = piece.endMs - span.keyMs;
+                piece.left = std::min(span.x + f0 * span.dx, span.x + f1 * span.dx);
+                piece.top = std::min(span.y + f0 * span.dy, span.y + f1 * span.dy);
+                piece.right = std::max(span.x + span.width + f0 * (span.dx + span.dwidth),
+                                       span.x + span.width + f1 * (span.dx + span.dwidth));
+                piece.bottom = std::max(span.y + span.height + f0 * (span.dy + span.dheight),
+                                        span.y + span.height + f1 * (span.dy + span.dheight));
+                spans.push_back(piece);
+                if (!moves)
+                    break;
+            }
         }
     }
     for (const Aoi& aoi : aois) {
@@ -88,7 +99,7 @@ bool isInside(const AoiFilm::Span& span, int timeMs, double px, double py)
 {
     if (px < span.left || py < span.top || px > span.right || py > span.bottom)
         return false;
-    const double f = timeMs - span.startMs;
+    const double f = timeMs - span.keyMs;
     const double x = span.x + f * span.dx;
     const double y = span.y + f * span.dy;
     const double width = span.width + f * span.dwidth;
@@ -195,10 +206,11 @@ void markInside(const std::vector<AoiFilm::Span>& spans, const CountedSamples& s
             ++from;
         if (span.shape == AoiShape::Hidden)
             continue;
-        const auto left = static_cast<float>(span.left);
-        const auto top = static_cast<float>(span.top);
-        const auto right = static_cast<float>(span.right);
-        const auto bottom = static_cast<float>(span.bottom);
+        // A unit of slack keeps rounding to float from losing points on the edge.
+        const auto left = static_cast<float>(span.left - 1);
+        const auto top = static_cast<float>(span.top - 1);
+        const auto right = static_cast<float>(span.right + 1);
+        const auto bottom = static_cast<float>(span.bottom + 1);
         for (; from < size && time[from] < span.endMs; ++from) {
             if (x[from] < left || x[from] > right || y[from] < top || y[from] > bottom)
                 continue;

@@ -35,12 +35,16 @@ public:
         return firstVisible_[aoi * cellCount() + cell];
     }
 
-    // One key span: from startMs (inclusive) to endMs (exclusive) the box
-    // starts at x, y, width, height and changes by the d* values per ms.
+    // A piece of a key span: from startMs (inclusive) to endMs (exclusive)
+    // the box is x, y, width, height at keyMs and changes by the d* values
+    // per ms. A moving span is cut into pieces of at most kPieceMs, so that
+    // the bounds below stay close to the box.
+    static constexpr int kPieceMs = 500;
     struct Span
     {
         int startMs = 0;
         int endMs = 0;
+        int keyMs = 0;
         AoiShape shape = AoiShape::Hidden;
         double x = 0, y = 0, width = 0, height = 0;
         double dx = 0, dy = 0, dwidth = 0, dheight = 0;
