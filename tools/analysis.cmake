@@ -7,7 +7,10 @@ add_library(gaze_analysis STATIC
   ${CMAKE_CURRENT_LIST_DIR}/analysis/MeasureOptions.h ${CMAKE_CURRENT_LIST_DIR}/analysis/MeasureOptions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/analysis/FilmMeasures.h ${CMAKE_CURRENT_LIST_DIR}/analysis/FilmMeasures.cpp
   ${CMAKE_CURRENT_LIST_DIR}/analysis/FilmReport.h ${CMAKE_CURRENT_LIST_DIR}/analysis/FilmReport.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/analysis/SynchronyPanel.h ${CMAKE_CURRENT_LIST_DIR}/analysis/SynchronyPanel.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/analysis/SynchronyPanel.h ${CMAKE_CURRENT_LIST_DIR}/analysis/SynchronyPanel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/analysis/AoiMeasures.h ${CMAKE_CURRENT_LIST_DIR}/analysis/AoiMeasures.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/analysis/AoiReport.h ${CMAKE_CURRENT_LIST_DIR}/analysis/AoiReport.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/analysis/AoiPanel.h ${CMAKE_CURRENT_LIST_DIR}/analysis/AoiPanel.cpp)
 target_include_directories(gaze_analysis PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 find_package(Qt5Svg 5.15 REQUIRED)
 target_link_libraries(gaze_analysis PUBLIC player_data measures common Qt5::Core Qt5::Gui Qt5::Svg)

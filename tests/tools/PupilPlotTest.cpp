@@ -1,5 +1,6 @@
 #include "analysis/PupilPlot.h"
 #include "analysis/AnalysisReport.h"
+#include "analysis/AoiPanel.h"
 
 #include "ResultsText.h"
 #include "TestEnvironment.h"
@@ -87,6 +88,31 @@ TEST_F(PupilPlotTest, PngShowsTheMeanTheShotsAndTheKeypointsWhereTheyHappen)
     EXPECT_TRUE(near(image, plot.xOf(12000), keys.top() + row * 1.5, keypoint));
     EXPECT_FALSE(near(image, plot.xOf(12000), keys.top() + row * 0.5, keypoint));
     EXPECT_FALSE(near(image, plot.xOf(12000), keys.top() + row * 2.5, keypoint));
+}
+
+TEST_F(PupilPlotTest, AreasOfInterestGetAPanelOfTheShareOfViewersInThem)
+{
+    // A quarter of the viewers look at the area in the first half, half in the second.
+    AoiPresence presence;
+    presence.names = {"face"};
+    presence.stretches = 100;
+    presence.filmEndMs = 20000;
+    for (std::size_t s = 0; s < 100; ++s)
+        presence.shares.push_back(s < 50 ? 0.25f : 0.5f);
+    const PupilPlot plot(results_, &shots_, QStringLiteral("test"), nullptr, &presence);
+    const QRectF panel = plot.aoiPanel();
+    ASSERT_FALSE(panel.isEmpty());
+    EXPECT_GT(panel.top(), plot.keypointPanel().bottom());
+    EXPECT_GE(plot.size().height(), panel.bottom());
+    std::string error;
+    ASSERT_TRUE(plot.save(dir / "aois.png", error)) << error;
+    const QImage image(QString::fromStdString((dir / "aois.png").string()));
+    const auto y = [&](double share) { return panel.bottom() - panel.height() * share; };
+    const QColor line(0x1f, 0x4e, 0x9a);
+    EXPECT_TRUE(near(image, plot.xOf(5000), y(0.25), line));
+    EXPECT_FALSE(near(image, plot.xOf(5000), y(0.5), line));
+    EXPECT_TRUE(near(image, plot.xOf(15000), y(0.5), line));
+    EXPECT_FALSE(near(image, plot.xOf(15000), y(0.25), line));
 }
 
 TEST_F(PupilPlotTest, SvgIsWellFormedA4WideAndNamesCountsAndViewers)

@@ -1,5 +1,6 @@
 #include "analysis/AnalysisReport.h"
 
+#include "analysis/AoiPanel.h"
 #include "analysis/FilmReport.h"
 #include "analysis/JsonWriter.h"
 #include "analysis/PupilPlot.h"
@@ -242,6 +243,43 @@ void writeFilmMeasures(JsonWriter& json, const FilmReport& film, std::size_t vie
     json.endArray();
 }
 
+// The areas of interest over the viewers, one entry per area and shot.
+void writeAoiSummary(JsonWriter& json, const AoiReport& report, const std::vector<AoiSummaryRow>& rows)
+{
+    json.key("aois");
+    json.beginArray();
+    for (const AoiSummaryRow& row : rows) {
+        json.beginObject();
+        json.key("aoi");
+        json.value(report.names[row.aoi]);
+        json.key("shot");
+        json.value(aoiCellName(report, row.cell));
+        json.key("visible_ms");
+        json.value(report.film->visibleMs(row.aoi, row.cell));
+        json.key("viewers");
+        json.value(static_cast<long long>(row.viewers));
+        json.key("looked_share");
+        if (row.viewers > 0)
+            json.number(static_cast<double>(row.looked) / static_cast<double>(row.viewers), 3);
+        else
+            json.null();
+        json.key("mean_time_to_first_fixation_ms");
+        if (row.meanTimeToFirstFixationMs)
+            json.number(*row.meanTimeToFirstFixationMs, 1);
+        else
+            json.null();
+        json.key("median_time_to_first_fixation_ms");
+        if (row.medianTimeToFirstFixationMs)
+            json.number(*row.medianTimeToFirstFixationMs, 1);
+        else
+            json.null();
+        json.key("mean_dwell_ms");
+        json.number(row.meanDwellMs, 1);
+        json.endObject();
+    }
+    json.endArray();
+}
+
 void printJson(const AnalysisOptions& options, const TimeLineManager& results, const Analysis& analysis,
                const FilmReport* film, std::ostream& out)
 {
@@ -361,6 +399,8 @@ void printJson(const AnalysisOptions& options, const TimeLineManager& results, c
         json.endArray();
         json.endObject();
     }
+    if (film && film->aois)
+        writeAoiSummary(json, *film->aois, film->aoiSummary);
     json.endObject();
     out << '\n';
 }
@@ -424,8 +464,11 @@ std::string overwriteProblem(const AnalysisOptions& options)
     inputs.push_back(options.settingsFile);
     if (options.shotFile)
         inputs.push_back(*options.shotFile);
+    if (options.measures.aoiFile)
+        inputs.push_back(*options.measures.aoiFile);
     std::vector<std::filesystem::path> outputs;
-    for (const auto& output : {options.plotFile, options.logFile})
+    for (const auto& output :
+         {options.plotFile, options.logFile, options.measures.aoiTableFile, options.measures.aoiSummaryFile})
         if (output)
             outputs.push_back(*output);
     return OutputGuard::refusal(outputs, inputs);
@@ -467,6 +510,8 @@ int runAnalysis(const AnalysisOptions& options, std::ostream& out, std::ostream&
             readFiles.push_back(*options.shotFile);
         if (!options.settingsFile.empty())
             readFiles.push_back(options.settingsFile);
+        if (options.measures.aoiFile)
+            readFiles.push_back(*options.measures.aoiFile);
         film = runFilmReport(options, results, shots, readFiles, synchronyForPlot, err);
     }
 
@@ -475,9 +520,17 @@ int runAnalysis(const AnalysisOptions& options, std::ostream& out, std::ostream&
     else
         printText(options, results, analysis, out);
     out.flush();
+    std::optional<AoiPresence> aois;
+    if (options.plotFile && film && film->aois) {
+        aois.emplace();
+        aois->names = film->aois->names;
+        aois->shares = aoiPresenceShares(*film->aois);
+        aois->stretches = aois->shares.empty() ? 0 : kAoiPresenceBins;
+        aois->filmEndMs = film->aois->film->filmEndMs();
+    }
     if (options.plotFile &&
         !writePlot(*options.plotFile, results, analysis.shots ? analysis.shots->shots.get() : nullptr, err,
-                   synchronyForPlot ? &film->film.synchrony : nullptr))
+                   synchronyForPlot ? &film->film.synchrony : nullptr, aois ? &*aois : nullptr))
         return 3;
     if (film && film->failed)
         return 3;

@@ -84,6 +84,8 @@ FilmMeasures measureFilm(const TimeLineManager& results, const std::vector<Scree
                 viewer.shots = measures::eventSumsPerShot(events, options.shotStartsMs);
             if (options.eventsDone)
                 options.eventsDone(v, events, viewer.problem);
+            if (options.gazeDone)
+                options.gazeDone(v, gaze[v]->columns(), events);
             if (options.keepEvents)
                 viewer.events = std::move(events);
         }

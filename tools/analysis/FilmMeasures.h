@@ -53,6 +53,10 @@ struct FilmMeasureOptions
     // reason in error is reported in the result.
     std::function<bool(std::size_t viewer, const std::vector<measures::GazeEvent>&, std::string& error)>
         eventsDone;
+    // Called on a worker thread with each viewer's samples and events, once per viewer.
+    std::function<void(std::size_t viewer, const measures::GazeColumns&,
+                       const std::vector<measures::GazeEvent>&)>
+        gazeDone;
 };
 
 struct ViewerMeasures

@@ -1,6 +1,7 @@
 #include "analysis/FilmReport.h"
 
 #include "common/AtomicFile.h"
+#include "player/data/AoiFile.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 
@@ -84,6 +85,19 @@ void writeShotRow(std::ostream& out, const ShotRow& shot, const std::string& vie
     out << '\n';
 }
 
+// A name is a field: its separators and line ends would break a table.
+std::vector<std::string> viewerNamesOf(const TimeLineManager& results)
+{
+    std::vector<std::string> viewerNames;
+    for (const TimeLine& timeLine : results.timeLines()) {
+        std::string name = timeLine.path().stem().string();
+        std::replace_if(
+            name.begin(), name.end(), [](char c) { return c == ';' || c == '\n' || c == '\r'; }, '_');
+        viewerNames.push_back(std::move(name));
+    }
+    return viewerNames;
+}
+
 bool writeShotTable(const std::filesystem::path& file, const std::vector<ShotRow>& shots,
                     const TimeLineManager& results, const FilmMeasures& film)
 {
@@ -91,14 +105,7 @@ bool writeShotTable(const std::filesystem::path& file, const std::vector<ShotRow
         out << "shot;start_ms;viewer;fixations;mean_fixation_ms;mean_saccade_amplitude_deg;pursuit_share;"
                "loss_share;mean_dispersion_deg;mean_nss\n";
         const measures::SynchronySums none;
-        // A name is a field: its separators and line ends would break the table.
-        std::vector<std::string> viewerNames;
-        for (const TimeLine& timeLine : results.timeLines()) {
-            std::string name = timeLine.path().stem().string();
-            std::replace_if(
-                name.begin(), name.end(), [](char c) { return c == ';' || c == '\n' || c == '\r'; }, '_');
-            viewerNames.push_back(std::move(name));
-        }
+        const std::vector<std::string> viewerNames = viewerNamesOf(results);
         for (std::size_t s = 0; s < shots.size(); ++s) {
             measures::ShotEventSums all;
             for (std::size_t v = 0; v < film.viewers.size(); ++v) {
@@ -168,13 +175,34 @@ FilmReport runFilmReport(const AnalysisOptions& options, const TimeLineManager& 
     measureOptions.keepEvents = options.json && wanted.eventsDir.has_value();
 
     std::vector<ShotRow> shotRows;
-    if (wanted.shotTableFile && shots) {
+    if ((wanted.shotTableFile || wanted.aoiFile) && shots) {
         for (const Shot& shot : shots->shots())
             shotRows.push_back({shot.number, shot.time});
         std::stable_sort(shotRows.begin(), shotRows.end(),
                          [](const ShotRow& a, const ShotRow& b) { return a.startMs < b.startMs; });
         for (const ShotRow& row : shotRows)
             measureOptions.shotStartsMs.push_back(row.startMs);
+    }
+
+    if (wanted.aoiFile) {
+        const AoiFile::Result read = AoiFile::load(*wanted.aoiFile);
+        if (read.status != AoiFile::Loaded) {
+            err << "gaze-analyse: " << wanted.aoiFile->string() << ": " << AoiFile::describe(read) << '\n';
+            report.failed = true;
+        } else {
+            std::vector<std::pair<int, int>> cells;
+            for (const ShotRow& row : shotRows)
+                cells.emplace_back(row.number, row.startMs);
+            report.aois = prepareAoiReport(read.aois, results, cells);
+            if (options.plotFile)
+                report.aois->presenceMs.resize(report.aois->viewers.size());
+            measureOptions.gazeDone = [&report](std::size_t v, const measures::GazeColumns& gaze,
+                                                const std::vector<measures::GazeEvent>& events) {
+                AoiReport& aois = *report.aois;
+                aois.viewers[v] = measureAois(*aois.film, gaze, events, aois.intervalsMs[v],
+                                              aois.presenceMs.empty() ? nullptr : &aois.presenceMs[v]);
+            };
+        }
     }
 
     std::mutex errLock;
@@ -232,6 +260,25 @@ FilmReport runFilmReport(const AnalysisOptions& options, const TimeLineManager& 
             err << "gaze-analyse: cannot write " << wanted.synchronyFile->string() << '\n';
             report.failed = true;
         }
+    }
+    if (report.aois) {
+        report.aoiSummary = summariseAois(*report.aois);
+        const auto write = [&](const std::optional<std::filesystem::path>& file, const auto& writer) {
+            if (!file)
+                return;
+            if (!safeOutput(*file, readFiles, err)) {
+                report.failed = true;
+            } else if (!writer(*file)) {
+                err << "gaze-analyse: cannot write " << file->string() << '\n';
+                report.failed = true;
+            }
+        };
+        write(wanted.aoiTableFile, [&](const std::filesystem::path& file) {
+            return writeAoiTable(file, *report.aois, viewerNamesOf(results));
+        });
+        write(wanted.aoiSummaryFile, [&](const std::filesystem::path& file) {
+            return writeAoiSummary(file, *report.aois, report.aoiSummary);
+        });
     }
     if (wanted.shotTableFile) {
         if (!safeOutput(*wanted.shotTableFile, readFiles, err)) {

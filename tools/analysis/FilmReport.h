@@ -1,9 +1,11 @@
 #pragma once
 
 #include "analysis/AnalysisOptions.h"
+#include "analysis/AoiReport.h"
 #include "analysis/FilmMeasures.h"
 
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <vector>
 
@@ -16,6 +18,8 @@ struct FilmReport
     FilmMeasures film;
     std::vector<ResolvedGeometry> geometries; // one per loaded file
     bool failed = false;                      // an output could not be written
+    std::optional<AoiReport> aois;            // with an AOI file that loads
+    std::vector<AoiSummaryRow> aoiSummary;
 };
 
 // Measures the loaded results as the options ask (and synchrony for the plot

@@ -35,6 +35,7 @@ MeasureOptionNames addMeasureOptions(QCommandLineParser& parser)
 {
     MeasureOptionNames names{
         QStringLiteral("events"),         QStringLiteral("synchrony"),     QStringLiteral("shot-table"),
+        QStringLiteral("aois"),           QStringLiteral("aoi-table"),     QStringLiteral("aoi-summary"),
         QStringLiteral("screen-mm"),      QStringLiteral("distance-mm"),   QStringLiteral("sync-step-ms"),
         QStringLiteral("sync-sigma-deg"), QStringLiteral("sync-reach-ms"), {}};
     const measures::SynchronyParameters sync;
@@ -48,6 +49,15 @@ MeasureOptionNames addMeasureOptions(QCommandLineParser& parser)
          QStringLiteral("file")},
         {names.shotTable,
          QStringLiteral("Write the measures of every viewer and of all viewers per shot (needs --shots)."),
+         QStringLiteral("file")},
+        {names.aois, QStringLiteral("Areas of interest of the movie (its _aois.csv file) to measure."),
+         QStringLiteral("file")},
+        {names.aoiTable,
+         QStringLiteral("Write the measures of every viewer, area of interest and shot (needs --aois)."),
+         QStringLiteral("file")},
+        {names.aoiSummary,
+         QStringLiteral(
+             "Write the measures of every area of interest and shot over all viewers (needs --aois)."),
          QStringLiteral("file")},
         {names.screenMm,
          QStringLiteral(
@@ -92,6 +102,16 @@ bool readMeasureOptions(const QCommandLineParser& parser, const MeasureOptionNam
         options.synchronyFile = path(parser.value(names.synchrony));
     if (parser.isSet(names.shotTable))
         options.shotTableFile = path(parser.value(names.shotTable));
+    if (parser.isSet(names.aois))
+        options.aoiFile = path(parser.value(names.aois));
+    if (parser.isSet(names.aoiTable))
+        options.aoiTableFile = path(parser.value(names.aoiTable));
+    if (parser.isSet(names.aoiSummary))
+        options.aoiSummaryFile = path(parser.value(names.aoiSummary));
+    if ((options.aoiTableFile || options.aoiSummaryFile) && !options.aoiFile) {
+        error = options.aoiTableFile ? "--aoi-table needs --aois" : "--aoi-summary needs --aois";
+        return false;
+    }
     if (parser.isSet(names.screenMm)) {
         const QStringList parts = parser.value(names.screenMm).split(QLatin1Char(','));
         int width = 0;

@@ -18,21 +18,25 @@ class QCommandLineParser;
 // attentional synchrony, the per-shot table, and how.
 struct MeasureOptions
 {
-    std::optional<std::filesystem::path> eventsDir;     // one <name>_events.csv per results file
-    std::optional<std::filesystem::path> synchronyFile; // time_ms;viewers;dispersion_deg;nss
-    std::optional<std::filesystem::path> shotTableFile; // needs a shot file
-    std::optional<std::pair<int, int>> screenMm;        // over every file's own screen size
-    std::optional<int> distanceMm;                      // over every file's own viewing distance
+    std::optional<std::filesystem::path> eventsDir;      // one <name>_events.csv per results file
+    std::optional<std::filesystem::path> synchronyFile;  // time_ms;viewers;dispersion_deg;nss
+    std::optional<std::filesystem::path> shotTableFile;  // needs a shot file
+    std::optional<std::filesystem::path> aoiFile;        // areas of interest of the movie
+    std::optional<std::filesystem::path> aoiTableFile;   // per viewer, area and shot; needs aoiFile
+    std::optional<std::filesystem::path> aoiSummaryFile; // per area and shot over viewers; needs aoiFile
+    std::optional<std::pair<int, int>> screenMm;         // over every file's own screen size
+    std::optional<int> distanceMm;                       // over every file's own viewing distance
     measures::EventParameters events;
     measures::SynchronyParameters synchrony;
 
-    bool any() const { return eventsDir || synchronyFile || shotTableFile; }
+    bool any() const { return eventsDir || synchronyFile || shotTableFile || aoiFile; }
 };
 
 // The names given to the parser, for reading the values back.
 struct MeasureOptionNames
 {
-    QString events, synchrony, shotTable, screenMm, distanceMm, stepMs, sigmaDeg, reachMs;
+    QString events, synchrony, shotTable, aois, aoiTable, aoiSummary, screenMm, distanceMm, stepMs, sigmaDeg,
+        reachMs;
     std::vector<QString> eventParameters; // as eventParameterInfos()
 };
 

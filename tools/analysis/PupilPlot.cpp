@@ -1,5 +1,6 @@
 #include "analysis/PupilPlot.h"
 
+#include "analysis/AoiPanel.h"
 #include "analysis/SynchronyPanel.h"
 #include "common/AtomicFile.h"
 #include "player/data/ShotLine.h"
@@ -67,8 +68,8 @@ QString timeLabel(int seconds)
 } // namespace
 
 PupilPlot::PupilPlot(const TimeLineManager& results, const ShotLine* shots, QString title,
-                     const measures::SynchronyResult* synchrony)
-    : results_(results), shots_(shots), title_(std::move(title)), synchrony_(synchrony)
+                     const measures::SynchronyResult* synchrony, const AoiPresence* aois)
+    : results_(results), shots_(shots), title_(std::move(title)), synchrony_(synchrony), aois_(aois)
 {
     for (const TimeLine& timeLine : results_.timeLines())
         if (!timeLine.items().empty())
@@ -108,9 +109,19 @@ QRectF PupilPlot::synchronyPanel() const
                   SynchronyPanel::kHeight);
 }
 
+QRectF PupilPlot::aoiPanel() const
+{
+    if (aois_ == nullptr)
+        return {};
+    const double above = synchrony_ ? synchronyPanel().bottom() : keypointPanel().bottom();
+    return QRectF(kLeft, above + kBottom + kGap, kWidth - kLeft - kRight, AoiPanel::kHeight);
+}
+
 QSize PupilPlot::size() const
 {
-    const double bottom = synchrony_ ? synchronyPanel().bottom() : keypointPanel().bottom();
+    const double bottom = aois_        ? aoiPanel().bottom()
+                          : synchrony_ ? synchronyPanel().bottom()
+                                       : keypointPanel().bottom();
     return QSize(kWidth, static_cast<int>(std::ceil(bottom + kBottom)));
 }
 
@@ -136,6 +147,17 @@ void PupilPlot::paint(QPainter& painter) const
     paintAxes(painter);
     paintLegend(painter);
     paintSynchrony(painter);
+    paintAois(painter);
+}
+
+std::vector<int> PupilPlot::cuts() const
+{
+    std::vector<int> cuts;
+    if (shots_ != nullptr)
+        for (const Shot& shot : shots_->shots())
+            cuts.push_back(shot.time);
+    std::sort(cuts.begin(), cuts.end());
+    return cuts;
 }
 
 void PupilPlot::paintSynchrony(QPainter& painter) const
@@ -143,17 +165,30 @@ void PupilPlot::paintSynchrony(QPainter& painter) const
     if (synchrony_ == nullptr)
         return;
     const QRectF panel = synchronyPanel();
-    std::vector<int> cuts;
-    if (shots_ != nullptr)
-        for (const Shot& shot : shots_->shots())
-            cuts.push_back(shot.time);
-    std::sort(cuts.begin(), cuts.end());
     const double width = panel.width();
     const int endMs = endMs_;
-    SynchronyPanel(*synchrony_, cuts, [&panel, width, endMs](int timeMs) {
+    SynchronyPanel(*synchrony_, cuts(), [&panel, width, endMs](int timeMs) {
         return panel.left() + width * std::clamp(timeMs, 0, endMs) / endMs;
     }).paint(painter, panel);
+    paintTimeAxis(painter, panel);
+}
 
+void PupilPlot::paintAois(QPainter& painter) const
+{
+    if (aois_ == nullptr)
+        return;
+    const QRectF panel = aoiPanel();
+    const double width = panel.width();
+    const int endMs = endMs_;
+    AoiPanel(*aois_, cuts(), [&panel, width, endMs](int timeMs) {
+        return panel.left() + width * std::clamp(timeMs, 0, endMs) / endMs;
+    }).paint(painter, panel);
+    paintTimeAxis(painter, panel);
+}
+
+void PupilPlot::paintTimeAxis(QPainter& painter, const QRectF& panel) const
+{
+    const double width = panel.width();
     painter.setPen(QPen(kInk, 1.2));
     painter.setFont(font(18));
     const double stepS = niceStep(endMs_ / 1000.0, 12);
@@ -423,7 +458,7 @@ bool PupilPlot::save(const std::filesystem::path& file, std::string& error) cons
 }
 
 bool writePlot(const std::filesystem::path& file, const TimeLineManager& results, const ShotLine* shots,
-               std::ostream& err, const measures::SynchronyResult* synchrony)
+               std::ostream& err, const measures::SynchronyResult* synchrony, const AoiPresence* aois)
 {
     if (results.timeLines().empty()) {
         err << "gaze-analyse: no results loaded, so no plot\n";
@@ -436,7 +471,7 @@ bool writePlot(const std::filesystem::path& file, const TimeLineManager& results
     if (const std::string movie = results.timeLines().front().movieName(); !movie.empty())
         title += QStringLiteral(" of ") + QString::fromStdString(movie);
     std::string error;
-    if (!PupilPlot(results, shots, title, synchrony).save(file, error)) {
+    if (!PupilPlot(results, shots, title, synchrony, aois).save(file, error)) {
         err << "gaze-analyse: " << error << '\n';
         return false;
     }

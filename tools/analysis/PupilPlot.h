@@ -14,6 +14,7 @@ struct SynchronyResult;
 }
 class ShotLine;
 class TimeLineManager;
+struct AoiPresence;
 
 // A picture of a set of results over the film's time, for a report: the pupil
 // diameter's mean across viewers with its deviation as a band, the shots as
@@ -28,7 +29,7 @@ public:
     // shots may be null. title heads the picture. With synchrony (not null)
     // a synchrony panel follows the keypoints.
     PupilPlot(const TimeLineManager& results, const ShotLine* shots, QString title,
-              const measures::SynchronyResult* synchrony = nullptr);
+              const measures::SynchronyResult* synchrony = nullptr, const AoiPresence* aois = nullptr);
 
     QSize size() const;
     void paint(QPainter& painter) const;
@@ -37,6 +38,7 @@ public:
     QRectF pupilPanel() const;
     QRectF keypointPanel() const;
     QRectF synchronyPanel() const; // empty without synchrony
+    QRectF aoiPanel() const;       // empty without areas of interest
     double xOf(int timeMs) const;
     double yOf(double pupil100nm) const;
 
@@ -66,11 +68,15 @@ private:
     void paintAxes(QPainter& painter) const;
     void paintLegend(QPainter& painter) const;
     void paintSynchrony(QPainter& painter) const;
+    void paintAois(QPainter& painter) const;
+    void paintTimeAxis(QPainter& painter, const QRectF& panel) const;
+    std::vector<int> cuts() const;
 
     const TimeLineManager& results_;
     const ShotLine* shots_;
     QString title_;
     const measures::SynchronyResult* synchrony_ = nullptr;
+    const AoiPresence* aois_ = nullptr;
     int endMs_ = 1;
     double low_ = 0.0; // pupil range shown, 100 nm
     double high_ = 1.0;
@@ -78,6 +84,8 @@ private:
 
 // The plot of gaze-analyse: a title from the results, the picture saved to file.
 // Problems are told on err; false when nothing was written.
-// With synchrony (of two viewers or more) the picture gains a synchrony panel.
+// With synchrony (of two viewers or more) the picture gains a synchrony panel,
+// with areas of interest a panel of them.
 bool writePlot(const std::filesystem::path& file, const TimeLineManager& results, const ShotLine* shots,
-               std::ostream& err, const measures::SynchronyResult* synchrony = nullptr);
+               std::ostream& err, const measures::SynchronyResult* synchrony = nullptr,
+               const AoiPresence* aois = nullptr);
