@@ -16,7 +16,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
-#include <csignal>
 #include <iostream>
 
 namespace {
@@ -279,14 +278,8 @@ void ExaminationWorkflow::stopPlayer()
         platform::processName(pid) != playerName_)
         return;
     LOG("ending player, pid: ", pid);
-    ::kill(pid, SIGTERM);
-    const std::string name = playerName_;
-    QTimer::singleShot(services_.playerKillGraceMs, [pid, name] {
-        if (platform::ProcessExitWatcher::isRunning(pid) && platform::processName(pid) == name) {
-            LOG("player did not end - killing pid: ", pid);
-            ::kill(pid, SIGKILL);
-        }
-    });
+    platform::endProcessLater(pid, playerName_, services_.playerKillGraceMs,
+                              [pid] { LOG("player did not end - killing pid: ", pid); });
 }
 
 void ExaminationWorkflow::onPlayerExited(qint64 pid)
