@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -14,9 +15,18 @@ std::optional<std::vector<pid_t>> runningProcessIds();
 // first word of its command line, else "<unknown>".
 std::string processName(pid_t pid);
 
+// Whether this program may end the process: never ids of 1 and below, nor itself.
+bool mayEnd(pid_t pid);
+
 // Asks the process to end (SIGTERM) and, if it is still there after graceMs, kills it.
-// Returns once the process has gone or was killed. Refuses ids of 1 and below and our own.
+// Returns once the process has gone or was killed. Refuses what mayEnd() refuses.
 bool endProcess(pid_t pid, int graceMs);
+
+// As endProcess, without waiting: the kill after graceMs is left to the calling
+// thread's event loop, and only hits a process that still runs the program `name`
+// (its id may have been given to another since). beforeKill is called just before.
+// False when the process may not be ended or could not be asked.
+bool endProcessLater(pid_t pid, const std::string& name, int graceMs, std::function<void()> beforeKill = {});
 
 // Starts the program on its own (it outlives us and is not our child). False when it
 // cannot be started.

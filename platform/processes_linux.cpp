@@ -1,8 +1,11 @@
 #include "platform/processes.h"
 
+#include "platform/process_watch.h"
+
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QTimer>
 
 #include <cerrno>
 #include <chrono>
@@ -86,9 +89,14 @@ std::string processName(pid_t pid)
     return "<unknown>";
 }
 
+bool mayEnd(pid_t pid)
+{
+    return pid > 1 && pid != ::getpid();
+}
+
 bool endProcess(pid_t pid, int graceMs)
 {
-    if (pid <= 1 || pid == ::getpid())
+    if (!mayEnd(pid))
         return false;
     if (::kill(pid, SIGTERM) != 0)
         return errno == ESRCH;
@@ -101,6 +109,21 @@ bool endProcess(pid_t pid, int graceMs)
     ::kill(pid, SIGKILL);
     for (int i = 0; i < 100 && !isGone(pid); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return true;
+}
+
+bool endProcessLater(pid_t pid, const std::string& name, int graceMs, std::function<void()> beforeKill)
+{
+    if (!mayEnd(pid) || ::kill(pid, SIGTERM) != 0)
+        return false;
+    QTimer::singleShot(graceMs, [pid, name, beforeKill = std::move(beforeKill)] {
+        // Not reaped here: the process may be a child that someone else waits for.
+        if (!ProcessExitWatcher::isRunning(pid) || processName(pid) != name)
+            return;
+        if (beforeKill)
+            beforeKill();
+        ::kill(pid, SIGKILL);
+    });
     return true;
 }
 

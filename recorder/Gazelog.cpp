@@ -1,17 +1,17 @@
 #include "recorder/Gazelog.h"
 
-#include "common/AppDataFolder.h"
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
-#include "platform/quit_signals.h"
 #include "platform/window_bus.h"
 #include "recorder/AboutWindow.h"
+#include "recorder/GoproControls.h"
 #include "recorder/MessageBoxPrompt.h"
+#include "recorder/PrimaryScreen.h"
 #include "recorder/PupilSettingsBox.h"
 #include "recorder/QSliderWithTicks.h"
-#include "recorder/RecorderSettings.h"
-#include "recorder/RecorderTexts.h"
 #include "recorder/TrackerFactory.h"
+#include "recorder/core/RecorderSettings.h"
+#include "recorder/core/RecorderTexts.h"
 #include "recorder/gopro/GoproController.h"
 #include "recorder/trackers/EyeTrackerController.h"
 #include "recorder/trackers/PupilController.h"
@@ -24,7 +24,6 @@
 #include <QMediaPlayer>
 #include <QScreen>
 #include <QTabBar>
-#include <cmath>
 
 Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::Gazelog>()), services_(std::move(services))
@@ -40,26 +39,19 @@ Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* pa
     if (!services_.startDetached)
         services_.startDetached = systemDetachedStarter();
     gopro = services_.makeGopro ? services_.makeGopro(this) : new GoproController(this);
-    playerPath_ = services_.playerPath.isEmpty() ? PlayerCommands::playerExecutable() : services_.playerPath;
     ExaminationWorkflow::Services workflowServices;
     workflowServices.startDetached = services_.startDetached;
-    workflowServices.playerPath = playerPath_;
+    workflowServices.playerPath =
+        services_.playerPath.isEmpty() ? PlayerLaunch::playerExecutable() : services_.playerPath;
     workflowServices.recorderCaption = windowTitle();
-    workflowServices.workArea = [this] { return resultsArea(); };
-    workflowServices.displayScreen = primaryDisplay;
+    workflowServices.workArea = services_.workArea ? services_.workArea : PrimaryScreen::workArea;
+    workflowServices.displayScreen = PrimaryScreen::display;
     if (services_.terminating)
         workflowServices.terminating = services_.terminating;
-    // After the results folder: the settings folder, then the private runtime folder.
-    workflowServices.recoveryFolders = [] {
-        QStringList folders;
-        if (const auto settings = appDataFolder())
-            folders << QString::fromStdString(settings->string());
-        if (const auto bus = platform::windowBusFolder(); bus.path)
-            folders << QString::fromStdString(bus.path->parent_path().string());
-        return folders;
-    };
+    workflowServices.makeController = services_.makeController;
     workflow_ = new ExaminationWorkflow(*prompt_, std::move(workflowServices), this);
     workflow_->setGopro(gopro);
+    new GoproControls(*ui, *workflow_, *gopro, *prompt_, this);
 
     // The screen choice and the examination length are not offered to operators.
     ui->labelMonitor->hide();
@@ -76,13 +68,10 @@ Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* pa
 
     fillScreenList();
 
-    settingsFile_ = services_.settingsFile;
-    if (settingsFile_.isEmpty())
-        if (const auto file = RecorderSettings::defaultFile())
-            settingsFile_ = QString::fromStdString(file->string());
-    const int distance = settingsFile_.isEmpty()
-                             ? RecorderSettings::defaultViewingDistanceMm
-                             : RecorderSettings::readViewingDistanceMm(settingsFile_.toStdString());
+    settingsFile_ = services_.settingsFile.isEmpty()
+                        ? RecorderSettings::defaultFile().value_or(std::filesystem::path())
+                        : std::filesystem::path(services_.settingsFile.toStdString());
+    const int distance = RecorderSettings::readViewingDistanceMm(settingsFile_);
     LOG("viewing distance: ", distance, " mm");
     ui->spinBoxViewingDistance->setRange(RecorderSettings::minViewingDistanceMm,
                                          RecorderSettings::maxViewingDistanceMm);
@@ -95,9 +84,6 @@ Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* pa
     connect(ui->comboBoxFps, qOverload<int>(&QComboBox::currentIndexChanged), this, &Gazelog::onFpsChanged);
     connect(ui->comboBoxEyeTracker, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &Gazelog::onEyeTrackerChanged);
-    connect(ui->buttonGoProPreview, &QPushButton::clicked, this, &Gazelog::showGoproPreview);
-    connect(ui->buttonGoProMovies, &QPushButton::clicked, this, &Gazelog::showGoproMovies);
-    connect(ui->checkBoxUseGoProCamera, &QCheckBox::stateChanged, this, &Gazelog::onUseGoproStateChanged);
     connect(ui->spinBoxViewingDistance, qOverload<int>(&QSpinBox::valueChanged), this,
             &Gazelog::onViewingDistanceChanged);
     connect(ui->buttonSelectMoviePath, &QPushButton::clicked, this, [this] { selectMovie(); });
@@ -116,25 +102,18 @@ Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* pa
     connect(this, &Gazelog::addInterestingPoint, slider, &QSliderWithTicks::interestingPointAdded);
     connect(workflow_, &ExaminationWorkflow::stateChanged, this, &Gazelog::onWorkflowStateChanged);
     connect(workflow_, &ExaminationWorkflow::examinationEnded, this, &Gazelog::onExaminationEnded);
-    connect(workflow_, &ExaminationWorkflow::cameraSilent, this, &Gazelog::onCameraSilent);
     connect(workflow_, &ExaminationWorkflow::durationReported, this, &Gazelog::onDurationChanged);
     connect(workflow_, &ExaminationWorkflow::movieTimeReported, slider,
             [this](qint64 time) { slider->setValue(static_cast<int>(time)); });
     connect(workflow_, &ExaminationWorkflow::interestingPointAdded, this, &Gazelog::addInterestingPoint);
     connect(workflow_, &ExaminationWorkflow::examinedPartChosen, this, [this](qint64 start, qint64 end) {
-        if (end > start || movieDuration != 0) {
-            setSliderRange(start, end);
-        } else {
-            slider->setRange(0, 0);
-            slider->setTickPosition(QSlider::NoTicks);
-        }
-        slider->clearTicks();
+        slider->showPart(start, end, end > start || movieDuration != 0);
     });
-    connect(workflow_, &ExaminationWorkflow::resultsSaved, this, [this](bool saved) {
+    connect(workflow_, &ExaminationWorkflow::resultsSaved, this, [this](bool saved, const QString& results) {
         const bool wasEnabled = ui->buttonRunVisualization->isEnabled();
-        ui->buttonRunVisualization->setEnabled((wasEnabled || saved) && controller &&
-                                               !controller->lastResultPath().isEmpty());
+        ui->buttonRunVisualization->setEnabled((wasEnabled || saved) && !results.isEmpty());
     });
+    connect(workflow_, &ExaminationWorkflow::closeRequested, this, &QWidget::close);
     connect(ui->menuAbout, &QMenu::aboutToShow, this, &Gazelog::showAboutDialog);
 
     addPupilSettings();
@@ -143,11 +122,12 @@ Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* pa
         ui->comboBoxEyeTracker->setCurrentIndex(0);
         onEyeTrackerChanged(0);
     }
-    announceInstallation("eyetribe installed - emit initial signals",
-                         "eyetribe not installed - don't emit initial signals");
+    workflow_->announceTracker();
 
-    lookUpPlayer();
-    listenForPlayer();
+    if (!workflow_->playerFound())
+        warn(tr("Player not found - performing examination and running visualisation will not be possible.\n"
+                "Check whether file \"Gazeview\" is in the same directory as file \"Gazelog\"."));
+    workflow_->listenForPlayer();
     if (!moviePath.isEmpty())
         selectMovie(moviePath);
     LOG("end");
@@ -158,8 +138,7 @@ Gazelog::~Gazelog()
     LOG("start");
     // Closed without a close event (the program is ending): the samples must not go with it.
     abandonExamination();
-    workflow_->setController(nullptr);
-    delete controller;
+    workflow_->useTracker(-1);
     controller = nullptr;
     LOG("end");
 }
@@ -167,39 +146,6 @@ Gazelog::~Gazelog()
 void Gazelog::warn(const QString& text)
 {
     prompt_->warning(tr("Error"), text);
-}
-
-void Gazelog::lookUpPlayer()
-{
-    LOG("player path=", playerPath_);
-    if (QFileInfo::exists(playerPath_)) {
-        LOG("Player found");
-        return;
-    }
-    LOG("Player not found");
-    warn(
-        tr("Player not found - performing examination and running visualisation will not be possible.\nCheck "
-           "whether file \"Gazeview\" is in the same directory as file \"Gazelog\"."));
-}
-
-void Gazelog::listenForPlayer()
-{
-    playerReports = new platform::WindowMessageReceiver(this);
-    playerReports->setHandler([this](const platform::WindowMessage& message) {
-        return handlePlayerMessage(message.identifier, message.wParam, message.lParam, message.senderPid);
-    });
-    connect(playerReports, &platform::WindowMessageReceiver::closeRequested, this, &QWidget::close);
-    connect(playerReports, &platform::WindowMessageReceiver::messageDropped, this,
-            [](const QString& reason) { LOG("message dropped: ", reason); });
-    if (playerReports->registerWindow(windowTitle()))
-        return;
-    LOG("WindowMessageReceiver::registerWindow failed: the player cannot report, ",
-        playerReports->errorString());
-    workflow_->setLinkProblem(playerReports->errorString());
-    warn(
-        tr("The player cannot report to this window:\n%1\nExaminations cannot be started; running the player "
-           "and visualisations still works.")
-            .arg(playerReports->errorString()));
 }
 
 void Gazelog::fillScreenList()
@@ -217,22 +163,17 @@ void Gazelog::fillScreenList()
         static_cast<int>(screens.indexOf(QGuiApplication::primaryScreen())));
 }
 
-// ---- Settings tab ----
-
 void Gazelog::onEyeTrackerChanged(int eyeTrackerIndex)
 {
     LOG("eyeTrackerIndex: ", eyeTrackerIndex);
-    if (controller && !mayInterruptExamination(tr("Changing the tracker"))) {
+    if (controller && !workflow_->mayInterruptExamination(tr("Changing the tracker"))) {
         const QSignalBlocker block(ui->comboBoxEyeTracker);
         ui->comboBoxEyeTracker->setCurrentIndex(trackerIndex_);
         LOG("end");
         return;
     }
     trackerIndex_ = eyeTrackerIndex;
-    workflow_->setController(nullptr);
-    delete controller;
-    controller =
-        services_.makeController ? services_.makeController(eyeTrackerIndex, *prompt_, this) : nullptr;
+    controller = workflow_->useTracker(eyeTrackerIndex);
     const bool eyeTribe = eyeTrackerIndex == 0;
     for (QWidget* widget :
          {static_cast<QWidget*>(ui->labelCalibrationQuality),
@@ -252,17 +193,15 @@ void Gazelog::onEyeTrackerChanged(int eyeTrackerIndex)
         setFixedSize(width(), height() + growth);
         pupilSettings_->setVisible(pupil);
     }
-    workflow_->setController(controller);
     connectController();
-    announceInstallation("eyetracker installed - emit initial signals",
-                         "eyetracker not installed - don't emit initial signals");
+    workflow_->announceTracker();
     LOG("end");
 }
 
 void Gazelog::addPupilSettings()
 {
     pupilSettings_ = new PupilSettingsBox(ui->tabCalibration);
-    pupilSettings_->setSettings(PupilSettings::load(PupilSettings::defaultFile()));
+    pupilSettings_->setSettings(PupilSettings::load(settingsFile_));
     // Below the camera's buttons.
     const int top = ui->buttonGoProMovies->geometry().bottom() + 10;
     const int boxHeight = pupilSettings_->sizeHint().height();
@@ -272,7 +211,7 @@ void Gazelog::addPupilSettings()
     pupilSettingsGrowth_ = std::max(0, top + boxHeight + 8 - tabHeight);
     pupilSettings_->hide();
     connect(pupilSettings_, &PupilSettingsBox::settingsChanged, this, [this](const PupilSettings& settings) {
-        if (!settings.save(PupilSettings::defaultFile()))
+        if (!settings.save(settingsFile_))
             LOG("Pupil settings not saved - they hold for this run only");
         if (auto* pupil = qobject_cast<PupilController*>(controller))
             pupil->applySettings(settings);
@@ -291,19 +230,6 @@ void Gazelog::connectController()
     connect(controller, &EyeTrackerController::calibrationChanged, this, &Gazelog::onCalibrationChanged);
     connect(controller, &EyeTrackerController::screenChanged, this, &Gazelog::onScreenChanged);
     connect(this, &Gazelog::requestConnectToServer, controller, &EyeTrackerController::connectToServer);
-}
-
-void Gazelog::announceInstallation(const char* installedText, const char* missingText)
-{
-    if (controller && controller->isInstalled()) {
-        LOG(installedText);
-        controller->emitInitialSignals();
-        return;
-    }
-    LOG(missingText);
-    warn(
-        tr("EyeTribe SDK not found. Performing an examination will not be possible.\nTo perform test install "
-           "EyeTribe SDK."));
 }
 
 void Gazelog::onTrackerConnectionChanged(int trackerState)
@@ -328,7 +254,7 @@ void Gazelog::onCalibrationChanged(bool isCalibrated, int calibrationQuality)
 void Gazelog::restartServer()
 {
     LOG("start");
-    if (!mayInterruptExamination(tr("Restarting the tracker server")))
+    if (!workflow_->mayInterruptExamination(tr("Restarting the tracker server")))
         return;
     Q_EMIT requestConnectToServer(true);
     LOG("end");
@@ -338,7 +264,7 @@ void Gazelog::onFpsChanged(int fpsValueIndex)
 {
     LOG("Fps changed to: ", ui->comboBoxFps->currentText());
     // The new frequency needs a server restart, which ends a running examination.
-    if (!mayInterruptExamination(tr("Changing the frequency"))) {
+    if (!workflow_->mayInterruptExamination(tr("Changing the frequency"))) {
         const QSignalBlocker block(ui->comboBoxFps);
         ui->comboBoxFps->setCurrentIndex(fpsIndex_);
         return;
@@ -350,48 +276,18 @@ void Gazelog::onFpsChanged(int fpsValueIndex)
     LOG("end");
 }
 
-bool Gazelog::mayInterruptExamination(const QString& what)
-{
-    if (!workflow_->isExaminationRunning())
-        return true;
-    if (workflow_->state() != ExaminationWorkflow::State::Running) {
-        LOG("examination starting or stopping - refused: ", what);
-        return false;
-    }
-    if (!prompt_->question(tr("Examination in progress"),
-                           tr("%1 ends the running examination.\nStop the examination now?").arg(what))) {
-        LOG("operator keeps the examination running - refused: ", what);
-        return false;
-    }
-    stopExamination();
-    return !workflow_->isExaminationRunning();
-}
-
 void Gazelog::abandonExamination()
 {
-    if (!workflow_->isExaminationRunning())
-        return;
-    recoveryPath_ = workflow_->abandonExamination(examinationInputs());
-    LOG(recoveryPath_.isEmpty() ? "no recovery file written" : "recovery file written");
+    workflow_->abandonExamination(examinationInputs());
 }
 
 void Gazelog::closeEvent(QCloseEvent* event)
 {
     LOG("start");
-    const bool terminating =
-        services_.terminating ? services_.terminating() : platform::terminationRequested();
-    if (workflow_->isExaminationRunning() && !terminating) {
-        if (workflow_->state() != ExaminationWorkflow::State::Running ||
-            !prompt_->question(
-                tr("Examination in progress"),
-                tr("An examination is running.\nClose the program? The samples recorded so far "
-                   "are saved to a recovery file in the results folder."))) {
-            LOG("close refused - examination running");
-            event->ignore();
-            return;
-        }
+    if (!workflow_->mayClose(examinationInputs())) {
+        event->ignore();
+        return;
     }
-    abandonExamination();
     QMainWindow::closeEvent(event);
     LOG("end");
 }
@@ -415,86 +311,8 @@ void Gazelog::onViewingDistanceChanged(int distanceMm)
 {
     LOG("viewing distance: ", distanceMm, " mm");
     workflow_->setViewingDistanceMm(distanceMm);
-    if (!settingsFile_.isEmpty())
-        RecorderSettings::writeViewingDistanceMm(settingsFile_.toStdString(), distanceMm);
-}
-
-std::optional<TrackerScreen> Gazelog::primaryDisplay()
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return std::nullopt;
-    const TrackerScreen display{screen->geometry().width(), screen->geometry().height(),
-                                static_cast<int>(std::lround(screen->physicalSize().width())),
-                                static_cast<int>(std::lround(screen->physicalSize().height()))};
-    if (!display.isComplete())
-        return std::nullopt;
-    return display;
-}
-
-void Gazelog::setGoproButtonsEnabled(bool enabled)
-{
-    ui->buttonGoProPreview->setEnabled(enabled);
-    ui->buttonGoProMovies->setEnabled(enabled);
-}
-
-void Gazelog::goProNotAvaibleError()
-{
-    LOG("Error - Gopro camera is not avaible!");
-    warn(tr("GoPro camera is not avaible! \nCheck wifi connection and GoPro camera."));
-}
-
-void Gazelog::onUseGoproStateChanged(int state)
-{
-    LOG("state: ", state);
-    if (state == Qt::Unchecked) {
-        setGoproButtonsEnabled(false);
-        return;
-    }
-    if (!gopro->isAvailable()) {
-        goProNotAvaibleError();
-        const QSignalBlocker block(ui->checkBoxUseGoProCamera);
-        ui->checkBoxUseGoProCamera->setChecked(false);
-        setGoproButtonsEnabled(false);
-        return;
-    }
-    if (!gopro->configureCamera(ui->lineEditGoProPassword->text())) {
-        LOG("Failed to configure Gopro!");
-        if (gopro->lastRequestTimedOut()) {
-            onCameraSilent();
-            return;
-        }
-        warn(tr("Failed to configure GoPro camera! \nRequired version is at least GoPro Hero 3."));
-        return;
-    }
-    setGoproButtonsEnabled(true);
-}
-
-void Gazelog::onCameraSilent()
-{
-    LOG("Error - Gopro camera does not answer");
-    const QSignalBlocker block(ui->checkBoxUseGoProCamera);
-    ui->checkBoxUseGoProCamera->setChecked(false);
-    setGoproButtonsEnabled(false);
-    warn(tr(
-        "The GoPro camera does not answer, so it is not used.\nCheck wifi connection and GoPro camera, then "
-        "tick the box again."));
-}
-
-void Gazelog::showGoproPreview()
-{
-    if (gopro->isAvailable())
-        gopro->showPreview();
-    else
-        goProNotAvaibleError();
-}
-
-void Gazelog::showGoproMovies()
-{
-    if (gopro->isAvailable())
-        gopro->showMovies();
-    else
-        goProNotAvaibleError();
+    if (!settingsFile_.empty())
+        RecorderSettings::writeViewingDistanceMm(settingsFile_, distanceMm);
 }
 
 void Gazelog::showAboutDialog()
@@ -502,8 +320,6 @@ void Gazelog::showAboutDialog()
     auto* about = new AboutWindow(this, QString::fromLatin1(version));
     about->show();
 }
-
-// ---- Examination tab ----
 
 void Gazelog::selectMovie(QString selectedMoviePath)
 {
@@ -522,13 +338,9 @@ void Gazelog::selectMovie(QString selectedMoviePath)
     durationProbe = new QMediaPlayer(this, QMediaPlayer::VideoSurface);
     durationProbe->setMedia(QUrl::fromLocalFile(QFileInfo(selectedMoviePath).absoluteFilePath()));
     movieDuration = 0;
-    examinationLength = 0;
-    LOG("Connecting signal..");
     connect(durationProbe, &QMediaPlayer::durationChanged, this, &Gazelog::onDurationChanged);
 
-    const QFileInfo movie(selectedMoviePath);
-    ui->lineEditOutputDirectory->setText(movie.absolutePath() + QDir::separator() + movie.completeBaseName() +
-                                         QStringLiteral("_data"));
+    ui->lineEditOutputDirectory->setText(ExaminationWorkflow::resultsFolderFor(selectedMoviePath));
     LOG("end");
 }
 
@@ -551,22 +363,13 @@ void Gazelog::examinationLengthChanged()
     LOG("end");
 }
 
-void Gazelog::setSliderRange(qint64 start, qint64 end)
-{
-    // The slider works in int; movies of up to 24 days fit.
-    slider->setRange(static_cast<int>(start), static_cast<int>(end));
-    slider->setTickPosition(QSlider::TicksAbove);
-    slider->setPageStep(static_cast<int>(std::llround(static_cast<double>(end - start) / 10.0)) + 1);
-}
-
 void Gazelog::onDurationChanged(qint64 duration)
 {
     LOG("duration: ", duration);
     ui->lineEditMoviePartEnd->setText(QString::number(duration));
     movieDuration = duration;
     workflow_->setMovieDuration(duration);
-    setSliderRange(0, movieDuration);
-    LOG("examination length: ", examinationLength);
+    slider->showRange(0, movieDuration);
     LOG("end");
 }
 
@@ -583,25 +386,10 @@ ExaminationInputs Gazelog::examinationInputs() const
     return inputs;
 }
 
-bool Gazelog::validateInputData(const QString& moviePath, const QString& outputPath, bool checkMovie,
-                                bool checkTracker)
-{
-    ExaminationInputs inputs = examinationInputs();
-    inputs.moviePath = moviePath;
-    inputs.outputFolder = outputPath;
-    inputs.examinationId = examinationId;
-    return workflow_->validateInputData(inputs, checkMovie, checkTracker);
-}
-
 void Gazelog::startExamination()
 {
     LOG("start");
-    examinationId = ui->lineEditExaminationId->text();
-    if (workflow_->startExamination(examinationInputs()))
-        examinationLength = ui->radioButtonExaminationLengthPartMovie->isChecked()
-                                ? ui->lineEditMoviePartEnd->text().toLongLong() -
-                                      ui->lineEditMoviePartStart->text().toLongLong()
-                                : movieDuration;
+    workflow_->startExamination(examinationInputs());
     LOG("end");
 }
 
@@ -618,81 +406,38 @@ void Gazelog::onWorkflowStateChanged(ExaminationWorkflow::State state)
     }
 }
 
-void Gazelog::onExaminationEnded(bool saved, bool failed)
+void Gazelog::onExaminationEnded(bool saved, bool failed, const QString& resultsPath,
+                                 const std::vector<GazePoint>& keypoints)
 {
     LOG("saved: ", saved, ", failed: ", failed);
     if (failed)
         ui->plainTextEditInterestingPoints->clear();
-    else if (controller)
-        ui->plainTextEditInterestingPoints->setPlainText(
-            RecorderTexts::keypointsList(controller->interestingPoints()));
+    else
+        ui->plainTextEditInterestingPoints->setPlainText(RecorderTexts::keypointsList(keypoints));
     ui->buttonExaminationSave->setEnabled(true);
-    ui->buttonRunVisualization->setEnabled(!failed && saved && controller &&
-                                           !controller->lastResultPath().isEmpty());
+    ui->buttonRunVisualization->setEnabled(!failed && saved && !resultsPath.isEmpty());
     LOG("end");
-}
-
-QRect Gazelog::resultsArea() const
-{
-    if (services_.workArea)
-        return services_.workArea();
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    return primary ? primary->availableGeometry() : QRect();
 }
 
 void Gazelog::stopExamination(bool movieFinished, bool error)
 {
-    LOG("movieFinished: ", movieFinished, ", error: ", error);
     workflow_->stopExamination(movieFinished, error);
-    LOG("end");
 }
 
 void Gazelog::saveExamination()
 {
-    LOG("start");
-    examinationId = ui->lineEditExaminationId->text();
     workflow_->saveExamination(examinationInputs());
-    LOG("end");
 }
 
 void Gazelog::runVisualization()
 {
-    LOG("start");
-    const QString resultsPath = controller ? controller->lastResultPath() : QString();
-    LOG("last examination path = ", resultsPath);
-    if (resultsPath.isEmpty()) {
-        LOG("No last examination");
-        warn(tr("No last examination or last examination was not saved."));
-        return;
-    }
-    const QString moviePath = ui->lineEditMoviePath->text();
-    LOG("moviePath= ", moviePath);
-    if (!QFileInfo::exists(moviePath)) {
-        LOG("Movie doesnt exist");
-        warn(tr("Selected movie doesn't exist."));
-        return;
-    }
-    const bool part = ui->radioButtonExaminationLengthPartMovie->isChecked();
-    const QString startText = ui->lineEditMoviePartStart->text();
-    const QString endText = ui->lineEditMoviePartEnd->text();
-    const QStringList command = PlayerCommands::visualisation(
-        playerPath_, moviePath, resultsPath, part ? &startText : nullptr, part ? &endText : nullptr);
-    if (!runDetachedCommand(services_.startDetached, command))
-        warn(tr("Failed to run player.\nCheck whether file \"Gazeview\" is \nin the same directory as file "
-                "\"Gazelog\"."));
-    LOG("end");
+    workflow_->showResults(examinationInputs());
 }
 
 void Gazelog::runPlayer()
 {
-    LOG("start");
-    if (!runDetachedCommand(services_.startDetached, PlayerCommands::plain(playerPath_)))
-        warn(tr("Failed to run player.\nCheck whether file \"Gazeview\" is \nin the same directory as file "
-                "\"Gazelog\" \nand whether all parameters are valid."));
-    LOG("end");
+    workflow_->runPlayer();
 }
-
-// ---- The player's reports ----
 
 bool Gazelog::handlePlayerMessage(quint32 message, quint64 code, qint64 time, qint64 senderPid)
 {

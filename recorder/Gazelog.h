@@ -1,11 +1,13 @@
 #pragma once
 
-#include "recorder/ExaminationWorkflow.h"
-#include "recorder/PlayerCommands.h"
+#include "recorder/core/ExaminationWorkflow.h"
+#include "recorder/core/PlayerLaunch.h"
+#include "recorder/trackers/GazePoint.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <QRect>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -18,9 +20,6 @@ class OperatorPrompt;
 class PupilSettingsBox;
 class QMediaPlayer;
 class QSliderWithTicks;
-namespace platform {
-class WindowMessageReceiver;
-}
 
 // What the main window needs from outside; tests replace each piece.
 struct GazelogServices
@@ -63,9 +62,6 @@ public:
     // A message posted by the player (senderPid 0: sender unknown). Returns true when it was consumed.
     bool handlePlayerMessage(quint32 message, quint64 code, qint64 time, qint64 senderPid = 0);
 
-    bool validateInputData(const QString& moviePath, const QString& outputPath, bool checkMovie,
-                           bool checkTracker);
-
     EyeTrackerController* trackerController() const { return controller; }
     QSliderWithTicks* progressSlider() const { return slider; }
     Ui::Gazelog* form() const { return ui.get(); }
@@ -73,7 +69,7 @@ public:
     ExaminationWorkflow* workflow() const { return workflow_; }
     PupilSettingsBox* pupilSettingsBox() const { return pupilSettings_; }
     // Where the recovery file of the examination abandoned last went; empty when none.
-    QString recoveryPath() const { return recoveryPath_; }
+    QString recoveryPath() const { return workflow_->recoveryPath(); }
     // Ends a running examination without asking, its samples to a recovery file.
     void abandonExamination();
 
@@ -92,9 +88,6 @@ public Q_SLOTS:
     void onConnectionStateChanged(bool eyeTrackerConnected);
     void onCalibrationChanged(bool isCalibrated, int calibrationQuality);
     void restartServer();
-    void onUseGoproStateChanged(int state);
-    void showGoproPreview();
-    void showGoproMovies();
 
     void selectMovie(QString selectedMoviePath = QString());
     void selectOutputDirectory();
@@ -113,37 +106,22 @@ protected:
 
 private:
     ExaminationInputs examinationInputs() const;
-    // While an examination runs: asks the operator before `what` ends it, and stops it on Yes.
-    bool mayInterruptExamination(const QString& what);
     void onWorkflowStateChanged(ExaminationWorkflow::State state);
-    void onExaminationEnded(bool saved, bool failed);
+    void onExaminationEnded(bool saved, bool failed, const QString& resultsPath,
+                            const std::vector<GazePoint>& keypoints);
     void connectController();
-    void announceInstallation(const char* installedText, const char* missingText);
     void fillScreenList();
-    void lookUpPlayer();
-    void listenForPlayer();
-    void setSliderRange(qint64 start, qint64 end);
-    QRect resultsArea() const;
-    // The primary screen's size in pixels and millimetres; none when its size is unknown.
-    static std::optional<TrackerScreen> primaryDisplay();
     void warn(const QString& text);
-    void goProNotAvaibleError();
-    void onCameraSilent();
-    void setGoproButtonsEnabled(bool enabled);
     void addPupilSettings();
 
     std::unique_ptr<Ui::Gazelog> ui;
     EyeTrackerController* controller = nullptr;
     GoproController* gopro = nullptr;
     QSliderWithTicks* slider = nullptr;
-    platform::WindowMessageReceiver* playerReports = nullptr;
     QPointer<QMediaPlayer> durationProbe;
-    qint64 examinationLength = 0;
     qint64 movieDuration = 0;
-    QString examinationId;
 
     ExaminationWorkflow* workflow_ = nullptr;
-    QString recoveryPath_;
     int trackerIndex_ = 0;
     int fpsIndex_ = 0;
     PupilSettingsBox* pupilSettings_ = nullptr;
@@ -152,7 +130,6 @@ private:
     GazelogServices services_;
     std::unique_ptr<OperatorPrompt> ownPrompt_;
     OperatorPrompt* prompt_ = nullptr;
-    QString playerPath_;
     // Empty when there is no settings folder: the setting then lasts until the program ends.
-    QString settingsFile_;
+    std::filesystem::path settingsFile_;
 };

@@ -5,6 +5,7 @@
 #include <QMutexLocker>
 #include <QPainter>
 #include <QStyle>
+#include <cmath>
 
 QSliderWithTicks::QSliderWithTicks(Qt::Orientation orientation, QWidget* parent)
     : QSlider(orientation, parent)
@@ -47,4 +48,23 @@ void QSliderWithTicks::paintEvent(QPaintEvent* event)
         const int x = QStyle::sliderPositionFromValue(minimum(), maximum(), clamped, width());
         painter.drawRect(QRect(QPoint(x, 0), QPoint(x + 1, height())));
     }
+}
+
+void QSliderWithTicks::showRange(qint64 startMs, qint64 endMs)
+{
+    // The slider works in int; movies of up to 24 days fit.
+    setRange(static_cast<int>(startMs), static_cast<int>(endMs));
+    setTickPosition(QSlider::TicksAbove);
+    setPageStep(static_cast<int>(std::llround(static_cast<double>(endMs - startMs) / 10.0)) + 1);
+}
+
+void QSliderWithTicks::showPart(qint64 startMs, qint64 endMs, bool lengthKnown)
+{
+    if (lengthKnown) {
+        showRange(startMs, endMs);
+    } else {
+        setRange(0, 0);
+        setTickPosition(QSlider::NoTicks);
+    }
+    clearTicks();
 }

@@ -14,6 +14,11 @@ public:
     QSliderWithTicks(Qt::Orientation orientation, QWidget* parent = nullptr);
 
     void clearTicks();
+    // The movie times the slider spans, with ticks above.
+    void showRange(qint64 startMs, qint64 endMs);
+    // The part of the movie a new examination covers, with no ticks yet; an empty
+    // range when its length is not known.
+    void showPart(qint64 startMs, qint64 endMs, bool lengthKnown);
     QVector<qint64> ticks() const;
 
 public Q_SLOTS:

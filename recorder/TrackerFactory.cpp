@@ -1,5 +1,6 @@
 #include "recorder/TrackerFactory.h"
 
+#include "recorder/core/RecorderSettings.h"
 #include "recorder/trackers/EyeTribeController.h"
 #include "recorder/trackers/EyeXController.h"
 #include "recorder/trackers/PupilController.h"
@@ -11,7 +12,9 @@ EyeTrackerController* makeTrackerController(int trackerIndex, OperatorPrompt& pr
     if (trackerIndex == 1)
         return new EyeXController(prompt, parent);
     if (trackerIndex == pupilTrackerIndex)
-        return new PupilController(prompt, PupilSettings::load(PupilSettings::defaultFile()), parent);
+        return new PupilController(
+            prompt, PupilSettings::load(RecorderSettings::defaultFile().value_or(std::filesystem::path())),
+            parent);
     if (trackerIndex != 0)
         return nullptr;
     auto* controller = new EyeTribeController(prompt, parent);

@@ -87,6 +87,7 @@ bool GazeApi::Engine::connect_steps(bool push, std::chrono::steady_clock::time_p
     replyFlags_ &= ~reply_tracker_values;
     const std::uint32_t answers = answers_;
     const std::uint32_t errors = errors_;
+    const std::uint32_t notices = notices_;
     send(requests::getAllValues());
     lock.unlock();
     if (!socket_.start()) {
@@ -103,7 +104,8 @@ bool GazeApi::Engine::connect_steps(bool push, std::chrono::steady_clock::time_p
         boost::chrono::steady_clock::now() +
             boost::chrono::nanoseconds((deadline - std::chrono::steady_clock::now()).count()),
         [&] { return answers_ != answers || errors_ != errors || !connected_; });
-    const bool rejected = errors_ != errors && answers_ == answers;
+    // Only notices until the deadline: the server answered, but never with the values.
+    const bool rejected = answers_ == answers && (errors_ != errors || (!replied && notices_ != notices));
     lock.unlock();
 
     if (!connected_) {
@@ -113,7 +115,7 @@ bool GazeApi::Engine::connect_steps(bool push, std::chrono::steady_clock::time_p
         tell_connection_state(false);
         return false;
     }
-    if (!replied) {
+    if (!replied && !rejected) {
         LOG("no answer from the tracker server on port ", port_, " in time");
         outcome_ = ConnectOutcome::no_answer;
         stop_connection();
@@ -195,12 +197,12 @@ void GazeApi::Engine::send(const std::string& text)
         socket_.send(text);
 }
 
-void GazeApi::Engine::set_reply_bit(std::uint8_t bit)
+void GazeApi::Engine::set_reply_bit(std::uint8_t bit, std::uint32_t* counter)
 {
     boost::lock_guard lock(flagsMutex_);
     replyFlags_ = static_cast<std::uint8_t>((replyFlags_ & ~reply_error) | bit);
-    if (bit == reply_error)
-        ++errors_;
+    if (counter)
+        ++*counter;
     replyArrived_.notify_all();
 }
 
@@ -244,10 +246,16 @@ void GazeApi::Engine::on_message(const std::string& text)
                 LOG("value of unexpected shape skipped: ", key, " (", skippedLog_.count(), " so far)");
         switch (message->status) {
         case StatusKind::error:
+            if (message->statuscode == 200) {
+                // Some servers send a notice ahead of the answer; the answer may still come.
+                if (errorLog_.admit())
+                    LOG("notice from the tracker server: a reply of status 200 without usable values");
+                set_reply_bit(reply_error, &notices_);
+                return;
+            }
             if (errorLog_.admit())
-                LOG("error reply from the tracker server: ", message->statuscode,
-                    message->statuscode == 200 ? " (no usable value)" : "");
-            set_reply_bit(reply_error);
+                LOG("error reply from the tracker server: ", message->statuscode);
+            set_reply_bit(reply_error, &errors_);
             return;
         case StatusKind::calibration_changed:
             send(requests::getCalibration());

@@ -81,7 +81,8 @@ public:
 private:
     // Requests are dropped while not connected.
     void send(const std::string& text);
-    void set_reply_bit(std::uint8_t bit);
+    // Sets the bit and counts the reply in counter when given.
+    void set_reply_bit(std::uint8_t bit, std::uint32_t* counter = nullptr);
     void count_reply(std::uint32_t& counter);
     void stop_connection();
     // Tells listeners of a change of the state they last heard; false only after true.
@@ -105,6 +106,8 @@ private:
     // Answers to requests for values and error replies since the engine was made.
     std::uint32_t answers_ = 0;
     std::uint32_t errors_ = 0;
+    // Status-200 replies without usable values: not yet an answer, nor a refusal.
+    std::uint32_t notices_ = 0;
     std::chrono::milliseconds connectTimeout_{5000};
     std::atomic<ConnectOutcome> outcome_{ConnectOutcome::none};
     std::atomic<bool> toldConnected_{false}; // changed with stateMutex_ held, or by disconnect()

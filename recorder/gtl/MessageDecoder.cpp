@@ -4,6 +4,7 @@
 
 #include <simdjson.h>
 
+#include <algorithm>
 #include <array>
 #include <cfloat>
 #include <charconv>
@@ -147,84 +148,88 @@ template <typename Handler> Read readRecord(od::value value, unsigned want, Hand
 
 using Member = std::optional<std::pair<unsigned, Read>>;
 
-Read readPoint(od::value value, Point2f& point)
+// One member of a record: its key and how it is read into the record. Its bit
+// among the members seen is its place in the record's table.
+template <typename Record> struct Field
 {
-    return readRecord(value, 3, [&](std::string_view key, od::value member) -> Member {
-        if (key == "x")
-            return std::pair{1u, readFloat(member, point.x)};
-        if (key == "y")
-            return std::pair{2u, readFloat(member, point.y)};
+    std::string_view key;
+    Read (*read)(od::value, Record&);
+};
+
+// Reads a record whose members are all required, by its table.
+template <typename Record, std::size_t N>
+Read readFields(od::value value, Record& record, const std::array<Field<Record>, N>& fields)
+{
+    static_assert(N < 32, "one bit per member");
+    return readRecord(value, (1u << N) - 1, [&](std::string_view key, od::value member) -> Member {
+        for (std::size_t i = 0; i < N; ++i)
+            if (key == fields[i].key)
+                return std::pair{1u << i, fields[i].read(member, record)};
         return std::nullopt;
     });
+}
+
+Read readPoint(od::value value, Point2f& point)
+{
+    static constexpr std::array<Field<Point2f>, 2> fields{{
+        {"x", [](od::value v, Point2f& p) { return readFloat(v, p.x); }},
+        {"y", [](od::value v, Point2f& p) { return readFloat(v, p.y); }},
+    }};
+    return readFields(value, point, fields);
 }
 
 Read readEye(od::value value, EyeValues& eye)
 {
-    return readRecord(value, 15, [&](std::string_view key, od::value member) -> Member {
-        if (key == "raw")
-            return std::pair{1u, readPoint(member, eye.raw)};
-        if (key == "avg")
-            return std::pair{2u, readPoint(member, eye.avg)};
-        if (key == "psize")
-            return std::pair{4u, readFloat(member, eye.psize)};
-        if (key == "pcenter")
-            return std::pair{8u, readPoint(member, eye.pcenter)};
-        return std::nullopt;
-    });
+    static constexpr std::array<Field<EyeValues>, 4> fields{{
+        {"raw", [](od::value v, EyeValues& e) { return readPoint(v, e.raw); }},
+        {"avg", [](od::value v, EyeValues& e) { return readPoint(v, e.avg); }},
+        {"psize", [](od::value v, EyeValues& e) { return readFloat(v, e.psize); }},
+        {"pcenter", [](od::value v, EyeValues& e) { return readPoint(v, e.pcenter); }},
+    }};
+    return readFields(value, eye, fields);
 }
 
 Read readFrame(od::value value, GazeFrame& frame)
 {
-    return readRecord(value, 127, [&](std::string_view key, od::value member) -> Member {
-        if (key == "time")
-            return std::pair{1u, readInt(member, frame.time)};
-        if (key == "fix")
-            return std::pair{2u, readBool(member, frame.fix)};
-        if (key == "state")
-            return std::pair{4u, readInt(member, frame.state)};
-        if (key == "raw")
-            return std::pair{8u, readPoint(member, frame.raw)};
-        if (key == "avg")
-            return std::pair{16u, readPoint(member, frame.avg)};
-        if (key == "lefteye")
-            return std::pair{32u, readEye(member, frame.lefteye)};
-        if (key == "righteye")
-            return std::pair{64u, readEye(member, frame.righteye)};
-        return std::nullopt;
-    });
-}
-
-Read readTriple(od::value value, const std::array<std::string_view, 3>& names,
-                const std::array<float*, 3>& targets)
-{
-    return readRecord(value, 7, [&](std::string_view key, od::value member) -> Member {
-        for (unsigned i = 0; i < 3; ++i)
-            if (key == names[i])
-                return std::pair{1u << i, readFloat(member, *targets[i])};
-        return std::nullopt;
-    });
+    static constexpr std::array<Field<GazeFrame>, 7> fields{{
+        {"time", [](od::value v, GazeFrame& f) { return readInt(v, f.time); }},
+        {"fix", [](od::value v, GazeFrame& f) { return readBool(v, f.fix); }},
+        {"state", [](od::value v, GazeFrame& f) { return readInt(v, f.state); }},
+        {"raw", [](od::value v, GazeFrame& f) { return readPoint(v, f.raw); }},
+        {"avg", [](od::value v, GazeFrame& f) { return readPoint(v, f.avg); }},
+        {"lefteye", [](od::value v, GazeFrame& f) { return readEye(v, f.lefteye); }},
+        {"righteye", [](od::value v, GazeFrame& f) { return readEye(v, f.righteye); }},
+    }};
+    return readFields(value, frame, fields);
 }
 
 Read readCalibrationPoint(od::value value, CalibrationPoint& point)
 {
-    return readRecord(value, 63, [&](std::string_view key, od::value member) -> Member {
-        if (key == "state")
-            return std::pair{1u, readInt(member, point.state)};
-        if (key == "cp")
-            return std::pair{2u, readPoint(member, point.cp)};
-        if (key == "mecp")
-            return std::pair{4u, readPoint(member, point.mecp)};
-        if (key == "acd")
-            return std::pair{8u,
-                             readTriple(member, {"ad", "adl", "adr"}, {&point.ad, &point.adl, &point.adr})};
-        if (key == "mepix")
-            return std::pair{
-                16u, readTriple(member, {"mep", "mepl", "mepr"}, {&point.mep, &point.mepl, &point.mepr})};
-        if (key == "asdp")
-            return std::pair{
-                32u, readTriple(member, {"asd", "asdl", "asdr"}, {&point.asd, &point.asdl, &point.asdr})};
-        return std::nullopt;
-    });
+    using P = CalibrationPoint;
+    static constexpr std::array<Field<P>, 3> acd{{
+        {"ad", [](od::value v, P& p) { return readFloat(v, p.ad); }},
+        {"adl", [](od::value v, P& p) { return readFloat(v, p.adl); }},
+        {"adr", [](od::value v, P& p) { return readFloat(v, p.adr); }},
+    }};
+    static constexpr std::array<Field<P>, 3> mepix{{
+        {"mep", [](od::value v, P& p) { return readFloat(v, p.mep); }},
+        {"mepl", [](od::value v, P& p) { return readFloat(v, p.mepl); }},
+        {"mepr", [](od::value v, P& p) { return readFloat(v, p.mepr); }},
+    }};
+    static constexpr std::array<Field<P>, 3> asdp{{
+        {"asd", [](od::value v, P& p) { return readFloat(v, p.asd); }},
+        {"asdl", [](od::value v, P& p) { return readFloat(v, p.asdl); }},
+        {"asdr", [](od::value v, P& p) { return readFloat(v, p.asdr); }},
+    }};
+    static constexpr std::array<Field<P>, 6> fields{{
+        {"state", [](od::value v, P& p) { return readInt(v, p.state); }},
+        {"cp", [](od::value v, P& p) { return readPoint(v, p.cp); }},
+        {"mecp", [](od::value v, P& p) { return readPoint(v, p.mecp); }},
+        {"acd", [](od::value v, P& p) { return readFields(v, p, acd); }},
+        {"mepix", [](od::value v, P& p) { return readFields(v, p, mepix); }},
+        {"asdp", [](od::value v, P& p) { return readFields(v, p, asdp); }},
+    }};
+    return readFields(value, point, fields);
 }
 
 Read readCalibrationPoints(od::value value, std::vector<CalibrationPoint>& points)
@@ -246,20 +251,16 @@ Read readCalibrationPoints(od::value value, std::vector<CalibrationPoint>& point
 
 Read readCalibration(od::value value, CalibrationResult& result)
 {
+    using R = CalibrationResult;
+    static constexpr std::array<Field<R>, 5> fields{{
+        {"result", [](od::value v, R& r) { return readBool(v, r.result); }},
+        {"deg", [](od::value v, R& r) { return readFloat(v, r.deg); }},
+        {"degl", [](od::value v, R& r) { return readFloat(v, r.degl); }},
+        {"degr", [](od::value v, R& r) { return readFloat(v, r.degr); }},
+        {"calibpoints", [](od::value v, R& r) { return readCalibrationPoints(v, r.calibpoints); }},
+    }};
     result.clear();
-    return readRecord(value, 31, [&](std::string_view key, od::value member) -> Member {
-        if (key == "result")
-            return std::pair{1u, readBool(member, result.result)};
-        if (key == "deg")
-            return std::pair{2u, readFloat(member, result.deg)};
-        if (key == "degl")
-            return std::pair{4u, readFloat(member, result.degl)};
-        if (key == "degr")
-            return std::pair{8u, readFloat(member, result.degr)};
-        if (key == "calibpoints")
-            return std::pair{16u, readCalibrationPoints(member, result.calibpoints)};
-        return std::nullopt;
-    });
+    return readFields(value, result, fields);
 }
 
 // What the walk over a message found, besides the records it filled.
@@ -280,8 +281,21 @@ struct Walk
 Read readValueMember(std::string_view key, od::value value, ValueSet& set, Walk& walk,
                      std::vector<std::string>& skipped)
 {
-    TrackerValues& v = set.values;
-    ScreenSetup& s = set.screen;
+    using S = ValueSet;
+    static constexpr std::array<Field<S>, 12> simple{{
+        {"push", [](od::value v, S& s) { return readBool(v, s.values.push); }},
+        {"heartbeatinterval", [](od::value v, S& s) { return readInt(v, s.values.heartbeatinterval); }},
+        {"version", [](od::value v, S& s) { return readInt(v, s.values.version); }},
+        {"trackerstate", [](od::value v, S& s) { return readInt(v, s.values.trackerstate); }},
+        {"framerate", [](od::value v, S& s) { return readInt(v, s.values.framerate); }},
+        {"iscalibrated", [](od::value v, S& s) { return readBool(v, s.values.iscalibrated); }},
+        {"iscalibrating", [](od::value v, S& s) { return readBool(v, s.values.iscalibrating); }},
+        {"screenindex", [](od::value v, S& s) { return readInt(v, s.screen.screenindex); }},
+        {"screenresw", [](od::value v, S& s) { return readInt(v, s.screen.screenresw); }},
+        {"screenresh", [](od::value v, S& s) { return readInt(v, s.screen.screenresh); }},
+        {"screenpsyw", [](od::value v, S& s) { return readFloat(v, s.screen.screenpsyw); }},
+        {"screenpsyh", [](od::value v, S& s) { return readFloat(v, s.screen.screenpsyh); }},
+    }};
     Read read = Read::good;
     if (key == "frame") {
         walk.framePresent = true;
@@ -291,40 +305,20 @@ Read readValueMember(std::string_view key, od::value value, ValueSet& set, Walk&
             set.frame = frame;
             set.framePresent = true;
         }
+    } else if (key == "calibresult") {
+        CalibrationResult calibration;
+        read = readCalibration(value, calibration);
+        if (read == Read::good) {
+            set.calibration = std::move(calibration);
+            walk.calibrationFound = true;
+        }
+        walk.carriesValues = true;
     } else {
-        if (key == "push")
-            read = readBool(value, v.push);
-        else if (key == "heartbeatinterval")
-            read = readInt(value, v.heartbeatinterval);
-        else if (key == "version")
-            read = readInt(value, v.version);
-        else if (key == "trackerstate")
-            read = readInt(value, v.trackerstate);
-        else if (key == "framerate")
-            read = readInt(value, v.framerate);
-        else if (key == "iscalibrated")
-            read = readBool(value, v.iscalibrated);
-        else if (key == "iscalibrating")
-            read = readBool(value, v.iscalibrating);
-        else if (key == "screenindex")
-            read = readInt(value, s.screenindex);
-        else if (key == "screenresw")
-            read = readInt(value, s.screenresw);
-        else if (key == "screenresh")
-            read = readInt(value, s.screenresh);
-        else if (key == "screenpsyw")
-            read = readFloat(value, s.screenpsyw);
-        else if (key == "screenpsyh")
-            read = readFloat(value, s.screenpsyh);
-        else if (key == "calibresult") {
-            CalibrationResult calibration;
-            read = readCalibration(value, calibration);
-            if (read == Read::good) {
-                set.calibration = std::move(calibration);
-                walk.calibrationFound = true;
-            }
-        } else
+        const auto field =
+            std::find_if(simple.begin(), simple.end(), [key](const Field<S>& f) { return f.key == key; });
+        if (field == simple.end())
             return Read::good; // not ours to read
+        read = field->read(value, set);
         walk.carriesValues = true;
     }
     if (read == Read::good)

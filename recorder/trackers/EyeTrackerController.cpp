@@ -149,7 +149,11 @@ void EyeTrackerController::connectToServer(bool restartServer)
 
 void EyeTrackerController::startServer()
 {
-    QString program = serverCommand;
+    startProgram(serverCommand);
+}
+
+void EyeTrackerController::startProgram(QString program)
+{
     const QStringList arguments = serverArguments();
     LOG("program: ", program, ", arguments: ", arguments.join(QStringLiteral(", ")));
     // The command is kept quoted, as a shell would want it; the process start takes the bare path.

@@ -135,6 +135,9 @@ protected:
     // The movie time at a wall-clock time (ms since the epoch), from the last synchronization.
     qint64 movieTimeAt(qint64 wallClockMs) const;
     qint64 wallClockMs() const { return wallClock_(); }
+    // Starts a tracker program (its command may be quoted, as a shell wants it) with
+    // serverArguments(), on its own; when that fails, with administrator rights.
+    void startProgram(QString command);
 
     qint64 syncMovieTime = -1;
     qint64 syncSystemTime = -1;

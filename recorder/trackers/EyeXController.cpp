@@ -3,7 +3,6 @@
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
 #include "platform/known_folders.h"
-#include "platform/processes.h"
 #include "recorder/trackers/ProcessControl.h"
 
 #include <QFileInfo>
@@ -122,19 +121,7 @@ void EyeXController::emitInitialSignals()
 
 void EyeXController::startEngine()
 {
-    QString program = engineCommand;
-    const QStringList arguments = serverArguments();
-    LOG("program: ", program, ", arguments: ", arguments.join(QStringLiteral(", ")));
-    // The command is kept quoted, as a shell would want it; the process start takes the bare path.
-    if (program.size() >= 2 && program.startsWith('"') && program.endsWith('"'))
-        program = program.mid(1, program.size() - 2);
-    std::vector<std::string> argumentList;
-    for (const QString& argument : arguments)
-        argumentList.push_back(argument.toStdString());
-    if (platform::startDetached(program.toStdString(), argumentList))
-        return;
-    const platform::ElevatedStart elevated = platform::startElevated(program.toStdString(), argumentList);
-    LOG("running as admin result: ", elevated.started, " ", elevated.outcome);
+    startProgram(engineCommand);
 }
 
 bool EyeXController::isReadyForExamination()

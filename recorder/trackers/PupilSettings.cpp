@@ -1,6 +1,5 @@
 #include "recorder/trackers/PupilSettings.h"
 
-#include "common/AppDataFolder.h"
 #include "common/IniFile.h"
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
@@ -19,12 +18,6 @@ bool isValidSurface(const QString& name)
 }
 
 } // namespace
-
-std::filesystem::path PupilSettings::defaultFile()
-{
-    const auto folder = appDataFolder();
-    return folder ? *folder / "Gazelog.ini" : std::filesystem::path();
-}
 
 PupilSettings PupilSettings::load(const std::filesystem::path& file)
 {

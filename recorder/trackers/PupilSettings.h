@@ -15,8 +15,6 @@ struct PupilSettings
     double minConfidence = 0.6;
     bool addressFromEnvironment = false;
 
-    // Gazelog.ini in the settings folder; empty when there is no settings folder.
-    static std::filesystem::path defaultFile();
     // The defaults, then what the file holds (values that do not parse keep the
     // default, logged), then the environment.
     static PupilSettings load(const std::filesystem::path& file);

@@ -63,7 +63,7 @@ void ServerSupervisor::keepRunningServer(const QString& why)
 bool ServerSupervisor::signalServer(int signal, bool& gone)
 {
     gone = false;
-    if (ending_ <= 1 || ending_ == ::getpid()) {
+    if (!platform::mayEnd(ending_)) {
         keepRunningServer(tr("The tracker server (process %1) is not one this program may end. "
                              "It is used as it runs.")
                               .arg(ending_));

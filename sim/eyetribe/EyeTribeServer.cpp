@@ -166,8 +166,14 @@ void EyeTribeServer::Impl::handleRequest(const SessionPtr& session, const std::s
     }
     if (outcome.get && options.pushBeforeAnswer)
         write(session, model->nextFrameMessage(elapsedMs()) + '\n');
-    if (!outcome.reply.empty())
+    if (outcome.get && options.noticeBeforeAnswer) {
+        // The answer follows a while later, so that a client sees the notice on its own.
+        write(session, TrackerModel::notice() + '\n');
+        schedule(std::chrono::milliseconds(100),
+                 [this, session, reply = outcome.reply] { write(session, reply + '\n'); });
+    } else if (!outcome.reply.empty()) {
         write(session, outcome.reply + '\n');
+    }
     broadcastChanges(outcome.changes);
 }
 

@@ -94,6 +94,10 @@ ParsedServerOptions parseServerOptions(const std::vector<std::string>& args)
             o.pushBeforeAnswer = true;
             continue;
         }
+        if (arg == "--notice-before-answer") {
+            o.noticeBeforeAnswer = true;
+            continue;
+        }
         if (arg == "--never-accept") {
             o.neverAccept = true;
             continue;
@@ -143,6 +147,7 @@ std::string serverUsage()
            "  --silent                 accept connections but never answer\n"
            "  --announce-heartbeat=MS  announce this interval instead (0 or negative allowed)\n"
            "  --push-before-answer     push a frame ahead of every get answer\n"
+           "  --notice-before-answer   send a get reply without values ahead of every get answer\n"
            "  --never-accept           listen, but never accept a connection\n"
            "  --close-on-accept        close every connection as soon as it is accepted\n"
            "  --refuse-get             answer every tracker get with an error\n"

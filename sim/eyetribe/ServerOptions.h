@@ -29,10 +29,13 @@ struct ServerOptions
     // to try clients on odd values such as 0 or a negative one.
     std::optional<int> announcedHeartbeatIntervalMs;
     bool pushBeforeAnswer = false; // a frame goes out ahead of every "get" answer
-    bool neverAccept = false;      // listen, but leave every connection unaccepted
-    bool closeOnAccept = false;    // close every connection as soon as it is accepted
-    bool refuseGet = false;        // answer every tracker "get" with an error
-    std::string calibresultText;   // JSON sent as "calibresult" instead of the real one
+    // A status-200 "get" reply with no values goes out ahead of every "get" answer,
+    // as servers do that announce themselves first.
+    bool noticeBeforeAnswer = false;
+    bool neverAccept = false;    // listen, but leave every connection unaccepted
+    bool closeOnAccept = false;  // close every connection as soon as it is accepted
+    bool refuseGet = false;      // answer every tracker "get" with an error
+    std::string calibresultText; // JSON sent as "calibresult" instead of the real one
     bool verbose = false;
 
     int effectiveHeartbeatTimeoutMs() const

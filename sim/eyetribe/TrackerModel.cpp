@@ -138,6 +138,11 @@ std::string TrackerModel::malformed()
     return errorReply("tracker", "", 400, "malformed request");
 }
 
+std::string TrackerModel::notice()
+{
+    return R"({"category":"tracker","request":"get","statuscode":200,"values":{}})";
+}
+
 TrackerModel::Outcome TrackerModel::handle(std::string_view request, Client& client)
 {
     std::string error;

@@ -76,6 +76,8 @@ public:
 
     // The answer to a text that is no request at all.
     static std::string malformed();
+    // A status-200 "get" reply that carries none of the values asked for.
+    static std::string notice();
 
     TrackerModel(const ServerOptions& options, GazePath path);
 

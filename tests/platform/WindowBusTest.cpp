@@ -25,19 +25,6 @@ using testing_support::TempDir;
 
 namespace {
 
-// Runs the event loop until `done` holds; false when it never does.
-bool processEventsUntil(const std::function<bool()>& done, int timeoutMs = 30000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
 // Keeps posting while the receiver's queue is full, as a sender that must not lose anything would.
 void postPatiently(const WindowHandle& window, const WindowMessage& m)
 {
@@ -125,7 +112,7 @@ TEST(WindowBus, MessagesFromAnotherThreadArriveInOrderOnTheOwningThread)
             postPatiently(window, message);
     });
 
-    EXPECT_TRUE(processEventsUntil([&] { return recorded.messages.size() == sent.size(); }));
+    EXPECT_TRUE(testing_support::waitUntil([&] { return recorded.messages.size() == sent.size(); }));
     poster.join();
     EXPECT_EQ(recorded.messages, sent);
     for (QThread* thread : recorded.threads)
@@ -156,13 +143,13 @@ TEST(WindowBus, MessagesFromAnotherUserAreDropped)
     receiver.setAcceptedUserId(::geteuid() + 1);
     // when this user posts, then the message is dropped and reported.
     ASSERT_EQ(postMessage(receiver.socketPath(), WM_USER, 16, 5), PostResult::Posted);
-    ASSERT_TRUE(processEventsUntil([&] { return dropped.count() == 1; }));
+    ASSERT_TRUE(testing_support::waitUntil([&] { return dropped.count() == 1; }));
     EXPECT_TRUE(recorded.messages.empty());
     EXPECT_TRUE(dropped.at(0).at(0).toString().contains(QString::number(::geteuid())));
 
     receiver.setAcceptedUserId(::geteuid());
     ASSERT_EQ(postMessage(receiver.socketPath(), WM_USER, 16, 6), PostResult::Posted);
-    ASSERT_TRUE(processEventsUntil([&] { return recorded.messages.size() == 1; }));
+    ASSERT_TRUE(testing_support::waitUntil([&] { return recorded.messages.size() == 1; }));
     EXPECT_EQ(recorded.messages[0].lParam, 6);
 }
 
@@ -194,7 +181,7 @@ TEST(WindowBus, ARealProcessOfAnotherUserIsDropped)
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
-    ASSERT_TRUE(processEventsUntil([&] { return dropped.count() == 1; }));
+    ASSERT_TRUE(testing_support::waitUntil([&] { return dropped.count() == 1; }));
     EXPECT_TRUE(dropped.at(0).at(0).toString().contains(QStringLiteral("65534")));
     EXPECT_TRUE(recorded.messages.empty());
 }
@@ -213,7 +200,7 @@ TEST(WindowBus, MalformedDatagramsAreDroppedAndLaterMessagesStillArrive)
     ASSERT_TRUE(sendRaw(receiver.socketPath(), std::string()));
     ASSERT_TRUE(sendRaw(receiver.socketPath(), good));
 
-    ASSERT_TRUE(processEventsUntil([&] { return recorded.messages.size() == 1; }));
+    ASSERT_TRUE(testing_support::waitUntil([&] { return recorded.messages.size() == 1; }));
     EXPECT_EQ(dropped.count(), 3);
     EXPECT_EQ(recorded.messages[0], (WindowMessage{WM_USER, 32, 90000}));
 }
@@ -291,7 +278,7 @@ TEST(WindowBus, ABurstPostedWhileTheOwnerIsBusyArrivesWholeAndInOrder)
 
     // then nothing was lost, and everything is handled in order once it looks again.
     EXPECT_EQ(lost, 0);
-    ASSERT_TRUE(processEventsUntil([&] { return recorded.messages.size() == count; }));
+    ASSERT_TRUE(testing_support::waitUntil([&] { return recorded.messages.size() == count; }));
     for (int i = 0; i < count; ++i) {
         ASSERT_EQ(recorded.messages[i].lParam, i);
         EXPECT_EQ(recorded.messages[i].senderPid, ::getpid());
@@ -319,14 +306,14 @@ TEST(WindowBus, AStaleSocketIsReplacedButALiveTitleIsNot)
     ASSERT_TRUE(second.registerWindow(QStringLiteral("Crashed window")))
         << second.errorString().toStdString();
     ASSERT_EQ(postMessage(findWindow(QStringLiteral("Crashed window")), WM_USER, 2, 7), PostResult::Posted);
-    ASSERT_TRUE(processEventsUntil([&] { return recorded.messages.size() == 1; }));
+    ASSERT_TRUE(testing_support::waitUntil([&] { return recorded.messages.size() == 1; }));
 
     // A title a running window holds stays with it.
     WindowMessageReceiver third;
     EXPECT_FALSE(third.registerWindow(QStringLiteral("Crashed window")));
     EXPECT_TRUE(third.errorString().contains(QStringLiteral("running window")));
     EXPECT_EQ(postMessage(second.socketPath(), WM_USER, 3, 8), PostResult::Posted);
-    ASSERT_TRUE(processEventsUntil([&] { return recorded.messages.size() == 2; }));
+    ASSERT_TRUE(testing_support::waitUntil([&] { return recorded.messages.size() == 2; }));
 
     // Something else than a socket in the way is left alone.
     WindowMessageReceiver fourth;
@@ -352,13 +339,13 @@ TEST(WindowBus, AnUnconsumedCloseRequestAsksTheWindowToClose)
     ASSERT_TRUE(receiver.registerWindow(QStringLiteral("Closable window")));
 
     ASSERT_EQ(postMessage(receiver.socketPath(), WM_CLOSE, 0, 0), PostResult::Posted);
-    ASSERT_TRUE(processEventsUntil([&] { return handled == 1; }));
+    ASSERT_TRUE(testing_support::waitUntil([&] { return handled == 1; }));
     EXPECT_EQ(closeRequests.count(), 0);
 
     consume = false;
     ASSERT_EQ(postMessage(receiver.socketPath(), WM_USER, 99, 0), PostResult::Posted);
     ASSERT_EQ(postMessage(receiver.socketPath(), WM_CLOSE, 0, 0), PostResult::Posted);
-    ASSERT_TRUE(processEventsUntil([&] { return handled == 3; }));
+    ASSERT_TRUE(testing_support::waitUntil([&] { return handled == 3; }));
     EXPECT_EQ(closeRequests.count(), 1);
 }
 
@@ -376,7 +363,7 @@ TEST(WindowBus, AHandlerMayUnregisterWhileMessagesAreWaiting)
     ASSERT_EQ(postMessage(window, WM_USER, 4, 1), PostResult::Posted);
     ASSERT_EQ(postMessage(window, WM_USER, 8, 2), PostResult::Posted);
 
-    ASSERT_TRUE(processEventsUntil([&] { return handled == 1; }));
+    ASSERT_TRUE(testing_support::waitUntil([&] { return handled == 1; }));
     QCoreApplication::processEvents();
     EXPECT_EQ(handled, 1);
     EXPECT_FALSE(std::filesystem::exists(window));
@@ -434,10 +421,10 @@ TEST(WindowBus, TheLinkPeerToolPostsCodesWithTimesFromAnotherProcess)
                {QStringLiteral("--title"), QStringLiteral("Orvalis Reelscan Gazelog"),
                 QStringLiteral("32:5000"), QStringLiteral("8:0"), QStringLiteral("8:64"),
                 QStringLiteral("16:100"), QStringLiteral("3:-1"), QStringLiteral("close")});
-    ASSERT_TRUE(processEventsUntil([&] { return peer.state() == QProcess::NotRunning; }));
+    ASSERT_TRUE(testing_support::waitUntil([&] { return peer.state() == QProcess::NotRunning; }));
     EXPECT_EQ(peer.exitCode(), 0) << peer.readAllStandardError().toStdString();
 
-    ASSERT_TRUE(processEventsUntil([&] { return recorded.messages.size() == 6; }));
+    ASSERT_TRUE(testing_support::waitUntil([&] { return recorded.messages.size() == 6; }));
     const std::vector<WindowMessage> expected{{WM_USER, 32, 5000}, {WM_USER, 8, 0},  {WM_USER, 8, 64},
                                               {WM_USER, 16, 100},  {WM_USER, 3, -1}, {WM_CLOSE, 0, 0}};
     EXPECT_EQ(recorded.messages, expected);

@@ -7,6 +7,7 @@
 #include "mocks/FakePlayer.h"
 #include "mocks/FakePrompt.h"
 #include "mocks/FakeTrackerController.h"
+#include "mocks/GazeSamples.h"
 #include "recorder/Gazelog.h"
 #include "recorder/gopro/GoproController.h"
 #include "recorder/trackers/ResultsFile.h"
@@ -20,17 +21,10 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
+using gaze_samples::tracked;
 using testing_support::TempDir;
 
 namespace {
-
-GazePoint tracked(float x)
-{
-    GazePoint point;
-    point.state = GazePoint::StateGazeTracked;
-    point.avg = {x, 100};
-    return point;
-}
 
 // The files in a folder, temporary ones included.
 QStringList filesIn(const std::filesystem::path& folder)

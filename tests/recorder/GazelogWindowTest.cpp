@@ -5,7 +5,7 @@
 #include "recorder/Gazelog.h"
 #include "recorder/GazelogStartup.h"
 #include "recorder/QSliderWithTicks.h"
-#include "recorder/RecorderTexts.h"
+#include "recorder/core/RecorderTexts.h"
 #include "ui_Gazelog.h"
 
 #include <QAbstractButton>

@@ -5,7 +5,6 @@
 #include "mocks/FakeTrackerController.h"
 #include "platform/window_bus.h"
 #include "recorder/Gazelog.h"
-#include "recorder/PlayerCommands.h"
 #include "recorder/QSliderWithTicks.h"
 #include "ui_Gazelog.h"
 
@@ -151,34 +150,6 @@ TEST_F(PlayerLinkTest, CodesWhileIdleAreIgnored)
         << "only WM_USER carries reports";
 }
 
-TEST_F(PlayerLinkTest, ValidationRefusesBadInputsBeforeAnythingStarts)
-{
-    prepareExamination();
-    const char* const badIds[] = {"", "a/b", "a\\b", "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b"};
-    for (const char* id : badIds) {
-        window->form()->lineEditExaminationId->setText(id);
-        window->startExamination();
-        EXPECT_TRUE(prompt.warnings.last().startsWith("Error|Test id can't be blank")) << id;
-    }
-    window->form()->lineEditExaminationId->setText("Anna Smith 2");
-    tracker->ready = false;
-    window->startExamination();
-    EXPECT_EQ(prompt.warnings.last(), "Error|EyeTribe is not ready - check state in \"Calibration\" tab");
-    EXPECT_TRUE(started.isEmpty());
-
-    // A missing results folder is created, nested, when the operator agrees.
-    tracker->ready = true;
-    const auto nested = dir / "a" / "b";
-    window->form()->lineEditOutputDirectory->setText(QString::fromStdString(nested.string()));
-    prompt.answer = false;
-    window->startExamination();
-    EXPECT_FALSE(std::filesystem::exists(nested));
-    prompt.answer = true;
-    window->startExamination();
-    EXPECT_TRUE(std::filesystem::is_directory(nested));
-    EXPECT_EQ(started.size(), 1);
-}
-
 TEST_F(PlayerLinkTest, AFailedPlayerStartLeavesTheTabIdle)
 {
     prepareExamination();
@@ -187,25 +158,6 @@ TEST_F(PlayerLinkTest, AFailedPlayerStartLeavesTheTabIdle)
     EXPECT_FALSE(tracker->isExaminationInProgress());
     EXPECT_TRUE(prompt.warnings.last().startsWith("Error|Failed to run player."));
     EXPECT_TRUE(window->form()->buttonExaminationStart->isEnabled());
-}
-
-TEST(PlayerCommands, PathsWithBlanksAndQuotesArePassedIntactAndPartsOnlyWhenAsked)
-{
-    const qint64 start = 1000;
-    const qint64 end = 2000;
-    EXPECT_EQ(PlayerCommands::examination("/a b/Gazeview", "/m \"n\"/x.avi", "Orvalis Reelscan Gazelog"),
-              (QStringList{"/a b/Gazeview", "-m", "/m \"n\"/x.avi", "-p", "0", "-s",
-                           "Orvalis Reelscan Gazelog", "-u", "-1"}));
-    EXPECT_EQ(PlayerCommands::examination("/g", "/x.avi", "T", &start, &end).mid(9),
-              (QStringList{"-b", "1000", "-e", "2000"}));
-    const QString startText = "10";
-    const QString endText = "a b";
-    EXPECT_EQ(PlayerCommands::visualisation("/g", "/x.avi", "/r \"s\"/P01.csv"),
-              (QStringList{"/g", "-m", "/x.avi", "-f", "/r \"s\"/P01.csv"}));
-    EXPECT_EQ(PlayerCommands::visualisation("/g", "/x.avi", "/r.csv", &startText, &endText).mid(5),
-              (QStringList{"-b", "10", "-e", "a b"}));
-    EXPECT_EQ(PlayerCommands::plain("/g h/Gazeview"), QStringList{"/g h/Gazeview"});
-    EXPECT_EQ(PlayerCommands::displayText({"/g h/x", "-m", "a\"b"}), "\"/g h/x\" -m \"a\\\"b\"");
 }
 
 TEST_F(PlayerLinkTest, ReportsArriveByTheWindowTitleAndCloseWorks)

@@ -4,6 +4,7 @@
 #include "recorder/Gazelog.h"
 #include "recorder/PupilSettingsBox.h"
 #include "recorder/TrackerFactory.h"
+#include "recorder/core/RecorderSettings.h"
 #include "sim/pupil/PupilCaptureStandIn.h"
 #include "ui_Gazelog.h"
 
@@ -106,7 +107,8 @@ TEST(PupilWindow, SettingsEditsAreKeptInTheSettingsFileAndUnreachableCaptureIsSh
     Q_EMIT box->addressEdit()->editingFinished();
     box->surfaceEdit()->setText(QStringLiteral("wall"));
     Q_EMIT box->surfaceEdit()->editingFinished();
-    const PupilSettings saved = PupilSettings::load(PupilSettings::defaultFile());
+    const PupilSettings saved =
+        PupilSettings::load(RecorderSettings::defaultFile().value_or(std::filesystem::path()));
     EXPECT_EQ(saved.address, QStringLiteral("127.0.0.1:%1").arg(port));
     EXPECT_EQ(saved.surface, "wall");
     EXPECT_TRUE(

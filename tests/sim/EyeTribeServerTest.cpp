@@ -141,9 +141,7 @@ TEST(EyeTribeServer, TellsEveryClientOfAChange)
     ASSERT_TRUE(first.connect(server.port()));
     ASSERT_TRUE(second.connect(server.port()));
     // A connection the kernel accepted may not have reached the server yet.
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (server.clientCount() < 2 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(1ms);
+    testing_support::waitUntil([&] { return server.clientCount() >= 2; });
 
     first.send(R"({"category":"tracker","request":"set","values":{"screenresw":1024}})");
     server.setTrackerState(3);

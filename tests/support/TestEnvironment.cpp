@@ -1,10 +1,13 @@
 #include "TestEnvironment.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 #include <unistd.h>
 
 namespace testing_support {
@@ -97,6 +100,19 @@ void writeFile(const std::filesystem::path& file, const std::string& content)
 {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << content;
+}
+
+bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)
+{
+    QDeadlineTimer deadline(timeout);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        if (QCoreApplication::instance())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
 }
 
 } // namespace testing_support

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -44,6 +46,11 @@ public:
 private:
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
+
+// Waits until `done` holds, running the event loop meanwhile when there is one;
+// false when it still does not hold after the timeout.
+bool waitUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds timeout = std::chrono::milliseconds(30000));
 
 std::string readFile(const std::filesystem::path& file);
 void writeFile(const std::filesystem::path& file, const std::string& content);

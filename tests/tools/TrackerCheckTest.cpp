@@ -104,6 +104,15 @@ TEST(TrackerCheck, PrintsValuesScreenCalibrationAndFrameRate)
     EXPECT_NE(text.find("Calibration: none"), std::string::npos) << text;
     EXPECT_NE(text.find(" frames per second over 10 frames"), std::string::npos) << text;
     EXPECT_EQ(err.str(), "");
+
+    // Nor a reply without values ahead of the answer for a refusal.
+    sim::ServerOptions noticeFirst;
+    noticeFirst.noticeBeforeAnswer = true;
+    const auto noticing = startServer(0, noticeFirst);
+    out.str("");
+    EXPECT_EQ(tools::runTrackerCheck(quickCheck(noticing->port()), out, err), tools::check_ok);
+    EXPECT_NE(out.str().find("trackerstate=0 framerate=200"), std::string::npos) << out.str();
+    EXPECT_EQ(err.str(), "");
 }
 
 TEST(TrackerCheck, FailsClearlyWithoutServerOrFrames)

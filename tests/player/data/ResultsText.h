@@ -1,5 +1,7 @@
 #pragma once
 
+#include "player/data/TimeLineItem.h"
+
 #include <string>
 #include <vector>
 
@@ -16,6 +18,19 @@ inline std::string file(const std::vector<std::string>& lines, const std::string
     for (const std::string& line : lines)
         text += line + "\n";
     return text;
+}
+
+// One sample as the time line holds it.
+inline TimeLineItem item(int time, int x, int y, int blink, int pupil, int interestingPoint)
+{
+    TimeLineItem line;
+    line.time = time;
+    line.x = x;
+    line.y = y;
+    line.blink = blink;
+    line.pupil = pupil;
+    line.interestingPoint = interestingPoint;
+    return line;
 }
 
 // One sample a line: time, x, y, blink, pupil, interesting point.

@@ -11,22 +11,6 @@ using results_text::Row;
 using testing_support::TempDir;
 using testing_support::writeFile;
 
-namespace {
-
-TimeLineItem raw(int time, int x, int y, int blink, int pupil, int interestingPoint)
-{
-    TimeLineItem item;
-    item.time = time;
-    item.x = x;
-    item.y = y;
-    item.blink = blink;
-    item.pupil = pupil;
-    item.interestingPoint = interestingPoint;
-    return item;
-}
-
-} // namespace
-
 TEST(TimeLine, ReportsEveryLoadStatus)
 {
     const std::string h = results_text::header;
@@ -75,7 +59,7 @@ TEST(TimeLine, MapsColumnsByTheirHeaderNames)
                                  "pos_x_1m_normalized\n"
                                  "35000;zzz;40;1;222;111\n"),
               0);
-    EXPECT_EQ(reordered.items().at(0), raw(40, 111, 222, 1, 35000, 0));
+    EXPECT_EQ(reordered.items().at(0), results_text::item(40, 111, 222, 1, 35000, 0));
 
     // Without the last column the interesting point stays 0, even when a line carries it.
     TimeLine fiveColumns;
@@ -84,8 +68,8 @@ TEST(TimeLine, MapsColumnsByTheirHeaderNames)
                                               "pupil_diameter_100nm")),
               0);
     ASSERT_EQ(fiveColumns.items().size(), 2u);
-    EXPECT_EQ(fiveColumns.items()[0], raw(10, 1, 2, 1, 3, 0));
-    EXPECT_EQ(fiveColumns.items()[1], raw(20, 4, 5, 0, 0, 0));
+    EXPECT_EQ(fiveColumns.items()[0], results_text::item(10, 1, 2, 1, 3, 0));
+    EXPECT_EQ(fiveColumns.items()[1], results_text::item(20, 4, 5, 0, 0, 0));
 }
 
 TEST(TimeLine, TakesTheMovieNameFromCommentsAfterTheHeader)
@@ -116,10 +100,10 @@ TEST(TimeLine, ConvertsFieldsAsAtoiDoes)
               })),
               0);
     ASSERT_EQ(timeLine.items().size(), 4u);
-    EXPECT_EQ(timeLine.items()[0], raw(120, 500000, 500000, 1, 0, 0));
-    EXPECT_EQ(timeLine.items()[1], raw(7, 12, -3, 0, 1, 1));
-    EXPECT_EQ(timeLine.items()[2], raw(8, 2147483647, -2147483647 - 1, 1, 35000, 0));
-    EXPECT_EQ(timeLine.items()[3], raw(9, 1, 1, 1, 1, 1));
+    EXPECT_EQ(timeLine.items()[0], results_text::item(120, 500000, 500000, 1, 0, 0));
+    EXPECT_EQ(timeLine.items()[1], results_text::item(7, 12, -3, 0, 1, 1));
+    EXPECT_EQ(timeLine.items()[2], results_text::item(8, 2147483647, -2147483647 - 1, 1, 35000, 0));
+    EXPECT_EQ(timeLine.items()[3], results_text::item(9, 1, 1, 1, 1, 1));
 }
 
 TEST(TimeLine, SmoothsOverTheLastEventsNumSamples)

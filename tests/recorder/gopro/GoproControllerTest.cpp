@@ -23,21 +23,12 @@ void PrintTo(const Command& c, std::ostream* out)
 
 namespace {
 
-// Runs the event loop until the condition holds or two seconds have passed.
-bool waitUntil(const std::function<bool()>& condition)
-{
-    QDeadlineTimer deadline(2000);
-    while (!condition() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return condition();
-}
-
 // HTTP status of a plain GET, with the body.
 std::pair<int, QByteArray> fetch(const QUrl& url)
 {
     QNetworkAccessManager network;
     QNetworkReply* reply = network.get(QNetworkRequest(url));
-    waitUntil([reply] { return reply->isFinished(); });
+    testing_support::waitUntil([reply] { return reply->isFinished(); });
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const QByteArray body = reply->readAll();
     delete reply;
@@ -215,7 +206,7 @@ TEST_F(GoproControllerTest, RequestWithoutWaitingStillReachesTheCamera)
               0);
     EXPECT_TRUE(camera.commands().isEmpty());
 
-    EXPECT_TRUE(waitUntil([this] { return camera.isRecording(); }));
+    EXPECT_TRUE(testing_support::waitUntil([this] { return camera.isRecording(); }));
 }
 
 TEST_F(GoproControllerTest, AvailableOnlyWhileTheCameraListens)

@@ -67,6 +67,19 @@ TEST_F(ConnectionTest, APushedFrameIsNoAnswerToTheRequestForValues)
     EXPECT_EQ(listener.screens.back(), (ScreenSetup{0, 1920, 1080, 0.531f, 0.299f}));
 }
 
+TEST_F(ConnectionTest, ANoticeAheadOfTheAnswerIsWaitedPast)
+{
+    sim::ServerOptions options = quiet();
+    options.noticeBeforeAnswer = true;
+    const auto server = startServer(options);
+
+    ASSERT_TRUE(api.connect(true, server->port()));
+
+    EXPECT_EQ(api.last_connect_outcome(), ConnectOutcome::connected);
+    EXPECT_EQ(api.current_values().trackerstate, 1);
+    EXPECT_EQ(api.current_values().heartbeatinterval, 3000);
+}
+
 TEST_F(ConnectionTest, EveryWayOfNotConnectingEndsWithinTheDeadline)
 {
     struct Case

@@ -1,6 +1,7 @@
 #include "recorder/gtl/GazeApi.h"
 #include "Messages.h"
 #include "RecordingListener.h"
+#include "TestEnvironment.h"
 #include "recorder/gtl/Requests.h"
 #include "recorder/gtl/Socket.h"
 #include "sim/eyetribe/EyeTribeServer.h"
@@ -15,18 +16,6 @@ using namespace gtl;
 using namespace std::chrono_literals;
 
 namespace {
-
-// Polls a condition that only the server can tell, for at most five seconds.
-bool eventually(const std::function<bool()>& condition)
-{
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
-}
 
 std::vector<std::string> withoutHeartbeats(std::vector<std::string> texts)
 {
@@ -100,7 +89,8 @@ TEST_F(GazeApiTest, ConnectingTwiceSendsNothing)
     // The screen request is the next thing the server hears.
     const ScreenSetup screen{1, 800, 600, 0.3f, 0.2f};
     api.set_screen(screen);
-    ASSERT_TRUE(eventually([&] { return withoutHeartbeats(server->requests()).size() > sent; }));
+    ASSERT_TRUE(
+        testing_support::waitUntil([&] { return withoutHeartbeats(server->requests()).size() > sent; }));
     EXPECT_EQ(withoutHeartbeats(server->requests()).at(sent), requests::setScreen(screen));
     EXPECT_EQ(listener.count("connected"), 1);
 }
@@ -125,7 +115,7 @@ TEST_F(GazeApiTest, AServerThatNeverAnswersFailsTheConnectAfterTheTimeout)
     EXPECT_FALSE(api.connect(true, port));
     EXPECT_FALSE(api.is_connected());
     EXPECT_EQ(listener.snapshot(), (Events{"connected", "disconnected"}));
-    EXPECT_TRUE(eventually([&] { return server->clientCount() == 0; }));
+    EXPECT_TRUE(testing_support::waitUntil([&] { return server->clientCount() == 0; }));
 }
 
 TEST_F(GazeApiTest, PushedFramesFollowTheConfiguredRate)
@@ -159,7 +149,7 @@ TEST_F(GazeApiTest, HeartbeatsFollowTheIntervalTheServerAsksFor)
     ASSERT_TRUE(api.connect(false, port));
     EXPECT_EQ(api.current_values().heartbeatinterval, 250);
 
-    ASSERT_TRUE(eventually([&] { return server->heartbeatCount() >= 4; }));
+    ASSERT_TRUE(testing_support::waitUntil([&] { return server->heartbeatCount() >= 4; }));
     EXPECT_TRUE(api.is_connected());
     EXPECT_EQ(server->clientCount(), 1);
     EXPECT_EQ(listener.count("disconnected"), 0);
@@ -171,7 +161,7 @@ TEST_F(GazeApiTest, DisconnectIsSilentWhileAServerSideCloseIsReported)
     ASSERT_TRUE(api.connect(true, port));
     api.disconnect();
     EXPECT_FALSE(api.is_connected());
-    ASSERT_TRUE(eventually([&] { return server->clientCount() == 0; }));
+    ASSERT_TRUE(testing_support::waitUntil([&] { return server->clientCount() == 0; }));
     EXPECT_EQ(listener.count("disconnected"), 0);
 
     ASSERT_TRUE(api.connect(true, port));
@@ -233,7 +223,7 @@ TEST_F(GazeApiTest, ACalibrationRunThroughTheProtocolEndsInCalibrationChanged)
     ASSERT_EQ(result.calibpoints.size(), 9u);
     EXPECT_EQ(result.calibpoints[2].cp, (Point2f{300, 200}));
     EXPECT_GT(result.deg, 0);
-    EXPECT_TRUE(eventually([&] { return api.current_values().iscalibrated; }));
+    EXPECT_TRUE(testing_support::waitUntil([&] { return api.current_values().iscalibrated; }));
 }
 
 TEST_F(GazeApiTest, OddAndSplitMessagesDoNotDerailTheStream)

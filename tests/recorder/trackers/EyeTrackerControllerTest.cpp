@@ -1,6 +1,7 @@
 #include "TestEnvironment.h"
 #include "mocks/FakePrompt.h"
 #include "mocks/FakeTrackerController.h"
+#include "mocks/GazeSamples.h"
 #include "recorder/trackers/ResultsFile.h"
 
 #include <QSignalSpy>
@@ -10,18 +11,11 @@
 #include <gtest/gtest.h>
 #include <thread>
 
+using gaze_samples::tracked;
 using testing_support::readFile;
 using testing_support::TempDir;
 
 namespace {
-
-GazePoint tracked(float x = 100, float y = 100)
-{
-    GazePoint p;
-    p.state = GazePoint::StateGazeTracked;
-    p.avg = {x, y};
-    return p;
-}
 
 class ControllerTest : public ::testing::Test
 {

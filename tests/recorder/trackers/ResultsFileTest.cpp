@@ -1,27 +1,17 @@
 #include "recorder/trackers/ResultsFile.h"
 #include "TestEnvironment.h"
+#include "mocks/GazeSamples.h"
 
 #include <clocale>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
 
+using gaze_samples::sample;
 using testing_support::readFile;
 using testing_support::TempDir;
 
 namespace {
-
-GazePoint sample(int time, int state, float x, float y, float leftPupil, float rightPupil, int feedback = 0)
-{
-    GazePoint p;
-    p.time = time;
-    p.state = state;
-    p.avg = {x, y};
-    p.lefteye.psize = leftPupil;
-    p.righteye.psize = rightPupil;
-    p.interestingPointValue = feedback;
-    return p;
-}
 
 const QStringList headers = {"Examination date: 2016_07_11_18_12_25", "Movie path: /movies/trailer.avi",
                              "Output path: /results/P01_2016_07_11_18_12_25.csv", "Examination id: P01"};

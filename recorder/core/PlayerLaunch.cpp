@@ -1,4 +1,4 @@
-#include "recorder/PlayerCommands.h"
+#include "recorder/core/PlayerLaunch.h"
 
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
@@ -6,7 +6,7 @@
 #include <QCoreApplication>
 #include <QProcess>
 
-namespace PlayerCommands {
+namespace PlayerLaunch {
 
 QString playerExecutable()
 {
@@ -59,7 +59,7 @@ QString displayText(const QStringList& command)
     return shown.join(QLatin1Char(' '));
 }
 
-} // namespace PlayerCommands
+} // namespace PlayerLaunch
 
 DetachedStarter systemDetachedStarter()
 {
@@ -70,7 +70,7 @@ DetachedStarter systemDetachedStarter()
 
 bool runDetachedCommand(const DetachedStarter& starter, const QStringList& command, qint64* pid)
 {
-    LOG("Runing: ", PlayerCommands::displayText(command));
+    LOG("Runing: ", PlayerLaunch::displayText(command));
     qint64 startedPid = 0;
     const bool started = !command.isEmpty() && starter(command.first(), command.mid(1), &startedPid);
     LOG(started ? "Process started" : "Process not started");

@@ -1,4 +1,4 @@
-#include "recorder/RecorderSettings.h"
+#include "recorder/core/RecorderSettings.h"
 
 #include "common/AppDataFolder.h"
 #include "common/IniFile.h"

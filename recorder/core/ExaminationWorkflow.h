@@ -4,7 +4,8 @@
 #include "platform/process_watch.h"
 #include "platform/quit_signals.h"
 #include "platform/window_bus.h"
-#include "recorder/PlayerCommands.h"
+#include "recorder/core/PlayerLaunch.h"
+#include "recorder/trackers/GazePoint.h"
 #include "recorder/trackers/TrackerScreen.h"
 
 #include <QObject>
@@ -14,6 +15,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class EyeTrackerController;
 class GoproController;
@@ -54,6 +56,16 @@ public:
         Stopping,
     };
 
+    // What became of the operator's wish to use the camera.
+    enum class CameraUse
+    {
+        off = 0,
+        unavailable, // no camera on the network
+        silent,      // it did not answer; told through cameraSilent()
+        refused,     // it answered, but could not be set up
+        ready,
+    };
+
     struct Services
     {
         DetachedStarter startDetached;
@@ -71,8 +83,12 @@ public:
         int playerKillGraceMs = 2000;
         // Whether the program is being ended (a signal, the session closing).
         std::function<bool()> terminating = platform::terminationRequested;
-        // Where a recovery file goes, in order, when the results folder takes none.
+        // Where a recovery file goes, in order, when the results folder takes none;
+        // null: the settings folder, then the private runtime folder.
         std::function<QStringList()> recoveryFolders;
+        // Makes the controller of a tracker index; may answer null when that tracker is not built in.
+        std::function<EyeTrackerController*(int trackerIndex, OperatorPrompt& prompt, QObject* parent)>
+            makeController;
     };
 
     ExaminationWorkflow(OperatorPrompt& prompt, Services services, QObject* parent = nullptr);
@@ -80,9 +96,16 @@ public:
 
     // The tracker of the examinations from now on (not owned); null: none.
     void setController(EyeTrackerController* controller);
+    // Ends the tracker made last and makes, owns and uses the one of that index (negative: none).
+    EyeTrackerController* useTracker(int trackerIndex);
+    // Has the tracker send its first signals, or tells the operator that its software is missing.
+    void announceTracker();
     void setGopro(GoproController* gopro) { gopro_ = gopro; }
     // Why the player cannot report to the recorder; empty when it can.
     void setLinkProblem(const QString& problem) { linkProblem_ = problem; }
+    // Takes the player's reports, posted to the recorder caption, from now on. False
+    // (the operator told why) when the player cannot report.
+    bool listenForPlayer();
     // How far the viewer's eyes are from the screen, written into the results from now on.
     void setViewingDistanceMm(int distanceMm) { viewingDistanceMm_ = distanceMm; }
     int viewingDistanceMm() const { return viewingDistanceMm_; }
@@ -106,11 +129,35 @@ public:
     QString abandonExamination(const ExaminationInputs& inputs);
     // Samples of an examination could be written nowhere.
     bool recoveryFailed() const { return recoveryFailed_; }
+    // Where the recovery file of the examination abandoned last went; empty when none.
+    QString recoveryPath() const { return recoveryPath_; }
+
+    // While an examination runs: asks the operator before `what` ends it, and stops it on Yes.
+    // False when the examination goes on.
+    bool mayInterruptExamination(const QString& what);
+    // The program is asked to close. False when the operator keeps the running examination;
+    // otherwise one still running is abandoned to a recovery file.
+    bool mayClose(const ExaminationInputs& inputs);
+
+    // True when the camera is on the network; the operator is told when not.
+    bool checkCamera();
+    // Sets the camera up for the examinations when wanted (the operator told when it cannot be).
+    CameraUse useCamera(bool wanted, const QString& password);
+
+    bool playerFound() const;
+    // Shows the last results over the movie in the player.
+    void showResults(const ExaminationInputs& inputs);
+    // The player on its own.
+    void runPlayer();
 
     // A message posted to the recorder window. Returns true when it was consumed.
     bool handlePlayerMessage(const platform::WindowMessage& message);
 
-    static QString resultsFileName(const QString& id, const QString& dateText, const QString& suffix = {});
+    // "<folder>/<id>_<date><suffix>.csv": where results and recovery files go.
+    // "<movie's folder>/<movie's name>_data": where a movie's results go unless the operator says otherwise.
+    static QString resultsFolderFor(const QString& moviePath);
+    static QString resultsPath(const QString& folder, const QString& id, const QString& dateText,
+                               const QString& suffix = {});
 
 Q_SIGNALS:
     void stateChanged(ExaminationWorkflow::State state);
@@ -119,16 +166,21 @@ Q_SIGNALS:
     void examinedPartChosen(qint64 startMs, qint64 endMs);
     void movieTimeReported(qint64 movieTimeMs);
     void interestingPointAdded(qint64 pointTimeMs);
-    // The examination is over: saved or not, failed (by error) or not.
-    void examinationEnded(bool saved, bool failed);
+    // The examination is over: saved or not, failed (by error) or not; the last results
+    // file (empty when none) and the examination's keypoints.
+    void examinationEnded(bool saved, bool failed, const QString& resultsPath,
+                          const std::vector<GazePoint>& keypoints);
     // The camera did not answer a request at all; it is not to be used any more.
     void cameraSilent();
-    // A later "Save results" wrote the samples (or not).
-    void resultsSaved(bool saved);
+    // A later "Save results" wrote the samples (or not); the last results file, empty when none.
+    void resultsSaved(bool saved, const QString& resultsPath);
+    // The player's bus asked the recorder window to close.
+    void closeRequested();
 
 private:
     void setState(State state);
     void warn(const QString& text);
+    QString lastResultsPath() const;
     bool startPlayer(const ExaminationInputs& inputs, qint64 startMs, qint64 endMs, bool part);
     void stopPlayer();
     void onPlayerExited(qint64 pid);
@@ -146,10 +198,13 @@ private:
     OperatorPrompt& prompt_;
     Services services_;
     QPointer<EyeTrackerController> controller_;
+    EyeTrackerController* ownTracker_ = nullptr;
     GoproController* gopro_ = nullptr;
     QString linkProblem_;
     State state_ = State::Idle;
     bool recoveryFailed_ = false;
+    QString recoveryPath_;
+    platform::WindowMessageReceiver* playerReports_ = nullptr;
     ExaminationInputs running_;
     qint64 movieDuration_ = 0;
     int viewingDistanceMm_ = ScreenGeometry::defaultDistanceMm;

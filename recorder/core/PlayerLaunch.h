@@ -4,10 +4,10 @@
 #include <QStringList>
 #include <functional>
 
-// The command lines with which the recorder starts the player, as argument
+// How the recorder starts the player: the command lines, as argument
 // lists: the player first, then its arguments, each passed as it is, whatever
 // blanks or quotes a path holds.
-namespace PlayerCommands {
+namespace PlayerLaunch {
 
 // The player beside the running recorder.
 QString playerExecutable();
@@ -26,7 +26,7 @@ QStringList plain(const QString& player);
 // The command as one line for the log, with blanks and quotes quoted.
 QString displayText(const QStringList& command);
 
-} // namespace PlayerCommands
+} // namespace PlayerLaunch
 
 // Starts a program detached from the recorder. Returns false when it could not be
 // started; otherwise sets *pid (when given) to the started process's id.

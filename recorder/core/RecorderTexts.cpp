@@ -1,4 +1,4 @@
-#include "recorder/RecorderTexts.h"
+#include "recorder/core/RecorderTexts.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

@@ -1,11 +1,12 @@
-#include "recorder/ExaminationWorkflow.h"
+#include "recorder/core/ExaminationWorkflow.h"
 
+#include "common/AppDataFolder.h"
 #include "common/LinkCodes.h"
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
 #include "common/ScreenGeometry.h"
 #include "platform/processes.h"
-#include "recorder/RecorderTexts.h"
+#include "recorder/core/RecorderTexts.h"
 #include "recorder/gopro/GoproController.h"
 #include "recorder/trackers/EyeTrackerController.h"
 #include "recorder/trackers/OperatorPrompt.h"
@@ -15,7 +16,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
-#include <csignal>
 #include <iostream>
 
 namespace {
@@ -34,6 +34,17 @@ QString dateText()
     return QDateTime::currentDateTime().toString(QString::fromLatin1(dateFormat));
 }
 
+// After the results folder: the settings folder, then the private runtime folder.
+QStringList standardRecoveryFolders()
+{
+    QStringList folders;
+    if (const auto settings = appDataFolder())
+        folders << QString::fromStdString(settings->string());
+    if (const auto bus = platform::windowBusFolder(); bus.path)
+        folders << QString::fromStdString(bus.path->parent_path().string());
+    return folders;
+}
+
 } // namespace
 
 ExaminationWorkflow::ExaminationWorkflow(OperatorPrompt& prompt, Services services, QObject* parent)
@@ -41,10 +52,39 @@ ExaminationWorkflow::ExaminationWorkflow(OperatorPrompt& prompt, Services servic
 {
     if (!services_.startDetached)
         services_.startDetached = systemDetachedStarter();
+    if (!services_.recoveryFolders)
+        services_.recoveryFolders = standardRecoveryFolders;
     connect(&playerWatch_, &platform::ProcessExitWatcher::exited, this, &ExaminationWorkflow::onPlayerExited);
 }
 
-ExaminationWorkflow::~ExaminationWorkflow() = default;
+ExaminationWorkflow::~ExaminationWorkflow()
+{
+    useTracker(-1);
+}
+
+EyeTrackerController* ExaminationWorkflow::useTracker(int trackerIndex)
+{
+    setController(nullptr);
+    delete ownTracker_;
+    ownTracker_ = nullptr;
+    if (trackerIndex >= 0 && services_.makeController)
+        ownTracker_ = services_.makeController(trackerIndex, prompt_, this);
+    setController(ownTracker_);
+    return ownTracker_;
+}
+
+void ExaminationWorkflow::announceTracker()
+{
+    if (controller_ && controller_->isInstalled()) {
+        LOG("tracker installed - emit initial signals");
+        controller_->emitInitialSignals();
+        return;
+    }
+    LOG("tracker not installed - don't emit initial signals");
+    warn(windowText(QT_TRANSLATE_NOOP("Gazelog",
+                                      "EyeTribe SDK not found. Performing an examination will not be "
+                                      "possible.\nTo perform test install EyeTribe SDK.")));
+}
 
 void ExaminationWorkflow::setController(EyeTrackerController* controller)
 {
@@ -71,9 +111,16 @@ void ExaminationWorkflow::warn(const QString& text)
     prompt_.warning(windowText(QT_TRANSLATE_NOOP("Gazelog", "Error")), text);
 }
 
-QString ExaminationWorkflow::resultsFileName(const QString& id, const QString& date, const QString& suffix)
+QString ExaminationWorkflow::resultsFolderFor(const QString& moviePath)
 {
-    return id + QLatin1Char('_') + date + suffix + QStringLiteral(".csv");
+    const QFileInfo movie(moviePath);
+    return movie.absolutePath() + QLatin1Char('/') + movie.completeBaseName() + QStringLiteral("_data");
+}
+
+QString ExaminationWorkflow::resultsPath(const QString& folder, const QString& id, const QString& date,
+                                         const QString& suffix)
+{
+    return folder + QLatin1Char('/') + id + QLatin1Char('_') + date + suffix + QStringLiteral(".csv");
 }
 
 bool ExaminationWorkflow::validateInputData(const ExaminationInputs& inputs, bool checkMovie,
@@ -208,8 +255,8 @@ bool ExaminationWorkflow::startPlayer(const ExaminationInputs& inputs, qint64 st
                                       bool part)
 {
     const QStringList command =
-        PlayerCommands::examination(services_.playerPath, inputs.moviePath, services_.recorderCaption,
-                                    part ? &startMs : nullptr, part ? &endMs : nullptr);
+        PlayerLaunch::examination(services_.playerPath, inputs.moviePath, services_.recorderCaption,
+                                  part ? &startMs : nullptr, part ? &endMs : nullptr);
     qint64 pid = 0;
     if (!runDetachedCommand(services_.startDetached, command, &pid))
         return false;
@@ -231,14 +278,8 @@ void ExaminationWorkflow::stopPlayer()
         platform::processName(pid) != playerName_)
         return;
     LOG("ending player, pid: ", pid);
-    ::kill(pid, SIGTERM);
-    const std::string name = playerName_;
-    QTimer::singleShot(services_.playerKillGraceMs, [pid, name] {
-        if (platform::ProcessExitWatcher::isRunning(pid) && platform::processName(pid) == name) {
-            LOG("player did not end - killing pid: ", pid);
-            ::kill(pid, SIGKILL);
-        }
-    });
+    platform::endProcessLater(pid, playerName_, services_.playerKillGraceMs,
+                              [pid] { LOG("player did not end - killing pid: ", pid); });
 }
 
 void ExaminationWorkflow::onPlayerExited(qint64 pid)
@@ -268,7 +309,7 @@ void ExaminationWorkflow::endAsFailed(const QString& warning)
     warn(warning);
     recoverIfTerminating(running_);
     setState(State::Idle);
-    Q_EMIT examinationEnded(false, true);
+    Q_EMIT examinationEnded(false, true, lastResultsPath(), {});
 }
 
 QStringList ExaminationWorkflow::headerLines(const ExaminationInputs& inputs, const QString& date,
@@ -326,7 +367,7 @@ void ExaminationWorkflow::stopExamination(bool movieFinished, bool error)
     setState(State::Stopping);
     const QString date = dateText();
     const QString resultsPath =
-        running_.outputFolder + QDir::separator() + resultsFileName(running_.examinationId, date);
+        ExaminationWorkflow::resultsPath(running_.outputFolder, running_.examinationId, date);
     LOG("outputpath=", resultsPath);
     LOG(movieFinished ? "Examination finished in normal way" : "Examination finished by user");
     controller_->setExaminationPaused(true);
@@ -339,7 +380,8 @@ void ExaminationWorkflow::stopExamination(bool movieFinished, bool error)
     if (!saved)
         recoverIfTerminating(running_);
     setState(State::Idle);
-    Q_EMIT examinationEnded(saved, false);
+    Q_EMIT examinationEnded(saved, false, lastResultsPath(),
+                            controller_ ? controller_->interestingPoints() : std::vector<GazePoint>());
     LOG("end");
 }
 
@@ -350,18 +392,21 @@ bool ExaminationWorkflow::saveExamination(const ExaminationInputs& inputs)
         return false;
     const QString date = dateText();
     const QString resultsPath =
-        inputs.outputFolder + QLatin1Char('/') + resultsFileName(inputs.examinationId, date);
+        ExaminationWorkflow::resultsPath(inputs.outputFolder, inputs.examinationId, date);
     LOG("outputpath=", resultsPath);
     const bool saved = controller_->endExamination(true, resultsPath, headerLines(inputs, date, resultsPath),
                                                    services_.workArea(), true, -1);
-    Q_EMIT resultsSaved(saved);
+    Q_EMIT resultsSaved(saved, lastResultsPath());
     LOG("end");
     return saved;
 }
 
 QString ExaminationWorkflow::abandonExamination(const ExaminationInputs& inputs)
 {
-    if (state_ == State::Idle || !controller_)
+    if (state_ == State::Idle)
+        return {};
+    recoveryPath_.clear();
+    if (!controller_)
         return {};
     if (state_ != State::Running) {
         // Still starting (nothing recorded yet) or already saving: there is nothing to recover.
@@ -373,9 +418,147 @@ QString ExaminationWorkflow::abandonExamination(const ExaminationInputs& inputs)
     LOG("abandoning the running examination");
     setState(State::Stopping);
     controller_->endExamination(false, QString(), QStringList(), QRect(), false, 1);
-    const QString path = writeRecovery(inputs);
+    recoveryPath_ = writeRecovery(inputs);
+    LOG(recoveryPath_.isEmpty() ? "no recovery file written" : "recovery file written");
     setState(State::Idle);
-    return path;
+    return recoveryPath_;
+}
+
+bool ExaminationWorkflow::mayInterruptExamination(const QString& what)
+{
+    if (!isExaminationRunning())
+        return true;
+    if (state_ != State::Running) {
+        LOG("examination starting or stopping - refused: ", what);
+        return false;
+    }
+    if (!prompt_.question(
+            windowText(QT_TRANSLATE_NOOP("Gazelog", "Examination in progress")),
+            windowText(
+                QT_TRANSLATE_NOOP("Gazelog", "%1 ends the running examination.\nStop the examination now?"))
+                .arg(what))) {
+        LOG("operator keeps the examination running - refused: ", what);
+        return false;
+    }
+    stopExamination();
+    return !isExaminationRunning();
+}
+
+bool ExaminationWorkflow::mayClose(const ExaminationInputs& inputs)
+{
+    const bool terminating = services_.terminating && services_.terminating();
+    if (isExaminationRunning() && !terminating) {
+        if (state_ != State::Running ||
+            !prompt_.question(windowText(QT_TRANSLATE_NOOP("Gazelog", "Examination in progress")),
+                              windowText(QT_TRANSLATE_NOOP(
+                                  "Gazelog", "An examination is running.\nClose the program? The samples "
+                                             "recorded so far are saved to a recovery file in the results "
+                                             "folder.")))) {
+            LOG("close refused - examination running");
+            return false;
+        }
+    }
+    abandonExamination(inputs);
+    return true;
+}
+
+bool ExaminationWorkflow::listenForPlayer()
+{
+    delete playerReports_;
+    playerReports_ = new platform::WindowMessageReceiver(this);
+    playerReports_->setHandler(
+        [this](const platform::WindowMessage& message) { return handlePlayerMessage(message); });
+    connect(playerReports_, &platform::WindowMessageReceiver::closeRequested, this,
+            &ExaminationWorkflow::closeRequested);
+    connect(playerReports_, &platform::WindowMessageReceiver::messageDropped, this,
+            [](const QString& reason) { LOG("message dropped: ", reason); });
+    if (playerReports_->registerWindow(services_.recorderCaption))
+        return true;
+    LOG("WindowMessageReceiver::registerWindow failed: the player cannot report, ",
+        playerReports_->errorString());
+    setLinkProblem(playerReports_->errorString());
+    warn(windowText(QT_TRANSLATE_NOOP("Gazelog", "The player cannot report to this window:\n%1\nExaminations "
+                                                 "cannot be started; running the player and visualisations "
+                                                 "still works."))
+             .arg(playerReports_->errorString()));
+    return false;
+}
+
+bool ExaminationWorkflow::checkCamera()
+{
+    if (gopro_ && gopro_->isAvailable())
+        return true;
+    LOG("Error - Gopro camera is not avaible!");
+    warn(windowText(QT_TRANSLATE_NOOP(
+        "Gazelog", "GoPro camera is not avaible! \nCheck wifi connection and GoPro camera.")));
+    return false;
+}
+
+ExaminationWorkflow::CameraUse ExaminationWorkflow::useCamera(bool wanted, const QString& password)
+{
+    LOG("wanted: ", wanted);
+    if (!wanted)
+        return CameraUse::off;
+    if (!checkCamera())
+        return CameraUse::unavailable;
+    if (gopro_->configureCamera(password))
+        return CameraUse::ready;
+    LOG("Failed to configure Gopro!");
+    if (gopro_->lastRequestTimedOut()) {
+        Q_EMIT cameraSilent();
+        return CameraUse::silent;
+    }
+    warn(windowText(QT_TRANSLATE_NOOP(
+        "Gazelog", "Failed to configure GoPro camera! \nRequired version is at least GoPro Hero 3.")));
+    return CameraUse::refused;
+}
+
+bool ExaminationWorkflow::playerFound() const
+{
+    LOG("player path=", services_.playerPath);
+    const bool found = QFileInfo::exists(services_.playerPath);
+    LOG(found ? "Player found" : "Player not found");
+    return found;
+}
+
+QString ExaminationWorkflow::lastResultsPath() const
+{
+    return controller_ ? controller_->lastResultPath() : QString();
+}
+
+void ExaminationWorkflow::showResults(const ExaminationInputs& inputs)
+{
+    const QString resultsPath = lastResultsPath();
+    LOG("last examination path = ", resultsPath);
+    if (resultsPath.isEmpty()) {
+        LOG("No last examination");
+        warn(windowText(
+            QT_TRANSLATE_NOOP("Gazelog", "No last examination or last examination was not saved.")));
+        return;
+    }
+    LOG("moviePath= ", inputs.moviePath);
+    if (!QFileInfo::exists(inputs.moviePath)) {
+        LOG("Movie doesnt exist");
+        warn(windowText(QT_TRANSLATE_NOOP("Gazelog", "Selected movie doesn't exist.")));
+        return;
+    }
+    const bool part = inputs.partOfMovie;
+    const QStringList command = PlayerLaunch::visualisation(
+        services_.playerPath, inputs.moviePath, resultsPath, part ? &inputs.partStartText : nullptr,
+        part ? &inputs.partEndText : nullptr);
+    if (!runDetachedCommand(services_.startDetached, command))
+        warn(windowText(QT_TRANSLATE_NOOP("Gazelog",
+                                          "Failed to run player.\nCheck whether file \"Gazeview\" is "
+                                          "\nin the same directory as file \"Gazelog\".")));
+}
+
+void ExaminationWorkflow::runPlayer()
+{
+    if (!runDetachedCommand(services_.startDetached, PlayerLaunch::plain(services_.playerPath)))
+        warn(windowText(QT_TRANSLATE_NOOP("Gazelog",
+                                          "Failed to run player.\nCheck whether file \"Gazeview\" is "
+                                          "\nin the same directory as file \"Gazelog\" \nand whether "
+                                          "all parameters are valid.")));
 }
 
 QString ExaminationWorkflow::writeRecovery(const ExaminationInputs& inputs)
@@ -386,12 +569,11 @@ QString ExaminationWorkflow::writeRecovery(const ExaminationInputs& inputs)
     if (services_.recoveryFolders)
         folders += services_.recoveryFolders();
     const QString date = dateText();
-    const QString name = resultsFileName(running_.examinationId, date, QStringLiteral("_recovery"));
     QStringList failures;
     for (const QString& folder : folders) {
         if (folder.isEmpty())
             continue;
-        const QString path = folder + QLatin1Char('/') + name;
+        const QString path = resultsPath(folder, running_.examinationId, date, QStringLiteral("_recovery"));
         const std::string failure =
             controller_->writeResults(path, headerLines(running_, date, path), services_.workArea());
         if (!failure.empty()) {
