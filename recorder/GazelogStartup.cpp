@@ -48,19 +48,6 @@ void reportLogFailure(int argc, char** argv, const std::filesystem::path& logPat
     MessageBoxPrompt(nullptr).warning(QStringLiteral("Gazelog"), text);
 }
 
-// The start-up's warnings in one box that blocks nothing: the window stays usable
-// behind it and a termination signal closes it with the window.
-void showStartUpWarnings(QWidget& window, const QString& warnings)
-{
-    if (warnings.isEmpty())
-        return;
-    auto* box = new QMessageBox(QMessageBox::Warning, QCoreApplication::translate("Gazelog", "Error"),
-                                warnings, QMessageBox::Ok, &window);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::NonModal);
-    box->show();
-}
-
 } // namespace
 
 bool installGazelogTranslator(QCoreApplication& app, QTranslator& translator,
@@ -133,7 +120,8 @@ int runGazelog(int argc, char** argv)
         services.makeController = makeTrackerController;
         Gazelog window(moviePath, std::move(services));
         window.show();
-        showStartUpWarnings(window, prompt.finishStartUp());
+        if (const QString warnings = prompt.finishStartUp(); !warnings.isEmpty())
+            MessageBoxPrompt(&window).notice(QCoreApplication::translate("Gazelog", "Error"), warnings);
         // A termination signal during start-up came before the loop that its quit would end.
         if (!platform::terminationRequested())
             exitCode = app.exec();
