@@ -1,6 +1,7 @@
 #include "player/Gazeview.h"
 
 #include "common/Logger.h"
+#include "common/ProgramHelp.h"
 #include "platform/quit_signals.h"
 #include "player/PlayerPrompts.h"
 #include "player/PlayerWindow.h"
@@ -21,6 +22,10 @@ int runGazeview(AppCtrl& app, const QStringList& arguments, const QString& execu
             QMessageBox::critical(nullptr, QStringLiteral("Orvalis Reelscan Gazeview"), *fatal);
         return 1;
     }
+    if (!app.commandLineProblem.empty())
+        std::cerr << ProgramHelp::problemText("Gazeview", app.commandLineProblem) << std::flush;
+    if (app.versionRequested)
+        ProgramHelp::printVersion("Gazeview", helpOutput);
     if (app.helpRequested) {
         QString help = loadString(IDS_HELP);
         help.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

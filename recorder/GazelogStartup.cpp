@@ -4,14 +4,18 @@
 #include "common/IniFile.h"
 #include "common/InstallLayout.h"
 #include "common/Logger.h"
+#include "common/ProgramHelp.h"
+#include "common/QtLogItems.h"
 #include "common/QtTexts.h"
 #include "platform/quit_signals.h"
 #include "recorder/Gazelog.h"
 #include "recorder/MessageBoxPrompt.h"
+#include "recorder/StartUpPrompt.h"
 #include "recorder/TrackerFactory.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QTextCodec>
 #include <QTranslator>
@@ -66,13 +70,21 @@ bool installGazelogTranslator(QCoreApplication& app, QTranslator& translator,
 
 int runGazelog(int argc, char** argv)
 {
+    // Help, version and a bad command line are answered before the log is opened.
+    QCommandLineParser parser;
+    const QCommandLineOption movieOption(QStringList{QStringLiteral("m"), QStringLiteral("movie")},
+                                         QStringLiteral("The movie to show."), QStringLiteral("movie"));
+    parser.addOption(movieOption);
+    if (const auto answered = ProgramHelp::parseOrAnswer(parser, argc, argv, "Gazelog", std::cout, std::cerr))
+        return *answered;
+    const QString moviePath = parser.value(movieOption);
+
     const auto folder = ensureAppDataFolder();
     std::filesystem::path logPath = "Gazelog.log";
     if (folder)
         logPath = *folder / "Gazelog.log";
     else
-        std::cout << "Failed to get roaming app data folder path, result: " << -1 << " last error:" << errno
-                  << std::endl;
+        std::cout << "Failed to find the settings folder, result: " << -1 << " errno: " << errno << std::endl;
 
     std::cout << "Log file path: " << logPath.string() << std::endl;
     if (Logger::open(recorderLogStyle(), logPath)) {
@@ -85,14 +97,6 @@ int runGazelog(int argc, char** argv)
         LOG("Parametr nr ", i, ": ", argv[i]);
 
     QApplication app(argc, argv);
-    QCommandLineParser parser;
-    const QCommandLineOption movieOption(QStringList{QStringLiteral("m"), QStringLiteral("movie")},
-                                         QStringLiteral("Sciezka do filmu"), QStringLiteral("movie"),
-                                         QString());
-    parser.addOption(movieOption);
-    parser.process(app);
-    const QString moviePath = parser.isSet(movieOption) ? parser.value(movieOption) : QString();
-
     QTranslator translator;
     installGazelogTranslator(app, translator, folder);
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
@@ -100,11 +104,27 @@ int runGazelog(int argc, char** argv)
 
     int exitCode = 0;
     {
+        MessageBoxPrompt boxes(nullptr);
+        StartUpPrompt prompt(boxes);
         GazelogServices services;
+        services.prompt = &prompt;
+        // The window still opens, so that the operator can choose another movie.
+        if (!moviePath.isEmpty() && !QFileInfo(moviePath).isFile()) {
+            LOG("Movie not found: ", moviePath);
+            std::cerr << "Gazelog: the movie \"" << moviePath.toStdString() << "\" does not exist"
+                      << std::endl;
+            prompt.warning(
+                QString(),
+                QCoreApplication::translate("Gazelog", "The movie \"%1\" does not exist.").arg(moviePath));
+        }
         services.makeController = makeTrackerController;
         Gazelog window(moviePath, std::move(services));
         window.show();
-        exitCode = app.exec();
+        if (const QString warnings = prompt.finishStartUp(); !warnings.isEmpty())
+            MessageBoxPrompt(&window).notice(QCoreApplication::translate("Gazelog", "Error"), warnings);
+        // A termination signal during start-up came before the loop that its quit would end.
+        if (!platform::terminationRequested())
+            exitCode = app.exec();
         // The program ends with an error only when samples were lost.
         window.abandonExamination();
         if (window.workflow()->recoveryFailed() && exitCode == 0)

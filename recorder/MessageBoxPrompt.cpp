@@ -37,6 +37,18 @@ void MessageBoxPrompt::warning(const QString& title, const QString& text)
     QMessageBox::warning(parent_, title, text, QMessageBox::Ok);
 }
 
+void MessageBoxPrompt::notice(const QString& title, const QString& text)
+{
+    if (unattended()) {
+        warning(title, text);
+        return;
+    }
+    auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, parent_);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
 bool MessageBoxPrompt::question(const QString& title, const QString& text)
 {
     if (unattended()) {

@@ -17,7 +17,7 @@ add_library(eyetribe_sim STATIC
 target_link_libraries(eyetribe_sim PUBLIC gaze_options gaze_path_sim common Boost::headers Boost::system Threads::Threads)
 set_target_properties(eyetribe_sim PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
 
-add_executable(EyeTribe eyetribe/main.cpp)
+gaze_add_program(EyeTribe eyetribe/main.cpp)
 target_link_libraries(EyeTribe PRIVATE eyetribe_sim)
 set_target_properties(EyeTribe PROPERTIES
   AUTOMOC OFF AUTOUIC OFF AUTORCC OFF

@@ -4,5 +4,5 @@ add_library(gopro_sim STATIC
   gopro/GoproCameraStandIn.h gopro/GoproCameraStandIn.cpp)
 target_link_libraries(gopro_sim PUBLIC gaze_options Qt5::Core Qt5::Network)
 
-add_executable(GoProCamera gopro/main.cpp)
+gaze_add_program(GoProCamera gopro/main.cpp)
 target_link_libraries(GoProCamera PRIVATE gopro_sim)

@@ -9,7 +9,7 @@ add_library(pupil_sim STATIC
 target_link_libraries(pupil_sim PUBLIC gaze_options gaze_path_sim common PkgConfig::ZMQ_SIM Threads::Threads)
 set_target_properties(pupil_sim PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
 
-add_executable(PupilCapture pupil/main.cpp)
+gaze_add_program(PupilCapture pupil/main.cpp)
 target_link_libraries(PupilCapture PRIVATE pupil_sim)
 set_target_properties(PupilCapture PROPERTIES
   AUTOMOC OFF AUTOUIC OFF AUTORCC OFF

@@ -13,6 +13,7 @@
 // 3 a message was lost (the window went away or kept its queue full for 2 s).
 
 #include "common/LinkCodes.h"
+#include "common/ProgramHelp.h"
 #include "platform/window_bus.h"
 
 #include <QCoreApplication>
@@ -40,10 +41,18 @@ struct Options
     std::vector<platform::WindowMessage> messages;
 };
 
+constexpr const char* usageText =
+    "Usage: link-peer --title TITLE [--wait-ms N] [--gap-ms N] CODE:TIME|close ...\n"
+    "Posts link messages to the window titled TITLE, as the other program of an examination does.\n"
+    "  --title TITLE  the window to post to\n"
+    "  --wait-ms N    how long to wait for that window to appear (default 0)\n"
+    "  --gap-ms N     pause between two messages (default 0)\n"
+    "  CODE:TIME      a link code, by number or name, and its value; close asks the window to close\n"
+    "  -h, --help     show this help;  --version  show the version\n";
+
 int usage(const QString& problem)
 {
-    std::cerr << "link-peer: " << problem.toStdString() << "\n"
-              << "usage: link-peer --title TITLE [--wait-ms N] [--gap-ms N] CODE:TIME|close ...\n";
+    std::cerr << ProgramHelp::problemText("link-peer", problem.toStdString());
     return 1;
 }
 
@@ -151,6 +160,15 @@ bool post(const platform::WindowHandle& window, const platform::WindowMessage& m
 
 int main(int argc, char** argv)
 {
+    switch (ProgramHelp::requested(argc, argv)) {
+    case ProgramHelp::Request::Help:
+        std::cout << usageText;
+        return 0;
+    case ProgramHelp::Request::Version:
+        return ProgramHelp::printVersion("link-peer", std::cout);
+    case ProgramHelp::Request::None:
+        break;
+    }
     QCoreApplication app(argc, argv);
     const auto parsed = parseArguments(app.arguments());
     if (const auto* problem = std::get_if<QString>(&parsed))

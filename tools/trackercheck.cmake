@@ -5,6 +5,6 @@ add_library(trackercheck_lib STATIC
 target_link_libraries(trackercheck_lib PUBLIC gaze_options gtl pupil)
 set_target_properties(trackercheck_lib PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
 
-add_executable(trackercheck trackercheck/main.cpp)
+gaze_add_program(trackercheck trackercheck/main.cpp)
 target_link_libraries(trackercheck PRIVATE trackercheck_lib)
 set_target_properties(trackercheck PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)

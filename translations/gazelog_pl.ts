@@ -110,6 +110,10 @@ Połączenie będzie co jakiś czas ponawiane; aby używać okulografu, zamknij 
 <context>
     <name>Gazelog</name>
     <message>
+        <source>The movie &quot;%1&quot; does not exist.</source>
+        <translation>Film &quot;%1&quot; nie istnieje.</translation>
+    </message>
+    <message>
         <source>Orvalis Reelscan Gazelog</source>
         <translation>Orvalis Reelscan Gazelog</translation>
     </message>

@@ -60,6 +60,13 @@ void selectMonitor(PlayerState& app, const QString& value)
     }
 }
 
+// The first problem is the one worth telling: later ones often follow from it.
+void noteProblem(PlayerState& app, const std::string& problem)
+{
+    if (app.commandLineProblem.empty())
+        app.commandLineProblem = problem;
+}
+
 } // namespace
 
 namespace CommandLine {
@@ -72,19 +79,33 @@ void parse(PlayerState& app, const QStringList& arguments)
 
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
+        if (argument == QLatin1String("--help") || argument == QLatin1String("--version")) {
+            (argument == QLatin1String("--help") ? app.helpRequested : app.versionRequested) = true;
+            app.RequestQuit(0);
+            continue;
+        }
         if (!argument.startsWith(QLatin1Char('-'))) {
             LOG_PARSE("Every parameter name must be preceded by dash (-)");
+            noteProblem(app, "'" + argument.toStdString() + "' is not an option");
             app.RequestQuit(1);
             break;
         }
         if (argument.size() == 1) {
             LOG_PARSE("Parameter should have a name (m, b, e, s, p, f, d or u)");
+            noteProblem(app, "an option needs a name after its dash");
             app.RequestQuit(1);
             break;
         }
         const QChar letter = argument[1];
+        if (!QStringLiteral("mbespfduh").contains(letter)) {
+            LOG_PARSE("Unknown parameter name");
+            noteProblem(app, "unknown option '" + argument.toStdString() + "'");
+            app.RequestQuit(1);
+            continue;
+        }
         if (letter != QLatin1Char('h') && i + 1 >= arguments.size()) {
             LOG_PARSE("Every parameter should have a value");
+            noteProblem(app, "option '" + argument.toStdString() + "' needs a value");
             app.RequestQuit(1);
             break;
         }
@@ -108,6 +129,7 @@ void parse(PlayerState& app, const QStringList& arguments)
             } else {
                 // The value stays unread and comes next as a parameter name.
                 LOG_PARSE("Parameter p excludes f and/or d");
+                noteProblem(app, "-p excludes -f and -d");
                 app.RequestQuit(1);
             }
             break;
@@ -119,6 +141,7 @@ void parse(PlayerState& app, const QStringList& arguments)
             } else {
                 LOG_PARSE(letter == QLatin1Char('f') ? "Parameter f excludes d and/or p"
                                                      : "Parameter d excludes p and/or f");
+                noteProblem(app, "-f, -d and -p exclude each other");
                 app.RequestQuit(1);
             }
             app.resultsPath = arguments[++i];
@@ -131,10 +154,6 @@ void parse(PlayerState& app, const QStringList& arguments)
             // there is no console window to keep open.
             app.helpRequested = true;
             app.RequestQuit(0);
-            break;
-        default:
-            LOG_PARSE("Unknown parameter name");
-            app.RequestQuit(1);
             break;
         }
     }

@@ -187,9 +187,9 @@ void PlayerCommands::pauseResume()
     const auto code = static_cast<int>(resumed ? LinkCode::resumed : LinkCode::paused);
     const int at = resumed ? resting : position();
     if (reports_.postToServer(code, at))
-        LOG("PostMessage to server(", code, ", ", at, ")");
+        LOG("Told the recorder (", code, ", ", at, ")");
     if (reports_.postToExtension(code, at))
-        LOG("PostMessage to ext(", code, ", ", at + app_.recordingOffset, ")");
+        LOG("Told the extension (", code, ", ", at + app_.recordingOffset, ")");
 }
 
 void PlayerCommands::seekTo(std::int64_t positionMs)
@@ -279,12 +279,12 @@ void PlayerCommands::startNewExamination()
     if (app_.movieFileName.isEmpty()) {
         started = QProcess::startDetached(app_.recorderFileName, {});
         if (!started)
-            LOG("CreateProcess() failed, 1: ", -1);
+            LOG("Starting the recorder failed: '", app_.recorderFileName, "'");
     } else {
-        LOG("calling CreateProcess(", app_.recorderFileName, ",  -m \"", app_.movieFileName, "\", ...)");
+        LOG("Starting the recorder: ", app_.recorderFileName, " -m \"", app_.movieFileName, "\"");
         started = QProcess::startDetached(app_.recorderFileName, {QStringLiteral("-m"), app_.movieFileName});
         if (!started)
-            LOG("CreateProcess() failed, 2: ", -1);
+            LOG("Starting the recorder failed: '", app_.recorderFileName, "'");
     }
     if (started)
         target_.exitProgram();
@@ -296,14 +296,14 @@ void PlayerCommands::openRecording()
     if (recording.isEmpty())
         return;
     if (!QProcess::startDetached(app_.extensionFileName, {QStringLiteral("-m"), recording})) {
-        LOG("CreateProcess() failed, 4: ", -1);
+        LOG("Starting the extension failed: '", app_.extensionFileName, "'");
         return;
     }
     // The extension needs a moment to show its window; the movie goes on meanwhile.
     QTimer::singleShot(extensionStartWaitMs_, this, [this] {
         reports_.setExtensionWindow(platform::findWindow(QString::fromLatin1(extensionTitle)));
         if (!reports_.hasExtension()) {
-            LOG("FindWindow() didn't work");
+            LOG("The extension's window was not found");
             return;
         }
         if (DsCtrl::GetGraphState() == DsCtrl::GraphState::Running)

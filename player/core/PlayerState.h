@@ -50,6 +50,9 @@ struct PlayerState
     // goes on until then. A later request replaces the code.
     void RequestQuit(int code) { quitCode = code; }
     bool helpRequested = false;
+    bool versionRequested = false;
+    // What was wrong with the command line, for whoever started the program; empty when nothing.
+    std::string commandLineProblem;
 
     // Gazeview.ini
     int eventsNum = 8;

@@ -33,7 +33,7 @@ void loadFromCommandLine(TimeLineManager& results, const AppCtrl& app,
         LOG("Csv directory path and mask: ", path + QStringLiteral("/*.csv"));
         const QDir folder(path);
         if (!folder.exists())
-            LOG("FindFirstFile failed");
+            LOG("Results folder not found: '", path, "'");
         const QStringList names = folder.entryList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name);
         std::vector<std::filesystem::path> files;
         for (const QString& name : names) {
@@ -49,7 +49,6 @@ void loadFromCommandLine(TimeLineManager& results, const AppCtrl& app,
             else
                 LOG("File '", names[i], "' not found or there is an error in it");
         }
-        LOG("FindNextFile() reported no more files");
         LOG("Multiple files loaded from '", path, "' from command line");
     }
 }

@@ -1,3 +1,4 @@
+#include "common/ProgramHelp.h"
 #include "sim/eyetribe/EyeTribeServer.h"
 
 #include <csignal>
@@ -6,13 +7,15 @@
 // The tracker server stand-in as a program: serves until SIGINT or SIGTERM.
 int main(int argc, char** argv)
 {
+    if (ProgramHelp::requested(argc, argv) == ProgramHelp::Request::Version)
+        return ProgramHelp::printVersion("EyeTribe", std::cout);
     const sim::ParsedServerOptions parsed = sim::parseServerOptions({argv + 1, argv + argc});
     if (parsed.help) {
         std::cout << sim::serverUsage();
         return 0;
     }
     if (!parsed.error.empty()) {
-        std::cerr << "EyeTribe: " << parsed.error << "\n" << sim::serverUsage();
+        std::cerr << ProgramHelp::problemText("EyeTribe", parsed.error);
         return 2;
     }
 

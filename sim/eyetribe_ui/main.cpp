@@ -1,3 +1,4 @@
+#include "common/ProgramHelp.h"
 #include "sim/eyetribe_ui/CalibrationWindow.h"
 
 #include <QApplication>
@@ -7,10 +8,10 @@
 // Stand-in for the EyeTribe calibration program.
 int main(int argc, char** argv)
 {
+    ProgramHelp::offscreenForHelp(argc, argv);
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Stand-in for the EyeTribe calibration program."));
-    parser.addHelpOption();
     const QCommandLineOption port(QStringLiteral("port"),
                                   QStringLiteral("Tracker server port (default 6555)."), QStringLiteral("N"),
                                   QStringLiteral("6555"));
@@ -24,7 +25,9 @@ int main(int argc, char** argv)
                                      QStringLiteral("Milliseconds per point (default 800)."),
                                      QStringLiteral("MS"), QStringLiteral("800"));
     parser.addOptions({port, calibrate, points, pointMs});
-    parser.process(app);
+    if (const auto answered =
+            ProgramHelp::parseOrAnswer(parser, argc, argv, "EyeTribeUIWin", std::cout, std::cerr))
+        return *answered;
 
     bool portOk = false, pointsOk = false, pointMsOk = false;
     const uint portValue = parser.value(port).toUInt(&portOk);
@@ -32,7 +35,7 @@ int main(int argc, char** argv)
     const int pointMsValue = parser.value(pointMs).toInt(&pointMsOk);
     if (!portOk || portValue == 0 || portValue > 65535 || !pointsOk || pointsValue < 9 || pointsValue > 64 ||
         !pointMsOk || pointMsValue < 0) {
-        std::cerr << "EyeTribeUIWin: bad option value\n" << parser.helpText().toStdString();
+        std::cerr << ProgramHelp::problemText("EyeTribeUIWin", "bad option value");
         return 2;
     }
 

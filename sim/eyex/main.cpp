@@ -1,3 +1,4 @@
+#include "common/ProgramHelp.h"
 #include "recorder/trackers/eyex/LocalSocketLink.h"
 #include "sim/eyex/EyeXEngine.h"
 
@@ -5,6 +6,7 @@
 #include <QCoreApplication>
 #include <csignal>
 #include <cstdio>
+#include <iostream>
 #include <pthread.h>
 #include <thread>
 
@@ -42,7 +44,6 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("EyeX engine stand-in"));
-    parser.addHelpOption();
     const QCommandLineOption socketOption(QStringLiteral("socket"), QStringLiteral("Socket path."),
                                           QStringLiteral("path"),
                                           QString::fromStdString(eyex::LocalSocketLink::defaultSocketPath()));
@@ -61,7 +62,9 @@ int main(int argc, char** argv)
                                           QStringLiteral("Size of the display, in pixels."),
                                           QStringLiteral("WxH"), QStringLiteral("1920x1080"));
     parser.addOptions({socketOption, rateOption, stateOption, blinkOption, displayOption, screenOption});
-    parser.process(app);
+    if (const auto answered =
+            ProgramHelp::parseOrAnswer(parser, argc, argv, "Tobii.EyeX.Engine", std::cout, std::cerr))
+        return *answered;
 
     sim::EyeXEngine::Options options;
     options.socketPath = parser.value(socketOption);
@@ -77,7 +80,7 @@ int main(int argc, char** argv)
         parseSize(parser.value(screenOption), options.screenWidthPx, options.screenHeightPx);
     if (!rateOk || options.rateHz < 1 || options.rateHz > 1000 || !stateOk || !blinkOk ||
         options.blinkEvery < 0 || !displayOk || !screenOk) {
-        std::fprintf(stderr, "Tobii.EyeX.Engine: bad option value\n%s", qPrintable(parser.helpText()));
+        std::cerr << ProgramHelp::problemText("Tobii.EyeX.Engine", "bad option value");
         return 2;
     }
 

@@ -3,12 +3,14 @@
 //   GoProCamera --port 8081 --media-port 8080
 //   GAZELOG_GOPRO_ADDRESS=127.0.0.1:8081 GAZELOG_GOPRO_MEDIA_PORT=8080 Gazelog
 
+#include "common/ProgramHelp.h"
 #include "sim/gopro/GoproCameraStandIn.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
+#include <iostream>
 
 namespace {
 
@@ -36,7 +38,6 @@ int main(int argc, char** argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Stand-in for a GoPro camera's HTTP interface on 127.0.0.1."));
-    parser.addHelpOption();
     parser.addOptions({
         {QStringLiteral("port"), QStringLiteral("Port of the command server (0: any free port)."),
          QStringLiteral("port"), QStringLiteral("0")},
@@ -53,7 +54,9 @@ int main(int argc, char** argv)
         {QStringLiteral("preview"), QStringLiteral("File served as the live preview."),
          QStringLiteral("file")},
     });
-    parser.process(app);
+    if (const auto answered =
+            ProgramHelp::parseOrAnswer(parser, argc, argv, "GoProCamera", std::cout, std::cerr))
+        return *answered;
 
     GoproCameraStandIn camera;
     camera.setPassword(parser.value(QStringLiteral("password")));

@@ -1,3 +1,4 @@
+#include "common/ProgramHelp.h"
 #include "sim/pupil/PupilCaptureStandIn.h"
 
 #include <csignal>
@@ -6,13 +7,15 @@
 // The Pupil Capture stand-in as a program: serves until SIGINT or SIGTERM.
 int main(int argc, char** argv)
 {
+    if (ProgramHelp::requested(argc, argv) == ProgramHelp::Request::Version)
+        return ProgramHelp::printVersion("PupilCapture", std::cout);
     const sim::ParsedPupilOptions parsed = sim::parsePupilOptions({argv + 1, argv + argc});
     if (parsed.help) {
         std::cout << sim::pupilUsage();
         return 0;
     }
     if (!parsed.error.empty()) {
-        std::cerr << "PupilCapture: " << parsed.error << "\n" << sim::pupilUsage();
+        std::cerr << ProgramHelp::problemText("PupilCapture", parsed.error);
         return 2;
     }
     // Blocked before the stand-in's thread starts, so only sigwait below sees them.

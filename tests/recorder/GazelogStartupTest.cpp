@@ -82,6 +82,18 @@ TEST(GazelogStartup, WritesTheLogFromHeaderToClosingLine)
     EXPECT_TRUE(run.output.contains("Log file path: "));
 }
 
+TEST(GazelogStartup, AMovieThatDoesNotExistIsReportedAndTheWindowStillOpens)
+{
+    TempDir config;
+    const ProgramRun run = runGazelog(config.path(), {"-m", "/nope/gone.avi"}, true);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.logReadableWhileRunning) << "the window came up";
+    EXPECT_TRUE(run.output.contains("the movie \"/nope/gone.avi\" does not exist"))
+        << run.output.toStdString();
+    EXPECT_THAT(readFile(config / "Orvalis" / "Gazelog.log"),
+                testing::HasSubstr("Movie not found: /nope/gone.avi"));
+}
+
 TEST(GazelogStartup, AnUnwritableLogFolderEndsWithExitCodeOneAndNoWindow)
 {
     TempDir config;

@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QProcess>
 
+#include <clocale>
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -107,11 +108,11 @@ TEST_F(AnalysisToolTest, PrintsAPlainReport)
     const std::vector<std::string> expected = {
         "Preprocessing: eventsNum 8, filterRadius 20000, actionRadius 500 (settings: defaults)\n",
         "File " + at("P01.csv") + ": status 0, loaded, 201 samples, movie \"trailer.avi\"\n",
-        "  " + at("P01.csv") + ": 12000 500000 500000 1 30000 1 500000 500000 1 120\n",
-        "  " + at("P02.csv") + ": 10000 500000 500000 1 40000 0 500000 500000 0 100\n",
+        "  " + at("P01.csv") + ": 12000 500000 500000 1 3.0000 1 500000 500000 1 120\n",
+        "  " + at("P02.csv") + ": 10000 500000 500000 1 4.0000 0 500000 500000 0 100\n",
         "Keypoints around 12000 ms (first file): previous 3000, next -1\n",
-        "Pupil statistics: minDiameter 35000, maxDiameter 35000, maxDiameterTime 0, smallest deviation 5000, "
-        "largest deviation 5001, 626 steps\n",
+        "Pupil statistics in tracker units: minDiameter 3.5000, maxDiameter 3.5000, maxDiameterTime 0 ms, "
+        "smallest deviation 0.5000, largest deviation 0.5001, 626 steps\n",
         "  shot 1 at 0 ms: 1 of 2 files with an interesting point\n",
         "  shot 2 at 9000 ms: 2 of 2 files with an interesting point\n",
     };
@@ -136,20 +137,23 @@ TEST_F(AnalysisToolTest, PrintsJson)
     EXPECT_EQ(files[0][QStringLiteral("path")].toString().toStdString(), at("P01.csv"));
     EXPECT_EQ(files[1][QStringLiteral("movie")].toString(), QStringLiteral("trailer.avi"));
     const QJsonObject item = files[1][QStringLiteral("item")].toObject();
+    // A file that names no screen has no pixels or degrees.
     EXPECT_EQ(item.size(), 10);
-    EXPECT_EQ(item[QStringLiteral("time")].toInt(), 9200);
+    EXPECT_EQ(item[QStringLiteral("time_ms")].toInt(), 9200);
     EXPECT_EQ(item[QStringLiteral("nearAction")].toInt(), 1);
-    EXPECT_EQ(item[QStringLiteral("stillCount")].toInt(), 92);
+    EXPECT_EQ(item[QStringLiteral("stillCount_samples")].toInt(), 92);
+    EXPECT_EQ(item[QStringLiteral("pupil_tracker_units")].toDouble(), 4.0);
 
     EXPECT_EQ(root[QStringLiteral("keypoints")][QStringLiteral("next")].toInt(), 12000);
     const QJsonObject pupil = root[QStringLiteral("pupil")].toObject();
     // Runs of equal steps (time, mean, deviation, steps), one for each sample of the viewers.
-    const QJsonArray series = pupil[QStringLiteral("series")].toArray();
+    EXPECT_EQ(pupil[QStringLiteral("minDiameter_tracker_units")].toDouble(), 3.5);
+    const QJsonArray series = pupil[QStringLiteral("series_time_ms_mean_deviation_steps")].toArray();
     ASSERT_EQ(series.size(), 201);
     int steps = 0;
     for (const QJsonValue run : series) {
-        EXPECT_EQ(run[1].toInt(), 35000);
-        EXPECT_EQ(run[2].toInt(), 5000);
+        EXPECT_EQ(run[1].toDouble(), 3.5);
+        EXPECT_EQ(run[2].toDouble(), 0.5);
         steps += run[3].toInt();
     }
     EXPECT_EQ(series[0][0].toInt(), 0);
@@ -157,6 +161,56 @@ TEST_F(AnalysisToolTest, PrintsJson)
     const QJsonArray shots = root[QStringLiteral("shots")][QStringLiteral("list")].toArray();
     ASSERT_EQ(shots.size(), 2);
     EXPECT_EQ(shots[1][QStringLiteral("interestingCount")].toInt(), 2);
+}
+
+TEST_F(AnalysisToolTest, PositionsComeInPixelsAndDegreesWhereTheFileNamesItsScreen)
+{
+    // Given a viewer looking at the right quarter of a 1920 px screen, 531 mm wide, from 650 mm
+    std::string text =
+        results_text::fileOf({{0, 750000, 500000, 1, 30000, 0}, {100, 750000, 500000, 1, 30000, 0}});
+    text.insert(text.find("\n0;"), "\n#Screen: 1920x1080 px, 531x299 mm, viewing distance 650 mm");
+    writeFile(dir / "screen.csv", text);
+
+    // When the item is reported as text and as JSON
+    const Output plain = run({"--no-series", "--at", "0", at("screen.csv")});
+    const Output json = run({"--json", "--no-series", "--at", "0", at("screen.csv")});
+
+    // Then the gaze is 1440 px across, atan(132.75 / 650) = 11.54 degrees right of the centre
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_NE(plain.out.find(" = 1440.0 540.0 px, 11.54 0.00 deg\n"), std::string::npos) << plain.out;
+    const QJsonObject root = QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).object();
+    const QJsonObject item =
+        root[QStringLiteral("files")].toArray()[0].toObject()[QStringLiteral("item")].toObject();
+    EXPECT_EQ(item[QStringLiteral("x_px")].toDouble(), 1440.0) << json.out;
+    EXPECT_EQ(item[QStringLiteral("y_deg")].toDouble(), 0.0);
+    EXPECT_NEAR(item[QStringLiteral("x_deg")].toDouble(), 11.54, 0.005);
+}
+
+TEST_F(AnalysisToolTest, AFailedLoadPrintsNoStatistics)
+{
+    // Given only a file that cannot be read
+    const Output plain = run({at("missing.csv")});
+    const Output json = run({"--json", at("missing.csv")});
+
+    // Then neither report shows the marks of no data as if they were values
+    EXPECT_EQ(plain.status, 2);
+    EXPECT_EQ(plain.out.find("Pupil statistics"), std::string::npos) << plain.out;
+    EXPECT_EQ(plain.out.find("1000000"), std::string::npos) << plain.out;
+    const QJsonObject root = QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).object();
+    EXPECT_TRUE(root[QStringLiteral("pupil")].isNull()) << json.out;
+}
+
+TEST_F(AnalysisToolTest, JsonKeepsItsDecimalPointUnderADecimalCommaLocale)
+{
+    // A Qt application takes the user's locale for the C library, and with it a decimal comma.
+    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+    if (!std::setlocale(LC_NUMERIC, "pl_PL.UTF-8"))
+        GTEST_SKIP() << "pl_PL.UTF-8 is not installed (scripts/bootstrap installs it)";
+    const Output json = run({"--json", "--no-series", at("P01.csv")});
+    std::setlocale(LC_NUMERIC, previous.c_str());
+    QJsonParseError error;
+    QJsonDocument::fromJson(QByteArray::fromStdString(json.out), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << json.out;
 }
 
 TEST_F(AnalysisToolTest, TheSeriesGrowsWithTheSamplesNotWithTheFilmsLength)
@@ -172,7 +226,8 @@ TEST_F(AnalysisToolTest, TheSeriesGrowsWithTheSamplesNotWithTheFilmsLength)
     // Then each run of equal steps takes one line, however many steps it holds
     ASSERT_EQ(text.status, 0) << text.err;
     EXPECT_LT(text.out.size(), 2000u);
-    EXPECT_NE(text.out.find("\n  0 30000 0 1\n  32 50000 0 112500\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("\n  0 3.0000 0.0000 1\n  32 5.0000 0.0000 112500\n"), std::string::npos)
+        << text.out;
     EXPECT_LT(json.out.size(), 2000u);
 }
 

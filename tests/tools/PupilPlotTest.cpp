@@ -138,7 +138,10 @@ TEST_F(PupilPlotTest, SvgIsWellFormedA4WideAndNamesCountsAndViewers)
     EXPECT_TRUE(texts.contains(QStringLiteral("0/3"))) << texts.join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(texts.contains(QStringLiteral("1/3")));
     EXPECT_TRUE(texts.contains(QStringLiteral("P02")));
-    EXPECT_TRUE(texts.contains(QStringLiteral("Pupil diameter and keypoints of 3 viewers of trailer.avi")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Pupil size and keypoints of 3 viewers of trailer.avi")));
+    // The tracker's pupil value is no length: the axis says what it is.
+    EXPECT_TRUE(texts.contains(QStringLiteral("pupil size (tracker units)")));
+    EXPECT_FALSE(texts.join(QLatin1Char('|')).contains(QLatin1String("(mm)")));
 }
 
 TEST_F(PupilPlotTest, APictureGrowsWithTheSamplesNotWithTheFilmsLength)

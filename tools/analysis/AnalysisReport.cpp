@@ -1,6 +1,7 @@
 #include "analysis/AnalysisReport.h"
 
 #include "analysis/AoiPanel.h"
+#include "analysis/FilmMeasures.h"
 #include "analysis/FilmReport.h"
 #include "analysis/JsonWriter.h"
 #include "analysis/PupilPlot.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cctype>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -18,9 +20,31 @@ struct FileEntry
 {
     std::filesystem::path path;
     int status = 0;
-    const TimeLine* timeLine = nullptr; // when loaded
-    TimeLineItem item;                  // at the asked time, when loaded
+    const TimeLine* timeLine = nullptr;   // when loaded
+    TimeLineItem item;                    // at the asked time, when loaded
+    std::optional<ScreenGeometry> screen; // when the file names its screen
 };
+
+// Results files keep the tracker's pupil value times 10,000.
+constexpr double kPupilPerTrackerUnit = 10000.0;
+
+std::string pupilText(double value)
+{
+    return fixedNumber(value / kPupilPerTrackerUnit, 4);
+}
+
+// A position of the results file on its screen, in pixels and in degrees from the screen's centre.
+struct ScreenPosition
+{
+    double xPx, yPx, xDeg, yDeg;
+};
+
+ScreenPosition onScreen(const ScreenGeometry& screen, int x, int y)
+{
+    const double perUnit = 1.0 / ScreenGeometry::unitsPerScreen;
+    return {x * perUnit * screen.widthPx, y * perUnit * screen.heightPx, screen.horizontalDeg(x),
+            screen.verticalDeg(y)};
+}
 
 struct ShotEntry
 {
@@ -97,6 +121,10 @@ void analyse(const AnalysisOptions& options, TimeLineManager& results, Analysis&
             continue;
         entry.timeLine = &results.timeLines()[loaded++];
         entry.item = results.getNextItem(options.atMs);
+        const ResolvedGeometry resolved =
+            resolveGeometry(entry.path, {options.measures.screenMm, options.measures.distanceMm});
+        if (resolved.fromFile)
+            entry.screen = resolved.geometry;
     }
 
     if (options.shotFile) {
@@ -134,14 +162,22 @@ void printText(const AnalysisOptions& options, const TimeLineManager& results, c
     }
 
     out << "Items at " << options.atMs
-        << " ms (time x y blink pupil interestingPoint avgX avgY nearAction stillCount):\n";
+        << " ms (time ms, x y in millionths of the screen, blink, pupil in tracker units, interestingPoint, "
+           "avgX avgY in millionths of the screen, nearAction, stillCount in samples; then the gaze in "
+           "pixels and in degrees from the screen's centre where the file names its screen):\n";
     for (const FileEntry& entry : analysis.files) {
         if (!entry.timeLine)
             continue;
         const TimeLineItem& i = entry.item;
         out << "  " << entry.path.string() << ": " << i.time << ' ' << i.x << ' ' << i.y << ' ' << i.blink
-            << ' ' << i.pupil << ' ' << i.interestingPoint << ' ' << i.avgX << ' ' << i.avgY << ' '
-            << i.nearAction << ' ' << i.stillCount << '\n';
+            << ' ' << pupilText(i.pupil) << ' ' << i.interestingPoint << ' ' << i.avgX << ' ' << i.avgY << ' '
+            << i.nearAction << ' ' << i.stillCount;
+        if (entry.screen) {
+            const ScreenPosition at = onScreen(*entry.screen, i.x, i.y);
+            out << " = " << fixedNumber(at.xPx, 1) << ' ' << fixedNumber(at.yPx, 1) << " px, "
+                << fixedNumber(at.xDeg, 2) << ' ' << fixedNumber(at.yDeg, 2) << " deg";
+        }
+        out << '\n';
     }
 
     if (!results.timeLines().empty())
@@ -149,17 +185,21 @@ void printText(const AnalysisOptions& options, const TimeLineManager& results, c
             << results.GetFirstPreviousActionTime(options.atMs) << ", next "
             << results.GetFirstNextActionTime(options.atMs) << '\n';
 
-    out << "Pupil statistics: minDiameter " << results.minDiameter() << ", maxDiameter "
-        << results.maxDiameter() << ", maxDiameterTime " << results.maxDiameterTime()
-        << ", smallest deviation " << results.smallestDeviation() << ", largest deviation "
-        << results.largestDeviation() << ", " << results.pupilStepCount() << " steps\n";
-    if (options.series) {
+    // Without a loaded file there are no statistics, only the marks of none.
+    if (!results.timeLines().empty()) {
+        out << "Pupil statistics in tracker units: minDiameter " << pupilText(results.minDiameter())
+            << ", maxDiameter " << pupilText(results.maxDiameter()) << ", maxDiameterTime "
+            << results.maxDiameterTime() << " ms, smallest deviation "
+            << pupilText(results.smallestDeviation()) << ", largest deviation "
+            << pupilText(results.largestDeviation()) << ", " << results.pupilStepCount() << " steps\n";
+    }
+    if (options.series && !results.timeLines().empty()) {
         // A run of equal steps is one line: the series grows with the samples, not with the film's length.
         out << "Pupil series in runs of equal " << TimeLineManager::statsStepMs
-            << " ms steps (time mean deviation steps):\n";
+            << " ms steps (time ms, mean and deviation in tracker units, steps):\n";
         for (const PupilRun& run : results.pupilRuns())
-            out << "  " << run.first.time << ' ' << run.first.mean << ' ' << run.first.deviation << ' '
-                << run.steps << '\n';
+            out << "  " << run.first.time << ' ' << pupilText(run.first.mean) << ' '
+                << pupilText(run.first.deviation) << ' ' << run.steps << '\n';
     }
 
     if (analysis.shots) {
@@ -172,24 +212,34 @@ void printText(const AnalysisOptions& options, const TimeLineManager& results, c
     }
 }
 
-void writeItem(JsonWriter& json, const TimeLineItem& i)
+void writeItem(JsonWriter& json, const TimeLineItem& i, const std::optional<ScreenGeometry>& screen)
 {
     json.beginObject();
     const std::pair<const char*, int> values[] = {
-        {"time", i.time},
-        {"x", i.x},
-        {"y", i.y},
+        {"time_ms", i.time},
+        {"x_millionths", i.x},
+        {"y_millionths", i.y},
         {"blink", i.blink},
-        {"pupil", i.pupil},
         {"interestingPoint", i.interestingPoint},
-        {"avgX", i.avgX},
-        {"avgY", i.avgY},
+        {"avgX_millionths", i.avgX},
+        {"avgY_millionths", i.avgY},
         {"nearAction", i.nearAction},
-        {"stillCount", i.stillCount},
+        {"stillCount_samples", i.stillCount},
     };
     for (const auto& [name, value] : values) {
         json.key(name);
         json.value(value);
+    }
+    json.key("pupil_tracker_units");
+    json.number(i.pupil / kPupilPerTrackerUnit, 4);
+    if (screen) {
+        const ScreenPosition at = onScreen(*screen, i.x, i.y);
+        const std::pair<const char*, std::pair<double, int>> converted[] = {
+            {"x_px", {at.xPx, 1}}, {"y_px", {at.yPx, 1}}, {"x_deg", {at.xDeg, 2}}, {"y_deg", {at.yDeg, 2}}};
+        for (const auto& [name, value] : converted) {
+            json.key(name);
+            json.number(value.first, value.second);
+        }
     }
     json.endObject();
 }
@@ -327,7 +377,7 @@ void printJson(const AnalysisOptions& options, const TimeLineManager& results, c
         json.value(entry.timeLine ? static_cast<long long>(entry.timeLine->size()) : 0);
         json.key("item");
         if (entry.timeLine)
-            writeItem(json, entry.item);
+            writeItem(json, entry.item, entry.screen);
         else
             json.null();
         if (film && entry.timeLine)
@@ -346,33 +396,41 @@ void printJson(const AnalysisOptions& options, const TimeLineManager& results, c
     json.endObject();
 
     json.key("pupil");
-    json.beginObject();
-    json.key("minDiameter");
-    json.value(results.minDiameter());
-    json.key("maxDiameter");
-    json.value(results.maxDiameter());
-    json.key("maxDiameterTime");
-    json.value(results.maxDiameterTime());
-    json.key("smallestDeviation");
-    json.value(results.smallestDeviation());
-    json.key("largestDeviation");
-    json.value(results.largestDeviation());
-    json.key("steps");
-    json.value(static_cast<long long>(results.pupilStepCount()));
-    if (options.series) {
-        json.key("series");
-        json.beginArray();
-        for (const PupilRun& run : results.pupilRuns()) {
+    if (results.timeLines().empty()) {
+        // Nothing loaded: no statistics rather than the marks of none.
+        json.null();
+    } else {
+        json.beginObject();
+        const std::pair<const char*, int> sizes[] = {
+            {"minDiameter_tracker_units", results.minDiameter()},
+            {"maxDiameter_tracker_units", results.maxDiameter()},
+            {"smallestDeviation_tracker_units", results.smallestDeviation()},
+            {"largestDeviation_tracker_units", results.largestDeviation()},
+        };
+        for (const auto& [name, value] : sizes) {
+            json.key(name);
+            json.number(value / kPupilPerTrackerUnit, 4);
+        }
+        json.key("maxDiameterTime_ms");
+        json.value(results.maxDiameterTime());
+        json.key("steps");
+        json.value(static_cast<long long>(results.pupilStepCount()));
+        if (options.series) {
+            // Each run: time_ms, mean and deviation in tracker units, steps.
+            json.key("series_time_ms_mean_deviation_steps");
             json.beginArray();
-            json.value(run.first.time);
-            json.value(run.first.mean);
-            json.value(run.first.deviation);
-            json.value(run.steps);
+            for (const PupilRun& run : results.pupilRuns()) {
+                json.beginArray();
+                json.value(run.first.time);
+                json.number(run.first.mean / kPupilPerTrackerUnit, 4);
+                json.number(run.first.deviation / kPupilPerTrackerUnit, 4);
+                json.value(run.steps);
+                json.endArray();
+            }
             json.endArray();
         }
-        json.endArray();
+        json.endObject();
     }
-    json.endObject();
 
     if (analysis.shots) {
         const ShotEntry& shots = *analysis.shots;

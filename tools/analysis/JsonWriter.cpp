@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -99,6 +100,14 @@ void JsonWriter::null()
     out_ << "null";
 }
 
+std::string fixedNumber(double value, int decimals)
+{
+    // The C library's printf would take the user's decimal comma.
+    char text[48];
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    return std::string(text, result.ec == std::errc() ? result.ptr : text);
+}
+
 void JsonWriter::number(double value, int decimals)
 {
     separate();
@@ -106,9 +115,7 @@ void JsonWriter::number(double value, int decimals)
         out_ << "null";
         return;
     }
-    char text[48];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    out_ << text;
+    out_ << fixedNumber(value, decimals);
 }
 
 void JsonWriter::boolean(bool value)

@@ -1,8 +1,12 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 #include <string_view>
 #include <vector>
+
+// A real number with a fixed count of decimals and a point, whatever the locale.
+std::string fixedNumber(double value, int decimals);
 
 // Streams JSON without building it in memory (a pupil series of a long movie has
 // hundreds of thousands of steps). Keys come out in the order they are written.

@@ -31,7 +31,7 @@ constexpr double kMaxKeypointHeight = 540;
 constexpr double kBottom = 80;
 // 1200 pixels over the 170 mm a page of A4 leaves between its margins.
 constexpr double kDotsPerInch = PupilPlot::kWidth / (170.0 / 25.4);
-constexpr double kPupilPerMm = 10000.0;
+constexpr double kPupilPerTrackerUnit = 10000.0;
 
 const QColor kInk(0x22, 0x22, 0x22);
 const QColor kMean(0x1f, 0x4e, 0x9a);
@@ -367,20 +367,20 @@ void PupilPlot::paintAxes(QPainter& painter) const
                          timeLabel(static_cast<int>(std::lround(s))));
     }
     if (!results_.pupilRuns().empty()) {
-        const double stepMm = niceStep((high_ - low_) / kPupilPerMm, 8);
-        for (double mm = std::ceil(low_ / kPupilPerMm / stepMm) * stepMm; mm * kPupilPerMm <= high_;
-             mm += stepMm) {
-            const double y = yOf(mm * kPupilPerMm);
+        const double stepUnits = niceStep((high_ - low_) / kPupilPerTrackerUnit, 8);
+        for (double units = std::ceil(low_ / kPupilPerTrackerUnit / stepUnits) * stepUnits;
+             units * kPupilPerTrackerUnit <= high_; units += stepUnits) {
+            const double y = yOf(units * kPupilPerTrackerUnit);
             painter.drawLine(QPointF(pupil.left() - 6, y), QPointF(pupil.left(), y));
             painter.drawText(QRectF(0, y - 12, pupil.left() - 10, 24), Qt::AlignRight | Qt::AlignVCenter,
-                             QString::number(mm, 'f', stepMm < 0.1 ? 2 : 1));
+                             QString::number(units, 'f', stepUnits < 0.1 ? 2 : 1));
         }
     }
     painter.save();
     painter.translate(24, pupil.center().y());
     painter.rotate(-90);
     painter.drawText(QRectF(-pupil.height() / 2, -14, pupil.height(), 28), Qt::AlignCenter,
-                     QStringLiteral("pupil diameter (mm)"));
+                     QStringLiteral("pupil size (tracker units)"));
     painter.restore();
     painter.drawText(QRectF(0, keys.top() - 30, keys.left() + 200, 24), Qt::AlignLeft | Qt::AlignVCenter,
                      QStringLiteral("  keypoints per viewer"));
@@ -465,9 +465,8 @@ bool writePlot(const std::filesystem::path& file, const TimeLineManager& results
         return false;
     }
     const auto viewers = results.timeLines().size();
-    QString title = QStringLiteral("Pupil diameter and keypoints of %1 viewer%2")
-                        .arg(viewers)
-                        .arg(viewers == 1 ? "" : "s");
+    QString title =
+        QStringLiteral("Pupil size and keypoints of %1 viewer%2").arg(viewers).arg(viewers == 1 ? "" : "s");
     if (const std::string movie = results.timeLines().front().movieName(); !movie.empty())
         title += QStringLiteral(" of ") + QString::fromStdString(movie);
     std::string error;

@@ -1,4 +1,5 @@
 #include "analysis/AnalysisReport.h"
+#include "common/ProgramHelp.h"
 
 #include "common/Logger.h"
 
@@ -12,6 +13,8 @@
 
 int main(int argc, char* argv[])
 {
+    if (ProgramHelp::requested(argc, argv) == ProgramHelp::Request::Version)
+        return ProgramHelp::printVersion("gaze-analyse", std::cout);
     // Every file's derivation takes and gives back blocks of tens of megabytes:
     // kept in the heap they are reused instead of mapped and zeroed anew.
     ::mallopt(M_MMAP_THRESHOLD, 256 << 20);
@@ -31,7 +34,7 @@ int main(int argc, char* argv[])
         return 0;
     }
     if (!parsed.error.empty()) {
-        std::cerr << "gaze-analyse: " << parsed.error << "\nTry 'gaze-analyse --help'.\n";
+        std::cerr << ProgramHelp::problemText("gaze-analyse", parsed.error);
         return 1;
     }
     // Opening the log rewrites it: it must not name an input either.

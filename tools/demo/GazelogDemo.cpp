@@ -8,6 +8,7 @@
 
 #include "common/AppDataFolder.h"
 #include "common/Logger.h"
+#include "common/ProgramHelp.h"
 #include "common/QtLogItems.h"
 #include "recorder/Gazelog.h"
 #include "recorder/TrackerFactory.h"
@@ -93,15 +94,10 @@ bool startPupilCapture(QProcess& standIn, quint16 port)
 
 int main(int argc, char** argv)
 {
-    const auto folder = ensureAppDataFolder();
-    if (!folder || Logger::open(recorderLogStyle(), *folder / "Gazelog.log")) {
-        std::cerr << "gazelog-demo: cannot open the log in the settings folder" << std::endl;
-        return 1;
-    }
+    ProgramHelp::offscreenForHelp(argc, argv);
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription("Records one examination with a robot operator.");
-    parser.addHelpOption();
     const QCommandLineOption movieOption("movie", "The movie to show.", "file");
     const QCommandLineOption resultsOption("results", "Folder for the results file.", "folder");
     const QCommandLineOption idOption("id", "Examined person's id.", "id", "demo");
@@ -112,7 +108,18 @@ int main(int argc, char** argv)
     const QCommandLineOption trackerOption("tracker", "The tracker: eyetribe or pupil (Pupil Core).", "name",
                                            "eyetribe");
     parser.addOptions({movieOption, resultsOption, idOption, timeoutOption, portOption, trackerOption});
-    parser.process(app);
+    if (const auto answered =
+            ProgramHelp::parseOrAnswer(parser, argc, argv, "gazelog-demo", std::cout, std::cerr))
+        return *answered;
+    const auto folder = ensureAppDataFolder();
+    // The recorder's log lines, one per sample during the examination, stay in the file: the
+    // console tells the demo's story.
+    LogStyle style = recorderLogStyle();
+    style.mirrorToConsole = false;
+    if (!folder || Logger::open(style, *folder / "Gazelog.log")) {
+        std::cerr << "gazelog-demo: cannot open the log in the settings folder" << std::endl;
+        return 1;
+    }
     if (!parser.isSet(movieOption) || !parser.isSet(resultsOption)) {
         std::cerr << "gazelog-demo: --movie and --results are required" << std::endl;
         return 1;

@@ -1,3 +1,4 @@
+#include "common/ProgramHelp.h"
 #include "render/RenderJob.h"
 
 #include "common/Logger.h"
@@ -10,6 +11,8 @@
 
 int main(int argc, char* argv[])
 {
+    if (ProgramHelp::requested(argc, argv) == ProgramHelp::Request::Version)
+        return ProgramHelp::printVersion("gaze-render", std::cout);
     // Drawing needs the GUI side of Qt, never a display.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -21,7 +24,7 @@ int main(int argc, char* argv[])
         return 0;
     }
     if (!parsed.error.empty()) {
-        std::cerr << "gaze-render: " << parsed.error << "\nTry 'gaze-render --help'.\n";
+        std::cerr << ProgramHelp::problemText("gaze-render", parsed.error);
         return 1;
     }
     // Opening the log rewrites it: it must not name an input either.

@@ -1,3 +1,4 @@
+#include "common/ProgramHelp.h"
 #include "shots/ShotsTool.h"
 
 #include "common/Logger.h"
@@ -9,6 +10,8 @@
 
 int main(int argc, char* argv[])
 {
+    if (ProgramHelp::requested(argc, argv) == ProgramHelp::Request::Version)
+        return ProgramHelp::printVersion("gaze-shots", std::cout);
     QCoreApplication app(argc, argv);
     gst_init(&argc, &argv);
     const ParsedShotsArguments parsed = parseShotsArguments(std::vector<std::string>(argv, argv + argc));
@@ -17,7 +20,7 @@ int main(int argc, char* argv[])
         return 0;
     }
     if (!parsed.error.empty()) {
-        std::cerr << "gaze-shots: " << parsed.error << "\nTry 'gaze-shots --help'.\n";
+        std::cerr << ProgramHelp::problemText("gaze-shots", parsed.error);
         return 1;
     }
     if (const std::string problem = overwriteProblem(parsed.options); !problem.empty()) {

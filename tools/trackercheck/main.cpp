@@ -1,3 +1,4 @@
+#include "common/ProgramHelp.h"
 #include "tools/trackercheck/PupilCheck.h"
 #include "tools/trackercheck/TrackerCheck.h"
 
@@ -5,13 +6,15 @@
 
 int main(int argc, char** argv)
 {
+    if (ProgramHelp::requested(argc, argv) == ProgramHelp::Request::Version)
+        return ProgramHelp::printVersion("trackercheck", std::cout);
     const tools::ParsedTrackerCheckOptions parsed = tools::parseTrackerCheckOptions({argv + 1, argv + argc});
     if (parsed.help) {
         std::cout << tools::trackerCheckUsage();
         return tools::check_ok;
     }
     if (!parsed.error.empty()) {
-        std::cerr << "trackercheck: " << parsed.error << "\n" << tools::trackerCheckUsage();
+        std::cerr << ProgramHelp::problemText("trackercheck", parsed.error);
         return tools::check_bad_usage;
     }
     if (parsed.options.pupil)

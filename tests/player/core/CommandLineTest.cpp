@@ -201,6 +201,36 @@ TEST(CommandLine, HelpNeedsNoValueAndRequestsQuitWithCodeZero)
     EXPECT_EQ(withOthers.app.beginTimeMs, 10);
 }
 
+TEST(CommandLine, AProblemIsNamedForWhoeverStartedTheProgram)
+{
+    const struct
+    {
+        QStringList arguments;
+        std::string problem;
+    } cases[] = {
+        {{"-m"}, "option '-m' needs a value"},
+        {{"-x"}, "unknown option '-x'"},
+        {{"-x", "-p", "0"}, "unknown option '-x'"},
+        // The first problem is told, not what follows from it.
+        {{"-M", "movie.avi"}, "unknown option '-M'"},
+        {{"stray"}, "'stray' is not an option"},
+        {{"-p", "0", "-f", "a.csv"}, "-f, -d and -p exclude each other"},
+    };
+    for (const auto& c : cases) {
+        Parsed parsed(c.arguments);
+        EXPECT_EQ(parsed.app.commandLineProblem, c.problem) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(parsed.app.quitCode, 1);
+    }
+
+    Parsed help({"--help"});
+    EXPECT_TRUE(help.app.helpRequested);
+    EXPECT_EQ(help.app.quitCode, 0);
+    Parsed version({"--version"});
+    EXPECT_TRUE(version.app.versionRequested);
+    EXPECT_EQ(version.app.quitCode, 0);
+    EXPECT_TRUE(version.app.commandLineProblem.empty());
+}
+
 TEST(CommandLine, TheMonitorIsCheckedAgainstTheScreensQtReports)
 {
     const int count = screenCount();
