@@ -8,10 +8,10 @@
 #include "FuzzSupport.h"
 
 #include "analysis/PupilPlot.h"
-#include "player/Graphics.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 #include "player/media/MixerBitmap.h"
+#include "player/overlay/Graphics.h"
 
 #include <QBuffer>
 #include <QGuiApplication>

@@ -7,6 +7,7 @@
 #include "player/PlayerWindow.h"
 #include "player/core/AppCtrl.h"
 #include "player/core/StringTable.h"
+#include "player/core/TitleText.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -19,7 +20,7 @@ int runGazeview(AppCtrl& app, const QStringList& arguments, const QString& execu
         // Whoever started the program without a display still learns why it ended.
         std::cerr << fatal->toStdString() << std::endl;
         if (!displayless())
-            QMessageBox::critical(nullptr, QStringLiteral("Orvalis Reelscan Gazeview"), *fatal);
+            QMessageBox::critical(nullptr, TitleText::caption(), *fatal);
         return 1;
     }
     if (!app.commandLineProblem.empty())

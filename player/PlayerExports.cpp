@@ -2,9 +2,8 @@
 
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
-#include "player/PlayerWindow.h"
 #include "player/core/AppCtrl.h"
-#include "player/core/PlayerCommand.h"
+#include "player/core/TitleText.h"
 #include "player/data/ServiceShotFile.h"
 #include "player/data/ShotLine.h"
 
@@ -21,24 +20,25 @@ QString onOff(bool on)
     return on ? QStringLiteral("on") : QStringLiteral("off");
 }
 
-QString shotFileOf(const AppCtrl& app)
+QString shotFileOfMovie(const AppCtrl& app)
 {
-    return app.movieFileName + QStringLiteral("_shots.csv");
+    return QString::fromStdString(shotFileOf(app.movieFileName.toStdString()).string());
 }
 
 } // namespace
 
-PlayerExports::PlayerExports(PlayerWindow& window) : window_(window)
+PlayerExports::PlayerExports(QWidget& owner, const AppCtrl& app, ShotLine& shots, QAction* findShotsItem)
+    : owner_(owner), app_(app), shots_(shots), findShotsItem_(findShotsItem)
 {
     chooseOutput = [this](const QString& suggested) {
         return QFileDialog::getSaveFileName(
-            &window_, QCoreApplication::translate("PlayerExports", "Export video"), suggested,
+            &owner_, QCoreApplication::translate("PlayerExports", "Export video"), suggested,
             QCoreApplication::translate("PlayerExports", "Videos (*.mp4 *.webm)"));
     };
     tell = [this](const QString& text) {
         // Not modal: the window goes on, and nothing waits for the answer.
-        auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Orvalis Reelscan Gazeview"),
-                                    text, QMessageBox::Ok, &window_);
+        auto* box =
+            new QMessageBox(QMessageBox::Information, TitleText::caption(), text, QMessageBox::Ok, &owner_);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->show();
     };
@@ -67,7 +67,7 @@ QStringList PlayerExports::renderArguments(const AppCtrl& app, const QString& ou
                           QStringLiteral("-o"),
                           output};
     arguments << QStringLiteral("--settings") << QString::fromStdString(app.appDataDir.string())
-              << QStringLiteral("--shots") << shotFileOf(app) << QStringLiteral("--quality")
+              << QStringLiteral("--shots") << shotFileOfMovie(app) << QStringLiteral("--quality")
               << (app.multiQuality == 1 ? QStringLiteral("accurate") : QStringLiteral("fast"))
               << QStringLiteral("--focus-time") << onOff(app.considerFocusTime)
               << QStringLiteral("--filtered") << onOff(app.dataFiltered) << QStringLiteral("--heatmap")
@@ -79,13 +79,13 @@ QStringList PlayerExports::renderArguments(const AppCtrl& app, const QString& ou
 
 void PlayerExports::movieOpened()
 {
-    if (QAction* find = window_.action(ID_FIND_SHOTS))
-        find->setEnabled(!QFileInfo::exists(shotFileOf(window_.app())));
+    if (findShotsItem_ != nullptr)
+        findShotsItem_->setEnabled(!QFileInfo::exists(shotFileOfMovie(app_)));
 }
 
 void PlayerExports::exportVideo()
 {
-    const AppCtrl& app = window_.app();
+    const AppCtrl& app = app_;
     if (busy() || app.movieFileName.isEmpty() || app.resultsPath.isEmpty() ||
         (app.mode != AppCtrl::Mode::File && app.mode != AppCtrl::Mode::Directory))
         return;
@@ -103,15 +103,15 @@ void PlayerExports::exportVideo()
 
 void PlayerExports::findShots()
 {
-    const AppCtrl& app = window_.app();
+    const AppCtrl& app = app_;
     if (busy() || app.movieFileName.isEmpty())
         return;
-    const QString shotFile = shotFileOf(app);
+    const QString shotFile = shotFileOfMovie(app);
     run(QStringLiteral("gaze-shots"), {app.movieFileName}, [this, shotFile](bool ok) {
-        ShotLine& shots = window_.shots();
+        ShotLine& shots = shots_;
         // Shots the user set meanwhile are not replaced.
         const bool untouched = shots.shots().size() == 1 && shots.shots().front().time == 0;
-        if (!ok || !untouched || window_.app().movieFileName + QStringLiteral("_shots.csv") != shotFile)
+        if (!ok || !untouched || shotFileOfMovie(app_) != shotFile)
             return;
         if (ServiceShotFile(shots, shotFile.toStdString(), true) && tell)
             tell(QCoreApplication::translate("PlayerExports", "Shots found and loaded: %1")
@@ -122,7 +122,7 @@ void PlayerExports::findShots()
 
 void PlayerExports::run(const QString& tool, const QStringList& arguments, std::function<void(bool ok)> done)
 {
-    const QString program = toolPath(window_.app(), tool);
+    const QString program = toolPath(app_, tool);
     LOG("starting ", program, " ", arguments.join(QLatin1Char(' ')));
     process_ = std::make_unique<QProcess>();
     process_->setProcessChannelMode(QProcess::SeparateChannels);

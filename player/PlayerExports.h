@@ -8,7 +8,9 @@
 #include <memory>
 
 class AppCtrl;
-class PlayerWindow;
+class QAction;
+class QWidget;
+class ShotLine;
 
 // The player's way to what researchers take away: a video of what it shows,
 // rendered by gaze-render, and the shots of a movie without a shot file, found
@@ -17,8 +19,9 @@ class PlayerWindow;
 class PlayerExports : public QObject
 {
 public:
-    // The window must outlive this object.
-    explicit PlayerExports(PlayerWindow& window);
+    // Everything given must outlive this object: the window owning the dialogs,
+    // the settings, the open movie's shots and the menu item that finds them.
+    PlayerExports(QWidget& owner, const AppCtrl& app, ShotLine& shots, QAction* findShotsItem);
     ~PlayerExports() override;
 
     // Renders the open movie with the loaded results, as the player now shows
@@ -44,6 +47,9 @@ public:
 private:
     void run(const QString& tool, const QStringList& arguments, std::function<void(bool ok)> done);
 
-    PlayerWindow& window_;
+    QWidget& owner_;
+    const AppCtrl& app_;
+    ShotLine& shots_;
+    QAction* findShotsItem_;
     std::unique_ptr<QProcess> process_;
 };

@@ -1,5 +1,7 @@
 #include "player/PlayerMenus.h"
 
+#include "player/core/AppCtrl.h"
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
@@ -124,4 +126,28 @@ QHash<int, QAction*> buildPlayerMenus(QMenuBar& bar, const std::function<void(in
                 actions.insert(item.id, action);
     }
     return actions;
+}
+
+void syncMenuChecks(const QHash<int, QAction*>& items, const AppCtrl& app, bool loopCurrentShot)
+{
+    const auto check = [&items](int id, bool on) {
+        if (QAction* item = items.value(id))
+            item->setChecked(on);
+    };
+    check(ID_ADJUST_HORIZONTAL, app.viewScaleX == 0.5);
+    check(ID_ADJUST_VERTICAL, app.viewScaleY == 0.5);
+    check(ID_ADJUST_DEFAULT, app.viewScaleX == 1.0 && app.viewScaleY == 1.0);
+    check(ID_DATA_FILTERED, app.dataFiltered);
+    check(ID_SINGLE_RESULT, app.mode == AppCtrl::Mode::File);
+    check(ID_MULTI_RESULTS, app.mode == AppCtrl::Mode::Directory);
+    check(ID_CONSIDER_FOCUS_TIME, app.considerFocusTime);
+    check(ID_SHOW_COUNTER, app.showBigCounter);
+    check(ID_FAST_PRESENTATION, app.multiQuality == 0);
+    check(ID_ACCURATE_PRESENTATION, app.multiQuality == 1);
+    check(ID_SHOW_HEATMAP, app.showHeatmap);
+    check(ID_SHOW_KEYPOINTS, app.showActions);
+    check(ID_SHOW_PUPIL, app.showPupil);
+    check(ID_SHOW_SCANPATH, app.showScanPath);
+    check(ID_SHOW_SYNCHRONY, app.showSynchrony);
+    check(ID_LOOP_SHOT, loopCurrentShot);
 }

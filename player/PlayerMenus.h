@@ -5,9 +5,12 @@
 #include <QHash>
 #include <functional>
 
+class AppCtrl;
 class QAction;
 class QMenuBar;
 
 // Fills the menu bar; every item runs onCommand with its number. Items with a
 // check mark are checkable. Returns the items by number.
 QHash<int, QAction*> buildPlayerMenus(QMenuBar& bar, const std::function<void(int)>& onCommand);
+// Sets the check marks of the items as the settings have them.
+void syncMenuChecks(const QHash<int, QAction*>& items, const AppCtrl& app, bool loopCurrentShot);

@@ -3,6 +3,7 @@
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
 #include "player/core/StringTable.h"
+#include "player/core/TitleText.h"
 
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -11,8 +12,6 @@
 #include <cstdlib>
 
 namespace {
-
-const QString kCaption = QStringLiteral("Orvalis Reelscan Gazeview");
 
 // File-dialog filters from the string table: "Description (patterns)".
 QString dialogFilter(int id)
@@ -54,10 +53,12 @@ PlayerPrompts dialogPrompts(QWidget* owner)
         return unattendedPrompts();
     PlayerPrompts prompts;
     prompts.askYesNo = [owner](const QString& question) {
-        return QMessageBox::question(owner, kCaption, question, QMessageBox::Yes | QMessageBox::No) ==
-               QMessageBox::Yes;
+        return QMessageBox::question(owner, TitleText::caption(), question,
+                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     };
-    prompts.tell = [owner](const QString& message) { QMessageBox::warning(owner, kCaption, message); };
+    prompts.tell = [owner](const QString& message) {
+        QMessageBox::warning(owner, TitleText::caption(), message);
+    };
     prompts.chooseMovie = [owner] {
         return QFileDialog::getOpenFileName(owner, loadString(IDS_OPEN_MOVIE_TITLE), QString(),
                                             dialogFilter(IDS_MOVIE_FILTER));

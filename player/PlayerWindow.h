@@ -3,9 +3,11 @@
 #include "player/PlayerPrompts.h"
 #include "player/core/ClockView.h"
 #include "player/core/CommandTarget.h"
-#include "player/core/ExaminationReports.h"
+#include "player/core/MovieScreen.h"
+#include "player/core/MovieSession.h"
 #include "player/core/PlaybackClock.h"
 #include "player/core/PlayerCommands.h"
+#include "player/core/RecorderLink.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 #include "player/media/VideoWindow.h"
@@ -29,7 +31,11 @@ class VideoWidget;
 // just above it when asked for), the big counter, the menus and keys. The command runner carries out its
 // commands and the playback clock follows the movie; the window is what both of them see. In PLAY mode it is
 // the examination screen and reports the movie's progress to the recorder.
-class PlayerWindow : public QMainWindow, public VideoWindow, public ClockView, public CommandTarget
+class PlayerWindow : public QMainWindow,
+                     public VideoWindow,
+                     public ClockView,
+                     public CommandTarget,
+                     public MovieScreen
 {
     Q_OBJECT
 
@@ -43,7 +49,7 @@ public:
     using Prompts = PlayerPrompts;
 
     // The title of the camera-registration extension's window.
-    static constexpr const char* extensionTitle = PlayerCommands::extensionTitle;
+    static constexpr const char* extensionTitle = RecorderLink::extensionTitle;
 
     // Keeps a reference to `app`, which must outlive the window. Looks the
     // recorder's window up by the caption given on the command line.
@@ -54,7 +60,7 @@ public:
     void setPrompts(Prompts prompts);
     // How long the extension program gets to show its window after its start.
     void setExtensionStartWait(int waitMs) { commands_.setExtensionStartWait(waitMs); }
-    bool hasExtension() const { return reports_.hasExtension(); }
+    bool hasExtension() const { return link_.hasExtension(); }
 
     // What the program does once its window exists: loads the results named on
     // the command line and asks for the command-line movie to open as soon as
@@ -79,11 +85,13 @@ public:
     PlaybackClock& clock() { return clock_; }
     TimeLineManager& results() { return results_; }
     ShotLine& shots() { return shots_; }
+    MovieSession& session() { return session_; }
+    RecorderLink& link() { return link_; }
     void clearOverlay();
 
     // CommandTarget
-    void OpenClip() override;
-    void CloseClip() override;
+    void OpenClip() override { session_.open(); }
+    void CloseClip() override { session_.close(); }
     void exitProgram() override;
     void setFullScreen(bool on) override;
     bool isFullScreenMode() const override { return fullScreen_; }
@@ -97,11 +105,18 @@ public:
     QStringList chooseResults() override;
     QString chooseRecording() override;
 
+    // MovieScreen
+    QString chooseMovie() override;
+    void tell(const QString& message) override;
+    void overlayOpened(bool idle) override;
+    void movieOpened() override;
+    void movieClosed() override;
+
     // ClockView
     int moviePositionMs() const override;
     void startMovie() override;
     void seekMovie(int positionMs) override;
-    void finishExamination(int positionMs) override;
+    void finishExamination(int positionMs) override { session_.finishExamination(positionMs); }
     void drawOverlay(int positionMs) override;
     void setSliderPosition(int value) override;
 
@@ -123,15 +138,8 @@ protected:
 private:
     void layoutClientArea();
     void reportClick(QMouseEvent& event);
-    void escape();
     void syncChecks();
-    // The shot file of the movie; the problem to tell the user, if any.
-    QString loadShots();
-    // Saves the edited shots, asking again while it fails; what to tell the
-    // user when they went beside their file.
-    QString saveShots();
-    void tell(const QString& message);
-    void quitProgram(int code);
+    void seekFromSlider();
     int position() const;
     ViewScale viewScale() const;
 
@@ -144,13 +152,11 @@ private:
     QHash<int, QAction*> actions_;
     TimeLineManager results_;
     ShotLine shots_;
-    ExaminationReports reports_;
+    RecorderLink link_;
     PlaybackClock clock_;
     PlayerCommands commands_;
+    MovieSession session_;
     std::unique_ptr<Graphics> graphics_;
     std::unique_ptr<PlayerExports> exports_;
-    QString shotFile_;
     bool fullScreen_ = false;
-    bool finished_ = false;    // the examination was finished: code 4 sent, quit asked
-    bool endReported_ = false; // outside PLAY mode: the extension heard of the movie's end
 };

@@ -1,9 +1,9 @@
 #include "player/SynchronyStrip.h"
 
 #include "common/Logger.h"
-#include "player/ScanPath.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
+#include "player/overlay/ScanPath.h"
 
 #include <QPainter>
 #include <algorithm>

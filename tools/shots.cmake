@@ -8,4 +8,4 @@ target_include_directories(gaze_shots PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(gaze_shots PUBLIC player_data player_media common Qt5::Core Qt5::Gui PkgConfig::GST)
 
 gaze_add_program(gaze-shots ${CMAKE_CURRENT_LIST_DIR}/shots/gaze_shots_main.cpp)
-target_link_libraries(gaze-shots PRIVATE gaze_shots)
+target_link_libraries(gaze-shots PRIVATE gaze_shots gaze_cli)

@@ -3,11 +3,11 @@
 // common moving target with fixations of 200-600 ms, blink now and then, and
 // mark an interesting point now and then; the recordings are 20 s at 60 Hz.
 
-#include "player/Graphics.h"
 #include "player/core/AppCtrl.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 #include "player/media/MixerBitmap.h"
+#include "player/overlay/Graphics.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,11 +3,11 @@
 // without its scan path.
 
 #include "bench/support/SyntheticGaze.h"
-#include "player/Graphics.h"
 #include "player/core/AppCtrl.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 #include "player/media/MixerBitmap.h"
+#include "player/overlay/Graphics.h"
 
 #include <benchmark/benchmark.h>
 

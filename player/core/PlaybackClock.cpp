@@ -3,7 +3,7 @@
 #include "common/LinkCodes.h"
 #include "player/core/AppCtrl.h"
 #include "player/core/ClockView.h"
-#include "player/core/ExaminationReports.h"
+#include "player/core/RecorderLink.h"
 #include "player/data/ShotLine.h"
 
 #include <algorithm>
@@ -21,8 +21,8 @@ std::int64_t millisecondsSinceBoot()
 } // namespace
 
 PlaybackClock::PlaybackClock(ClockView& view, const AppCtrl& app, const ShotLine& shots,
-                             const ExaminationReports& reports)
-    : view_(view), app_(app), shots_(shots), reports_(reports), tickCount_(&millisecondsSinceBoot)
+                             const RecorderLink& link)
+    : view_(view), app_(app), shots_(shots), link_(link), tickCount_(&millisecondsSinceBoot)
 {
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(kIntervalMs);
@@ -100,7 +100,7 @@ void PlaybackClock::TimerProc()
     }
 
     if (app_.mode == AppCtrl::Mode::Play)
-        reports_.postToServer(LinkCode::synchronisation, position);
+        link_.postToServer(LinkCode::synchronisation, position);
 
     view_.drawOverlay(position);
 
@@ -109,7 +109,7 @@ void PlaybackClock::TimerProc()
 
     // The viewer's recording starts where the movie passes the recording offset.
     if (lastPositionMs_ + app_.recordingOffset < 0 && position + app_.recordingOffset >= 0)
-        reports_.postToExtension(LinkCode::resumed, position);
+        link_.postToExtension(LinkCode::resumed, position);
 
     lastPositionMs_ = position;
     view_.UpdateTitle(position, shotNumber);

@@ -8,7 +8,7 @@
 
 class AppCtrl;
 class ClockView;
-class ExaminationReports;
+class RecorderLink;
 class ShotLine;
 
 // The playback clock: while a movie is open it ticks every 64 ms and makes
@@ -26,8 +26,7 @@ public:
     static constexpr int kSliderHoldMs = 6000;
 
     // Everything given must outlive the clock.
-    PlaybackClock(ClockView& view, const AppCtrl& app, const ShotLine& shots,
-                  const ExaminationReports& reports);
+    PlaybackClock(ClockView& view, const AppCtrl& app, const ShotLine& shots, const RecorderLink& link);
 
     // For tests: another period, another clock.
     void setInterval(int intervalMs);
@@ -59,7 +58,7 @@ private:
     ClockView& view_;
     const AppCtrl& app_;
     const ShotLine& shots_;
-    const ExaminationReports& reports_;
+    const RecorderLink& link_;
     QTimer timer_;
     TickCount tickCount_;
     std::int64_t lastPositionMs_ = -1;

@@ -5,10 +5,10 @@
 #include "common/QtLogItems.h"
 #include "player/core/AppCtrl.h"
 #include "player/core/CommandTarget.h"
-#include "player/core/ExaminationReports.h"
 #include "player/core/PlaybackClock.h"
 #include "player/core/PlayerCommand.h"
 #include "player/core/PlayerSettings.h"
+#include "player/core/RecorderLink.h"
 #include "player/core/ResultsFiles.h"
 #include "player/core/StringTable.h"
 #include "player/data/ShotLine.h"
@@ -20,8 +20,8 @@
 #include <QTimer>
 
 PlayerCommands::PlayerCommands(CommandTarget& target, AppCtrl& app, TimeLineManager& results, ShotLine& shots,
-                               PlaybackClock& clock, ExaminationReports& reports)
-    : target_(target), app_(app), results_(results), shots_(shots), clock_(clock), reports_(reports)
+                               PlaybackClock& clock, RecorderLink& link)
+    : target_(target), app_(app), results_(results), shots_(shots), clock_(clock), link_(link)
 {
 }
 
@@ -184,24 +184,19 @@ void PlayerCommands::pauseResume()
     const int resting = position();
     const bool resumed = DsCtrl::PauseResume();
     // The extension numbers these two as the recorder does.
-    const auto code = static_cast<int>(resumed ? LinkCode::resumed : LinkCode::paused);
-    const int at = resumed ? resting : position();
-    if (reports_.postToServer(code, at))
-        LOG("Told the recorder (", code, ", ", at, ")");
-    if (reports_.postToExtension(code, at))
-        LOG("Told the extension (", code, ", ", at + app_.recordingOffset, ")");
+    link_.postToBoth(resumed ? LinkCode::resumed : LinkCode::paused, resumed ? resting : position());
 }
 
 void PlayerCommands::seekTo(std::int64_t positionMs)
 {
     DsCtrl::SetCurrentPositionMilis(positionMs);
-    reports_.postToExtension(LinkCode::synchronisation, position());
+    link_.postToExtension(LinkCode::synchronisation, position());
 }
 
 void PlayerCommands::seekBy(std::int64_t deltaMs)
 {
-    reports_.postToExtension(LinkCode::synchronisation,
-                             static_cast<int>(DsCtrl::ChangeCurrentPositionMilis(deltaMs)));
+    link_.postToExtension(LinkCode::synchronisation,
+                          static_cast<int>(DsCtrl::ChangeCurrentPositionMilis(deltaMs)));
 }
 
 void PlayerCommands::nextShot()
@@ -301,12 +296,12 @@ void PlayerCommands::openRecording()
     }
     // The extension needs a moment to show its window; the movie goes on meanwhile.
     QTimer::singleShot(extensionStartWaitMs_, this, [this] {
-        reports_.setExtensionWindow(platform::findWindow(QString::fromLatin1(extensionTitle)));
-        if (!reports_.hasExtension()) {
+        link_.findExtension();
+        if (!link_.hasExtension()) {
             LOG("The extension's window was not found");
             return;
         }
         if (DsCtrl::GetGraphState() == DsCtrl::GraphState::Running)
-            reports_.postToExtension(LinkCode::resumed, position());
+            link_.postToExtension(LinkCode::resumed, position());
     });
 }

@@ -6,7 +6,7 @@
 
 class AppCtrl;
 class CommandTarget;
-class ExaminationReports;
+class RecorderLink;
 class PlaybackClock;
 class ShotLine;
 class TimeLineManager;
@@ -18,12 +18,9 @@ class TimeLineManager;
 class PlayerCommands : public QObject
 {
 public:
-    // The title of the camera-registration extension's window.
-    static constexpr const char* extensionTitle = "Orvalis Reelscan Gazeview Extension";
-
     // Everything given must outlive the runner.
     PlayerCommands(CommandTarget& target, AppCtrl& app, TimeLineManager& results, ShotLine& shots,
-                   PlaybackClock& clock, ExaminationReports& reports);
+                   PlaybackClock& clock, RecorderLink& link);
 
     void command(int id);
 
@@ -50,6 +47,6 @@ private:
     TimeLineManager& results_;
     ShotLine& shots_;
     PlaybackClock& clock_;
-    ExaminationReports& reports_;
+    RecorderLink& link_;
     int extensionStartWaitMs_ = 1000;
 };

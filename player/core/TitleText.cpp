@@ -12,6 +12,11 @@ QString movieTime(int positionMs, int timePerFrame)
     return QString::asprintf("%02d:%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60, frame);
 }
 
+QString caption()
+{
+    return QStringLiteral("Orvalis Reelscan Gazeview");
+}
+
 QString shot(int shotNumber, int shotCount)
 {
     return QString::asprintf("# %d / %d", shotNumber, shotCount);
@@ -22,7 +27,7 @@ QString windowTitle(const QString& movieFileName, const QString& time, const QSt
     // The format comes from a catalogue that may be translated: fill its %s
     // fields one by one rather than trusting it as a printf format.
     const QString format = loadString(IDS_WINDOW_TITLE_FORMAT);
-    const QString values[] = {movieFileName, time, shot, QStringLiteral("Orvalis Reelscan Gazeview")};
+    const QString values[] = {movieFileName, time, shot, caption()};
     QString title;
     int next = 0;
     for (int i = 0; i < format.size(); ++i) {

@@ -6,6 +6,9 @@
 // big counter under the video.
 namespace TitleText {
 
+// The main window's caption while no movie is open, and the caption of its dialogs.
+QString caption();
+
 // "hh:mm:ss:ff", ff being the frame within the second for the given time per
 // frame (100-ns units); a time per frame below 1 shows frame 0.
 QString movieTime(int positionMs, int timePerFrame);

@@ -281,3 +281,10 @@ Shot ShotLine::nextShot(int t) const
         return shots_[std::min(current + 1, shots_.size() - 1)];
     return shots_[current + 1];
 }
+
+std::filesystem::path shotFileOf(const std::filesystem::path& movie)
+{
+    std::filesystem::path file = movie;
+    file += "_shots.csv";
+    return file;
+}

@@ -10,6 +10,9 @@
 
 class TimeLineManager;
 
+// The shot file of a movie, beside it: "<movie>_shots.csv".
+std::filesystem::path shotFileOf(const std::filesystem::path& movie);
+
 // The shot list of the open movie, its file beside the movie ("<movie>_shots.csv")
 // and the shot a movie time belongs to. Used from one thread.
 class ShotLine

@@ -4,12 +4,12 @@
 
 #include "PlayerWindowFixture.h"
 #include "data/ResultsText.h"
-#include "player/Graphics.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 #include "player/media/DsCtrl.h"
 #include "player/media/MixerBitmap.h"
 #include "player/media/VideoPainter.h"
+#include "player/overlay/Graphics.h"
 
 #include <QPainter>
 #include <QWidget>

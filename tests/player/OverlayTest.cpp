@@ -1,11 +1,11 @@
 #include "PlayerWindowFixture.h"
 #include "data/ResultsText.h"
-#include "player/DxCtrl.h"
-#include "player/Graphics.h"
 #include "player/PlayerMenus.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 #include "player/media/DsCtrl.h"
+#include "player/overlay/DxCtrl.h"
+#include "player/overlay/Graphics.h"
 
 #include <QWidget>
 #include <gtest/gtest.h>

@@ -1,15 +1,15 @@
 // One viewer's scan path over the frame: where its fixations are drawn, what is
 // left out, and how the synchrony strip of many viewers is drawn.
 
-#include "player/ScanPath.h"
+#include "player/overlay/ScanPath.h"
 #include "PlayerWindowFixture.h"
 #include "data/ResultsText.h"
-#include "player/Graphics.h"
 #include "player/SynchronyStrip.h"
 #include "player/core/PlayerCommand.h"
 #include "player/data/TimeLineManager.h"
 #include "player/media/MixerBitmap.h"
 #include "player/media/VideoPainter.h"
+#include "player/overlay/Graphics.h"
 
 #include <QAction>
 #include <QPainter>

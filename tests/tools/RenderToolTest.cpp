@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QProcess>
 #include <gst/pbutils/pbutils.h>
 #include <gtest/gtest.h>
 
@@ -477,6 +478,29 @@ TEST(RenderTool, CommandLineAndProgress)
     EXPECT_NE(out.str().find("10.0 of 40.0 s (25%), 25.0 frames/s, about 0:30 left"), std::string::npos)
         << out.str();
     EXPECT_EQ(RenderProgress::clockText(3723), "1:02:03");
+}
+
+TEST(RenderTool, WithoutASessionTheConsoleHoldsOnlyTheToolsOwnWords)
+{
+    // Started from a service or a plain ssh login: no runtime folder is named
+    TempDir dir;
+    const auto movie = blackMovie(dir, 1);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    QProcess tool;
+    tool.setProcessEnvironment(environment);
+    for (const QStringList& arguments : {QStringList{QStringLiteral("--length"), QStringLiteral("-m"),
+                                                     QString::fromStdString(movie.string())},
+                                         QStringList{QStringLiteral("--length")}}) {
+        tool.start(QStringLiteral(GAZE_BIN_DIR "/gaze-render"), arguments);
+        ASSERT_TRUE(tool.waitForFinished(30000));
+        const QString err = QString::fromLocal8Bit(tool.readAllStandardError());
+        EXPECT_FALSE(err.contains(QStringLiteral("XDG_RUNTIME_DIR"))) << err.toStdString();
+        EXPECT_FALSE(err.contains(QStringLiteral("QStandardPaths"))) << err.toStdString();
+        EXPECT_TRUE(err.isEmpty() || err.startsWith(QStringLiteral("gaze-render: "))) << err.toStdString();
+    }
 }
 
 TEST(RenderTool, ThePlayerAsksTheToolForWhatItShows)

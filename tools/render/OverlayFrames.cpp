@@ -1,11 +1,12 @@
 #include "render/OverlayFrames.h"
 
 #include "common/AppDataFolder.h"
-#include "player/Graphics.h"
 #include "player/core/PlayerSettings.h"
 #include "player/core/ResultsFiles.h"
 #include "player/data/ServiceShotFile.h"
+#include "player/data/ShotLine.h"
 #include "player/media/VideoPainter.h"
+#include "player/overlay/Graphics.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -49,9 +50,7 @@ bool OverlayFrames::load(const RenderOptions& options, std::string& error, std::
     results_.calculateStats();
     options_ = overlayOptionsOf(app_);
 
-    std::filesystem::path shotFile = options.movie;
-    shotFile += "_shots.csv";
-    shotFile = options.shotFile.value_or(shotFile);
+    const std::filesystem::path shotFile = options.shotFile.value_or(shotFileOf(options.movie));
     if (!ServiceShotFile(shots_, shotFile, true))
         warnings +=
             "the shot file " + shotFile.string() + " has an error; the shots read before it are used\n";
@@ -61,7 +60,7 @@ bool OverlayFrames::load(const RenderOptions& options, std::string& error, std::
 void OverlayFrames::setVideoSize(QSize size)
 {
     videoSize_ = size;
-    graphics_ = std::make_unique<Graphics>(app_.multiQuality == 1 ? 512 : 256, size);
+    graphics_ = std::make_unique<Graphics>(heatResolutionOf(app_), size);
 }
 
 void OverlayFrames::draw(int positionMs)

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "player/OverlayOptions.h"
 #include "player/core/AppCtrl.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 #include "player/media/MixerBitmap.h"
+#include "player/overlay/OverlayOptions.h"
 #include "render/RenderOptions.h"
 
 #include <QImage>

@@ -3,6 +3,7 @@
 #include "common/AppDataFolder.h"
 #include "common/AtomicFile.h"
 #include "common/OutputGuard.h"
+#include "player/data/ShotLine.h"
 #include "render/OverlayFrames.h"
 #include "render/PieceJoin.h"
 #include "render/VideoExport.h"
@@ -160,10 +161,8 @@ void RenderProgress::finish()
 
 std::string overwriteProblem(const RenderOptions& options)
 {
-    std::filesystem::path shotFile = options.movie;
-    shotFile += "_shots.csv";
     std::vector<std::filesystem::path> inputs = {options.movie, options.results,
-                                                 options.shotFile.value_or(shotFile)};
+                                                 options.shotFile.value_or(shotFileOf(options.movie))};
     const std::filesystem::path settings = options.settingsDir.value_or(appDataFolder().value_or(""));
     if (!settings.empty()) {
         inputs.push_back(settings / "Gazeview.ini");

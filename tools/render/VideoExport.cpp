@@ -2,7 +2,6 @@
 
 #include "common/Logger.h"
 #include "player/media/GstRef.h"
-#include "player/media/PipelineWaits.h"
 
 #include <gst/app/gstappsrc.h>
 #include <gst/gst.h>
@@ -66,33 +65,24 @@ void VideoExport::MappedFrameRelease::operator()(GstVideoFrame* frame) const
 }
 
 VideoExport::VideoExport(std::chrono::milliseconds stallLimit)
-    : stallLimit_(stallLimit), colours_(std::make_unique<I420Blend>(I420Blend::bt601()))
+    : stallLimit_(stallLimit), pipeline_(stallLimit),
+      colours_(std::make_unique<I420Blend>(I420Blend::bt601()))
 {
 }
 
 VideoExport::~VideoExport()
 {
-    if (pipeline_ != nullptr) {
-        gst_element_set_state(pipeline_, GST_STATE_NULL);
-        gst_object_unref(pipeline_);
-    }
-}
-
-bool VideoExport::fail(const std::string& text)
-{
-    if (error_.empty())
-        error_ = text;
-    return false;
+    pipeline_.stop();
 }
 
 bool VideoExport::checkBus()
 {
-    if (const auto failure = popBusError(pipeline_)) {
-        LOG("rendering failed: ", *failure);
-        return fail("the movie cannot be rendered: " + *failure);
+    if (const std::string failure = pipeline_.popBusError(); !failure.empty()) {
+        LOG("rendering failed: ", failure);
+        return pipeline_.fail("the movie cannot be rendered: " + failure);
     }
     if (linkFailed_)
-        return fail("the movie's sound cannot be copied into the output");
+        return pipeline_.fail("the movie's sound cannot be copied into the output");
     return true;
 }
 
@@ -118,7 +108,7 @@ void VideoExport::onPadAdded(GstElement*, GstPad* pad, VideoExport* self)
         self->linkFailed_ = true;
         return;
     }
-    gst_bin_add(GST_BIN(self->pipeline_), chain);
+    gst_bin_add(GST_BIN(self->pipeline_.get()), chain);
     GstObjectPtr<GstPad> chainIn(gst_element_get_static_pad(chain, "sink"));
     GstObjectPtr<GstPad> chainOut(gst_element_get_static_pad(chain, "src"));
     GstPad* muxIn = gst_element_request_pad_simple(self->muxer_, "audio_%u");
@@ -147,15 +137,15 @@ bool VideoExport::open(const std::filesystem::path& movie, const std::filesystem
     format_ = format;
     std::error_code ignored;
     if (!std::filesystem::is_regular_file(movie, ignored))
-        return fail("not a readable file: " + movie.string());
+        return pipeline_.fail("not a readable file: " + movie.string());
     gst_init(nullptr, nullptr);
     GError* raw = nullptr;
     const GCharPtr uri(gst_filename_to_uri(movie.c_str(), &raw));
     const GErrorPtr uriError(raw);
     if (!uri)
-        return fail("cannot name the movie as a URI: " + movie.string());
+        return pipeline_.fail("cannot name the movie as a URI: " + movie.string());
 
-    pipeline_ = gst_pipeline_new("gaze-render");
+    pipeline_.adopt(gst_pipeline_new("gaze-render"));
     GstElement* decoder = make("uridecodebin", "decoder");
     videoIn_ = make("queue");
     GstElement* convert = make("videoconvert");
@@ -172,11 +162,11 @@ bool VideoExport::open(const std::filesystem::path& movie, const std::filesystem
             if (element != nullptr)
                 gst_object_unref(gst_object_ref_sink(element));
         videoIn_ = frames_ = encoder_ = muxer_ = nullptr;
-        return fail(
+        return pipeline_.fail(
             "the GStreamer elements for this output are missing (plugins base, good, ugly and libav)");
     }
-    gst_bin_add_many(GST_BIN(pipeline_), decoder, videoIn_, convert, frames_, encoder_, chain, muxer_, file,
-                     nullptr);
+    gst_bin_add_many(GST_BIN(pipeline_.get()), decoder, videoIn_, convert, frames_, encoder_, chain, muxer_,
+                     file, nullptr);
 
     g_object_set(decoder, "uri", uri.get(), nullptr);
     const GstCapsPtr frameCaps(gst_caps_from_string("video/x-raw,format=I420,pixel-aspect-ratio=1/1"));
@@ -190,27 +180,28 @@ bool VideoExport::open(const std::filesystem::path& movie, const std::filesystem
     if (!gst_element_link_many(videoIn_, convert, frames_, nullptr) ||
         !gst_element_link_many(encoder_, chain, nullptr) ||
         !gst_element_link_pads(chain, "src", muxer_, "video_%u") || !gst_element_link(muxer_, file))
-        return fail("cannot link the rendering pipeline");
+        return pipeline_.fail("cannot link the rendering pipeline");
     GstObjectPtr<GstPad> framesIn(gst_element_get_static_pad(frames_, "sink"));
     gst_pad_add_probe(framesIn.get(), GST_PAD_PROBE_TYPE_QUERY_DOWNSTREAM, &acceptVideoMeta, nullptr,
                       nullptr);
     g_signal_connect(decoder, "pad-added", G_CALLBACK(&VideoExport::onPadAdded), this);
     g_signal_connect(decoder, "no-more-pads", G_CALLBACK(&VideoExport::onNoMorePads), this);
 
-    gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+    gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
     if (!waitForPreroll())
         return false;
     GstObjectPtr<GstPad> pad(gst_element_get_static_pad(frames_, "sink"));
     const GstCapsPtr caps(pad ? gst_pad_get_current_caps(pad.get()) : nullptr);
     GstVideoInfo info;
     if (!caps || !gst_video_info_from_caps(&info, caps.get()))
-        return fail("the movie holds no video that can be decoded");
+        return pipeline_.fail("the movie holds no video that can be decoded");
     size_ = QSize(GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info));
     // Both encoders take 4:2:0 pictures, whose colour planes halve each side.
     if (size_.width() % 2 != 0 || size_.height() % 2 != 0)
-        return fail("the movie is " + std::to_string(size_.width()) + "x" + std::to_string(size_.height()) +
-                    " pixels; a video can only be written at an even width and height (pictures with --at "
-                    "work at any size)");
+        return pipeline_.fail(
+            "the movie is " + std::to_string(size_.width()) + "x" + std::to_string(size_.height()) +
+            " pixels; a video can only be written at an even width and height (pictures with --at "
+            "work at any size)");
     if (GST_VIDEO_INFO_FPS_D(&info) != 0 && GST_VIDEO_INFO_FPS_N(&info) > 0) {
         rateNum_ = GST_VIDEO_INFO_FPS_N(&info);
         rateDen_ = GST_VIDEO_INFO_FPS_D(&info);
@@ -234,15 +225,13 @@ bool VideoExport::open(const std::filesystem::path& movie, const std::filesystem
 
 bool VideoExport::waitForPreroll()
 {
-    return pipeline_waits::waitForPreroll(
-        pipeline_, noVideo_, stallLimit_, [this] { return checkBus(); },
-        [this](const std::string& text) { return fail(text); });
+    return pipeline_.waitForPreroll(noVideo_, [this] { return checkBus(); });
 }
 
 std::int64_t VideoExport::durationMs() const
 {
     gint64 duration = -1;
-    if (pipeline_ == nullptr || !gst_element_query_duration(frames_, GST_FORMAT_TIME, &duration) ||
+    if (pipeline_.get() == nullptr || !gst_element_query_duration(frames_, GST_FORMAT_TIME, &duration) ||
         duration < 0)
         return -1;
     return static_cast<std::int64_t>(duration / GST_MSECOND);
@@ -250,7 +239,7 @@ std::int64_t VideoExport::durationMs() const
 
 bool VideoExport::limit(std::int64_t fromMs, std::optional<std::int64_t> toMs)
 {
-    if (pipeline_ == nullptr || !error_.empty())
+    if (!pipeline_.usable())
         return false;
     std::uint64_t startNs = static_cast<std::uint64_t>(fromMs) * GST_MSECOND;
     std::optional<std::uint64_t> stopNs;
@@ -281,7 +270,7 @@ bool VideoExport::limit(std::int64_t fromMs, std::optional<std::int64_t> toMs)
         stopNs ? static_cast<gint64>(*stopNs) : GST_CLOCK_TIME_NONE);
     if (!gst_element_send_event(frames_, seek)) {
         LOG("gst_element_send_event() failed: ", fromMs);
-        return fail("the movie cannot be sought to " + std::to_string(fromMs) + " ms");
+        return pipeline_.fail("the movie cannot be sought to " + std::to_string(fromMs) + " ms");
     }
     return waitForPreroll();
 }
@@ -307,16 +296,14 @@ bool VideoExport::inPart(std::uint64_t ptsNs, std::uint64_t& outputNs)
 bool VideoExport::next(Frame& frame)
 {
     frame.mapped.reset();
-    if (pipeline_ == nullptr || !error_.empty())
+    if (!pipeline_.usable())
         return false;
     GstState state = GST_STATE_NULL;
-    gst_element_get_state(pipeline_, &state, nullptr, 0);
+    gst_element_get_state(pipeline_.get(), &state, nullptr, 0);
     if (state != GST_STATE_PLAYING)
-        gst_element_set_state(pipeline_, GST_STATE_PLAYING);
+        gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING);
     for (;;) {
-        GstSample* sample = pipeline_waits::pullSample(
-            frames_, stallLimit_, [this] { return checkBus(); },
-            [this](const std::string& text) { return fail(text); });
+        GstSample* sample = pipeline_.pullSample(frames_, [this] { return checkBus(); });
         if (sample == nullptr)
             return false;
         GstBuffer* buffer = gst_sample_get_buffer(sample);
@@ -326,7 +313,7 @@ bool VideoExport::next(Frame& frame)
             GST_VIDEO_INFO_FORMAT(&info) != GST_VIDEO_FORMAT_I420 ||
             GST_VIDEO_INFO_WIDTH(&info) != size_.width() || GST_VIDEO_INFO_HEIGHT(&info) != size_.height()) {
             gst_sample_unref(sample);
-            return fail("the decoder gave a frame in an unexpected format");
+            return pipeline_.fail("the decoder gave a frame in an unexpected format");
         }
         const GstClockTime pts = GST_BUFFER_PTS(buffer);
         // The movie's own time, which seeks and the results count in; a stream
@@ -366,7 +353,7 @@ bool VideoExport::next(Frame& frame)
             delete mapped;
             gst_buffer_unref(own);
             LOG("gst_video_frame_map() failed: ", frame.timeMs);
-            return fail("a decoded frame cannot be drawn on");
+            return pipeline_.fail("a decoded frame cannot be drawn on");
         }
         frame.mapped.reset(mapped);
         for (int plane = 0; plane < 3; ++plane) {
@@ -381,10 +368,10 @@ bool VideoExport::next(Frame& frame)
 
 bool VideoExport::put(Frame& frame)
 {
-    if (pipeline_ == nullptr || !error_.empty())
+    if (!pipeline_.usable())
         return false;
     if (!frame.mapped)
-        return fail("a frame was handed back twice");
+        return pipeline_.fail("a frame was handed back twice");
     GstBuffer* buffer = gst_buffer_ref(frame.mapped->buffer);
     frame.mapped.reset();
     GST_BUFFER_PTS(buffer) = runningTimeNs_;
@@ -394,17 +381,17 @@ bool VideoExport::put(Frame& frame)
     if (flow != GST_FLOW_OK) {
         checkBus();
         LOG("gst_app_src_push_buffer() failed: ", static_cast<int>(flow));
-        return fail("the encoder refused a frame");
+        return pipeline_.fail("the encoder refused a frame");
     }
     return checkBus();
 }
 
 bool VideoExport::finish()
 {
-    if (pipeline_ == nullptr || !error_.empty())
+    if (!pipeline_.usable())
         return false;
     gst_app_src_end_of_stream(GST_APP_SRC(encoder_));
-    GstObjectPtr<GstBus> bus(gst_element_get_bus(pipeline_));
+    GstObjectPtr<GstBus> bus(gst_element_get_bus(pipeline_.get()));
     // The movie's sound may run on past its last frame; the file is done once
     // every stream has ended.
     const GstMessagePtr message(
@@ -412,16 +399,16 @@ bool VideoExport::finish()
                                    static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)));
     if (!message) {
         LOG("gst_bus_timed_pop_filtered() failed: ", stallLimit_.count());
-        return fail("the output was not finished in time");
+        return pipeline_.fail("the output was not finished in time");
     }
     if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ERROR) {
         GError* raw = nullptr;
         gst_message_parse_error(message.get(), &raw, nullptr);
         const GErrorPtr failure(raw);
         LOG("rendering failed: ", failure ? failure->message : "unknown error");
-        return fail(std::string("the output cannot be finished: ") +
-                    (failure ? failure->message : "unknown error"));
+        return pipeline_.fail(std::string("the output cannot be finished: ") +
+                              (failure ? failure->message : "unknown error"));
     }
-    gst_element_set_state(pipeline_, GST_STATE_NULL);
+    gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
     return true;
 }

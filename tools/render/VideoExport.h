@@ -1,5 +1,6 @@
 #pragma once
 
+#include "player/media/BatchPipeline.h"
 #include "render/I420Blend.h"
 
 #include <QSize>
@@ -75,18 +76,17 @@ public:
     // Ends the pass and waits until the file is complete.
     bool finish();
 
-    const std::string& error() const { return error_; }
+    const std::string& error() const { return pipeline_.error(); }
 
 private:
     static void onPadAdded(GstElement* decoder, GstPad* pad, VideoExport* self);
     static void onNoMorePads(GstElement* decoder, VideoExport* self);
-    bool fail(const std::string& text);
     bool checkBus();
     bool waitForPreroll();
     bool inPart(std::uint64_t ptsNs, std::uint64_t& outputNs);
 
     std::chrono::milliseconds stallLimit_;
-    GstElement* pipeline_ = nullptr;
+    BatchPipeline pipeline_;
     GstElement* frames_ = nullptr;  // appsink of the decoded video
     GstElement* encoder_ = nullptr; // appsrc of the drawn video
     GstElement* videoIn_ = nullptr; // first element after the decoder's video pad
@@ -105,5 +105,4 @@ private:
     std::unique_ptr<I420Blend> colours_;
     std::uint64_t runningTimeNs_ = 0;
     std::uint64_t frameDurationNs_ = 0;
-    std::string error_;
 };

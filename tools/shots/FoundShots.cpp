@@ -24,10 +24,10 @@ std::string fixed3(double value)
 
 std::filesystem::path candidate(const std::filesystem::path& movie, int attempt)
 {
-    std::filesystem::path name = movie;
     if (attempt == 0)
-        name += "_shots.csv";
-    else if (attempt == 1)
+        return shotFileOf(movie);
+    std::filesystem::path name = movie;
+    if (attempt == 1)
         name += "_found_shots.csv";
     else
         name += "_found" + std::to_string(attempt) + "_shots.csv";

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "player/media/BatchPipeline.h"
+
 #include <QImage>
 #include <QSize>
 #include <atomic>
@@ -45,20 +47,17 @@ public:
     double frameRate() const { return frameRate_; }
     // The movie's length, or -1 when it cannot tell.
     std::int64_t durationMs() const;
-    const std::string& error() const { return error_; }
+    const std::string& error() const { return pipeline_.error(); }
 
 private:
-    bool fail(const std::string& text);
     bool checkBus();
     void readCaps(GstElement* sink);
     bool waitForPreroll();
 
     QSize size_;
-    std::chrono::milliseconds stallLimit_;
-    GstElement* pipeline_ = nullptr;
+    BatchPipeline pipeline_;
     GstElement* sink_ = nullptr;
     GstElement* convert_ = nullptr;
     double frameRate_ = 0.0;
     std::atomic<bool> noVideo_{false};
-    std::string error_;
 };

@@ -5,6 +5,7 @@
 #include "shots/MovieFrames.h"
 
 #include "common/OutputGuard.h"
+#include "player/data/ShotLine.h"
 
 #include <QCommandLineParser>
 #include <QStringList>
@@ -120,10 +121,8 @@ int runShotDetection(const ShotsOptions& options, std::ostream& err)
         return 3;
     }
     if (written.tookOtherName) {
-        std::filesystem::path usual = options.movie;
-        usual += "_shots.csv";
-        err << "gaze-shots: " << usual.string() << " exists and is kept; the shots found went to "
-            << written.path.string() << '\n';
+        err << "gaze-shots: " << shotFileOf(options.movie).string()
+            << " exists and is kept; the shots found went to " << written.path.string() << '\n';
     }
     err << detector.cuts().size() + 1 << " shots written to " << written.path.string() << '\n';
     return 0;

@@ -1,7 +1,7 @@
 #include "common/ProgramHelp.h"
 #include "shots/ShotsTool.h"
 
-#include "common/Logger.h"
+#include "cli/ToolMain.h"
 
 #include <QCoreApplication>
 #include <gst/gst.h>
@@ -15,22 +15,13 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     gst_init(&argc, &argv);
     const ParsedShotsArguments parsed = parseShotsArguments(std::vector<std::string>(argv, argv + argc));
-    if (parsed.helpRequested) {
-        std::cout << parsed.helpText;
-        return 0;
-    }
-    if (!parsed.error.empty()) {
-        std::cerr << ProgramHelp::problemText("gaze-shots", parsed.error);
-        return 1;
-    }
-    if (const std::string problem = overwriteProblem(parsed.options); !problem.empty()) {
-        std::cerr << "gaze-shots: " << problem << '\n';
-        return 1;
-    }
-    const std::filesystem::path log = parsed.options.logFile.value_or("/dev/null");
-    if (Logger::open(playerLogStyle(), log)) {
-        std::cerr << "gaze-shots: cannot write the log file " << log.string() << '\n';
-        return 1;
-    }
+    const ToolStart start{"gaze-shots",
+                          parsed.helpRequested,
+                          parsed.helpText,
+                          parsed.error,
+                          [&] { return overwriteProblem(parsed.options); },
+                          parsed.options.logFile};
+    if (const auto ended = startTool(start, std::cout, std::cerr))
+        return *ended;
     return runShotDetection(parsed.options, std::cerr);
 }

@@ -1,15 +1,12 @@
 #include "player/core/PlaybackClock.h"
-#include "TestEnvironment.h"
 #include "common/LinkCodes.h"
 #include "platform/window_bus.h"
 #include "player/core/AppCtrl.h"
 #include "player/core/ClockView.h"
-#include "player/core/ExaminationReports.h"
+#include "player/core/RecorderLink.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -42,43 +39,26 @@ class PlaybackClockTest : public testing::Test
 protected:
     void SetUp() override
     {
-        receiver.setHandler([this](const platform::WindowMessage& m) {
-            if (m.identifier == platform::WM_USER && m.wParam == LinkCode::synchronisation)
-                reported.push_back(static_cast<int>(m.lParam));
-            return true;
+        link.setPost([this](const platform::WindowHandle& window, std::uint32_t identifier,
+                            std::uint64_t code, std::int64_t value) {
+            if (window == app.serverWindow && identifier == platform::WM_USER &&
+                code == LinkCode::synchronisation)
+                reported.push_back(static_cast<int>(value));
         });
-        ASSERT_TRUE(receiver.registerWindow(kRecorder));
         app.mode = AppCtrl::Mode::Play;
-        app.serverWindow = platform::findWindow(kRecorder);
-        ASSERT_FALSE(app.serverWindow.empty());
+        app.serverWindow = "/recorder";
         shots.addShot(Shot{});
         clock.setTickCount([this] { return now; });
     }
 
-    // The reports posted so far, once the bus has delivered `expected` of them
-    // and a little longer, so that a report too many would show.
-    const std::vector<int>& reportsAfter(size_t expected, int settleMs = 100)
-    {
-        QElapsedTimer waited;
-        waited.start();
-        while (reported.size() < expected && waited.elapsed() < 5000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        while (waited.elapsed() < settleMs)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        return reported;
-    }
-
-    inline static const QString kRecorder =
-        QStringLiteral("Orvalis Reelscan Gazelog (clock test %1)").arg(QCoreApplication::applicationPid());
     std::int64_t now = 1000;
     std::vector<int> reported;
-    platform::WindowMessageReceiver receiver;
     FakeView view;
     AppCtrl app;
     TimeLineManager results;
     ShotLine shots{results};
-    ExaminationReports reports{app};
-    PlaybackClock clock{view, app, shots, reports};
+    RecorderLink link{app};
+    PlaybackClock clock{view, app, shots, link};
 };
 
 } // namespace
@@ -89,25 +69,24 @@ TEST_F(PlaybackClockTest, TicksEvery64MsAndReportsEachNewPositionOnceInPlayMode)
     clock.start(10000);
     EXPECT_TRUE(clock.isActive());
 
-    // One second of a playing movie, tick by tick (the bus delivering each
-    // report before the next tick, as it has 64 ms to do in a real run)
+    // One second of a playing movie, tick by tick
     std::vector<int> positions;
     for (int t = 0; t < 1000; t += clock.intervalMs()) {
         now += clock.intervalMs();
         view.position = t;
         positions.push_back(t);
         clock.TimerProc();
-        reportsAfter(positions.size(), 0);
+        EXPECT_EQ(reported.size(), positions.size());
     }
     ASSERT_EQ(positions.size(), 16u);
-    EXPECT_EQ(reportsAfter(16), positions);
+    EXPECT_EQ(reported, positions);
     EXPECT_EQ(view.drawn, positions);
     EXPECT_EQ(view.slider, 960 * 1000 / 10000);
 
     // A standing movie reports and draws nothing more
     for (int i = 0; i < 5; ++i)
         clock.TimerProc();
-    EXPECT_EQ(reportsAfter(16, 200).size(), 16u);
+    EXPECT_EQ(reported.size(), 16u);
     EXPECT_EQ(view.drawn.size(), 16u);
     EXPECT_EQ(view.titles, 16);
 
@@ -115,7 +94,7 @@ TEST_F(PlaybackClockTest, TicksEvery64MsAndReportsEachNewPositionOnceInPlayMode)
     app.mode = AppCtrl::Mode::File;
     view.position = 1100;
     clock.TimerProc();
-    EXPECT_EQ(reportsAfter(16, 200).size(), 16u);
+    EXPECT_EQ(reported.size(), 16u);
     EXPECT_EQ(view.drawn.back(), 1100);
 }
 
@@ -141,5 +120,5 @@ TEST_F(PlaybackClockTest, ADelayedStartAndTheEndOfThePlayWindowComeOnceEach)
     clock.TimerProc();
     EXPECT_EQ(view.finishedAt, std::vector<int>{364});
     EXPECT_FALSE(clock.isActive());
-    EXPECT_EQ(reportsAfter(2), (std::vector<int>{0, 300}));
+    EXPECT_EQ(reported, (std::vector<int>{0, 300}));
 }

@@ -1,6 +1,6 @@
-#include "player/KeypointMarks.h"
+#include "player/overlay/KeypointMarks.h"
 
-#include "player/DxCtrl.h"
+#include "player/overlay/DxCtrl.h"
 
 #include <algorithm>
 #include <array>

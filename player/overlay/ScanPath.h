@@ -2,7 +2,7 @@
 
 #include "common/ScreenGeometry.h"
 #include "measures/GazeEvent.h"
-#include "player/OverlayOptions.h"
+#include "player/overlay/OverlayOptions.h"
 
 #include <QSize>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "player/ScanPath.h"
+#include "player/overlay/ScanPath.h"
 
 #include "measures/EventClassifier.h"
 #include "player/data/TimeLine.h"

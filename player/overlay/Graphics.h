@@ -1,10 +1,10 @@
 #pragma once
 
-#include "player/DxCtrl.h"
-#include "player/OverlayOptions.h"
-#include "player/ScanPath.h"
 #include "player/data/TimeLineItem.h"
 #include "player/media/MixerBitmap.h"
+#include "player/overlay/DxCtrl.h"
+#include "player/overlay/OverlayOptions.h"
+#include "player/overlay/ScanPath.h"
 
 #include <QImage>
 #include <QSize>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "player/DxCtrl.h"
+#include "player/overlay/DxCtrl.h"
 
 class AppCtrl;
 
@@ -29,3 +29,6 @@ struct OverlayOptions
 
 // The options as the player's settings and menus have them.
 OverlayOptions overlayOptionsOf(const AppCtrl& app);
+// The side of the heat map's grid for the presentation quality: the accurate
+// presentation draws twice as fine.
+int heatResolutionOf(const AppCtrl& app);

@@ -1,9 +1,9 @@
-#include "player/Graphics.h"
+#include "player/overlay/Graphics.h"
 
 #include "common/Logger.h"
-#include "player/KeypointMarks.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
+#include "player/overlay/KeypointMarks.h"
 
 #include <QPainter>
 #include <algorithm>

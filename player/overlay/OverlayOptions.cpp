@@ -1,4 +1,4 @@
-#include "player/OverlayOptions.h"
+#include "player/overlay/OverlayOptions.h"
 
 #include "player/core/AppCtrl.h"
 
@@ -20,4 +20,9 @@ OverlayOptions overlayOptionsOf(const AppCtrl& app)
     options.heatMapCircleDiameterStart = app.heatMapCircleDiameterStart;
     options.heatMapCircleDiameterStep = app.heatMapCircleDiameterStep;
     return options;
+}
+
+int heatResolutionOf(const AppCtrl& app)
+{
+    return app.multiQuality == 1 ? 512 : 256;
 }

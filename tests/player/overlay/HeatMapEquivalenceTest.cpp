@@ -1,13 +1,13 @@
 #include "TestEnvironment.h"
 #include "data/ReferenceResults.h"
 #include "data/StudyGenerator.h"
-#include "player/DxCtrl.h"
-#include "player/Graphics.h"
-#include "player/KeypointMarks.h"
 #include "player/core/AppCtrl.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 #include "player/media/MixerBitmap.h"
+#include "player/overlay/DxCtrl.h"
+#include "player/overlay/Graphics.h"
+#include "player/overlay/KeypointMarks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "player/DxCtrl.h"
+#include "player/overlay/DxCtrl.h"
 
 #include "common/Logger.h"
 
