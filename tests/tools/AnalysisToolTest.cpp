@@ -1,5 +1,6 @@
 #include "analysis/AnalysisReport.h"
 
+#include "AnalysisRun.h"
 #include "ResultsText.h"
 #include "TestEnvironment.h"
 #include "common/AppDataFolder.h"
@@ -42,21 +43,11 @@ protected:
                                               "9000;2\r\n");
     }
 
-    struct Output
-    {
-        int status;
-        std::string out;
-        std::string err;
-    };
+    using Output = testing_support::AnalysisOutput;
 
-    Output run(const std::vector<std::string>& arguments)
+    static Output run(const std::vector<std::string>& arguments)
     {
-        const ParsedArguments parsed = parse(arguments);
-        EXPECT_EQ(parsed.error, "");
-        std::ostringstream out;
-        std::ostringstream err;
-        const int status = runAnalysis(parsed.options, out, err);
-        return {status, out.str(), err.str()};
+        return testing_support::analyse(arguments);
     }
 
     std::string at(const std::string& name) const { return (dir / name).string(); }
