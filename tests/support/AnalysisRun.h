@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TestEnvironment.h"
 #include "analysis/AnalysisReport.h"
 
 #include <gtest/gtest.h>
@@ -30,5 +31,18 @@ inline AnalysisOutput analyse(std::vector<std::string> arguments)
     const int status = runAnalysis(parsed.options, out, err);
     return {status, out.str(), err.str()};
 }
+
+// A folder of the test's own for results files and what gaze-analyse writes.
+class AnalysisToolTestBase : public ::testing::Test
+{
+protected:
+    using Output = AnalysisOutput;
+
+    static Output run(const std::vector<std::string>& arguments) { return analyse(arguments); }
+
+    std::string at(const std::string& name) const { return (dir / name).string(); }
+
+    TempDir dir;
+};
 
 } // namespace testing_support

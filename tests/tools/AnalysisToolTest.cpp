@@ -15,7 +15,6 @@
 
 #include <sstream>
 
-using testing_support::TempDir;
 using testing_support::writeFile;
 
 namespace {
@@ -26,7 +25,7 @@ ParsedArguments parse(std::vector<std::string> arguments)
     return parseAnalysisArguments(arguments);
 }
 
-class AnalysisToolTest : public ::testing::Test
+class AnalysisToolTest : public testing_support::AnalysisToolTestBase
 {
 protected:
     AnalysisToolTest()
@@ -42,17 +41,6 @@ protected:
         writeFile(dir / "film.avi_shots.csv", "#Gazeview shot file version 0.0.1\r\ntime_ms;number\r\n0;1\r\n"
                                               "9000;2\r\n");
     }
-
-    using Output = testing_support::AnalysisOutput;
-
-    static Output run(const std::vector<std::string>& arguments)
-    {
-        return testing_support::analyse(arguments);
-    }
-
-    std::string at(const std::string& name) const { return (dir / name).string(); }
-
-    TempDir dir;
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "analysis/AnalysisReport.h"
 #include "analysis/AoiReport.h"
 
+#include "AnalysisRun.h"
 #include "TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -178,20 +179,11 @@ TEST(AoiMeasuresTest, TheToolWritesTheTableAndTheSummary)
     writeFile(dir / "film.avi_aois.csv", "#Gazeview AOI file version 1\nname;shape;time_ms;x;y;width;height\n"
                                          "face;rectangle;0;0;0;200000;200000\n");
 
-    const auto run = [&](std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), "gaze-analyse");
-        const ParsedArguments parsed = parseAnalysisArguments(arguments);
-        EXPECT_EQ(parsed.error, "");
-        std::ostringstream out;
-        std::ostringstream err;
-        const int status = runAnalysis(parsed.options, out, err);
-        EXPECT_EQ(status, 0) << err.str();
-        return status;
-    };
     const auto at = [&](const char* name) { return (dir / name).string(); };
-    ASSERT_EQ(run({"--aois", at("film.avi_aois.csv"), "--aoi-table", at("table.csv"), "--aoi-summary",
-                   at("summary.csv"), "--shots", at("film.avi_shots.csv"), at("P1.csv"), at("P2.csv")}),
-              0);
+    const auto output = testing_support::analyse(
+        {"--aois", at("film.avi_aois.csv"), "--aoi-table", at("table.csv"), "--aoi-summary",
+         at("summary.csv"), "--shots", at("film.avi_shots.csv"), at("P1.csv"), at("P2.csv")});
+    ASSERT_EQ(output.status, 0) << output.err;
 
     const auto table = splitLines(readFile(dir / "table.csv"));
     ASSERT_EQ(table.size(), 7u);

@@ -52,7 +52,7 @@ std::string resultsFile(const measures_test::LabelledGaze& gaze, const std::stri
     return text;
 }
 
-class FilmMeasuresToolTest : public ::testing::Test
+class FilmMeasuresToolTest : public testing_support::AnalysisToolTestBase
 {
 protected:
     FilmMeasuresToolTest()
@@ -66,17 +66,6 @@ protected:
         writeFile(dir / "film.avi_shots.csv",
                   "#Gazeview shot file version 0.0.1\r\ntime_ms;number\r\n0;1\r\n12000;2\r\n20000;3\r\n");
     }
-
-    using Output = testing_support::AnalysisOutput;
-
-    static Output run(const std::vector<std::string>& arguments)
-    {
-        return testing_support::analyse(arguments);
-    }
-
-    std::string at(const std::string& name) const { return (dir / name).string(); }
-
-    TempDir dir;
 };
 
 } // namespace
