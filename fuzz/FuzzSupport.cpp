@@ -2,6 +2,7 @@
 
 #include "common/Logger.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -77,6 +78,30 @@ void check(bool condition, const char* what)
         return;
     std::fprintf(stderr, "fuzz check failed: %s\n", what);
     std::abort();
+}
+
+std::string_view takeSettingsLine(std::string_view& input)
+{
+    if (input.empty() || input.front() != '@')
+        return {};
+    const size_t end = std::min(input.find('\n'), input.size());
+    const std::string_view line = input.substr(1, end - 1);
+    input.remove_prefix(std::min(end + 1, input.size()));
+    return line;
+}
+
+std::vector<std::string_view> splitFiles(std::string_view input)
+{
+    std::vector<std::string_view> files;
+    while (files.size() < 3) {
+        const size_t feed = input.find('\f');
+        if (feed == std::string_view::npos)
+            break;
+        files.push_back(input.substr(0, feed));
+        input.remove_prefix(feed + 1);
+    }
+    files.push_back(input);
+    return files;
 }
 
 } // namespace fuzz_support

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string_view>
+#include <vector>
 
 // Shared by the fuzz targets: a private scratch folder for the readers that take
 // a path, a quiet log, and a check that reports a broken promise as a crash.
@@ -22,6 +23,15 @@ std::filesystem::path writeScratchFile(std::string_view name, std::string_view b
 // Aborts with `what` on stderr when `condition` is false, so that libFuzzer
 // keeps the input that broke it.
 void check(bool condition, const char* what);
+
+// Takes an optional first line "@..." off `input` and returns it without the
+// '@'; empty when the input does not start with one. The results-file targets
+// carry their preprocessing settings there.
+std::string_view takeSettingsLine(std::string_view& input);
+
+// The results files in an input, separated by form feeds: at most four, the
+// last one taking the rest.
+std::vector<std::string_view> splitFiles(std::string_view input);
 
 inline std::string_view asText(const std::uint8_t* data, std::size_t size)
 {

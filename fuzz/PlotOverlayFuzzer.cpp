@@ -27,32 +27,6 @@
 
 using fuzz_support::check;
 
-namespace {
-
-std::string_view skipSettings(std::string_view input)
-{
-    if (input.empty() || input.front() != '@')
-        return input;
-    const size_t end = std::min(input.find('\n'), input.size());
-    return input.substr(std::min(end + 1, input.size()));
-}
-
-std::vector<std::string_view> splitFiles(std::string_view input)
-{
-    std::vector<std::string_view> files;
-    while (files.size() < 3) {
-        const size_t feed = input.find('\f');
-        if (feed == std::string_view::npos)
-            break;
-        files.push_back(input.substr(0, feed));
-        input.remove_prefix(feed + 1);
-    }
-    files.push_back(input);
-    return files;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzz_support::quietLog();
@@ -69,7 +43,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::vector<std::string_view> files = splitFiles(skipSettings(fuzz_support::asText(data, size)));
+    std::string_view input = fuzz_support::asText(data, size);
+    fuzz_support::takeSettingsLine(input);
+    const std::vector<std::string_view> files = fuzz_support::splitFiles(input);
     TimeLineManager results;
     for (size_t i = 0; i < files.size(); ++i)
         results.add(fuzz_support::writeScratchFile("viewer" + std::to_string(i) + ".csv", files[i]), 8, 20000,

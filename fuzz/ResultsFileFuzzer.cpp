@@ -41,11 +41,7 @@ int parseOr(std::string_view text, int fallback)
 Settings takeSettings(std::string_view& input)
 {
     Settings settings;
-    if (input.empty() || input.front() != '@')
-        return settings;
-    const size_t end = std::min(input.find('\n'), input.size());
-    std::string_view line = input.substr(1, end - 1);
-    input.remove_prefix(std::min(end + 1, input.size()));
+    std::string_view line = fuzz_support::takeSettingsLine(input);
     int* const fields[] = {&settings.eventsNum, &settings.filterRadius, &settings.actionRadius};
     for (int* field : fields) {
         const size_t semicolon = std::min(line.find(';'), line.size());
@@ -53,20 +49,6 @@ Settings takeSettings(std::string_view& input)
         line.remove_prefix(std::min(semicolon + 1, line.size()));
     }
     return settings;
-}
-
-std::vector<std::string_view> splitFiles(std::string_view input)
-{
-    std::vector<std::string_view> files;
-    while (files.size() < 3) {
-        const size_t feed = input.find('\f');
-        if (feed == std::string_view::npos)
-            break;
-        files.push_back(input.substr(0, feed));
-        input.remove_prefix(feed + 1);
-    }
-    files.push_back(input);
-    return files;
 }
 
 __extension__ typedef __int128 Wide;
@@ -175,7 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz_support::quietLog();
     std::string_view input = fuzz_support::asText(data, size);
     const Settings settings = takeSettings(input);
-    const std::vector<std::string_view> files = splitFiles(input);
+    const std::vector<std::string_view> files = fuzz_support::splitFiles(input);
 
     TimeLineManager manager;
     std::vector<TimeLine> plain;

@@ -1,11 +1,13 @@
 # Stand-in for the EyeTribe tracker server, installed where the recorder looks for
 # it once ProgramFiles points at build/sim: build/sim/EyeTribe/Server/EyeTribe.
 
-# The simulated viewer's gaze paths and the timed scripts, shared by the tracker stand-ins.
+# The simulated viewer's gaze paths, the timed scripts and the programs' command line and
+# stop signals, shared by the tracker stand-ins.
 add_library(gaze_path_sim STATIC
   eyetribe/Script.h eyetribe/Script.cpp
-  eyetribe/GazePath.h eyetribe/GazePath.cpp)
-target_link_libraries(gaze_path_sim PUBLIC gaze_options)
+  eyetribe/GazePath.h eyetribe/GazePath.cpp
+  eyetribe/StandInProgram.h eyetribe/StandInProgram.cpp)
+target_link_libraries(gaze_path_sim PUBLIC gaze_options common)
 set_target_properties(gaze_path_sim PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
 
 add_library(eyetribe_sim STATIC

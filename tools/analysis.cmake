@@ -7,6 +7,7 @@ add_library(gaze_analysis STATIC
   ${CMAKE_CURRENT_LIST_DIR}/analysis/MeasureOptions.h ${CMAKE_CURRENT_LIST_DIR}/analysis/MeasureOptions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/analysis/FilmMeasures.h ${CMAKE_CURRENT_LIST_DIR}/analysis/FilmMeasures.cpp
   ${CMAKE_CURRENT_LIST_DIR}/analysis/FilmReport.h ${CMAKE_CURRENT_LIST_DIR}/analysis/FilmReport.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/analysis/PanelDrawing.h ${CMAKE_CURRENT_LIST_DIR}/analysis/PanelDrawing.cpp
   ${CMAKE_CURRENT_LIST_DIR}/analysis/SynchronyPanel.h ${CMAKE_CURRENT_LIST_DIR}/analysis/SynchronyPanel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/analysis/AoiMeasures.h ${CMAKE_CURRENT_LIST_DIR}/analysis/AoiMeasures.cpp
   ${CMAKE_CURRENT_LIST_DIR}/analysis/AoiReport.h ${CMAKE_CURRENT_LIST_DIR}/analysis/AoiReport.cpp

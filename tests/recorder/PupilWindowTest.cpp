@@ -1,11 +1,11 @@
 #include "TestEnvironment.h"
+#include "mocks/CalibratingPupilStandIn.h"
 #include "mocks/FakePrompt.h"
 #include "mocks/FakeTrackerController.h"
 #include "recorder/Gazelog.h"
 #include "recorder/PupilSettingsBox.h"
 #include "recorder/TrackerFactory.h"
 #include "recorder/core/RecorderSettings.h"
-#include "sim/pupil/PupilCaptureStandIn.h"
 #include "ui_Gazelog.h"
 
 #include <QDoubleSpinBox>
@@ -35,15 +35,10 @@ TEST(PupilWindow, CalibrationOutcomeAndConnectionReachTheSettingsTab)
 {
     for (const bool succeeds : {true, false}) {
         //! [GIVEN] Pupil Capture's stand-in, and the recorder pointed at it through the environment
-        sim::PupilOptions options;
-        options.remotePort = 0;
-        options.calibrationSucceeds = succeeds;
-        options.calibrationMs = 50;
-        sim::PupilCaptureStandIn standIn(options);
-        std::string error;
-        ASSERT_TRUE(standIn.start(error)) << error;
+        std::unique_ptr<sim::PupilCaptureStandIn> standIn;
+        ASSERT_TRUE(startCalibratingPupilStandIn(standIn, succeeds));
         testing_support::ScopedEnv env;
-        env.set("GAZELOG_PUPIL_ADDRESS", "127.0.0.1:" + std::to_string(standIn.remotePort()));
+        env.set("GAZELOG_PUPIL_ADDRESS", "127.0.0.1:" + std::to_string(standIn->remotePort()));
         FakePrompt prompt;
         Gazelog window(QString(), pupilServices(prompt));
         Ui::Gazelog* ui = window.form();
@@ -68,7 +63,7 @@ TEST(PupilWindow, CalibrationOutcomeAndConnectionReachTheSettingsTab)
         const QString outcome = succeeds ? "Pupil: calibrated" : "Pupil: calibration failed";
         EXPECT_TRUE(QTest::qWaitFor([&] { return ui->labelCalibrationQuality->text() == outcome; }, 5000))
             << ui->labelCalibrationQuality->text().toStdString();
-        EXPECT_EQ(standIn.calibrationsStarted(), 1);
+        EXPECT_EQ(standIn->calibrationsStarted(), 1);
 
         ui->comboBoxEyeTracker->setCurrentIndex(0);
         EXPECT_EQ(window.size(), plain);

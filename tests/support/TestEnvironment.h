@@ -55,4 +55,7 @@ bool waitUntil(const std::function<bool()>& done,
 std::string readFile(const std::filesystem::path& file);
 void writeFile(const std::filesystem::path& file, const std::string& content);
 
+// The lines of `text`, without their ends.
+std::vector<std::string> splitLines(const std::string& text);
+
 } // namespace testing_support

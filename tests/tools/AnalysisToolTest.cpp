@@ -1,5 +1,6 @@
 #include "analysis/AnalysisReport.h"
 
+#include "AnalysisRun.h"
 #include "ResultsText.h"
 #include "TestEnvironment.h"
 #include "common/AppDataFolder.h"
@@ -14,7 +15,6 @@
 
 #include <sstream>
 
-using testing_support::TempDir;
 using testing_support::writeFile;
 
 namespace {
@@ -25,7 +25,7 @@ ParsedArguments parse(std::vector<std::string> arguments)
     return parseAnalysisArguments(arguments);
 }
 
-class AnalysisToolTest : public ::testing::Test
+class AnalysisToolTest : public testing_support::AnalysisToolTestBase
 {
 protected:
     AnalysisToolTest()
@@ -41,27 +41,6 @@ protected:
         writeFile(dir / "film.avi_shots.csv", "#Gazeview shot file version 0.0.1\r\ntime_ms;number\r\n0;1\r\n"
                                               "9000;2\r\n");
     }
-
-    struct Output
-    {
-        int status;
-        std::string out;
-        std::string err;
-    };
-
-    Output run(const std::vector<std::string>& arguments)
-    {
-        const ParsedArguments parsed = parse(arguments);
-        EXPECT_EQ(parsed.error, "");
-        std::ostringstream out;
-        std::ostringstream err;
-        const int status = runAnalysis(parsed.options, out, err);
-        return {status, out.str(), err.str()};
-    }
-
-    std::string at(const std::string& name) const { return (dir / name).string(); }
-
-    TempDir dir;
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "analysis/AnalysisReport.h"
 #include "analysis/AoiReport.h"
 
+#include "AnalysisRun.h"
 #include "TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <sstream>
 
 using testing_support::readFile;
+using testing_support::splitLines;
 using testing_support::TempDir;
 using testing_support::writeFile;
 
@@ -52,15 +54,6 @@ GazeEvent event(EventType type, std::size_t first, std::size_t count)
     e.endMs = static_cast<int>(first + count - 1) * 10;
     e.durationMs = static_cast<int>(count) * 10;
     return e;
-}
-
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        result.push_back(line);
-    return result;
 }
 
 } // namespace
@@ -186,22 +179,13 @@ TEST(AoiMeasuresTest, TheToolWritesTheTableAndTheSummary)
     writeFile(dir / "film.avi_aois.csv", "#Gazeview AOI file version 1\nname;shape;time_ms;x;y;width;height\n"
                                          "face;rectangle;0;0;0;200000;200000\n");
 
-    const auto run = [&](std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), "gaze-analyse");
-        const ParsedArguments parsed = parseAnalysisArguments(arguments);
-        EXPECT_EQ(parsed.error, "");
-        std::ostringstream out;
-        std::ostringstream err;
-        const int status = runAnalysis(parsed.options, out, err);
-        EXPECT_EQ(status, 0) << err.str();
-        return status;
-    };
     const auto at = [&](const char* name) { return (dir / name).string(); };
-    ASSERT_EQ(run({"--aois", at("film.avi_aois.csv"), "--aoi-table", at("table.csv"), "--aoi-summary",
-                   at("summary.csv"), "--shots", at("film.avi_shots.csv"), at("P1.csv"), at("P2.csv")}),
-              0);
+    const auto output = testing_support::analyse(
+        {"--aois", at("film.avi_aois.csv"), "--aoi-table", at("table.csv"), "--aoi-summary",
+         at("summary.csv"), "--shots", at("film.avi_shots.csv"), at("P1.csv"), at("P2.csv")});
+    ASSERT_EQ(output.status, 0) << output.err;
 
-    const auto table = lines(readFile(dir / "table.csv"));
+    const auto table = splitLines(readFile(dir / "table.csv"));
     ASSERT_EQ(table.size(), 7u);
     EXPECT_EQ(table[0], kAoiTableHeader);
     EXPECT_EQ(table[0], "viewer;aoi;shot;visible_ms;gaze_ms;gaze_percent;entered;time_to_first_fixation_ms;"
@@ -213,7 +197,7 @@ TEST(AoiMeasuresTest, TheToolWritesTheTableAndTheSummary)
     EXPECT_EQ(table[4], "P2;face;1;2000;0;0.00;0;;;0;0.00;0;0");
     EXPECT_EQ(table[6], "P2;face;all;6000;0;0.00;0;;;0;0.00;0;0");
 
-    const auto summary = lines(readFile(dir / "summary.csv"));
+    const auto summary = splitLines(readFile(dir / "summary.csv"));
     ASSERT_EQ(summary.size(), 4u);
     EXPECT_EQ(summary[0], kAoiSummaryHeader);
     EXPECT_TRUE(summary[1].starts_with("face;1;2;0.500;")) << summary[1];
@@ -225,7 +209,7 @@ TEST(AoiMeasuresTest, TheToolWritesTheTableAndTheSummary)
     std::ostringstream err;
     EXPECT_NE(runAnalysis(parsed.options, out, err), 0);
     EXPECT_NE(err.str().find("would replace"), std::string::npos) << err.str();
-    EXPECT_EQ(lines(readFile(dir / "film.avi_aois.csv")).size(), 3u);
+    EXPECT_EQ(splitLines(readFile(dir / "film.avi_aois.csv")).size(), 3u);
     EXPECT_FALSE(
         parseAnalysisArguments({"gaze-analyse", "--aoi-table", at("t.csv"), at("P1.csv")}).error.empty());
 }

@@ -1,6 +1,7 @@
 #include "analysis/AnalysisReport.h"
 #include "analysis/FilmMeasures.h"
 
+#include "AnalysisRun.h"
 #include "SyntheticViewer.h"
 #include "TestEnvironment.h"
 
@@ -14,21 +15,13 @@
 #include <sstream>
 
 using testing_support::readFile;
+using testing_support::splitLines;
 using testing_support::TempDir;
 using testing_support::writeFile;
 
 namespace {
 
 const ScreenGeometry screen{1920, 1080, 510, 290, 650};
-
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        result.push_back(line);
-    return result;
-}
 
 std::vector<std::string> fields(const std::string& line)
 {
@@ -59,7 +52,7 @@ std::string resultsFile(const measures_test::LabelledGaze& gaze, const std::stri
     return text;
 }
 
-class FilmMeasuresToolTest : public ::testing::Test
+class FilmMeasuresToolTest : public testing_support::AnalysisToolTestBase
 {
 protected:
     FilmMeasuresToolTest()
@@ -73,28 +66,6 @@ protected:
         writeFile(dir / "film.avi_shots.csv",
                   "#Gazeview shot file version 0.0.1\r\ntime_ms;number\r\n0;1\r\n12000;2\r\n20000;3\r\n");
     }
-
-    struct Output
-    {
-        int status;
-        std::string out;
-        std::string err;
-    };
-
-    Output run(std::vector<std::string> arguments)
-    {
-        arguments.insert(arguments.begin(), "gaze-analyse");
-        const ParsedArguments parsed = parseAnalysisArguments(arguments);
-        EXPECT_EQ(parsed.error, "");
-        std::ostringstream out;
-        std::ostringstream err;
-        const int status = runAnalysis(parsed.options, out, err);
-        return {status, out.str(), err.str()};
-    }
-
-    std::string at(const std::string& name) const { return (dir / name).string(); }
-
-    TempDir dir;
 };
 
 } // namespace
@@ -105,10 +76,10 @@ TEST_F(FilmMeasuresToolTest, WritesAnEventsFileForEveryResultsFile)
 
     EXPECT_EQ(output.status, 0) << output.err;
     // Only the third file lacks the screen line, and that is told once.
-    EXPECT_EQ(lines(output.err).size(), 1u) << output.err;
+    EXPECT_EQ(splitLines(output.err).size(), 1u) << output.err;
     EXPECT_NE(output.err.find("1 of 3 results files give no usable screen line"), std::string::npos);
     for (const char* name : {"P01", "P02", "P03"}) {
-        const auto text = lines(readFile(dir / "events" / (std::string(name) + "_events.csv")));
+        const auto text = splitLines(readFile(dir / "events" / (std::string(name) + "_events.csv")));
         ASSERT_GT(text.size(), 50u) << name;
         EXPECT_EQ(text[0], "type;start_ms;end_ms;duration_ms;x;y;amplitude_deg;peak_velocity_deg_s");
         std::map<std::string, int> counts;
@@ -139,7 +110,7 @@ TEST_F(FilmMeasuresToolTest, ScreenOptionsOverTheFileChangeTheAngles)
     const auto meanAmplitude = [](const std::string& text) {
         double sum = 0;
         int count = 0;
-        for (const auto& line : lines(text))
+        for (const auto& line : splitLines(text))
             if (line.starts_with("saccade;")) {
                 sum += std::stod(fields(line)[6]);
                 ++count;
@@ -175,7 +146,7 @@ TEST_F(FilmMeasuresToolTest, WritesSynchronyAndTheShotTable)
              at("table.csv"), "--screen-mm", "510,290", "--distance-mm", "650", dir.path().string()});
     EXPECT_EQ(output.status, 0) << output.err;
 
-    const auto sync = lines(readFile(dir / "sync.csv"));
+    const auto sync = splitLines(readFile(dir / "sync.csv"));
     ASSERT_GT(sync.size(), 700u); // 30 s in steps of 40 ms
     EXPECT_EQ(sync[0], "time_ms;viewers;dispersion_deg;nss");
     int together = 0;
@@ -190,7 +161,7 @@ TEST_F(FilmMeasuresToolTest, WritesSynchronyAndTheShotTable)
     }
     EXPECT_GT(together, 500);
 
-    const auto table = lines(readFile(dir / "table.csv"));
+    const auto table = splitLines(readFile(dir / "table.csv"));
     ASSERT_EQ(table.size(), 1u + 3 * 4);
     EXPECT_EQ(table[0],
               "shot;start_ms;viewer;fixations;mean_fixation_ms;mean_saccade_amplitude_deg;pursuit_share;"
@@ -246,7 +217,7 @@ TEST_F(FilmMeasuresToolTest, JsonCarriesTheEventsAndTheScreen)
     EXPECT_FALSE(
         files[1].toObject()[QStringLiteral("screen")].toObject()[QStringLiteral("fromFile")].toBool());
     const QJsonArray events = first[QStringLiteral("events")].toArray();
-    const auto written = lines(readFile(dir / "events" / "P01_events.csv"));
+    const auto written = splitLines(readFile(dir / "events" / "P01_events.csv"));
     ASSERT_EQ(static_cast<std::size_t>(events.size()), written.size() - 1);
     const QJsonObject saccade = [&] {
         for (const auto& e : events)

@@ -100,21 +100,9 @@ bool isInside(const AoiFilm::Span& span, int timeMs, double px, double py)
     if (px < span.left || py < span.top || px > span.right || py > span.bottom)
         return false;
     const double f = timeMs - span.keyMs;
-    const double x = span.x + f * span.dx;
-    const double y = span.y + f * span.dy;
-    const double width = span.width + f * span.dwidth;
-    const double height = span.height + f * span.dheight;
-    if (px < x || py < y || px > x + width || py > y + height)
-        return false;
-    if (span.shape == AoiShape::Rectangle)
-        return true;
-    const double rx = width / 2;
-    const double ry = height / 2;
-    if (rx <= 0 || ry <= 0)
-        return false;
-    const double dx = (px - x - rx) / rx;
-    const double dy = (py - y - ry) / ry;
-    return dx * dx + dy * dy <= 1.0;
+    const AoiBox box{span.shape, span.x + f * span.dx, span.y + f * span.dy, span.width + f * span.dwidth,
+                     span.height + f * span.dheight};
+    return box.contains(px, py);
 }
 
 // The cell of a time: the shot it falls in, or none before the first shot.

@@ -1,27 +1,22 @@
 #include "analysis/AoiPanel.h"
 
-#include <QFont>
+#include "analysis/PanelDrawing.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
 #include <algorithm>
 #include <array>
 
+using panel_drawing::font;
+using panel_drawing::kInk;
+
 namespace {
 
-const QColor kInk(0x22, 0x22, 0x22);
-const std::array<QColor, 2> kShotBands = {QColor(0xea, 0xef, 0xf6), QColor(0xff, 0xff, 0xff)};
 // Told apart in print and by most colour-blind readers.
 const std::array<QColor, 6> kLines = {QColor(0x1f, 0x4e, 0x9a), QColor(0xd3, 0x7a, 0x1f),
                                       QColor(0x2e, 0x8b, 0x57), QColor(0xb2, 0x22, 0x22),
                                       QColor(0x6a, 0x3d, 0x9a), QColor(0x55, 0x55, 0x55)};
-
-QFont font(int pixels)
-{
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setPixelSize(pixels);
-    return f;
-}
 
 } // namespace
 
@@ -32,15 +27,7 @@ AoiPanel::AoiPanel(const AoiPresence& presence, std::vector<int> shotStartsMs, s
 
 void AoiPanel::paint(QPainter& painter, const QRectF& panel) const
 {
-    for (std::size_t i = 0; i < shotStartsMs_.size(); ++i) {
-        const double left = xOf_(shotStartsMs_[i]);
-        const double right = i + 1 < shotStartsMs_.size() ? xOf_(shotStartsMs_[i + 1]) : panel.right();
-        if (right <= left)
-            continue;
-        painter.fillRect(QRectF(left, panel.top(), right - left, panel.height()), kShotBands[i % 2]);
-        painter.setPen(QColor(0xb0, 0xb8, 0xc8));
-        painter.drawLine(QPointF(left, panel.top()), QPointF(left, panel.bottom()));
-    }
+    panel_drawing::paintShotBands(painter, panel, shotStartsMs_, xOf_);
 
     const std::size_t lines = std::min(presence_.names.size(), kMaxLines);
     const double stretchMs = presence_.stretches ? double(presence_.filmEndMs) / presence_.stretches : 0;

@@ -1,8 +1,8 @@
 #include "analysis/SynchronyPanel.h"
 
+#include "analysis/PanelDrawing.h"
 #include "measures/Synchrony.h"
 
-#include <QFont>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -10,19 +10,13 @@
 #include <array>
 #include <cmath>
 
+using panel_drawing::font;
+using panel_drawing::kInk;
+
 namespace {
 
-const QColor kInk(0x22, 0x22, 0x22);
 const QColor kNss(0x1f, 0x4e, 0x9a);
 const QColor kDispersion(0xd3, 0x7a, 0x1f);
-const std::array<QColor, 2> kShotBands = {QColor(0xea, 0xef, 0xf6), QColor(0xff, 0xff, 0xff)};
-
-QFont font(int pixels)
-{
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setPixelSize(pixels);
-    return f;
-}
 
 double niceCeiling(double value)
 {
@@ -70,15 +64,7 @@ SynchronyPanel::SynchronyPanel(const measures::SynchronyResult& synchrony, std::
 
 void SynchronyPanel::paint(QPainter& painter, const QRectF& panel) const
 {
-    for (std::size_t i = 0; i < shotStartsMs_.size(); ++i) {
-        const double left = xOf_(shotStartsMs_[i]);
-        const double right = i + 1 < shotStartsMs_.size() ? xOf_(shotStartsMs_[i + 1]) : panel.right();
-        if (right <= left)
-            continue;
-        painter.fillRect(QRectF(left, panel.top(), right - left, panel.height()), kShotBands[i % 2]);
-        painter.setPen(QColor(0xb0, 0xb8, 0xc8));
-        painter.drawLine(QPointF(left, panel.top()), QPointF(left, panel.bottom()));
-    }
+    panel_drawing::paintShotBands(painter, panel, shotStartsMs_, xOf_);
 
     const auto yNss = [&](double nss) {
         return panel.bottom() - panel.height() * (nss - nssLow_) / (nssHigh_ - nssLow_);

@@ -1,6 +1,7 @@
 #include "recorder/trackers/PupilController.h"
 #include "ControllerSignals.h"
 #include "TestEnvironment.h"
+#include "mocks/CalibratingPupilStandIn.h"
 #include "mocks/FakePrompt.h"
 #include "recorder/trackers/ResultsFile.h"
 #include "sim/pupil/PupilCaptureStandIn.h"
@@ -158,15 +159,10 @@ TEST_F(PupilControllerTest, DataGoingBackwardsOrMalformedNeverBreaksTheOrderOfSa
 TEST_F(PupilControllerTest, CalibrationOutcomeAndUnreachableCaptureAreReported)
 {
     for (const bool succeeds : {true, false}) {
-        sim::PupilOptions options;
-        options.remotePort = 0;
-        options.calibrationSucceeds = succeeds;
-        options.calibrationMs = 50;
-        sim::PupilCaptureStandIn standIn(options);
-        std::string error;
-        ASSERT_TRUE(standIn.start(error)) << error;
+        std::unique_ptr<sim::PupilCaptureStandIn> standIn;
+        ASSERT_TRUE(startCalibratingPupilStandIn(standIn, succeeds));
         PupilSettings settings;
-        settings.address = QStringLiteral("127.0.0.1:%1").arg(standIn.remotePort());
+        settings.address = QStringLiteral("127.0.0.1:%1").arg(standIn->remotePort());
         PupilController controller(prompt, settings);
         ControllerSignals reported(&controller);
         controller.runCalibration();

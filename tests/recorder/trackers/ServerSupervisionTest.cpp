@@ -194,10 +194,12 @@ TEST_F(ServerSupervision, AServerThatIgnoresTheRequestToEndIsKilledWhenWeLookAga
 
 namespace {
 
-// The supervisor on its own, with what it does to the server counted.
+// The supervisor on its own, with what it does to the server counted;
+// `surroundings` sets what it finds around the server.
 struct Supervised
 {
-    explicit Supervised(const QString& name)
+    explicit Supervised(const QString& name,
+                        const std::function<void(ServerSupervisor::Actions&)>& surroundings = nullptr)
     {
         ServerSupervisor::Actions actions;
         actions.processName = [name] { return name.toStdString(); };
@@ -210,6 +212,8 @@ struct Supervised
             return signalResult ? signalResult(pid, signal) : 0;
         };
         actions.tell = [this](const QString& text) { told << text; };
+        if (surroundings)
+            surroundings(actions);
         supervisor = std::make_unique<ServerSupervisor>(std::move(actions));
         supervisor->setIntervals(40, 60);
     }
@@ -283,48 +287,35 @@ TEST_F(ServerSupervision, AServerThatOutlivesEveryKillIsGivenUpAfterABound)
 TEST_F(ServerSupervision, AnUnreadableProcessListStartsNoServer)
 {
     // Given a process list that cannot be read
-    ServerSupervisor::Actions actions;
-    int connects = 0;
-    int starts = 0;
-    actions.processName = [this] { return name.toStdString(); };
-    actions.disconnect = [] {};
-    actions.tryConnect = [&] { ++connects; };
-    actions.startServer = [&] { ++starts; };
-    actions.findProcess = [](const std::string&) { return std::optional<pid_t>(); };
-    ServerSupervisor supervisor(std::move(actions));
-    supervisor.setIntervals(20, 20);
+    Supervised supervised(name, [](ServerSupervisor::Actions& actions) {
+        actions.findProcess = [](const std::string&) { return std::optional<pid_t>(); };
+    });
+    supervised.supervisor->setIntervals(20, 20);
 
     // When the server is asked for, and looked at again
-    supervisor.request(false);
-    supervisor.request(true);
+    supervised.supervisor->request(false);
+    supervised.supervisor->request(true);
     QTest::qWait(100);
 
     // Then no server is started on a guess, and the link tries whatever runs
-    EXPECT_EQ(starts, 0);
-    EXPECT_EQ(connects, 2);
-    EXPECT_EQ(supervisor.state(), ServerSupervisor::State::Idle);
+    EXPECT_EQ(supervised.starts, 0);
+    EXPECT_EQ(supervised.connects, 2);
+    EXPECT_EQ(supervised.supervisor->state(), ServerSupervisor::State::Idle);
 }
 
 TEST_F(ServerSupervision, APortAnotherProgramListensOnStartsNoServer)
 {
     // Given no server process, but another program on the server's port
-    ServerSupervisor::Actions actions;
-    int connects = 0;
-    int starts = 0;
-    actions.processName = [this] { return name.toStdString(); };
-    actions.disconnect = [] {};
-    actions.tryConnect = [&] { ++connects; };
-    actions.startServer = [&] { ++starts; };
-    actions.portTaken = [] { return true; };
-    ServerSupervisor supervisor(std::move(actions));
-    supervisor.setIntervals(20, 20);
+    Supervised supervised(
+        name, [](ServerSupervisor::Actions& actions) { actions.portTaken = [] { return true; }; });
+    supervised.supervisor->setIntervals(20, 20);
 
     // When the server is asked for
-    supervisor.request(false);
+    supervised.supervisor->request(false);
     QTest::qWait(100);
 
     // Then a server that could only fail on the port is not started; the link tries what answers there
-    EXPECT_EQ(starts, 0);
-    EXPECT_EQ(connects, 1);
-    EXPECT_EQ(supervisor.state(), ServerSupervisor::State::Idle);
+    EXPECT_EQ(supervised.starts, 0);
+    EXPECT_EQ(supervised.connects, 1);
+    EXPECT_EQ(supervised.supervisor->state(), ServerSupervisor::State::Idle);
 }
