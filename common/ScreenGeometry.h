@@ -1,5 +1,7 @@
 #pragma once
 
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -60,6 +62,11 @@ struct ScreenLineParse
 // allowed). Strict: exact words and spacing, plain decimal integers within
 // [1, ScreenGeometry::maxDimension], nothing after the last word.
 ScreenLineParse parseScreenLine(std::string_view line);
+
+// The screen line of a results file, looked for among the comment lines
+// between the header and the first data line (at most the first 64 KiB).
+// Nothing when the file has none; a failed parse when its line is malformed.
+std::optional<ScreenLineParse> readScreenLine(const std::filesystem::path& file);
 
 // True when the line is meant to be a screen line (starts with "#Screen:"),
 // so that a malformed one can be reported rather than silently skipped.

@@ -6,16 +6,12 @@
 #include <QPainter>
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
 #include <string>
-#include <string_view>
 
 namespace {
 
 constexpr QRgb kFixationColour = 0xFFFFD700;
 constexpr QRgb kSaccadeColour = 0xFFFFFFFF;
-// The header and its comments come first; they never take this much.
-constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
 
 // Where a results-file position lands on the canvas, as the gaze drawing places it.
 QPointF onCanvas(int x, int y, QSize canvas, const OverlayOptions& options)
@@ -28,33 +24,8 @@ QPointF onCanvas(int x, int y, QSize canvas, const OverlayOptions& options)
 
 ScreenGeometry ScanPath::screenOf(const std::filesystem::path& resultsFile)
 {
-    // The comments follow the header at the top of the file; no more than this is read for them.
-    std::ifstream in(resultsFile, std::ios::binary);
-    std::string text(kMaxHeaderBytes, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    std::string_view rest = text;
-    bool headerSeen = false;
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        if (end == std::string_view::npos && text.size() == kMaxHeaderBytes)
-            break; // a line cut off by the limit
-        const std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-        if (line.empty() || line == "\r")
-            continue;
-        if (!line.starts_with('#')) {
-            if (headerSeen)
-                break; // the first data line
-            headerSeen = true;
-            continue;
-        }
-        if (isScreenLine(line)) {
-            const ScreenLineParse parsed = parseScreenLine(line);
-            return parsed.ok ? parsed.geometry : ScreenGeometry{};
-        }
-    }
-    return {};
+    const auto line = readScreenLine(resultsFile);
+    return line && line->ok ? line->geometry : ScreenGeometry{};
 }
 
 const std::vector<measures::GazeEvent>& ScanPath::eventsOf(const TimeLine& viewer)

@@ -11,37 +11,6 @@
 #include <memory>
 #include <thread>
 
-std::optional<ScreenLineParse> readScreenLine(const std::filesystem::path& file)
-{
-    constexpr std::size_t kMaxBytes = 64 * 1024;
-    std::ifstream in(file, std::ios::binary);
-    std::string text(kMaxBytes, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    std::string_view rest = text;
-    bool headerSeen = false;
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        if (end == std::string_view::npos && text.size() == kMaxBytes)
-            break; // a line cut off by the limit
-        std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
-        if (line.empty())
-            continue;
-        if (line.front() != '#') {
-            if (headerSeen)
-                break; // the first data line: the comments are over
-            headerSeen = true;
-            continue;
-        }
-        if (headerSeen && isScreenLine(line))
-            return parseScreenLine(line);
-    }
-    return std::nullopt;
-}
-
 ResolvedGeometry resolveGeometry(const std::filesystem::path& file, const GeometryChoice& choice)
 {
     ResolvedGeometry resolved;

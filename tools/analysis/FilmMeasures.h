@@ -17,11 +17,6 @@
 class TimeLine;
 class TimeLineManager;
 
-// The screen line of a results file, looked for among the comment lines
-// between the header and the first data line (at most the first 64 KiB).
-// Nothing when the file has none; a failed parse when its line is malformed.
-std::optional<ScreenLineParse> readScreenLine(const std::filesystem::path& file);
-
 // Where each file's geometry comes from: its own line, with the options'
 // sizes and distance put over it; files without a line take the options or
 // the defaults.
