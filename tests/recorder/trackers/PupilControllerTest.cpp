@@ -249,7 +249,7 @@ TEST(PupilSettings, FileValuesThenTheEnvironmentAndNothingInvalid)
     EXPECT_EQ(PupilSettings::load(file), PupilSettings()) << "defaults without a file";
 
     PupilSettings edited;
-    edited.address = QStringLiteral("192.168.1.7:50021");
+    edited.address = QStringLiteral("127.0.0.7:50021");
     edited.surface = QStringLiteral("cinema screen");
     edited.minConfidence = 0.75;
     ASSERT_TRUE(edited.save(file));
