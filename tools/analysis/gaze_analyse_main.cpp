@@ -29,13 +29,7 @@ int main(int argc, char* argv[])
         app = std::make_unique<QGuiApplication>(argc, argv);
     else
         app = std::make_unique<QCoreApplication>(argc, argv);
-    const ToolStart start{"gaze-analyse",
-                          parsed.helpRequested,
-                          parsed.helpText,
-                          parsed.error,
-                          [&] { return overwriteProblem(parsed.options); },
-                          parsed.options.logFile};
-    if (const auto ended = startTool(start, std::cout, std::cerr))
+    if (const auto ended = startTool("gaze-analyse", parsed, std::cout, std::cerr))
         return *ended;
     AnalysisOptions options = parsed.options;
     options.progress = ::isatty(STDERR_FILENO) == 1;

@@ -17,13 +17,7 @@ int main(int argc, char* argv[])
     QGuiApplication app(argc, argv);
     gst_init(&argc, &argv);
     const ParsedRenderArguments parsed = parseRenderArguments(std::vector<std::string>(argv, argv + argc));
-    const ToolStart start{"gaze-render",
-                          parsed.helpRequested,
-                          parsed.helpText,
-                          parsed.error,
-                          [&] { return overwriteProblem(parsed.options); },
-                          parsed.options.logFile};
-    if (const auto ended = startTool(start, std::cout, std::cerr))
+    if (const auto ended = startTool("gaze-render", parsed, std::cout, std::cerr))
         return *ended;
     if (parsed.options.lengthOnly)
         return printMovieLength(parsed.options.movie, std::cout, std::cerr);

@@ -15,13 +15,7 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     gst_init(&argc, &argv);
     const ParsedShotsArguments parsed = parseShotsArguments(std::vector<std::string>(argv, argv + argc));
-    const ToolStart start{"gaze-shots",
-                          parsed.helpRequested,
-                          parsed.helpText,
-                          parsed.error,
-                          [&] { return overwriteProblem(parsed.options); },
-                          parsed.options.logFile};
-    if (const auto ended = startTool(start, std::cout, std::cerr))
+    if (const auto ended = startTool("gaze-shots", parsed, std::cout, std::cerr))
         return *ended;
     return runShotDetection(parsed.options, std::cerr);
 }
