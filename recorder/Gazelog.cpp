@@ -4,6 +4,7 @@
 #include "common/QtLogItems.h"
 #include "platform/window_bus.h"
 #include "recorder/AboutWindow.h"
+#include "recorder/CaptionColumn.h"
 #include "recorder/GoproControls.h"
 #include "recorder/MessageBoxPrompt.h"
 #include "recorder/PrimaryScreen.h"
@@ -12,9 +13,9 @@
 #include "recorder/TrackerFactory.h"
 #include "recorder/core/RecorderSettings.h"
 #include "recorder/core/RecorderTexts.h"
+#include "recorder/core/ResultsHeader.h"
 #include "recorder/gopro/GoproController.h"
-#include "recorder/trackers/EyeTrackerController.h"
-#include "recorder/trackers/PupilController.h"
+#include "recorder/trackers/PupilSettings.h"
 #include "ui_Gazelog.h"
 
 #include <QCloseEvent>
@@ -57,6 +58,9 @@ Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* pa
     ui->labelMonitor->hide();
     ui->comboBoxScreenList->hide();
     ui->groupBoxExaminationLength->hide();
+    CaptionColumn::fit({ui->label_15, ui->labelFps, ui->labelViewingDistance, ui->label_13, ui->label_14,
+                        ui->labelCalibrationQuality_2});
+    CaptionColumn::fit({ui->label_16});
 
     const QRect progress = ui->labelProgress->geometry();
     slider = new QSliderWithTicks(Qt::Horizontal, ui->tabExamination);
@@ -78,6 +82,7 @@ Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* pa
     ui->spinBoxViewingDistance->setValue(distance);
     workflow_->setViewingDistanceMm(distance);
 
+    connectTracker();
     connect(ui->buttonRestartServer, &QPushButton::clicked, this, &Gazelog::restartServer);
     connect(ui->comboBoxScreenList, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &Gazelog::selectedScreenChanged);
@@ -122,7 +127,7 @@ Gazelog::Gazelog(const QString& moviePath, GazelogServices services, QWidget* pa
         ui->comboBoxEyeTracker->setCurrentIndex(0);
         onEyeTrackerChanged(0);
     }
-    workflow_->announceTracker();
+    workflow_->tracker().announce();
 
     if (!workflow_->playerFound())
         warn(tr("Player not found - performing examination and running visualisation will not be possible.\n"
@@ -138,8 +143,7 @@ Gazelog::~Gazelog()
     LOG("start");
     // Closed without a close event (the program is ending): the samples must not go with it.
     abandonExamination();
-    workflow_->useTracker(-1);
-    controller = nullptr;
+    workflow_->tracker().make(-1);
     LOG("end");
 }
 
@@ -166,26 +170,22 @@ void Gazelog::fillScreenList()
 void Gazelog::onEyeTrackerChanged(int eyeTrackerIndex)
 {
     LOG("eyeTrackerIndex: ", eyeTrackerIndex);
-    if (controller && !workflow_->mayInterruptExamination(tr("Changing the tracker"))) {
+    if (!workflow_->mayInterruptExamination(tr("Changing the tracker"))) {
         const QSignalBlocker block(ui->comboBoxEyeTracker);
         ui->comboBoxEyeTracker->setCurrentIndex(trackerIndex_);
         LOG("end");
         return;
     }
     trackerIndex_ = eyeTrackerIndex;
-    controller = workflow_->useTracker(eyeTrackerIndex);
+    workflow_->tracker().make(eyeTrackerIndex);
     const bool eyeTribe = eyeTrackerIndex == 0;
-    for (QWidget* widget :
-         {static_cast<QWidget*>(ui->labelCalibrationQuality),
-          static_cast<QWidget*>(ui->labelCalibrationQuality_2), static_cast<QWidget*>(ui->labelFps),
-          static_cast<QWidget*>(ui->comboBoxFps), static_cast<QWidget*>(ui->buttonCalibrate)})
-        widget->setEnabled(eyeTribe);
     // Pupil Capture calibrates on request and samples at the headset's own rate.
     const bool pupil = eyeTrackerIndex == pupilTrackerIndex;
-    for (QWidget* widget :
-         {static_cast<QWidget*>(ui->labelCalibrationQuality),
-          static_cast<QWidget*>(ui->labelCalibrationQuality_2), static_cast<QWidget*>(ui->buttonCalibrate)})
-        widget->setEnabled(widget->isEnabled() || pupil);
+    for (QWidget* widget : std::initializer_list<QWidget*>{
+             ui->labelCalibrationQuality, ui->labelCalibrationQuality_2, ui->buttonCalibrate})
+        widget->setEnabled(eyeTribe || pupil);
+    for (QWidget* widget : std::initializer_list<QWidget*>{ui->labelFps, ui->comboBoxFps})
+        widget->setEnabled(eyeTribe);
     // The window makes room for Pupil Core's settings only while it is the tracker.
     if (pupilSettings_->isVisibleTo(this) != pupil) {
         const int growth = pupil ? pupilSettingsGrowth_ : -pupilSettingsGrowth_;
@@ -193,8 +193,7 @@ void Gazelog::onEyeTrackerChanged(int eyeTrackerIndex)
         setFixedSize(width(), height() + growth);
         pupilSettings_->setVisible(pupil);
     }
-    connectController();
-    workflow_->announceTracker();
+    workflow_->tracker().announce();
     LOG("end");
 }
 
@@ -213,23 +212,19 @@ void Gazelog::addPupilSettings()
     connect(pupilSettings_, &PupilSettingsBox::settingsChanged, this, [this](const PupilSettings& settings) {
         if (!settings.save(settingsFile_))
             LOG("Pupil settings not saved - they hold for this run only");
-        if (auto* pupil = qobject_cast<PupilController*>(controller))
-            pupil->applySettings(settings);
+        workflow_->tracker().applyPupilSettings(settings);
     });
 }
 
-void Gazelog::connectController()
+void Gazelog::connectTracker()
 {
-    if (!controller)
-        return;
-    connect(ui->buttonCalibrate, &QPushButton::clicked, controller, &EyeTrackerController::runCalibration);
-    connect(controller, &EyeTrackerController::connectionStateChanged, this,
-            &Gazelog::onConnectionStateChanged);
-    connect(controller, &EyeTrackerController::trackerConnectionChanged, this,
-            &Gazelog::onTrackerConnectionChanged);
-    connect(controller, &EyeTrackerController::calibrationChanged, this, &Gazelog::onCalibrationChanged);
-    connect(controller, &EyeTrackerController::screenChanged, this, &Gazelog::onScreenChanged);
-    connect(this, &Gazelog::requestConnectToServer, controller, &EyeTrackerController::connectToServer);
+    TrackerLink* tracker = &workflow_->tracker();
+    connect(ui->buttonCalibrate, &QPushButton::clicked, tracker, &TrackerLink::runCalibration);
+    connect(tracker, &TrackerLink::connectionStateChanged, this, &Gazelog::onConnectionStateChanged);
+    connect(tracker, &TrackerLink::trackerStateChanged, this, &Gazelog::onTrackerConnectionChanged);
+    connect(tracker, &TrackerLink::calibrationChanged, this, &Gazelog::onCalibrationChanged);
+    connect(tracker, &TrackerLink::screenChanged, this, &Gazelog::onScreenChanged);
+    connect(tracker, &TrackerLink::frameRateReported, this, &Gazelog::onFrameRateReported);
 }
 
 void Gazelog::onTrackerConnectionChanged(int trackerState)
@@ -251,12 +246,24 @@ void Gazelog::onCalibrationChanged(bool isCalibrated, int calibrationQuality)
         RecorderTexts::calibrationQuality(isCalibrated ? calibrationQuality : 0));
 }
 
+void Gazelog::onFrameRateReported(int framesPerSecond)
+{
+    LOG("server frame rate: ", framesPerSecond);
+    const QString rate = QString::number(framesPerSecond);
+    const QSignalBlocker block(ui->comboBoxFps);
+    // A rate the list does not offer is shown as it is: the server samples at it.
+    if (ui->comboBoxFps->findText(rate) < 0)
+        ui->comboBoxFps->addItem(rate);
+    ui->comboBoxFps->setCurrentText(rate);
+    fpsIndex_ = ui->comboBoxFps->currentIndex();
+}
+
 void Gazelog::restartServer()
 {
     LOG("start");
     if (!workflow_->mayInterruptExamination(tr("Restarting the tracker server")))
         return;
-    Q_EMIT requestConnectToServer(true);
+    workflow_->tracker().connectToServer(true);
     LOG("end");
 }
 
@@ -270,9 +277,8 @@ void Gazelog::onFpsChanged(int fpsValueIndex)
         return;
     }
     fpsIndex_ = fpsValueIndex;
-    if (controller)
-        controller->setFps(ui->comboBoxFps->currentText().toInt());
-    Q_EMIT requestConnectToServer(true);
+    workflow_->tracker().setFrameRate(ui->comboBoxFps->currentText().toInt());
+    workflow_->tracker().connectToServer(true);
     LOG("end");
 }
 
@@ -295,8 +301,7 @@ void Gazelog::closeEvent(QCloseEvent* event)
 void Gazelog::selectedScreenChanged(int screenIndex)
 {
     LOG("changing screen to = ", screenIndex);
-    if (controller)
-        controller->setScreen(screenIndex);
+    workflow_->tracker().setScreen(screenIndex);
 }
 
 void Gazelog::onScreenChanged(int screenIndex)
@@ -340,13 +345,12 @@ void Gazelog::selectMovie(QString selectedMoviePath)
     movieDuration = 0;
     connect(durationProbe, &QMediaPlayer::durationChanged, this, &Gazelog::onDurationChanged);
 
-    ui->lineEditOutputDirectory->setText(ExaminationWorkflow::resultsFolderFor(selectedMoviePath));
+    ui->lineEditOutputDirectory->setText(ResultsHeader::folderFor(selectedMoviePath));
     LOG("end");
 }
 
 void Gazelog::selectOutputDirectory()
 {
-    LOG("start");
     const QString folder = prompt_->chooseFolder(tr("Select folder for results"), QDir::homePath());
     LOG("Selected out dir: ", folder);
     if (!folder.isEmpty())
@@ -360,7 +364,6 @@ void Gazelog::examinationLengthChanged()
     LOG("part of movie: ", part);
     ui->lineEditMoviePartStart->setEnabled(part);
     ui->lineEditMoviePartEnd->setEnabled(part);
-    LOG("end");
 }
 
 void Gazelog::onDurationChanged(qint64 duration)
@@ -388,9 +391,7 @@ ExaminationInputs Gazelog::examinationInputs() const
 
 void Gazelog::startExamination()
 {
-    LOG("start");
     workflow_->startExamination(examinationInputs());
-    LOG("end");
 }
 
 void Gazelog::onWorkflowStateChanged(ExaminationWorkflow::State state)

@@ -62,7 +62,6 @@ public:
     // A message posted by the player (senderPid 0: sender unknown). Returns true when it was consumed.
     bool handlePlayerMessage(quint32 message, quint64 code, qint64 time, qint64 senderPid = 0);
 
-    EyeTrackerController* trackerController() const { return controller; }
     QSliderWithTicks* progressSlider() const { return slider; }
     Ui::Gazelog* form() const { return ui.get(); }
     qint64 currentMovieDuration() const { return movieDuration; }
@@ -74,7 +73,6 @@ public:
     void abandonExamination();
 
 Q_SIGNALS:
-    void requestConnectToServer(bool restartServer);
     void addInterestingPoint(qint64 pointTime);
     void examinationFinished(bool movieFinished);
     void examinationError(bool movieFinished, bool error);
@@ -87,6 +85,7 @@ public Q_SLOTS:
     void onTrackerConnectionChanged(int trackerState);
     void onConnectionStateChanged(bool eyeTrackerConnected);
     void onCalibrationChanged(bool isCalibrated, int calibrationQuality);
+    void onFrameRateReported(int framesPerSecond);
     void restartServer();
 
     void selectMovie(QString selectedMoviePath = QString());
@@ -109,13 +108,12 @@ private:
     void onWorkflowStateChanged(ExaminationWorkflow::State state);
     void onExaminationEnded(bool saved, bool failed, const QString& resultsPath,
                             const std::vector<GazePoint>& keypoints);
-    void connectController();
+    void connectTracker();
     void fillScreenList();
     void warn(const QString& text);
     void addPupilSettings();
 
     std::unique_ptr<Ui::Gazelog> ui;
-    EyeTrackerController* controller = nullptr;
     GoproController* gopro = nullptr;
     QSliderWithTicks* slider = nullptr;
     QPointer<QMediaPlayer> durationProbe;

@@ -2,21 +2,12 @@
 
 #include "common/Logger.h"
 #include "recorder/core/ExaminationWorkflow.h"
+#include "recorder/core/RecorderTexts.h"
 #include "recorder/gopro/GoproController.h"
 #include "recorder/trackers/OperatorPrompt.h"
 #include "ui_Gazelog.h"
 
-#include <QCoreApplication>
-
-namespace {
-
-// The texts belong to the main window's catalogue.
-QString windowText(const char* text)
-{
-    return QCoreApplication::translate("Gazelog", text);
-}
-
-} // namespace
+using RecorderTexts::windowText;
 
 GoproControls::GoproControls(Ui::Gazelog& form, ExaminationWorkflow& workflow, GoproController& camera,
                              OperatorPrompt& prompt, QObject* parent)

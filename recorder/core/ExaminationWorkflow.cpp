@@ -1,100 +1,54 @@
 #include "recorder/core/ExaminationWorkflow.h"
 
-#include "common/AppDataFolder.h"
 #include "common/LinkCodes.h"
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
-#include "common/ScreenGeometry.h"
-#include "platform/processes.h"
 #include "recorder/core/RecorderTexts.h"
-#include "recorder/gopro/GoproController.h"
+#include "recorder/core/ResultsHeader.h"
 #include "recorder/trackers/EyeTrackerController.h"
 #include "recorder/trackers/OperatorPrompt.h"
 
-#include <QCoreApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
-#include <iostream>
+
+using RecorderTexts::windowText;
 
 namespace {
 
-constexpr const char* dateFormat = "yyyy_MM_dd_HH_mm_ss";
-
-// The texts the window has always shown keep their place in the window's catalogue
-// (each marked where it is used, so that the catalogue tools keep finding it).
-QString windowText(const char* text)
+PlayerProcess::Services playerServices(const ExaminationWorkflow::Services& services)
 {
-    return QCoreApplication::translate("Gazelog", text);
-}
-
-QString dateText()
-{
-    return QDateTime::currentDateTime().toString(QString::fromLatin1(dateFormat));
-}
-
-// After the results folder: the settings folder, then the private runtime folder.
-QStringList standardRecoveryFolders()
-{
-    QStringList folders;
-    if (const auto settings = appDataFolder())
-        folders << QString::fromStdString(settings->string());
-    if (const auto bus = platform::windowBusFolder(); bus.path)
-        folders << QString::fromStdString(bus.path->parent_path().string());
-    return folders;
+    return {services.startDetached, services.playerPath, services.recorderCaption,
+            services.playerKillGraceMs};
 }
 
 } // namespace
 
 ExaminationWorkflow::ExaminationWorkflow(OperatorPrompt& prompt, Services services, QObject* parent)
-    : QObject(parent), prompt_(prompt), services_(std::move(services))
+    : QObject(parent), prompt_(prompt), services_(std::move(services)),
+      tracker_(prompt, services_.makeController), camera_(prompt), player_(prompt, playerServices(services_)),
+      reports_(prompt, services_.recorderCaption,
+               [this](const platform::WindowMessage& report) { return onPlayerReport(report); }),
+      recovery_(services_.terminating, services_.recoveryFolders)
 {
-    if (!services_.startDetached)
-        services_.startDetached = systemDetachedStarter();
-    if (!services_.recoveryFolders)
-        services_.recoveryFolders = standardRecoveryFolders;
-    connect(&playerWatch_, &platform::ProcessExitWatcher::exited, this, &ExaminationWorkflow::onPlayerExited);
+    connect(&tracker_, &TrackerLink::trackerChanged, this, &ExaminationWorkflow::onTrackerChanged);
+    connect(&camera_, &CameraRule::silent, this, &ExaminationWorkflow::cameraSilent);
+    connect(&player_, &PlayerProcess::exited, this, &ExaminationWorkflow::onPlayerExited);
+    connect(&reports_, &PlayerReports::closeRequested, this, &ExaminationWorkflow::closeRequested);
 }
 
 ExaminationWorkflow::~ExaminationWorkflow()
 {
-    useTracker(-1);
+    // While the player it may still stop is here.
+    tracker_.make(-1);
 }
 
-EyeTrackerController* ExaminationWorkflow::useTracker(int trackerIndex)
+void ExaminationWorkflow::onTrackerChanged(EyeTrackerController* controller)
 {
-    setController(nullptr);
-    delete ownTracker_;
-    ownTracker_ = nullptr;
-    if (trackerIndex >= 0 && services_.makeController)
-        ownTracker_ = services_.makeController(trackerIndex, prompt_, this);
-    setController(ownTracker_);
-    return ownTracker_;
-}
-
-void ExaminationWorkflow::announceTracker()
-{
-    if (controller_ && controller_->isInstalled()) {
-        LOG("tracker installed - emit initial signals");
-        controller_->emitInitialSignals();
+    if (!controller)
         return;
-    }
-    LOG("tracker not installed - don't emit initial signals");
-    warn(windowText(QT_TRANSLATE_NOOP("Gazelog",
-                                      "EyeTribe SDK not found. Performing an examination will not be "
-                                      "possible.\nTo perform test install EyeTribe SDK.")));
-}
-
-void ExaminationWorkflow::setController(EyeTrackerController* controller)
-{
-    if (controller_)
-        disconnect(controller_, nullptr, this, nullptr);
-    controller_ = controller;
-    if (!controller_)
-        return;
-    controller_->setPlayerStopper([this] { stopPlayer(); });
-    connect(controller_, &EyeTrackerController::examinationError, this,
+    controller->setPlayerStopper([this] { player_.stop(); });
+    connect(controller, &EyeTrackerController::examinationError, this,
             [this](bool movieFinished, bool error) { stopExamination(movieFinished, error); });
 }
 
@@ -109,18 +63,6 @@ void ExaminationWorkflow::setState(State state)
 void ExaminationWorkflow::warn(const QString& text)
 {
     prompt_.warning(windowText(QT_TRANSLATE_NOOP("Gazelog", "Error")), text);
-}
-
-QString ExaminationWorkflow::resultsFolderFor(const QString& moviePath)
-{
-    const QFileInfo movie(moviePath);
-    return movie.absolutePath() + QLatin1Char('/') + movie.completeBaseName() + QStringLiteral("_data");
-}
-
-QString ExaminationWorkflow::resultsPath(const QString& folder, const QString& id, const QString& date,
-                                         const QString& suffix)
-{
-    return folder + QLatin1Char('/') + id + QLatin1Char('_') + date + suffix + QStringLiteral(".csv");
 }
 
 bool ExaminationWorkflow::validateInputData(const ExaminationInputs& inputs, bool checkMovie,
@@ -151,16 +93,16 @@ bool ExaminationWorkflow::validateInputData(const ExaminationInputs& inputs, boo
             "Gazelog", "Test id can't be blank and can't contain characters: /\\:*?\"<>|")));
         return false;
     }
-    if (checkTracker && !(controller_ && controller_->isReadyForExamination())) {
+    if (checkTracker && !(controller() && controller()->isReadyForExamination())) {
         LOG("EyeTracker not ready");
         warn(windowText(
             QT_TRANSLATE_NOOP("Gazelog", "EyeTribe is not ready - check state in \"Calibration\" tab")));
         return false;
     }
-    if (checkTracker && !linkProblem_.isEmpty()) {
-        LOG("window bus unusable - the player cannot report: ", linkProblem_);
+    if (checkTracker && !reports_.linkProblem().isEmpty()) {
+        LOG("window bus unusable - the player cannot report: ", reports_.linkProblem());
         warn(tr("The player cannot report to this window, so an examination cannot start:\n%1")
-                 .arg(linkProblem_));
+                 .arg(reports_.linkProblem()));
         return false;
     }
     LOG("end");
@@ -210,76 +152,29 @@ bool ExaminationWorkflow::startExamination(const ExaminationInputs& inputs)
 
     // From here until the player runs, the camera may keep us waiting.
     setState(State::Starting);
-    if (inputs.useGopro) {
-        LOG("Using Gopro");
-        if (!gopro_ || !gopro_->isAvailable()) {
-            LOG("Error - Gopro camera is not avaible!");
-            warn(windowText(QT_TRANSLATE_NOOP(
-                "Gazelog", "GoPro camera is not avaible! \nCheck wifi connection and GoPro camera.")));
-            setState(State::Idle);
-            return false;
-        }
-        if (!gopro_->setRecording(true)) {
-            LOG("Failed to start recording using Gopro!");
-            setState(State::Idle);
-            if (gopro_->lastRequestTimedOut())
-                Q_EMIT cameraSilent();
-            else
-                warn(windowText(
-                    QT_TRANSLATE_NOOP("Gazelog", "Failed to start recording using GoPro camera!.")));
-            return false;
-        }
+    if (inputs.useGopro && !camera_.startRecording()) {
+        setState(State::Idle);
+        return false;
     }
 
     LOG("Going to start player");
     // The controller may have gone while the camera answered (the window never lets it, but be sure).
-    if (!controller_ || !startPlayer(inputs, start, end, examinationLength != movieDuration_)) {
+    if (!controller() || !player_.startExamination(inputs, start, end, examinationLength != movieDuration_)) {
         warn(windowText(QT_TRANSLATE_NOOP(
             "Gazelog",
             "Failed to run player. \nCheck whether file \"Gazeview\" is in \nthe same directory as "
             "file \"Gazelog\".")));
-        if (inputs.useGopro && gopro_)
-            gopro_->setRecording(false);
+        if (inputs.useGopro)
+            camera_.cancelRecording();
         setState(State::Idle);
         return false;
     }
     running_ = inputs;
-    startScreen_ = controller_->trackerScreen();
-    controller_->startExamination();
+    startScreen_ = controller()->trackerScreen();
+    controller()->startExamination();
     setState(State::Running);
     LOG("end");
     return true;
-}
-
-bool ExaminationWorkflow::startPlayer(const ExaminationInputs& inputs, qint64 startMs, qint64 endMs,
-                                      bool part)
-{
-    const QStringList command =
-        PlayerLaunch::examination(services_.playerPath, inputs.moviePath, services_.recorderCaption,
-                                  part ? &startMs : nullptr, part ? &endMs : nullptr);
-    qint64 pid = 0;
-    if (!runDetachedCommand(services_.startDetached, command, &pid))
-        return false;
-    playerPid_ = pid;
-    playerName_ = pid > 0 ? platform::processName(static_cast<pid_t>(pid)) : std::string();
-    LOG("player pid: ", playerPid_, ", name: ", playerName_);
-    if (pid > 0)
-        playerWatch_.watch(static_cast<pid_t>(pid));
-    return true;
-}
-
-void ExaminationWorkflow::stopPlayer()
-{
-    playerWatch_.stop();
-    const auto pid = static_cast<pid_t>(playerPid_);
-    playerPid_ = 0;
-    // Only the process we started: its id may have been given to another program since.
-    if (pid <= 0 || !platform::ProcessExitWatcher::isRunning(pid) ||
-        platform::processName(pid) != playerName_)
-        return;
-    LOG("ending player, pid: ", pid);
-    platform::endProcessLater(pid, playerName_, services_.playerKillGraceMs,
-                              [pid] { LOG("player did not end - killing pid: ", pid); });
 }
 
 void ExaminationWorkflow::onPlayerExited(qint64 pid)
@@ -287,14 +182,14 @@ void ExaminationWorkflow::onPlayerExited(qint64 pid)
     LOG("player ended, pid: ", pid);
     // Its last reports (a normal end among them) may still be on their way.
     QTimer::singleShot(services_.playerExitGraceMs, this, [this, pid] {
-        if (state_ != State::Running || pid != playerPid_)
+        if (state_ != State::Running || pid != player_.pid())
             return;
-        playerPid_ = 0;
-        const qint64 lastReport = controller_ ? controller_->lastSynchronisedMovieTime() : -1;
+        player_.forget();
+        const qint64 lastReport = controller() ? controller()->lastSynchronisedMovieTime() : -1;
         LOG("Error - the player ended during the examination, last report at: ", lastReport);
         // Gaze after the last report fell on frames the viewer was never shown.
-        if (controller_)
-            controller_->dropSamplesAfter(lastReport);
+        if (controller())
+            controller()->dropSamplesAfter(lastReport);
         endAsFailed(tr("The player ended during the examination (its last report was at %1 ms).\nThe samples "
                        "recorded until then are kept: press \"Save results\" to save them.")
                         .arg(lastReport));
@@ -304,8 +199,8 @@ void ExaminationWorkflow::onPlayerExited(qint64 pid)
 void ExaminationWorkflow::endAsFailed(const QString& warning)
 {
     setState(State::Stopping);
-    if (controller_)
-        controller_->endExamination(false, QString(), QStringList(), QRect(), false, 1);
+    if (controller())
+        controller()->endExamination(false, QString(), QStringList(), QRect(), false, 1);
     warn(warning);
     recoverIfTerminating(running_);
     setState(State::Idle);
@@ -315,21 +210,15 @@ void ExaminationWorkflow::endAsFailed(const QString& warning)
 QStringList ExaminationWorkflow::headerLines(const ExaminationInputs& inputs, const QString& date,
                                              const QString& resultsPath) const
 {
-    QStringList lines{QStringLiteral("Examination date: ") + date,
-                      QStringLiteral("Movie path: ") + inputs.moviePath};
-    const QString screen = screenLine();
-    if (!screen.isEmpty())
-        lines << screen;
-    lines << QStringLiteral("Output path: ") + resultsPath
-          << QStringLiteral("Examination id: ") + inputs.examinationId;
-    return lines;
+    return ResultsHeader::lines(inputs, date, resultsPath,
+                                ResultsHeader::screenLine(resultsScreen(), viewingDistanceMm_));
 }
 
-QString ExaminationWorkflow::screenLine() const
+std::optional<TrackerScreen> ExaminationWorkflow::resultsScreen() const
 {
     // The tracker's word first: gaze was measured on its screen. It may have gone since
     // the start (a server that died), and the display stands in when no tracker said.
-    std::optional<TrackerScreen> screen = controller_ ? controller_->trackerScreen() : std::nullopt;
+    std::optional<TrackerScreen> screen = controller() ? controller()->trackerScreen() : std::nullopt;
     if (!screen)
         screen = startScreen_;
     if (!screen && services_.displayScreen) {
@@ -337,22 +226,13 @@ QString ExaminationWorkflow::screenLine() const
         LOG(screen ? "the tracker did not report its screen - the display's geometry is written"
                    : "neither the tracker nor the display report a screen - no screen line");
     }
-    if (!screen)
-        return {};
-    ScreenGeometry geometry;
-    geometry.widthPx = screen->widthPx;
-    geometry.heightPx = screen->heightPx;
-    geometry.widthMm = screen->widthMm;
-    geometry.heightMm = screen->heightMm;
-    geometry.distanceMm = viewingDistanceMm_;
-    // The results file puts the comment mark before each of its header lines itself.
-    return QString::fromStdString(formatScreenLine(geometry).substr(1));
+    return screen;
 }
 
 void ExaminationWorkflow::stopExamination(bool movieFinished, bool error)
 {
     LOG("movieFinished: ", movieFinished, ", error: ", error);
-    if (state_ != State::Running || !controller_) {
+    if (state_ != State::Running || !controller()) {
         LOG("no examination running - nothing to stop");
         return;
     }
@@ -365,37 +245,35 @@ void ExaminationWorkflow::stopExamination(bool movieFinished, bool error)
         return;
     }
     setState(State::Stopping);
-    const QString date = dateText();
-    const QString resultsPath =
-        ExaminationWorkflow::resultsPath(running_.outputFolder, running_.examinationId, date);
+    const QString date = ResultsHeader::dateNow();
+    const QString resultsPath = ResultsHeader::path(running_.outputFolder, running_.examinationId, date);
     LOG("outputpath=", resultsPath);
     LOG(movieFinished ? "Examination finished in normal way" : "Examination finished by user");
-    controller_->setExaminationPaused(true);
-    if (running_.useGopro && gopro_ && !gopro_->setRecording(false) && gopro_->lastRequestTimedOut())
-        Q_EMIT cameraSilent();
-    const bool saved = controller_ && controller_->endExamination(
-                                          true, resultsPath, headerLines(running_, date, resultsPath),
-                                          services_.workArea(), false, movieFinished ? 0 : 1);
+    controller()->setExaminationPaused(true);
+    if (running_.useGopro)
+        camera_.stopRecording();
+    const bool saved = controller() && controller()->endExamination(
+                                           true, resultsPath, headerLines(running_, date, resultsPath),
+                                           services_.workArea(), false, movieFinished ? 0 : 1);
     LOG(saved ? "Results saved" : "Results ignored");
     if (!saved)
         recoverIfTerminating(running_);
     setState(State::Idle);
     Q_EMIT examinationEnded(saved, false, lastResultsPath(),
-                            controller_ ? controller_->interestingPoints() : std::vector<GazePoint>());
+                            controller() ? controller()->interestingPoints() : std::vector<GazePoint>());
     LOG("end");
 }
 
 bool ExaminationWorkflow::saveExamination(const ExaminationInputs& inputs)
 {
     LOG("output directory path=", inputs.outputFolder);
-    if (state_ != State::Idle || !controller_ || !validateInputData(inputs, false, false))
+    if (state_ != State::Idle || !controller() || !validateInputData(inputs, false, false))
         return false;
-    const QString date = dateText();
-    const QString resultsPath =
-        ExaminationWorkflow::resultsPath(inputs.outputFolder, inputs.examinationId, date);
+    const QString date = ResultsHeader::dateNow();
+    const QString resultsPath = ResultsHeader::path(inputs.outputFolder, inputs.examinationId, date);
     LOG("outputpath=", resultsPath);
-    const bool saved = controller_->endExamination(true, resultsPath, headerLines(inputs, date, resultsPath),
-                                                   services_.workArea(), true, -1);
+    const bool saved = controller()->endExamination(true, resultsPath, headerLines(inputs, date, resultsPath),
+                                                    services_.workArea(), true, -1);
     Q_EMIT resultsSaved(saved, lastResultsPath());
     LOG("end");
     return saved;
@@ -406,7 +284,7 @@ QString ExaminationWorkflow::abandonExamination(const ExaminationInputs& inputs)
     if (state_ == State::Idle)
         return {};
     recoveryPath_.clear();
-    if (!controller_)
+    if (!controller())
         return {};
     if (state_ != State::Running) {
         // Still starting (nothing recorded yet) or already saving: there is nothing to recover.
@@ -417,7 +295,7 @@ QString ExaminationWorkflow::abandonExamination(const ExaminationInputs& inputs)
     }
     LOG("abandoning the running examination");
     setState(State::Stopping);
-    controller_->endExamination(false, QString(), QStringList(), QRect(), false, 1);
+    controller()->endExamination(false, QString(), QStringList(), QRect(), false, 1);
     recoveryPath_ = writeRecovery(inputs);
     LOG(recoveryPath_.isEmpty() ? "no recovery file written" : "recovery file written");
     setState(State::Idle);
@@ -446,8 +324,7 @@ bool ExaminationWorkflow::mayInterruptExamination(const QString& what)
 
 bool ExaminationWorkflow::mayClose(const ExaminationInputs& inputs)
 {
-    const bool terminating = services_.terminating && services_.terminating();
-    if (isExaminationRunning() && !terminating) {
+    if (isExaminationRunning() && !recovery_.terminating()) {
         if (state_ != State::Running ||
             !prompt_.question(windowText(QT_TRANSLATE_NOOP("Gazelog", "Examination in progress")),
                               windowText(QT_TRANSLATE_NOOP(
@@ -462,68 +339,9 @@ bool ExaminationWorkflow::mayClose(const ExaminationInputs& inputs)
     return true;
 }
 
-bool ExaminationWorkflow::listenForPlayer()
-{
-    delete playerReports_;
-    playerReports_ = new platform::WindowMessageReceiver(this);
-    playerReports_->setHandler(
-        [this](const platform::WindowMessage& message) { return handlePlayerMessage(message); });
-    connect(playerReports_, &platform::WindowMessageReceiver::closeRequested, this,
-            &ExaminationWorkflow::closeRequested);
-    connect(playerReports_, &platform::WindowMessageReceiver::messageDropped, this,
-            [](const QString& reason) { LOG("message dropped: ", reason); });
-    if (playerReports_->registerWindow(services_.recorderCaption))
-        return true;
-    LOG("WindowMessageReceiver::registerWindow failed: the player cannot report, ",
-        playerReports_->errorString());
-    setLinkProblem(playerReports_->errorString());
-    warn(windowText(QT_TRANSLATE_NOOP("Gazelog", "The player cannot report to this window:\n%1\nExaminations "
-                                                 "cannot be started; running the player and visualisations "
-                                                 "still works."))
-             .arg(playerReports_->errorString()));
-    return false;
-}
-
-bool ExaminationWorkflow::checkCamera()
-{
-    if (gopro_ && gopro_->isAvailable())
-        return true;
-    LOG("Error - Gopro camera is not avaible!");
-    warn(windowText(QT_TRANSLATE_NOOP(
-        "Gazelog", "GoPro camera is not avaible! \nCheck wifi connection and GoPro camera.")));
-    return false;
-}
-
-ExaminationWorkflow::CameraUse ExaminationWorkflow::useCamera(bool wanted, const QString& password)
-{
-    LOG("wanted: ", wanted);
-    if (!wanted)
-        return CameraUse::off;
-    if (!checkCamera())
-        return CameraUse::unavailable;
-    if (gopro_->configureCamera(password))
-        return CameraUse::ready;
-    LOG("Failed to configure Gopro!");
-    if (gopro_->lastRequestTimedOut()) {
-        Q_EMIT cameraSilent();
-        return CameraUse::silent;
-    }
-    warn(windowText(QT_TRANSLATE_NOOP(
-        "Gazelog", "Failed to configure GoPro camera! \nRequired version is at least GoPro Hero 3.")));
-    return CameraUse::refused;
-}
-
-bool ExaminationWorkflow::playerFound() const
-{
-    LOG("player path=", services_.playerPath);
-    const bool found = QFileInfo::exists(services_.playerPath);
-    LOG(found ? "Player found" : "Player not found");
-    return found;
-}
-
 QString ExaminationWorkflow::lastResultsPath() const
 {
-    return controller_ ? controller_->lastResultPath() : QString();
+    return controller() ? controller()->lastResultPath() : QString();
 }
 
 void ExaminationWorkflow::showResults(const ExaminationInputs& inputs)
@@ -542,76 +360,34 @@ void ExaminationWorkflow::showResults(const ExaminationInputs& inputs)
         warn(windowText(QT_TRANSLATE_NOOP("Gazelog", "Selected movie doesn't exist.")));
         return;
     }
-    const bool part = inputs.partOfMovie;
-    const QStringList command = PlayerLaunch::visualisation(
-        services_.playerPath, inputs.moviePath, resultsPath, part ? &inputs.partStartText : nullptr,
-        part ? &inputs.partEndText : nullptr);
-    if (!runDetachedCommand(services_.startDetached, command))
-        warn(windowText(QT_TRANSLATE_NOOP("Gazelog",
-                                          "Failed to run player.\nCheck whether file \"Gazeview\" is "
-                                          "\nin the same directory as file \"Gazelog\".")));
-}
-
-void ExaminationWorkflow::runPlayer()
-{
-    if (!runDetachedCommand(services_.startDetached, PlayerLaunch::plain(services_.playerPath)))
-        warn(windowText(QT_TRANSLATE_NOOP("Gazelog",
-                                          "Failed to run player.\nCheck whether file \"Gazeview\" is "
-                                          "\nin the same directory as file \"Gazelog\" \nand whether "
-                                          "all parameters are valid.")));
+    player_.showResults(inputs, resultsPath);
 }
 
 QString ExaminationWorkflow::writeRecovery(const ExaminationInputs& inputs)
 {
-    // The results folder may be full, gone or read-only just when the program is
-    // ended: the samples then go to the next place that takes them.
-    QStringList folders{running_.outputFolder.isEmpty() ? inputs.outputFolder : running_.outputFolder};
-    if (services_.recoveryFolders)
-        folders += services_.recoveryFolders();
-    const QString date = dateText();
-    QStringList failures;
-    for (const QString& folder : folders) {
-        if (folder.isEmpty())
-            continue;
-        const QString path = resultsPath(folder, running_.examinationId, date, QStringLiteral("_recovery"));
-        const std::string failure =
-            controller_->writeResults(path, headerLines(running_, date, path), services_.workArea());
-        if (!failure.empty()) {
-            LOG("recovery file not written: ", path, ", reason: ", failure);
-            failures << path + QStringLiteral(": ") + QString::fromStdString(failure);
-            continue;
-        }
-        LOG("samples saved to the recovery file: ", path);
-        if (!failures.isEmpty())
-            std::cerr << "Gazelog: the samples could not be saved to " << failures.join(QStringLiteral("; "))
-                      << "\nGazelog: the samples were saved to " << path << std::endl;
-        return path;
-    }
-    recoveryFailed_ = true;
-    LOG("the samples could not be saved anywhere");
-    std::cerr << "Gazelog: the samples could not be saved anywhere: " << failures.join(QStringLiteral("; "))
-              << std::endl;
-    return {};
+    const ExaminationInputs& running = running_;
+    return recovery_.write(
+        *controller(), running.outputFolder.isEmpty() ? inputs.outputFolder : running.outputFolder,
+        running.examinationId,
+        [this](const QString& date, const QString& path) { return headerLines(running_, date, path); },
+        services_.workArea());
 }
 
 void ExaminationWorkflow::recoverIfTerminating(const ExaminationInputs& inputs)
 {
-    if (controller_ && services_.terminating && services_.terminating()) {
+    if (controller() && recovery_.terminating()) {
         LOG("program ending - the samples were not saved");
         writeRecovery(inputs);
     }
 }
 
-bool ExaminationWorkflow::handlePlayerMessage(const platform::WindowMessage& message)
+bool ExaminationWorkflow::onPlayerReport(const platform::WindowMessage& report)
 {
-    if (message.identifier != platform::WM_USER)
-        return false;
-    const quint64 code = message.wParam;
-    const qint64 time = message.lParam;
-    LOG("WM_USER! lparam = ", time, ", wparam = ", code);
+    const quint64 code = report.wParam;
+    const qint64 time = report.lParam;
     // During an examination only its own player speaks; another player's times would mix in.
-    if (state_ != State::Idle && playerPid_ > 0 && message.senderPid != playerPid_) {
-        LOG("message from process ", message.senderPid, ", not from the examination's player ", playerPid_,
+    if (state_ != State::Idle && player_.pid() > 0 && report.senderPid != player_.pid()) {
+        LOG("message from process ", report.senderPid, ", not from the examination's player ", player_.pid(),
             " - ignored");
         return false;
     }
@@ -619,7 +395,7 @@ bool ExaminationWorkflow::handlePlayerMessage(const platform::WindowMessage& mes
         movieDuration_ = time;
         Q_EMIT durationReported(time);
     }
-    if (state_ != State::Running || !controller_ || !controller_->isExaminationInProgress())
+    if (state_ != State::Running || !controller() || !controller()->isExaminationInProgress())
         return false;
     switch (code) {
     case LinkCode::resumed:
@@ -633,19 +409,19 @@ bool ExaminationWorkflow::handlePlayerMessage(const platform::WindowMessage& mes
         return false;
     }
     Q_EMIT movieTimeReported(time);
-    if (!controller_->setSynchronizationTime(time)) {
+    if (!controller()->setSynchronizationTime(time)) {
         LOG("time synchronization error!");
         stopExamination(false, true);
         return true;
     }
     if (code == LinkCode::paused || code == LinkCode::resumed)
-        controller_->setExaminationPaused(code == LinkCode::paused);
+        controller()->setExaminationPaused(code == LinkCode::paused);
     if (code == LinkCode::finished)
         stopExamination(true);
     if (code == LinkCode::interestingPoint) {
         LOG("emitting signal addInterestingPoint with value = ", time);
         Q_EMIT interestingPointAdded(time);
-        controller_->addInterestingPoint(time, 1);
+        controller()->addInterestingPoint(time, 1);
     }
     return true;
 }

@@ -1,15 +1,19 @@
 #pragma once
 
 #include "common/ScreenGeometry.h"
-#include "platform/process_watch.h"
 #include "platform/quit_signals.h"
 #include "platform/window_bus.h"
+#include "recorder/core/CameraRule.h"
+#include "recorder/core/ExaminationInputs.h"
 #include "recorder/core/PlayerLaunch.h"
+#include "recorder/core/PlayerProcess.h"
+#include "recorder/core/PlayerReports.h"
+#include "recorder/core/RecoveryFiles.h"
+#include "recorder/core/TrackerLink.h"
 #include "recorder/trackers/GazePoint.h"
 #include "recorder/trackers/TrackerScreen.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -20,18 +24,6 @@
 class EyeTrackerController;
 class GoproController;
 class OperatorPrompt;
-
-// What the examination tab holds when the operator acts.
-struct ExaminationInputs
-{
-    QString moviePath;
-    QString outputFolder;
-    QString examinationId;
-    bool partOfMovie = false;
-    QString partStartText;
-    QString partEndText;
-    bool useGopro = false;
-};
 
 // One examination from start to saved results, without widgets: it validates
 // the inputs, starts the camera and the player, follows the player's reports,
@@ -56,15 +48,7 @@ public:
         Stopping,
     };
 
-    // What became of the operator's wish to use the camera.
-    enum class CameraUse
-    {
-        off = 0,
-        unavailable, // no camera on the network
-        silent,      // it did not answer; told through cameraSilent()
-        refused,     // it answered, but could not be set up
-        ready,
-    };
+    using CameraUse = CameraRule::Use;
 
     struct Services
     {
@@ -87,32 +71,29 @@ public:
         // null: the settings folder, then the private runtime folder.
         std::function<QStringList()> recoveryFolders;
         // Makes the controller of a tracker index; may answer null when that tracker is not built in.
-        std::function<EyeTrackerController*(int trackerIndex, OperatorPrompt& prompt, QObject* parent)>
-            makeController;
+        TrackerLink::Factory makeController;
     };
 
     ExaminationWorkflow(OperatorPrompt& prompt, Services services, QObject* parent = nullptr);
     ~ExaminationWorkflow() override;
 
+    // The tracker: made, changed and told the operator's settings through here.
+    TrackerLink& tracker() { return tracker_; }
     // The tracker of the examinations from now on (not owned); null: none.
-    void setController(EyeTrackerController* controller);
-    // Ends the tracker made last and makes, owns and uses the one of that index (negative: none).
-    EyeTrackerController* useTracker(int trackerIndex);
-    // Has the tracker send its first signals, or tells the operator that its software is missing.
-    void announceTracker();
-    void setGopro(GoproController* gopro) { gopro_ = gopro; }
+    void setController(EyeTrackerController* controller) { tracker_.use(controller); }
+    void setGopro(GoproController* gopro) { camera_.setCamera(gopro); }
     // Why the player cannot report to the recorder; empty when it can.
-    void setLinkProblem(const QString& problem) { linkProblem_ = problem; }
+    void setLinkProblem(const QString& problem) { reports_.setLinkProblem(problem); }
     // Takes the player's reports, posted to the recorder caption, from now on. False
     // (the operator told why) when the player cannot report.
-    bool listenForPlayer();
+    bool listenForPlayer() { return reports_.listen(); }
     // How far the viewer's eyes are from the screen, written into the results from now on.
     void setViewingDistanceMm(int distanceMm) { viewingDistanceMm_ = distanceMm; }
     int viewingDistanceMm() const { return viewingDistanceMm_; }
 
     State state() const { return state_; }
     bool isExaminationRunning() const { return state_ != State::Idle; }
-    qint64 playerPid() const { return playerPid_; }
+    qint64 playerPid() const { return player_.pid(); }
     qint64 movieDuration() const { return movieDuration_; }
     void setMovieDuration(qint64 durationMs) { movieDuration_ = durationMs; }
 
@@ -128,7 +109,7 @@ public:
     // Returns that file's path, empty when nothing was running or it could not be written.
     QString abandonExamination(const ExaminationInputs& inputs);
     // Samples of an examination could be written nowhere.
-    bool recoveryFailed() const { return recoveryFailed_; }
+    bool recoveryFailed() const { return recovery_.failed(); }
     // Where the recovery file of the examination abandoned last went; empty when none.
     QString recoveryPath() const { return recoveryPath_; }
 
@@ -140,24 +121,18 @@ public:
     bool mayClose(const ExaminationInputs& inputs);
 
     // True when the camera is on the network; the operator is told when not.
-    bool checkCamera();
+    bool checkCamera() { return camera_.check(); }
     // Sets the camera up for the examinations when wanted (the operator told when it cannot be).
-    CameraUse useCamera(bool wanted, const QString& password);
+    CameraUse useCamera(bool wanted, const QString& password) { return camera_.use(wanted, password); }
 
-    bool playerFound() const;
+    bool playerFound() const { return player_.found(); }
     // Shows the last results over the movie in the player.
     void showResults(const ExaminationInputs& inputs);
     // The player on its own.
-    void runPlayer();
+    void runPlayer() { player_.runPlain(); }
 
     // A message posted to the recorder window. Returns true when it was consumed.
-    bool handlePlayerMessage(const platform::WindowMessage& message);
-
-    // "<folder>/<id>_<date><suffix>.csv": where results and recovery files go.
-    // "<movie's folder>/<movie's name>_data": where a movie's results go unless the operator says otherwise.
-    static QString resultsFolderFor(const QString& moviePath);
-    static QString resultsPath(const QString& folder, const QString& id, const QString& dateText,
-                               const QString& suffix = {});
+    bool handlePlayerMessage(const platform::WindowMessage& message) { return reports_.handle(message); }
 
 Q_SIGNALS:
     void stateChanged(ExaminationWorkflow::State state);
@@ -178,11 +153,12 @@ Q_SIGNALS:
     void closeRequested();
 
 private:
+    EyeTrackerController* controller() const { return tracker_.tracker(); }
+    void onTrackerChanged(EyeTrackerController* controller);
     void setState(State state);
     void warn(const QString& text);
     QString lastResultsPath() const;
-    bool startPlayer(const ExaminationInputs& inputs, qint64 startMs, qint64 endMs, bool part);
-    void stopPlayer();
+    bool onPlayerReport(const platform::WindowMessage& report);
     void onPlayerExited(qint64 pid);
     void endAsFailed(const QString& warning);
     // Writes the samples of the running examination to a recovery file; its path, or empty.
@@ -192,25 +168,21 @@ private:
     void recoverIfTerminating(const ExaminationInputs& inputs);
     QStringList headerLines(const ExaminationInputs& inputs, const QString& dateText,
                             const QString& resultsPath) const;
-    // The screen's geometry for the results; empty when no screen is known.
-    QString screenLine() const;
+    // The screen the results name: the tracker's, else the one at the start, else the display's.
+    std::optional<TrackerScreen> resultsScreen() const;
 
     OperatorPrompt& prompt_;
     Services services_;
-    QPointer<EyeTrackerController> controller_;
-    EyeTrackerController* ownTracker_ = nullptr;
-    GoproController* gopro_ = nullptr;
-    QString linkProblem_;
+    TrackerLink tracker_;
+    CameraRule camera_;
+    PlayerProcess player_;
+    PlayerReports reports_;
+    RecoveryFiles recovery_;
     State state_ = State::Idle;
-    bool recoveryFailed_ = false;
     QString recoveryPath_;
-    platform::WindowMessageReceiver* playerReports_ = nullptr;
     ExaminationInputs running_;
     qint64 movieDuration_ = 0;
     int viewingDistanceMm_ = ScreenGeometry::defaultDistanceMm;
     // The tracker's screen when the running (or last) examination started.
     std::optional<TrackerScreen> startScreen_;
-    qint64 playerPid_ = 0;
-    std::string playerName_;
-    platform::ProcessExitWatcher playerWatch_;
 };

@@ -5,12 +5,10 @@
 
 namespace RecorderTexts {
 
-namespace {
-QString tr(const char* text)
+QString windowText(const char* text)
 {
     return QCoreApplication::translate("Gazelog", text);
 }
-} // namespace
 
 QString trackerStatus(int trackerState)
 {
@@ -32,10 +30,10 @@ QString trackerStatus(int trackerState)
                                              QT_TRANSLATE_NOOP("Gazelog", "Pupil: not Pupil Capture"),
                                              QT_TRANSLATE_NOOP("Gazelog", "Pupil: connection lost")};
     if (trackerState >= 100 && trackerState < 100 + static_cast<int>(std::size(pupilTexts)))
-        return tr(pupilTexts[trackerState - 100]);
+        return windowText(pupilTexts[trackerState - 100]);
     if (trackerState < 0 || trackerState >= static_cast<int>(std::size(texts)))
         return QCoreApplication::translate("Gazelog", "Unknown status");
-    return tr(texts[trackerState]);
+    return windowText(texts[trackerState]);
 }
 
 QString calibrationQuality(int quality)
@@ -53,11 +51,11 @@ QString calibrationQuality(int quality)
                                              QT_TRANSLATE_NOOP("Gazelog", "Pupil: calibrated"),
                                              QT_TRANSLATE_NOOP("Gazelog", "Pupil: calibration failed")};
     if (quality >= 100 && quality < 100 + static_cast<int>(std::size(pupilTexts)))
-        return tr(pupilTexts[quality - 100]);
+        return windowText(pupilTexts[quality - 100]);
     // The controllers never report other marks; show them as unknown rather than as a grade.
     if (quality < 0 || quality >= static_cast<int>(std::size(texts)))
         return QCoreApplication::translate("Gazelog", "Unknown calibration quality");
-    return tr(texts[quality]);
+    return windowText(texts[quality]);
 }
 
 QString keypointsList(const std::vector<GazePoint>& points)

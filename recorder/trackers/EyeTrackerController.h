@@ -45,6 +45,8 @@ public:
     virtual bool isInstalled() = 0;
     virtual void setScreen(int screenIndex) = 0;
     virtual void setFps(int fps) = 0;
+    // The frame rate the tracker's server is started with (the one it reported last, once it did).
+    int frameRate() const { return fps; }
     virtual void disconnectFromServer() = 0;
     virtual QStringList serverArguments() = 0;
     virtual void tryConnectToServer() = 0;
@@ -114,6 +116,8 @@ Q_SIGNALS:
     void trackerConnectionChanged(int tracker_state);
     void calibrationChanged(bool is_calibrated, int calibrationQuality);
     void screenChanged(int screenIndex);
+    // The running server said at which rate it samples.
+    void frameRateReported(int framesPerSecond);
     void requestConnectToServer(bool restartServer = false);
     void requestAfterCalibrationSteps();
     void examinationError(bool movieFinished, bool error);

@@ -155,6 +155,20 @@ void EyeTribeController::emitInitialSignals()
     const int quality = calibrationQuality(result);
     LOG("result=", result.result, ", quality=", quality);
     Q_EMIT calibrationChanged(result.result, quality);
+    reportFrameRate();
+}
+
+void EyeTribeController::reportFrameRate()
+{
+    if (!client_.is_connected())
+        return;
+    // A server that was already running keeps the rate it was started with, whatever we would ask for.
+    const int reported = client_.current_values().framerate;
+    LOG("server frame rate: ", reported);
+    if (reported <= 0)
+        return;
+    fps = reported;
+    Q_EMIT frameRateReported(reported);
 }
 
 bool EyeTribeController::isReadyForExamination()
@@ -299,6 +313,7 @@ void EyeTribeController::connectAttemptFinished(bool connected, gtl::ConnectOutc
         return;
     }
     if (connected) {
+        reportFrameRate();
         failedAttempts_ = 0;
         foreignAnswers_ = 0;
         foreignTold_ = false;

@@ -87,6 +87,8 @@ private:
     void onLinkThread(std::function<void()> task);
     void connectAttemptFinished(bool connected, gtl::ConnectOutcome outcome, const std::string& unreadable);
     void reportConnection(bool connected, bool always = false);
+    // Tells the rate the connected server samples at; a later restart of the server keeps it.
+    void reportFrameRate();
     void tellForeignProgram(gtl::ConnectOutcome outcome, const std::string& unreadable);
 
     gtl::GazeApi client_{false};

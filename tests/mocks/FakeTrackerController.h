@@ -14,7 +14,12 @@ public:
     void setScreen(int index) override { screenIndex = index; }
     void setFps(int value) override { fps = value; }
     int rate() const { return fps; }
-    void disconnectFromServer() override {}
+    // A restart of the server begins here.
+    void disconnectFromServer() override
+    {
+        if (onDisconnect)
+            onDisconnect();
+    }
     QStringList serverArguments() override { return {}; }
     void tryConnectToServer() override {}
     std::optional<TrackerScreen> trackerScreen() const override { return screen; }
@@ -29,5 +34,6 @@ public:
     }
 
     bool ready = true;
+    std::function<void()> onDisconnect;
     std::optional<TrackerScreen> screen;
 };

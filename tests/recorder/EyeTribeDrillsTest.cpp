@@ -65,8 +65,8 @@ protected:
         ASSERT_TRUE(finished.wait(5000));
     }
 
-    // A calibrated tracker, connected, and an examination recording its gaze.
-    void record()
+    // The window with the EyeTribe tracker on the stand-in's port.
+    void openWindow()
     {
         GazelogServices services;
         services.prompt = &prompt;
@@ -83,6 +83,12 @@ protected:
         services.playerPath = QStringLiteral("/bin/true");
         services.workArea = [] { return QRect(0, 0, 1920, 1080); };
         window = std::make_unique<Gazelog>(QString(), std::move(services));
+    }
+
+    // A calibrated tracker, connected, and an examination recording its gaze.
+    void record()
+    {
+        openWindow();
         ASSERT_NO_FATAL_FAILURE(calibrate());
         tracker->tryConnectToServer();
         ASSERT_TRUE(QTest::qWaitFor([&] { return tracker->isReadyForExamination(); }, 10000));
@@ -161,4 +167,22 @@ TEST_F(EyeTribeDrills, TrackerServerKilledMidExaminationEndsItAsNoDataAndKeepsTh
     EXPECT_EQ(tracker->gazePoints().size(), recorded.size());
     window->form()->buttonExaminationSave->click();
     EXPECT_EQ(resultFiles().size(), 1u);
+}
+
+TEST_F(EyeTribeDrills, TheSettingsTabShowsTheRateTheRunningServerSamplesAt)
+{
+    // Given a server that samples at 60 Hz, whatever the list showed first
+    openWindow();
+    Ui::Gazelog* ui = window->form();
+    const QSignalSpy restarts(ui->comboBoxFps, qOverload<int>(&QComboBox::currentIndexChanged));
+
+    // When the window has connected to it
+    tracker->tryConnectToServer();
+    ASSERT_TRUE(testing_support::waitUntil([&] { return ui->labelConnected->text() == "Yes"; }));
+
+    // Then the frequency shown is the server's, and showing it restarted nothing
+    ASSERT_TRUE(testing_support::waitUntil([&] { return ui->comboBoxFps->currentText() == "60"; }))
+        << ui->comboBoxFps->currentText().toStdString();
+    EXPECT_EQ(restarts.count(), 0);
+    EXPECT_TRUE(prompt.questions.isEmpty());
 }

@@ -44,6 +44,31 @@ QString text(QWidget* w)
     return {};
 }
 
+// Every caption on the tab (a label ending in ':') is drawn whole and apart from the
+// widgets beside it on its row; the failures, one a line.
+std::string crampedCaptions(QWidget* tab)
+{
+    std::string failures;
+    const auto widgets = tab->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    for (const QLabel* label : tab->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (label->isHidden() || !label->text().endsWith(':'))
+            continue;
+        const int textWidth = label->fontMetrics().horizontalAdvance(label->text());
+        const std::string name = label->text().toStdString();
+        if (textWidth > label->width())
+            failures += name + " is cut: " + std::to_string(textWidth) + " px in " +
+                        std::to_string(label->width()) + " px\n";
+        for (const QWidget* beside : widgets) {
+            const bool sameRow = beside->geometry().top() < label->geometry().bottom() &&
+                                 beside->geometry().bottom() > label->geometry().top();
+            if (beside != label && !beside->isHidden() && sameRow && beside->x() > label->x() &&
+                beside->x() < label->x() + textWidth + label->fontMetrics().averageCharWidth())
+                failures += name + " runs into " + beside->objectName().toStdString() + "\n";
+        }
+    }
+    return failures;
+}
+
 } // namespace
 
 TEST(GazelogWindow, FormHasEveryWidgetWithItsTextAndState)
@@ -156,6 +181,14 @@ TEST(GazelogWindow, TrackerChoiceSwitchesTheCalibrationWidgets)
     EXPECT_EQ(ui->labelCalibrationQuality->text(), "4/5 - good");
 }
 
+TEST(GazelogWindow, CaptionsStandApartFromTheirValues)
+{
+    FakePrompt prompt;
+    Gazelog window(QString(), fakeServices(prompt));
+    EXPECT_EQ(crampedCaptions(window.form()->tabCalibration), "");
+    EXPECT_EQ(crampedCaptions(window.form()->tabExamination), "");
+}
+
 TEST(GazelogWindow, AboutDialogShowsTheVersion)
 {
     FakePrompt prompt;
@@ -196,6 +229,7 @@ TEST(GazelogWindow, PolishIsChosenOnlyByExactlyPl)
         EXPECT_EQ(RecorderTexts::calibrationQuality(4), "4/5 - dobra");
         window.form()->buttonExaminationStart->click();
         EXPECT_EQ(prompt.warnings.value(0), "Błąd|Wybrany plik nie istnieje!");
+        EXPECT_EQ(crampedCaptions(window.form()->tabCalibration), "");
     }
     QCoreApplication::removeTranslator(&translator);
     QDir::setCurrent(previous);

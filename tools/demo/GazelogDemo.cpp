@@ -169,7 +169,7 @@ int main(int argc, char** argv)
     if (pupil)
         ui->comboBoxEyeTracker->setCurrentIndex(pupilTrackerIndex);
 
-    EyeTrackerController* tracker = window.trackerController();
+    EyeTrackerController* tracker = window.workflow()->tracker().tracker();
     if (!tracker) {
         say("no tracker controller is built into this program");
         return 1;
