@@ -2,6 +2,7 @@
 
 #include "platform/process_watch.h"
 
+#include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
@@ -112,19 +113,34 @@ bool endProcess(pid_t pid, int graceMs)
     return true;
 }
 
-bool endProcessLater(pid_t pid, const std::string& name, int graceMs, std::function<void()> beforeKill)
+int signalProcess(pid_t pid, int signal, const SignalSender& sendSignal)
 {
-    if (!mayEnd(pid) || ::kill(pid, SIGTERM) != 0)
-        return false;
-    QTimer::singleShot(graceMs, [pid, name, beforeKill = std::move(beforeKill)] {
+    if (!mayEnd(pid))
+        return EPERM;
+    if (sendSignal)
+        return sendSignal(pid, signal);
+    return ::kill(pid, signal) == 0 ? 0 : errno;
+}
+
+int endProcessLater(pid_t pid, const std::string& name, int graceMs, EndingHooks hooks)
+{
+    if (const int error = signalProcess(pid, SIGTERM, hooks.sendSignal))
+        return error;
+    const QPointer<QObject> owner = hooks.owner;
+    const bool watched = hooks.owner != nullptr;
+    QTimer::singleShot(graceMs, [pid, name, owner, watched, hooks = std::move(hooks)] {
         // Not reaped here: the process may be a child that someone else waits for.
         if (!ProcessExitWatcher::isRunning(pid) || processName(pid) != name)
             return;
-        if (beforeKill)
-            beforeKill();
-        ::kill(pid, SIGKILL);
+        // Whoever gave the hooks may be gone: the process is killed all the same, without them.
+        const bool hooked = !watched || owner;
+        if (hooked && hooks.beforeKill)
+            hooks.beforeKill();
+        const int error = signalProcess(pid, SIGKILL, hooked ? hooks.sendSignal : SignalSender());
+        if (hooked && hooks.killed)
+            hooks.killed(error);
     });
-    return true;
+    return 0;
 }
 
 bool startDetached(const std::string& program, const std::vector<std::string>& arguments)

@@ -7,6 +7,7 @@
 #include "recorder/trackers/OperatorPrompt.h"
 
 #include <QFileInfo>
+#include <cstring>
 
 using RecorderTexts::windowText;
 
@@ -50,8 +51,10 @@ void PlayerProcess::stop()
     if (pid <= 0 || !platform::ProcessExitWatcher::isRunning(pid) || platform::processName(pid) != name_)
         return;
     LOG("ending player, pid: ", pid);
-    platform::endProcessLater(pid, name_, services_.killGraceMs,
-                              [pid] { LOG("player did not end - killing pid: ", pid); });
+    platform::EndingHooks hooks;
+    hooks.beforeKill = [pid] { LOG("player did not end - killing pid: ", pid); };
+    if (const int error = platform::endProcessLater(pid, name_, services_.killGraceMs, std::move(hooks)))
+        LOG("the player could not be asked to end, pid: ", pid, ", error: ", std::strerror(error));
 }
 
 void PlayerProcess::warnNotStarted(const QString& text)

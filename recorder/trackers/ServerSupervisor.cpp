@@ -20,11 +20,6 @@ std::optional<pid_t> systemProcess(const std::string& name)
     return findProcessIdIn(ids, name);
 }
 
-int systemSignal(pid_t pid, int signal)
-{
-    return ::kill(pid, signal) == 0 ? 0 : errno;
-}
-
 } // namespace
 
 ServerSupervisor::ServerSupervisor(Actions actions, QObject* parent)
@@ -32,8 +27,6 @@ ServerSupervisor::ServerSupervisor(Actions actions, QObject* parent)
 {
     if (!actions_.findProcess)
         actions_.findProcess = systemProcess;
-    if (!actions_.sendSignal)
-        actions_.sendSignal = systemSignal;
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &ServerSupervisor::rerun);
 }
@@ -53,6 +46,7 @@ void ServerSupervisor::wait(State state, int intervalMs)
 void ServerSupervisor::keepRunningServer(const QString& why)
 {
     LOG("the server keeps running: ", why);
+    timer_.stop();
     ending_ = 0;
     state_ = State::Idle;
     actions_.tryConnect();
@@ -60,7 +54,16 @@ void ServerSupervisor::keepRunningServer(const QString& why)
         actions_.tell(why);
 }
 
-bool ServerSupervisor::signalServer(int signal, bool& gone)
+void ServerSupervisor::cannotEnd(int error)
+{
+    LOG("the server could not be signalled, pid: ", ending_, ", error: ", std::strerror(error));
+    keepRunningServer(tr("The tracker server (process %1) cannot be ended by this program: %2. "
+                         "It is used as it runs; end it yourself to restart it.")
+                          .arg(ending_)
+                          .arg(QString::fromLocal8Bit(std::strerror(error))));
+}
+
+bool ServerSupervisor::askToEnd(bool& gone)
 {
     gone = false;
     if (!platform::mayEnd(ending_)) {
@@ -69,19 +72,29 @@ bool ServerSupervisor::signalServer(int signal, bool& gone)
                               .arg(ending_));
         return false;
     }
-    const int error = actions_.sendSignal(ending_, signal);
+    platform::EndingHooks hooks;
+    hooks.sendSignal = actions_.sendSignal;
+    hooks.owner = this;
+    hooks.beforeKill = [this] {
+        LOG("server did not end - killing pid: ", ending_);
+        ++kills_;
+    };
+    hooks.killed = [this](int error) {
+        if (error != 0 && error != ESRCH)
+            cannotEnd(error);
+    };
+    // Killed shortly before the look, if it has not ended by then.
+    const int error = platform::endProcessLater(ending_, actions_.processName(), rerunAfterKillMs_ * 3 / 4,
+                                                std::move(hooks));
     if (error == ESRCH) {
         gone = true;
         return true;
     }
     if (error != 0) {
-        LOG("kill(", ending_, ", ", signal, ") failed: ", std::strerror(error));
-        keepRunningServer(tr("The tracker server (process %1) cannot be ended by this program: %2. "
-                             "It is used as it runs; end it yourself to restart it.")
-                              .arg(ending_)
-                              .arg(QString::fromLocal8Bit(std::strerror(error))));
+        cannotEnd(error);
         return false;
     }
+    wait(State::WaitingAfterTerminate, rerunAfterKillMs_);
     return true;
 }
 
@@ -110,12 +123,10 @@ void ServerSupervisor::request(bool restartServer)
             ending_ = *pid;
             kills_ = 0;
             bool gone = false;
-            if (!signalServer(SIGTERM, gone))
+            if (!askToEnd(gone))
                 return;
             if (!gone) {
-                // Killed shortly before the look, if it has not ended by then.
-                wait(State::WaitingAfterTerminate, rerunAfterKillMs_ * 3 / 4);
-                LOG("Process killed, starting timer");
+                LOG("server asked to end, starting timer");
                 return;
             }
             ending_ = 0;
@@ -153,13 +164,13 @@ void ServerSupervisor::rerun()
         }
         LOG("server did not end - killing pid: ", ending_);
         ++kills_;
-        bool gone = false;
-        if (!signalServer(SIGKILL, gone))
+        const int error = platform::signalProcess(ending_, SIGKILL, actions_.sendSignal);
+        if (error == 0) {
+            wait(State::WaitingAfterKill, rerunAfterKillMs_);
             return;
-        if (!gone) {
-            const int grace = rerunAfterKillMs_ * 3 / 4;
-            wait(State::WaitingAfterKill,
-                 was == State::WaitingAfterTerminate ? rerunAfterKillMs_ - grace : rerunAfterKillMs_);
+        }
+        if (error != ESRCH) {
+            cannotEnd(error);
             return;
         }
     }

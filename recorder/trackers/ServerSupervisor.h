@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/processes.h"
+
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -26,7 +28,7 @@ public:
     enum class State
     {
         Idle = 0,
-        WaitingAfterTerminate, // asked to end; killed when the grace is over
+        WaitingAfterTerminate, // asked to end; killed when the grace is over, before the look
         WaitingAfterKill,      // killed; looked at again when the wait is over
         WaitingAfterStart,
     };
@@ -43,7 +45,7 @@ public:
         // process list cannot be read. Null: the system's process list.
         std::function<std::optional<pid_t>(const std::string& name)> findProcess;
         // Sends a signal: 0 or the errno of the failure. Null: kill(2).
-        std::function<int(pid_t pid, int signal)> sendSignal;
+        platform::SignalSender sendSignal;
         // Something listens on the server's port. Null: nothing does.
         std::function<bool()> portTaken;
         // Tells the operator something the supervisor could not do. Null: logged only.
@@ -66,9 +68,11 @@ public:
 private:
     void wait(State state, int intervalMs);
     void rerun();
-    // Sends the signal to the server being ended; false when it could not be sent
-    // (the server is then connected to as it runs).
-    bool signalServer(int signal, bool& gone);
+    // Asks the server being ended to end, and has it killed shortly before the look that
+    // follows. False when it could not be asked (it is then connected to as it runs);
+    // `gone` when it had ended already.
+    bool askToEnd(bool& gone);
+    void cannotEnd(int error);
     void keepRunningServer(const QString& why);
 
     Actions actions_;
