@@ -35,8 +35,12 @@ ProgramRun runGazelog(const std::filesystem::path& config, const QStringList& ar
         const auto log = config / "Orvalis" / "Gazelog.log";
         const std::regex windowUp(R"(Gazelog::Gazelog\(\):\d+\] end)");
         bool seen = false;
-        for (int i = 0; i < 500 && !(seen = std::regex_search(readFile(log), windowUp)); ++i)
-            process.waitForFinished(20);
+        testing_support::waitUntil(
+            [&] {
+                seen = std::regex_search(readFile(log), windowUp);
+                return seen || process.state() != QProcess::Running;
+            },
+            std::chrono::seconds(10));
         const bool stillRunning = process.state() == QProcess::Running;
         process.terminate();
         EXPECT_TRUE(process.waitForFinished(10000));

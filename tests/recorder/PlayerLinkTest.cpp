@@ -167,14 +167,17 @@ TEST_F(PlayerLinkTest, ReportsArriveByTheWindowTitleAndCloseWorks)
     ASSERT_FALSE(handle.empty());
     ASSERT_EQ(platform::postMessage(handle, platform::WM_USER, LinkCode::duration, 7000),
               platform::PostResult::Posted);
-    QTRY_COMPARE(window->currentMovieDuration(), qint64(7000));
+    ASSERT_TRUE(testing_support::waitUntil([&] { return window->currentMovieDuration() == qint64(7000); },
+                                           std::chrono::milliseconds(5000)))
+        << window->currentMovieDuration();
 
     // The player's side of the link as an outside program.
     QProcess peer;
     peer.start(QStringLiteral(GAZE_BIN_DIR "/link-peer"),
                {"--title", "Orvalis Reelscan Gazelog", "duration:9000", "close"});
     ASSERT_TRUE(peer.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 5000);
+    ASSERT_TRUE(
+        testing_support::waitUntil([&] { return !window->isVisible(); }, std::chrono::milliseconds(5000)));
     EXPECT_EQ(window->currentMovieDuration(), 9000);
     peer.waitForFinished(5000);
     EXPECT_EQ(peer.exitCode(), 0);

@@ -16,7 +16,6 @@
 #include <QAction>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QProcess>
 #include <gst/pbutils/pbutils.h>
@@ -192,18 +191,6 @@ TEST(RenderTool, APartOfTheMovieShowsTheGazeOfItsOwnTimes)
     EXPECT_FALSE(reddish(frames[20].image.pixel(left)));
 }
 
-bool waitUntil(const std::function<bool()>& done, int timeoutMs = 10000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
 TEST(RenderTool, APictureEqualsWhatThePlayerShowsAtThatTime)
 {
     // [GIVEN] a study over a still colour pattern, and the player showing it paused at 1.3 s (the
@@ -227,15 +214,16 @@ TEST(RenderTool, APictureEqualsWhatThePlayerShowsAtThatTime)
         PlayerWindow window(app);
         window.show();
         window.startUp();
-        ASSERT_TRUE(waitUntil([] { return DsCtrl::IsMovieOpen() && !DsCtrl::NewestFrame().isNull(); }));
+        ASSERT_TRUE(testing_support::waitUntil(
+            [] { return DsCtrl::IsMovieOpen() && !DsCtrl::NewestFrame().isNull(); }));
         // The video rectangle is made the movie's size, so that neither picture is scaled.
         // The window's parts settle over a few layouts: the size is corrected until it fits.
         for (int attempt = 0; attempt < 5 && DsCtrl::VideoRect().size() != size; ++attempt) {
             window.resize(window.size() + size - DsCtrl::VideoRect().size());
-            waitUntil([] { return false; }, 100);
+            testing_support::waitUntil([] { return false; }, std::chrono::milliseconds(100));
         }
         ASSERT_EQ(DsCtrl::VideoRect().size(), size);
-        ASSERT_TRUE(waitUntil([] { return !DsCtrl::GetMixerBitmap()->isEmpty(); }));
+        ASSERT_TRUE(testing_support::waitUntil([] { return !DsCtrl::GetMixerBitmap()->isEmpty(); }));
         ASSERT_EQ(DsCtrl::GetCurrentPositionMilis(), kAtMs);
         const QImage player =
             window.videoWidget()->grab(DsCtrl::VideoRect()).toImage().convertToFormat(QImage::Format_RGB32);
@@ -297,13 +285,14 @@ TEST(RenderTool, AScanPathPictureEqualsWhatThePlayerShows)
         PlayerWindow window(app);
         window.show();
         window.startUp();
-        ASSERT_TRUE(waitUntil([] { return DsCtrl::IsMovieOpen() && !DsCtrl::NewestFrame().isNull(); }));
+        ASSERT_TRUE(testing_support::waitUntil(
+            [] { return DsCtrl::IsMovieOpen() && !DsCtrl::NewestFrame().isNull(); }));
         for (int attempt = 0; attempt < 5 && DsCtrl::VideoRect().size() != size; ++attempt) {
             window.resize(window.size() + size - DsCtrl::VideoRect().size());
-            waitUntil([] { return false; }, 100);
+            testing_support::waitUntil([] { return false; }, std::chrono::milliseconds(100));
         }
         ASSERT_EQ(DsCtrl::VideoRect().size(), size);
-        ASSERT_TRUE(waitUntil([] { return !DsCtrl::GetMixerBitmap()->isEmpty(); }));
+        ASSERT_TRUE(testing_support::waitUntil([] { return !DsCtrl::GetMixerBitmap()->isEmpty(); }));
         ASSERT_EQ(DsCtrl::GetCurrentPositionMilis(), kAtMs);
         const QImage player =
             window.videoWidget()->grab(DsCtrl::VideoRect()).toImage().convertToFormat(QImage::Format_RGB32);
@@ -563,7 +552,7 @@ TEST(RenderTool, ThePlayerFindsTheShotsOfAMovieWithoutAShotFileAndExportsWhatItS
         };
         window.show();
         window.startUp();
-        ASSERT_TRUE(waitUntil([] { return DsCtrl::IsMovieOpen(); }));
+        ASSERT_TRUE(testing_support::waitUntil([] { return DsCtrl::IsMovieOpen(); }));
         ASSERT_EQ(window.shots().shots().size(), 1u);
         EXPECT_TRUE(window.action(ID_FIND_SHOTS)->isEnabled());
 
@@ -571,7 +560,8 @@ TEST(RenderTool, ThePlayerFindsTheShotsOfAMovieWithoutAShotFileAndExportsWhatItS
         window.command(ID_FIND_SHOTS);
 
         // [THEN] the cut at 1 s comes in while the window goes on, and the offer is withdrawn
-        ASSERT_TRUE(waitUntil([&] { return !window.exports().busy(); }, 30000));
+        ASSERT_TRUE(testing_support::waitUntil([&] { return !window.exports().busy(); },
+                                               std::chrono::milliseconds(30000)));
         ASSERT_EQ(window.shots().shots().size(), 2u) << told.join(QLatin1Char('|')).toStdString();
         EXPECT_NEAR(window.shots().shots()[1].time, 1000, 40);
         EXPECT_FALSE(window.shots().modified());
@@ -581,7 +571,8 @@ TEST(RenderTool, ThePlayerFindsTheShotsOfAMovieWithoutAShotFileAndExportsWhatItS
         window.command(ID_EXPORT_VIDEO);
 
         // [THEN] it is written with the heat map at the centre
-        ASSERT_TRUE(waitUntil([&] { return !window.exports().busy(); }, 60000));
+        ASSERT_TRUE(testing_support::waitUntil([&] { return !window.exports().busy(); },
+                                               std::chrono::milliseconds(60000)));
         ASSERT_TRUE(told.last().contains(QStringLiteral("ready")))
             << told.join(QLatin1Char('|')).toStdString();
         const auto frames = readBack(dir / "shown.mp4");
@@ -621,8 +612,9 @@ TEST(RenderTool, APlayerOpenedPausedShowsTheFrameOfItsTime)
     PlayerWindow window(app);
     window.show();
     window.startUp();
-    ASSERT_TRUE(waitUntil([] { return DsCtrl::IsMovieOpen() && !DsCtrl::NewestFrame().isNull(); }));
-    waitUntil([] { return false; }, 300);
+    ASSERT_TRUE(
+        testing_support::waitUntil([] { return DsCtrl::IsMovieOpen() && !DsCtrl::NewestFrame().isNull(); }));
+    testing_support::waitUntil([] { return false; }, std::chrono::milliseconds(300));
 
     // [THEN] it shows the frame that is on screen from 1280 ms to 1320 ms
     const QImage shown = DsCtrl::NewestFrame().convertToFormat(QImage::Format_RGB32);

@@ -3,9 +3,6 @@
 #include "TestEnvironment.h"
 #include "common/Logger.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <filesystem>
 #include <gst/gst.h>
 #include <memory>
@@ -99,15 +96,7 @@ bool runPipeline(const std::string& description)
 
 bool waitUntil(const std::function<bool()>& done, int timeoutMs)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QCoreApplication::sendPostedEvents();
-    }
-    return true;
+    return testing_support::waitUntil(done, std::chrono::milliseconds(timeoutMs));
 }
 
 LogCapture::LogCapture()

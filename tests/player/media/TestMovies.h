@@ -22,7 +22,7 @@ const TestMovies& testMovies();
 // Runs a gst-launch style description until its end; false when it fails.
 bool runPipeline(const std::string& description);
 
-// Processes Qt events until done() or the timeout.
+// Processes Qt events until done() or the timeout; the test support's wait, in milliseconds.
 bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 
 // The log lines written since construction (the log is opened once per run).

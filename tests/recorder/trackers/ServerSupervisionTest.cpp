@@ -91,13 +91,16 @@ TEST_F(ServerSupervision, AServerThatIsNotRunningIsStartedThenFoundAndConnected)
     SupervisedController controller(prompt, name, path);
     controller.connectToServer();
     EXPECT_EQ(controller.connects, 0) << "the server needs time to come up";
-    QTRY_VERIFY_WITH_TIMEOUT(serverPid() != 0, 3000);
+    ASSERT_TRUE(
+        testing_support::waitUntil([&] { return serverPid() != 0; }, std::chrono::milliseconds(3000)));
     EXPECT_TRUE(commandLine(serverPid())
                     .endsWith(QByteArray("\0"
                                          "30\0",
                                          4)))
         << "started with its arguments";
-    QTRY_COMPARE_WITH_TIMEOUT(controller.connects, 1, 3000);
+    ASSERT_TRUE(
+        testing_support::waitUntil([&] { return controller.connects == 1; }, std::chrono::milliseconds(3000)))
+        << controller.connects;
     EXPECT_EQ(controller.disconnects, 0);
 }
 
@@ -106,10 +109,13 @@ TEST_F(ServerSupervision, AStartedServerTheLinkReachedMeanwhileIsNotConnectedAga
     SupervisedController controller(prompt, name, path);
     controller.connectToServer();
     controller.connected = true;
-    QTRY_VERIFY_WITH_TIMEOUT(serverPid() != 0, 3000);
+    ASSERT_TRUE(
+        testing_support::waitUntil([&] { return serverPid() != 0; }, std::chrono::milliseconds(3000)));
     const auto* supervisor = controller.findChild<ServerSupervisor*>();
     ASSERT_NE(supervisor, nullptr);
-    QTRY_VERIFY_WITH_TIMEOUT(supervisor->state() == ServerSupervisor::State::Idle, 3000);
+    ASSERT_TRUE(
+        testing_support::waitUntil([&] { return supervisor->state() == ServerSupervisor::State::Idle; },
+                                   std::chrono::milliseconds(3000)));
     EXPECT_EQ(controller.connects, 0) << "a second connect would drop the link's own connection";
     EXPECT_EQ(controller.disconnects, 0);
 
@@ -120,7 +126,9 @@ TEST_F(ServerSupervision, AStartedServerTheLinkReachedMeanwhileIsNotConnectedAga
 TEST_F(ServerSupervision, RestartRequestsWithinTheWaitKillOnceAndConnectOnce)
 {
     const pid_t first = startServerOurselves();
-    QTRY_COMPARE_WITH_TIMEOUT(serverPid(), first, 3000);
+    ASSERT_TRUE(
+        testing_support::waitUntil([&] { return serverPid() == first; }, std::chrono::milliseconds(3000)))
+        << serverPid();
 
     SupervisedController controller(prompt, name, path);
     controller.connectToServer(true);
@@ -128,7 +136,9 @@ TEST_F(ServerSupervision, RestartRequestsWithinTheWaitKillOnceAndConnectOnce)
     EXPECT_EQ(controller.disconnects, 1) << "the second request joins the scheduled re-run";
     EXPECT_EQ(controller.connects, 0) << "the window thread never waits for the server to end";
 
-    QTRY_COMPARE_WITH_TIMEOUT(controller.connects, 1, 3000);
+    ASSERT_TRUE(
+        testing_support::waitUntil([&] { return controller.connects == 1; }, std::chrono::milliseconds(3000)))
+        << controller.connects;
     EXPECT_NE(serverPid(), first) << "ended before the re-run";
     QTest::qWait(100);
     EXPECT_EQ(controller.connects, 1);
@@ -144,8 +154,11 @@ TEST_F(ServerSupervision, ARestartWithoutARunningServerStartsItLikeANormalReques
     SupervisedController controller(prompt, name, path);
     controller.connectToServer(true);
     EXPECT_EQ(controller.disconnects, 1);
-    QTRY_VERIFY_WITH_TIMEOUT(serverPid() != 0, 3000);
-    QTRY_COMPARE_WITH_TIMEOUT(controller.connects, 1, 3000);
+    ASSERT_TRUE(
+        testing_support::waitUntil([&] { return serverPid() != 0; }, std::chrono::milliseconds(3000)));
+    ASSERT_TRUE(
+        testing_support::waitUntil([&] { return controller.connects == 1; }, std::chrono::milliseconds(3000)))
+        << controller.connects;
 }
 
 TEST_F(ServerSupervision, AProcessNamedDifferentlyOnlyInLetterCaseIsNotTheServer)
@@ -159,9 +172,12 @@ TEST_F(ServerSupervision, AProcessNamedDifferentlyOnlyInLetterCaseIsNotTheServer
     SupervisedController controller(prompt, name, path);
     controller.connectToServer();
     EXPECT_EQ(controller.connects, 0) << "not taken for the running server";
-    QTRY_VERIFY_WITH_TIMEOUT(serverPid() != 0, 3000);
+    ASSERT_TRUE(
+        testing_support::waitUntil([&] { return serverPid() != 0; }, std::chrono::milliseconds(3000)));
     EXPECT_NE(serverPid(), static_cast<pid_t>(impostor.processId()));
-    QTRY_COMPARE_WITH_TIMEOUT(controller.connects, 1, 3000);
+    ASSERT_TRUE(
+        testing_support::waitUntil([&] { return controller.connects == 1; }, std::chrono::milliseconds(3000)))
+        << controller.connects;
     impostor.kill();
     impostor.waitForFinished();
 }
@@ -183,11 +199,15 @@ TEST_F(ServerSupervision, AServerThatIgnoresTheRequestToEndIsKilledWhenWeLookAga
         QStringLiteral("/bin/bash"),
         {QStringLiteral("-c"), QStringLiteral("trap '' TERM; exec '%1' 30").arg(path)}, QString(),
         &stubborn));
-    QTRY_COMPARE_WITH_TIMEOUT(serverPid(), static_cast<pid_t>(stubborn), 3000);
+    ASSERT_TRUE(testing_support::waitUntil([&] { return serverPid() == static_cast<pid_t>(stubborn); },
+                                           std::chrono::milliseconds(3000)))
+        << serverPid();
 
     SupervisedController controller(prompt, name, path);
     controller.connectToServer(true);
-    QTRY_COMPARE_WITH_TIMEOUT(controller.connects, 1, 3000);
+    ASSERT_TRUE(
+        testing_support::waitUntil([&] { return controller.connects == 1; }, std::chrono::milliseconds(3000)))
+        << controller.connects;
     EXPECT_NE(serverPid(), static_cast<pid_t>(stubborn));
     EXPECT_NE(serverPid(), 0) << "started again after it was killed";
 }
