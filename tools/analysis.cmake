@@ -14,7 +14,7 @@ add_library(gaze_analysis STATIC
   ${CMAKE_CURRENT_LIST_DIR}/analysis/AoiPanel.h ${CMAKE_CURRENT_LIST_DIR}/analysis/AoiPanel.cpp)
 target_include_directories(gaze_analysis PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 find_package(Qt5Svg 5.15 REQUIRED)
-target_link_libraries(gaze_analysis PUBLIC player_data measures common Qt5::Core Qt5::Gui Qt5::Svg)
+target_link_libraries(gaze_analysis PUBLIC gaze_cli player_data measures common Qt5::Core Qt5::Gui Qt5::Svg)
 
 gaze_add_program(gaze-analyse ${CMAKE_CURRENT_LIST_DIR}/analysis/gaze_analyse_main.cpp)
 target_link_libraries(gaze-analyse PRIVATE gaze_analysis gaze_cli)

@@ -7,7 +7,7 @@ add_library(gaze_render STATIC
   ${CMAKE_CURRENT_LIST_DIR}/render/VideoExport.h ${CMAKE_CURRENT_LIST_DIR}/render/VideoExport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/render/RenderJob.h ${CMAKE_CURRENT_LIST_DIR}/render/RenderJob.cpp)
 target_include_directories(gaze_render PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(gaze_render PUBLIC gaze_shots player_overlay player_core player_media player_data common Qt5::Core Qt5::Gui
+target_link_libraries(gaze_render PUBLIC gaze_cli gaze_shots player_overlay player_core player_media player_data common Qt5::Core Qt5::Gui
   PkgConfig::GST)
 
 gaze_add_program(gaze-render ${CMAKE_CURRENT_LIST_DIR}/render/gaze_render_main.cpp)

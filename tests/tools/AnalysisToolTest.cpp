@@ -72,7 +72,10 @@ TEST_F(AnalysisToolTest, TakesPreprocessingValuesFromTheSettingsFileThenTheOptio
     std::filesystem::remove(*folder / "Gazeview.ini");
 
     EXPECT_NE(parse({"--settings", at("none.ini"), "a.csv"}).error, "");
-    EXPECT_NE(parse({"--at", "soon", "a.csv"}).error, "");
+    EXPECT_EQ(parse({"--at", "soon", "a.csv"}).error,
+              "--at needs a whole number from 0 to 2147483647, not \"soon\"");
+    EXPECT_EQ(parse({"--events-num=-2", "a.csv"}).error,
+              "--events-num needs a whole number from 0 to 1000000, not \"-2\"");
     EXPECT_NE(parse({"--bogus", "a.csv"}).error, "");
     EXPECT_NE(parse({}).error, "");
     EXPECT_TRUE(parse({"--help"}).helpRequested);

@@ -456,6 +456,22 @@ TEST(RenderTool, CommandLineAndProgress)
              {"-m", "a.avi", "-d", "s", "-o", "o.mp4", "--settings", "/dev/zero"}})
         EXPECT_NE(parse(bad).error, "") << ::testing::PrintToString(bad);
 
+    // An integer option is refused in one line naming it, the value and the range it takes.
+    const std::pair<std::vector<std::string>, std::string> refusals[] = {
+        {{"--at", "100,x1"}, "--at needs a whole number from 0 to 2147483647, not \"x1\""},
+        {{"--at", "-5"}, "--at needs a whole number from 0 to 2147483647, not \"-5\""},
+        {{"--from", "1.5"}, "--from needs a whole number from 0 to 2147483647, not \"1.5\""},
+        {{"--from", "500", "--to", "400"}, "--to needs a whole number from 501 to 2147483647, not \"400\""},
+        {{"--to", "99999999999"}, "--to needs a whole number from 1 to 2147483647, not \"99999999999\""},
+    };
+    for (const auto& [options, error] : refusals) {
+        std::vector<std::string> arguments{"-m", "a.avi", "-d", "s", "-o", "o.png", "--at", "1"};
+        if (options.front() == "--at")
+            arguments.resize(6);
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        EXPECT_EQ(parse(arguments).error, error);
+    }
+
     // A quarter of a 40 s part done in 10 s leaves about 30 s.
     std::ostringstream out;
     auto now = std::chrono::steady_clock::time_point();

@@ -173,6 +173,8 @@ TEST(ShotsTool, CommandLine)
                                                                  {"--min-shot", "99999999999", "a.avi"},
                                                                  {"--frobnicate", "a.avi"}})
         EXPECT_NE(parse(bad).error, "") << ::testing::PrintToString(bad);
+    EXPECT_EQ(parse({"--min-shot", "99999999999", "a.avi"}).error,
+              "--min-shot needs a whole number from 0 to 2147483647, not \"99999999999\"");
 
     // The log must not be written over the movie, whatever it is called
     TempDir dir;

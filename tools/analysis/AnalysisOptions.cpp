@@ -1,6 +1,7 @@
 #include "analysis/AnalysisOptions.h"
 
 #include "analysis/PupilPlot.h"
+#include "cli/IntegerOption.h"
 
 #include "common/AppDataFolder.h"
 #include "common/IniFile.h"
@@ -14,20 +15,8 @@
 
 namespace {
 
-bool readIntOption(const QCommandLineParser& parser, const QString& name, int& value, std::string& error)
-{
-    if (!parser.isSet(name))
-        return true;
-    bool ok = false;
-    const int parsed = parser.value(name).toInt(&ok);
-    if (!ok) {
-        error =
-            "--" + name.toStdString() + " needs an integer, not \"" + parser.value(name).toStdString() + "\"";
-        return false;
-    }
-    value = parsed;
-    return true;
-}
+// Times and radii past any movie or screen the tracker units describe.
+constexpr int kLargest = 2147483647;
 
 } // namespace
 
@@ -138,10 +127,13 @@ ParsedArguments parseAnalysisArguments(const std::vector<std::string>& arguments
         options.actionRadius =
             IniFile::readInt(options.settingsFile, "Preprocessing", "actionRadius", options.actionRadius);
     }
-    if (!readIntOption(parser, eventsNum.names().front(), options.eventsNum, result.error) ||
-        !readIntOption(parser, filterRadius.names().front(), options.filterRadius, result.error) ||
-        !readIntOption(parser, actionRadius.names().front(), options.actionRadius, result.error) ||
-        !readIntOption(parser, at.names().front(), options.atMs, result.error))
+    if (!IntegerOption::read(parser, eventsNum.names().front(), 0, 1000000, options.eventsNum,
+                             result.error) ||
+        !IntegerOption::read(parser, filterRadius.names().front(), 0, 1000000, options.filterRadius,
+                             result.error) ||
+        !IntegerOption::read(parser, actionRadius.names().front(), 0, kLargest, options.actionRadius,
+                             result.error) ||
+        !IntegerOption::read(parser, at.names().front(), 0, kLargest, options.atMs, result.error))
         return result;
 
     if (parser.isSet(shots))

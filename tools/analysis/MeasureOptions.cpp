@@ -1,5 +1,6 @@
 #include "analysis/MeasureOptions.h"
 
+#include "cli/IntegerOption.h"
 #include "common/OptionArguments.h"
 #include "common/ScreenGeometry.h"
 
@@ -17,15 +18,11 @@ QString number(double value)
 bool readInt(const QCommandLineParser& parser, const QString& name, int min, int max, std::optional<int>& out,
              std::string& error)
 {
-    if (!parser.isSet(name))
-        return true;
     int value = 0;
-    if (!OptionArguments::parseNumber(parser.value(name).toStdString(), value, min, max)) {
-        error = "--" + name.toStdString() + " needs a whole number from " + std::to_string(min) + " to " +
-                std::to_string(max) + ", not \"" + parser.value(name).toStdString() + "\"";
+    if (!IntegerOption::read(parser, name, min, max, value, error))
         return false;
-    }
-    out = value;
+    if (parser.isSet(name))
+        out = value;
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "render/RenderOptions.h"
 
+#include "cli/IntegerOption.h"
+
 #include <QCommandLineParser>
 #include <QStringList>
 
@@ -20,15 +22,8 @@ bool readSwitch(const QCommandLineParser& parser, const QCommandLineOption& opti
     return error.empty();
 }
 
-bool readTime(const QString& text, std::int64_t& out)
-{
-    bool ok = false;
-    const qlonglong value = text.toLongLong(&ok);
-    if (!ok || value < 0)
-        return false;
-    out = value;
-    return true;
-}
+// Movie times in milliseconds, as far as the shot and results files count them.
+constexpr std::int64_t kLastMs = 2147483647;
 
 } // namespace
 
@@ -173,10 +168,9 @@ ParsedRenderArguments parseRenderArguments(const std::vector<std::string>& argum
     for (const QString& value : parser.values(at)) {
         for (const QString& part : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
             std::int64_t time = 0;
-            if (!readTime(part.trimmed(), time)) {
-                error = "--at needs times in milliseconds, 0 or more";
+            if (!IntegerOption::read<std::int64_t>("at", part.trimmed().toStdString(), 0, kLastMs, time,
+                                                   error))
                 return result;
-            }
             options.atMs.push_back(time);
         }
     }
@@ -189,16 +183,13 @@ ParsedRenderArguments parseRenderArguments(const std::vector<std::string>& argum
         error = "--piece is for .mp4 parts";
         return result;
     }
-    if (parser.isSet(from) && !readTime(parser.value(from), options.fromMs)) {
-        error = "--from needs a time in milliseconds, 0 or more";
+    if (!IntegerOption::read<std::int64_t>(parser, from.names().front(), 0, kLastMs, options.fromMs, error))
         return result;
-    }
     if (parser.isSet(to)) {
         std::int64_t end = 0;
-        if (!readTime(parser.value(to), end) || end <= options.fromMs) {
-            error = "--to needs a time in milliseconds after --from";
+        if (!IntegerOption::read<std::int64_t>(parser, to.names().front(), options.fromMs + 1, kLastMs, end,
+                                               error))
             return result;
-        }
         options.toMs = end;
     }
     if (parser.isSet(quality)) {

@@ -4,6 +4,8 @@
 #include "shots/FoundShots.h"
 #include "shots/MovieFrames.h"
 
+#include "cli/IntegerOption.h"
+
 #include "common/OutputGuard.h"
 #include "player/data/ShotLine.h"
 
@@ -65,15 +67,10 @@ ParsedShotsArguments parseShotsArguments(const std::vector<std::string>& argumen
             return result;
         }
     }
-    if (parser.isSet(minShot)) {
-        bool ok = false;
-        options.minShotMs = parser.value(minShot).toLongLong(&ok);
-        // Cut times are kept as the shot file's int milliseconds.
-        if (!ok || options.minShotMs < 0 || options.minShotMs > INT_MAX) {
-            result.error = "--min-shot needs a whole number of milliseconds from 0 to 2147483647";
-            return result;
-        }
-    }
+    // Cut times are kept as the shot file's int milliseconds.
+    if (!IntegerOption::read<std::int64_t>(parser, minShot.names().front(), 0, INT_MAX, options.minShotMs,
+                                           result.error))
+        return result;
     if (parser.isSet(log))
         options.logFile = parser.value(log).toStdString();
     const QStringList positional = parser.positionalArguments();
