@@ -97,10 +97,8 @@ bool mayEnd(pid_t pid)
 
 bool endProcess(pid_t pid, int graceMs)
 {
-    if (!mayEnd(pid))
-        return false;
-    if (::kill(pid, SIGTERM) != 0)
-        return errno == ESRCH;
+    if (const int error = signalProcess(pid, SIGTERM))
+        return error == ESRCH;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(graceMs);
     while (std::chrono::steady_clock::now() < deadline) {
         if (isGone(pid))

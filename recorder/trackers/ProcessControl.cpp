@@ -3,8 +3,6 @@
 #include "common/Logger.h"
 #include "platform/processes.h"
 
-#include <unistd.h>
-
 namespace {
 constexpr int killGraceMs = 1500; // well before the 2 s re-run after a kill
 }
@@ -34,11 +32,8 @@ bool processHasName(pid_t pid, const std::string& name)
 
 void killProcess(pid_t pid)
 {
-    if (pid <= 1 || pid == ::getpid()) {
-        LOG("refusing to kill process with pid: ", pid);
-        return;
-    }
-    platform::endProcess(pid, killGraceMs);
+    if (!platform::endProcess(pid, killGraceMs))
+        LOG("process not ended, pid: ", pid);
 }
 
 std::string platformProgramName(const std::string& windowsName)
