@@ -3,6 +3,7 @@
 #include "common/LinkCodes.h"
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
+#include "recorder/core/ExaminedPart.h"
 #include "recorder/core/RecorderTexts.h"
 #include "recorder/core/ResultsHeader.h"
 #include "recorder/trackers/EyeTrackerController.h"
@@ -119,36 +120,16 @@ bool ExaminationWorkflow::startExamination(const ExaminationInputs& inputs)
     if (!validateInputData(inputs, true, true))
         return false;
 
-    qint64 start = 0;
-    qint64 end = 0;
-    qint64 examinationLength = 0;
-    if (movieDuration_ != 0) {
-        LOG("Movie length known");
-        if (!inputs.partOfMovie) {
-            examinationLength = movieDuration_;
-            LOG("examinationLength=movieLangth == ", examinationLength);
-            end = movieDuration_;
-        } else {
-            bool startOk = false;
-            bool endOk = false;
-            start = inputs.partStartText.toLongLong(&startOk, 10);
-            end = inputs.partEndText.toLongLong(&endOk, 10);
-            LOG("movie start=", start, ", movie end=", end);
-            if (!startOk || start < 0 || end < start) {
-                warn(windowText(QT_TRANSLATE_NOOP("Gazelog", "Invalid movie start time!")));
-                return false;
-            }
-            if (!endOk || end > movieDuration_) {
-                warn(windowText(QT_TRANSLATE_NOOP("Gazelog", "Invalid movie end time!")));
-                return false;
-            }
-            examinationLength = end - start;
-        }
-        LOG("examination length: ", examinationLength);
-    } else {
-        LOG("Movie length unknown");
+    const ExaminedPart examined = ExaminedPart::of(inputs, movieDuration_);
+    if (examined.problem == ExaminedPart::Problem::start) {
+        warn(windowText(QT_TRANSLATE_NOOP("Gazelog", "Invalid movie start time!")));
+        return false;
     }
-    Q_EMIT examinedPartChosen(start, end);
+    if (examined.problem == ExaminedPart::Problem::end) {
+        warn(windowText(QT_TRANSLATE_NOOP("Gazelog", "Invalid movie end time!")));
+        return false;
+    }
+    Q_EMIT examinedPartChosen(examined.startMs, examined.endMs);
 
     // From here until the player runs, the camera may keep us waiting.
     setState(State::Starting);
@@ -159,7 +140,7 @@ bool ExaminationWorkflow::startExamination(const ExaminationInputs& inputs)
 
     LOG("Going to start player");
     // The controller may have gone while the camera answered (the window never lets it, but be sure).
-    if (!controller() || !player_.startExamination(inputs, start, end, examinationLength != movieDuration_)) {
+    if (!controller() || !player_.startExamination(inputs, examined.startMs, examined.endMs, examined.part)) {
         warn(windowText(QT_TRANSLATE_NOOP(
             "Gazelog",
             "Failed to run player. \nCheck whether file \"Gazeview\" is in \nthe same directory as "

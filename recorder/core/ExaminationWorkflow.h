@@ -29,7 +29,11 @@ class OperatorPrompt;
 // the inputs, starts the camera and the player, follows the player's reports,
 // and stops, asks and saves once, whichever of the operator, the movie's end,
 // the watchdog or the player's death comes first. The window drives it and
-// shows what it reports; its prompts go to the operator.
+// shows what it reports; its prompts go to the operator. Its rules live in
+// rooms of their own: the tracker (TrackerLink), the camera (CameraRule), the
+// player and its reports (PlayerProcess, PlayerReports), the part of the movie
+// (ExaminedPart), the samples nobody saved (RecoveryFiles) and the results'
+// names and header (ResultsHeader).
 //
 // GUI thread only. While a step waits for the camera, the state is Starting or
 // Stopping: every other start or stop is refused, so a request that arrives
