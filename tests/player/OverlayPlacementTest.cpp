@@ -280,3 +280,110 @@ TEST_F(PlayerWindowTest, TheGazeRingLiesOverTheFramePointInAWindowAndFullScreen)
         window.reset();
     }
 }
+
+namespace {
+
+// The bounding box of the bright pixels of image inside area.
+QRect brightBox(const QImage& image, const QRect& area)
+{
+    QRect box;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qGray(image.pixel(x, y)) > 128)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+// Resizes the window so that its video area has this size, as far as the
+// window's minimum allows, and lets the layout settle.
+void resizeVideoArea(PlayerWindow& window, QSize area)
+{
+    for (int attempt = 0; attempt < 5 && window.videoWidget()->size() != area; ++attempt) {
+        window.resize(window.size() + area - window.videoWidget()->size());
+        waitUntil([] { return false; }, 50);
+    }
+}
+
+} // namespace
+
+TEST_F(PlayerWindowTest, AWideMovieKeepsItsShapeInAWindowOfAnotherShape)
+{
+    // Given a 16:9 movie of a round ball on black
+    const std::string movie = (folder / "ball.avi").string();
+    ASSERT_TRUE(runPipeline("videotestsrc num-buffers=10 pattern=ball ! "
+                            "video/x-raw,width=320,height=180,framerate=25/1 ! jpegenc ! avimux ! filesink "
+                            "location=\"" +
+                            movie + "\""));
+    app.movieFileName = QString::fromStdString(movie);
+    startAndOpen();
+    ASSERT_TRUE(waitUntil([] { return !DsCtrl::NewestFrame().isNull(); }));
+
+    // Wider than 16:9, taller than 16:9, and both in full screen
+    for (const QSize area : {QSize(960, 340), QSize(960, 900)})
+        for (const bool fullScreen : {false, true}) {
+            SCOPED_TRACE(testing::Message() << area.width() << "x" << area.height()
+                                            << (fullScreen ? ", full screen" : ", in a window"));
+            // When the window takes that shape
+            window->setFullScreen(fullScreen);
+            if (!fullScreen)
+                resizeVideoArea(*window, area);
+            waitUntil([] { return false; }, 50);
+            const QImage shown =
+                window->videoWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            const QRect widget = window->videoWidget()->rect();
+            const QRect video = DsCtrl::VideoRect();
+            // (the window's minimum size may keep it from the exact size, not from the shape)
+            if (!fullScreen)
+                ASSERT_EQ(widget.width() * 9 > widget.height() * 16, area.width() * 9 > area.height() * 16);
+
+            // Then the picture keeps the movie's shape, centred, with black bars
+            ASSERT_FALSE(video.isEmpty());
+            EXPECT_TRUE(widget.contains(video));
+            EXPECT_TRUE(video.width() == widget.width() || video.height() == widget.height());
+            EXPECT_NEAR(video.width() * 9.0, video.height() * 16.0, 16.0);
+            EXPECT_NEAR(video.center().x(), widget.center().x(), 1);
+            EXPECT_NEAR(video.center().y(), widget.center().y(), 1);
+            EXPECT_EQ(shown.pixel(0, 0), qRgb(0, 0, 0));
+            EXPECT_EQ(shown.pixel(widget.right(), widget.bottom()), qRgb(0, 0, 0));
+
+            // And the ball is round: as wide as it is tall
+            const QRect ball = brightBox(shown, video);
+            ASSERT_FALSE(ball.isEmpty());
+            EXPECT_GT(ball.width(), 10);
+            EXPECT_NEAR(ball.width(), ball.height(), 2 + ball.width() / 50);
+        }
+}
+
+TEST_F(PlayerWindowTest, TheOverlayFollowsThePictureInAWindowOfAnotherShape)
+{
+    writeFile(folder / "viewer.csv", steadyGaze(kGazeX, kGazeY));
+    for (const Scale scale : {Scale{1.0, 1.0}, Scale{0.5, 1.0}})
+        for (const QSize area : {QSize(1200, 340), QSize(960, 900)}) {
+            SCOPED_TRACE(testing::Message() << area.width() << "x" << area.height() << " at " << scale.x);
+            // Given the landscape movie with one viewer in a window of another shape
+            app.mode = AppCtrl::Mode::File;
+            app.resultsPath = QString::fromStdString((folder / "viewer.csv").string());
+            app.movieFileName = movies->blackLandscape;
+            app.viewScaleX = scale.x;
+            app.viewScaleY = scale.y;
+            startAndOpen();
+            resizeVideoArea(*window, area);
+            ASSERT_EQ(window->videoWidget()->size(), area);
+            ASSERT_TRUE(waitUntil([] { return !DsCtrl::GetMixerBitmap()->isEmpty(); }));
+            ASSERT_TRUE(waitUntil([] { return !DsCtrl::NewestFrame().isNull(); }));
+            waitUntil([] { return false; }, 50);
+
+            // Then the picture has the shape of the part shown
+            const QRect video = DsCtrl::VideoRect();
+            const QRect source = DsCtrl::SourceRect();
+            EXPECT_NEAR(static_cast<double>(video.width()) / video.height(),
+                        static_cast<double>(source.width()) / source.height(), 0.02);
+            // And the ring lies over the gaze's place in it
+            const QImage shown = window->videoWidget()->grab().toImage();
+            const auto ring = centreOf(shown, isGreen, window->videoWidget()->rect());
+            ASSERT_TRUE(ring.has_value());
+            EXPECT_NEAR(ring->x(), video.x() + kGazeX * video.width(), 2.0);
+            EXPECT_NEAR(ring->y(), video.y() + kGazeY * video.height(), 2.0);
+            window.reset();
+        }
+}
