@@ -15,6 +15,7 @@
 #include "player/core/TitleText.h"
 #include "player/media/DsCtrl.h"
 #include "player/overlay/Graphics.h"
+#include "player/overlay/Legend.h"
 #include "player/overlay/OverlayFrame.h"
 
 #include <QAction>
@@ -25,6 +26,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
 #include <QProgressBar>
 #include <QScreen>
 #include <QSlider>
@@ -34,7 +36,6 @@
 namespace {
 
 constexpr QSize kCounterSize(256, 80);
-constexpr int kCounterAboveSlider = 102;
 
 } // namespace
 
@@ -58,6 +59,7 @@ PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
         if (DsCtrl::IsMovieOpen())
             DsCtrl::MoveVideoWindow(video_->rect(), viewScale());
     });
+    video_->setPaintOnTop([this](QPainter& painter) { paintLegend(painter); });
     slider_->setParent(client);
     slider_->setObjectName(QStringLiteral("positionSlider"));
     slider_->setRange(0, sliderRange);
@@ -205,6 +207,19 @@ void PlayerWindow::drawOverlay(int positionMs)
         layoutClientArea();
 }
 
+void PlayerWindow::paintLegend(QPainter& painter) const
+{
+    const bool many = app_.mode == AppCtrl::Mode::Directory;
+    if (!app_.showLegend || (app_.mode != AppCtrl::Mode::File && !many) || results_.timeLines().empty())
+        return;
+    LegendContent content;
+    content.manyViewers = many;
+    content.viewers = static_cast<int>(results_.timeLines().size());
+    content.options = overlayOptionsOf(app_);
+    content.positionMs = position();
+    Legend(content).draw(painter, DsCtrl::VideoRect());
+}
+
 void PlayerWindow::clearOverlay()
 {
     if (MixerBitmap* mixer = DsCtrl::GetMixerBitmap(); mixer != nullptr && graphics_)
@@ -275,7 +290,9 @@ void PlayerWindow::layoutClientArea()
     strip_->setGeometry(0, videoHeight, client.width(), SynchronyStrip::stripHeight);
     strip_->setVisible(strip);
     slider_->setGeometry(0, client.height() - sliderHeight, client.width(), sliderHeight);
-    counter_->setGeometry(QRect(QPoint(0, videoHeight - kCounterAboveSlider), kCounterSize));
+    // Top left: along the bottom it would hide the pupil bar and the keypoint
+    // squares, and the legend takes the top right.
+    counter_->setGeometry(QRect(QPoint(0, 0), kCounterSize));
 }
 
 void PlayerWindow::setFullScreen(bool on)
@@ -384,8 +401,10 @@ void PlayerWindow::commandDone()
 {
     syncChecks();
     // A paused movie shows a changed option or new results at once, not at its next move.
-    if (DsCtrl::IsMovieOpen())
+    if (DsCtrl::IsMovieOpen()) {
         drawOverlay(position());
+        video_->update();
+    }
 }
 
 void PlayerWindow::showCounter(bool shown)

@@ -22,6 +22,7 @@ class Graphics;
 class PlayerExports;
 class QAction;
 class QLabel;
+class QPainter;
 class QSlider;
 class SynchronyStrip;
 class VideoWidget;
@@ -137,6 +138,8 @@ protected:
 
 private:
     void layoutClientArea();
+    // The key to the marks, over the picture, when the View menu asks for it.
+    void paintLegend(QPainter& painter) const;
     void reportClick(QMouseEvent& event);
     void syncChecks();
     void seekFromSlider();

@@ -1,6 +1,7 @@
 #include "player/overlay/DxCtrl.h"
 
 #include "common/Logger.h"
+#include "player/overlay/OverlayColours.h"
 
 #include <algorithm>
 #include <cmath>
@@ -205,7 +206,7 @@ std::uint32_t DxCtrl::cell(int column, int row) const
 QRgb DxCtrl::heatColour(std::uint32_t cell, const HeatThresholds& t, int resultCount)
 {
     if (const std::uint32_t mark = cell >> 24; mark != 0)
-        return (mark << 24) | 0xFF00FF;
+        return (mark << 24) | OverlayColours::kMark;
     const int results = std::max(1, resultCount);
     const std::uint32_t count = cell & kCountMask;
     if (count == 0)
@@ -245,7 +246,7 @@ QImage DxCtrl::GetSurface(const HeatThresholds& thresholds, int resultCount) con
         for (int column = 0; column < n_; ++column) {
             const std::uint32_t c = cells[column];
             if (const std::uint32_t mark = c >> 24; mark != 0)
-                line[column] = (mark << 24) | 0xFF00FF;
+                line[column] = (mark << 24) | OverlayColours::kMark;
             else if ((c & kCountMask) < tabled)
                 line[column] = colours[c & kCountMask];
             else

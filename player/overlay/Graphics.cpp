@@ -4,6 +4,7 @@
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 #include "player/overlay/KeypointMarks.h"
+#include "player/overlay/OverlayColours.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -12,9 +13,9 @@ namespace {
 
 constexpr QSize kIdleSize(320, 240);
 constexpr qreal kGazeAlpha = 0.7;
-constexpr QRgb kCyan = 0x00FFFF;
-constexpr QRgb kGreen = 0x00FF00;
-constexpr QRgb kRed = 0xFF0000;
+constexpr QRgb kCyan = OverlayColours::kFocus;
+constexpr QRgb kGreen = OverlayColours::kGaze;
+constexpr QRgb kRed = OverlayColours::kNearAction;
 constexpr QRgb kKeyedOut = 0x000000;
 // Widest surface the scan path is drawn on; wider frames get it stretched.
 constexpr int kMaxScanPathWidth = 1280;

@@ -333,8 +333,9 @@ TEST_F(PlayerWindowTest, AWideMovieKeepsItsShapeInAWindowOfAnotherShape)
             const QRect widget = window->videoWidget()->rect();
             const QRect video = DsCtrl::VideoRect();
             // (the window's minimum size may keep it from the exact size, not from the shape)
-            if (!fullScreen)
+            if (!fullScreen) {
                 ASSERT_EQ(widget.width() * 9 > widget.height() * 16, area.width() * 9 > area.height() * 16);
+            }
 
             // Then the picture keeps the movie's shape, centred, with black bars
             ASSERT_FALSE(video.isEmpty());

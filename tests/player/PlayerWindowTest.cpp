@@ -34,9 +34,13 @@ TEST_F(PlayerWindowTest, TheCommandLineMovieOpensPausedWithItsTitle)
     ASSERT_TRUE(waitUntil([&] { return window->windowTitle().contains(QStringLiteral(" -- time ")); }));
     EXPECT_EQ(window->windowTitle(),
               movies->videoOnly + " -- time 00:00:00:00 -- shot # 1 / 1 -- Orvalis Reelscan Gazeview");
-    // The video fills the client area but for the slider strip.
+    // The video area fills the client area but for the slider strip; the 4:3
+    // picture stands in its middle, as tall as the area.
     const QRect client = window->centralWidget()->rect();
-    EXPECT_EQ(DsCtrl::VideoRect(), QRect(0, 0, client.width(), client.height() - 22));
+    const QRect area(0, 0, client.width(), client.height() - 22);
+    EXPECT_EQ(window->videoWidget()->geometry(), area);
+    EXPECT_EQ(DsCtrl::VideoRect(), DsCtrl::Letterboxed(area, QSize(160, 120)));
+    EXPECT_EQ(DsCtrl::VideoRect().height(), area.height());
     EXPECT_EQ(window->slider()->geometry(), QRect(0, client.height() - 22, client.width(), 22));
 
     // Faster, faster, slower, normal
