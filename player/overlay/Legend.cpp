@@ -99,7 +99,7 @@ Legend::Legend(LegendContent content) : content_(std::move(content))
     if (!content_.manyViewers) {
         lines_.push_back({Swatch::GazeDisc, tr("Gaze point")});
         lines_.push_back({Swatch::FocusRing, tr("Focus: grows while the gaze rests")});
-        lines_.push_back({Swatch::PupilHole, tr("Pupil size: the hole, red near a keypoint")});
+        lines_.push_back({Swatch::PupilHole, tr("Pupil: the hole, red near a keypoint")});
         if (o.showScanPath) {
             lines_.push_back({Swatch::Fixation, tr("Fixation: larger the longer it lasts")});
             lines_.push_back({Swatch::Saccade, tr("Saccade")});
@@ -107,13 +107,12 @@ Legend::Legend(LegendContent content) : content_(std::move(content))
         return;
     }
     if (o.showHeatmap)
-        lines_.push_back(
-            {Swatch::HeatRamp,
-             tr("Heat map: how many of the %1 viewers look here").arg(std::max(1, content_.viewers))});
+        lines_.push_back({Swatch::HeatRamp,
+                          tr("Heat map: viewers looking here, of %1").arg(std::max(1, content_.viewers))});
     if (o.showPupil)
-        lines_.push_back({Swatch::PupilBar, tr("Pupil bar: mean pupil size, bright when the viewers agree")});
+        lines_.push_back({Swatch::PupilBar, tr("Pupil bar: mean pupil, bright if viewers agree")});
     if (o.showActions)
-        lines_.push_back({Swatch::KeypointSquares, tr("Squares: viewers with a keypoint in this shot")});
+        lines_.push_back({Swatch::KeypointSquares, tr("Squares: viewers with a keypoint in the shot")});
 }
 
 QString Legend::timeText(int positionMs)

@@ -388,3 +388,85 @@ TEST_F(PlayerWindowTest, TheOverlayFollowsThePictureInAWindowOfAnotherShape)
             window.reset();
         }
 }
+
+TEST(OverlayOrder, AHeatBlobUnderThePupilBarStaysVisible)
+{
+    // Given one viewer looking at the middle of the pupil bar's filled part, with the pupil at its largest
+    std::vector<results_text::Row> rows;
+    for (int t = 0; t <= 3000; t += 20)
+        rows.push_back({t, 100000, 860000, 1, 20000 + t * 10, 0});
+    Study study({results_text::fileOf(rows)});
+    const QSize frame(256, 256);
+    const QSize video(512, 512);
+    OverlayOptions options;
+    options.considerFocusTime = false;
+    options.showActions = false;
+    options.pupilStandardDeviationPercentThreshold = 2.0; // the bar at its brightest
+    Graphics graphics(256, frame);
+    MixerBitmap mixer;
+    graphics.DrawMulti(mixer, study.results, study.shots, 3000, options);
+    const QImage shown = compose(mixer, frame, 1.0, 1.0, video);
+
+    // Then the bar is magenta where nobody looks, and where the blob lies under it the blob's red shows
+    // through: the bar does not cut the blob in half
+    const int row = static_cast<int>(0.86 * video.height());
+    const QRgb bar = shown.pixel(static_cast<int>(0.4 * video.width()), row);
+    EXPECT_EQ(qRed(bar), qBlue(bar));
+    EXPECT_GT(qRed(bar), 200);
+    const QRgb blob = shown.pixel(static_cast<int>(0.1 * video.width()), row);
+    EXPECT_GT(qRed(blob), 200);
+    EXPECT_LT(qBlue(blob), qRed(blob) * 3 / 4) << std::hex << blob;
+    // ... the same red as the blob just above the bar, only tinted
+    const QRgb above =
+        shown.pixel(static_cast<int>(0.1 * video.width()), static_cast<int>(0.83 * video.height()));
+    EXPECT_TRUE(isRed(above)) << std::hex << above;
+}
+
+TEST(OverlayPlacement, AGazeDiscAtTheFramesEdgeIsCutByTheEdgeOnly)
+{
+    TimeLineItem item{};
+    item.blink = 1;
+    item.pupil = 120000;
+    const QSize frame(640, 360);
+    // The green disc is 95 of the drawing's 255 pixels across, the drawing shown at the frame's own scale.
+    const double radius = 95.0 / 2;
+    struct Case
+    {
+        double x, y;
+    };
+    for (const Case c : {Case{0.995, 0.5}, Case{0.005, 0.5}, Case{0.5, 0.995}, Case{0.5, 0.005}}) {
+        SCOPED_TRACE(testing::Message() << "gaze at " << c.x << ", " << c.y);
+        item.avgX = static_cast<int>(c.x * 1e6);
+        item.avgY = static_cast<int>(c.y * 1e6);
+        const Graphics graphics(256, frame);
+        MixerBitmap mixer;
+        mixer.SetAlphaBitmap(graphics.singleViewer(item, OverlayOptions{}));
+        const QImage shown = compose(mixer, frame, 1.0, 1.0, frame);
+
+        // Then the part inside the frame is there, reaching the edge, and the inner side lies one radius
+        // from the gaze
+        QRect green;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                if (isGreen(shown.pixel(x, y)))
+                    green |= QRect(x, y, 1, 1);
+        ASSERT_FALSE(green.isEmpty());
+        const QPointF gaze(c.x * frame.width(), c.y * frame.height());
+        if (c.x > 0.9) {
+            EXPECT_EQ(green.right(), frame.width() - 1);
+            EXPECT_NEAR(green.left(), gaze.x() - radius, 2);
+        } else if (c.x < 0.1) {
+            EXPECT_EQ(green.left(), 0);
+            EXPECT_NEAR(green.right() + 1, gaze.x() + radius, 2);
+        } else if (c.y > 0.9) {
+            EXPECT_EQ(green.bottom(), frame.height() - 1);
+            EXPECT_NEAR(green.top(), gaze.y() - radius, 2);
+        } else {
+            EXPECT_EQ(green.top(), 0);
+            EXPECT_NEAR(green.bottom() + 1, gaze.y() + radius, 2);
+        }
+        // ... and as wide or tall along the edge as the whole disc
+        const int along = c.x > 0.9 || c.x < 0.1 ? green.height() : green.width();
+        EXPECT_NEAR(along, 2 * radius, 3);
+    }
+}

@@ -112,8 +112,10 @@ TEST_F(PlayerWindowTest, SwitchesAreStoredAndChecked)
     window->command(ID_ACCURATE_PRESENTATION);
     window->command(ID_ADJUST_HORIZONTAL);
     window->command(ID_SHOW_COUNTER);
+    window->command(ID_SHOW_LEGEND);
 
     EXPECT_FALSE(app.showHeatmap);
+    EXPECT_TRUE(window->action(ID_SHOW_LEGEND)->isChecked());
     EXPECT_FALSE(window->action(ID_SHOW_HEATMAP)->isChecked());
     EXPECT_TRUE(window->action(ID_ACCURATE_PRESENTATION)->isChecked());
     EXPECT_FALSE(window->action(ID_FAST_PRESENTATION)->isChecked());
@@ -122,7 +124,7 @@ TEST_F(PlayerWindowTest, SwitchesAreStoredAndChecked)
     EXPECT_TRUE(window->counter()->isVisible());
     const std::string gui = testing_support::readFile(app.guiFilePath);
     for (const char* line : {"showHeatmap=0", "multiQuality=1", "viewScaleXPercent=50",
-                             "viewScaleYPercent=100", "showBigCounter=1"})
+                             "viewScaleYPercent=100", "showBigCounter=1", "showLegend=1"})
         EXPECT_NE(gui.find(line), std::string::npos) << line << " in\n" << gui;
 
     // Another language only after a yes, then the program closes
