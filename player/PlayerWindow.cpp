@@ -8,6 +8,7 @@
 #include "player/PlayerMenus.h"
 #include "player/PlayerPrompts.h"
 #include "player/SynchronyStrip.h"
+#include "player/TimeSlider.h"
 #include "player/VideoWidget.h"
 #include "player/core/AppCtrl.h"
 #include "player/core/KeyCommands.h"
@@ -40,7 +41,7 @@ constexpr QSize kCounterSize(256, 80);
 } // namespace
 
 PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
-    : QMainWindow(parent), app_(app), video_(new VideoWidget), slider_(new QSlider(Qt::Horizontal)),
+    : QMainWindow(parent), app_(app), video_(new VideoWidget), slider_(new TimeSlider),
       strip_(new SynchronyStrip), counter_(new BigCounter), shots_(results_), link_(app),
       clock_(*this, app, shots_, link_), commands_(*this, app, results_, shots_, clock_, link_),
       session_(app, *this, *this, shots_, clock_, link_)
@@ -63,7 +64,6 @@ PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
     slider_->setParent(client);
     slider_->setObjectName(QStringLiteral("positionSlider"));
     slider_->setRange(0, sliderRange);
-    slider_->setTickPosition(QSlider::TicksBelow);
     setGrooveSeek(*slider_);
     // The keys belong to the window's commands, not to the slider.
     slider_->setFocusPolicy(Qt::NoFocus);
@@ -153,6 +153,7 @@ void PlayerWindow::overlayOpened(bool idle)
 
 void PlayerWindow::movieOpened()
 {
+    slider_->setTotalTimeMs(clock_.totalTimeMs());
     exports_->movieOpened();
     UpdateTitle(position(), shots_.currentShot(position()).number);
 }
@@ -161,6 +162,7 @@ void PlayerWindow::movieClosed()
 {
     setWindowTitle(TitleText::caption());
     graphics_.reset();
+    slider_->setTotalTimeMs(0);
     slider_->show();
     video_->update();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/PlayerPrompts.h"
+#include "player/TimeSlider.h"
 #include "player/core/ClockView.h"
 #include "player/core/CommandTarget.h"
 #include "player/core/MovieScreen.h"
@@ -149,7 +150,7 @@ private:
     AppCtrl& app_;
     Prompts prompts_;
     VideoWidget* video_;
-    QSlider* slider_;
+    TimeSlider* slider_;
     SynchronyStrip* strip_;
     QLabel* counter_;
     QHash<int, QAction*> actions_;

@@ -1,6 +1,7 @@
 #include "PlayerWindowFixture.h"
 #include "platform/quit_signals.h"
 #include "player/PlayerMenus.h"
+#include "player/TimeSlider.h"
 #include "player/core/TitleText.h"
 #include "player/media/DsCtrl.h"
 
@@ -443,4 +444,32 @@ TEST_F(PlayerWindowTest, AClickOnTheSlidersGrooveSeeksThere)
     now += 64;
     window->clock().TimerProc();
     EXPECT_EQ(slider->value(), thumb);
+}
+
+TEST_F(PlayerWindowTest, TheSliderShowsTheMovieTimeUnderItsTicks)
+{
+    // Given a movie open in the window
+    app.movieFileName = movies->videoOnly;
+    startAndOpen();
+    auto* slider = static_cast<TimeSlider*>(window->slider());
+    ASSERT_GT(slider->totalTimeMs(), 0);
+
+    // Then the strip under the groove holds the times' text, at every width; closing the movie forgets its
+    // duration
+    const auto textPixels = [&] {
+        const QImage shown = slider->grab().toImage();
+        const QRgb background = shown.pixel(shown.width() / 2, shown.height() - 1);
+        int differing = 0;
+        for (int y = shown.height() - TimeSlider::kLabelPixels; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                differing += shown.pixel(x, y) != background;
+        return differing;
+    };
+    for (const int width : {960, 1600}) {
+        window->resize(width, window->height());
+        waitUntil([] { return false; }, 50);
+        EXPECT_GT(textPixels(), 20) << width;
+    }
+    window->command(ID_FILE_CLOSE);
+    EXPECT_EQ(slider->totalTimeMs(), 0);
 }
