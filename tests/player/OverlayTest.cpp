@@ -8,6 +8,7 @@
 #include "player/overlay/Graphics.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -235,4 +236,24 @@ TEST_F(PlayerWindowTest, TheLegendIsShownOnlyWhenTheViewMenuAsksForIt)
     // And chosen again, it is gone
     window->action(ID_SHOW_LEGEND)->trigger();
     EXPECT_EQ(whiteInTopRight(), 0);
+}
+
+TEST_F(PlayerWindowTest, TheBigCounterLeavesThePupilBarAndTheSquaresInSight)
+{
+    app.showBigCounter = true;
+    app.movieFileName = movies->blackLandscape;
+    startAndOpen();
+    for (const bool fullScreen : {false, true}) {
+        window->setFullScreen(fullScreen);
+        waitUntil([] { return false; }, 50);
+        ASSERT_TRUE(window->counter()->isVisible());
+        // The pupil bar and the keypoint squares lie from 0.75 to 0.88 of the picture's height, from 0.05 of
+        // its width on
+        const QRect video = DsCtrl::VideoRect().translated(window->videoWidget()->pos());
+        const QRect marks(QPoint(video.left() + static_cast<int>(0.05 * video.width()),
+                                 video.top() + static_cast<int>(0.75 * video.height())),
+                          QPoint(video.right(), video.top() + static_cast<int>(0.88 * video.height())));
+        EXPECT_FALSE(window->counter()->geometry().intersects(marks))
+            << (fullScreen ? "full screen" : "window");
+    }
 }
