@@ -93,8 +93,10 @@ AlphaBitmap Graphics::singleViewer(const TimeLineItem& item, const OverlayOption
     if (item.blink >= 0) {
         QPainter painter(&gaze.image);
         painter.setPen(Qt::NoPen);
+        // A long steady gaze grows the focus disc up to the whole drawing; beyond
+        // that the drawing's edge would cut it into a square.
         if (item.stillCount != 0)
-            disc(painter, 80 - 3 * item.stillCount, kCyan);
+            disc(painter, std::max(0, 80 - 3 * item.stillCount), kCyan);
         disc(painter, 80, kGreen);
         if (item.blink > 0)
             disc(painter, item.pupil / 2000 + 40, item.nearAction == 1 ? kRed : kKeyedOut);

@@ -470,3 +470,27 @@ TEST(OverlayPlacement, AGazeDiscAtTheFramesEdgeIsCutByTheEdgeOnly)
         EXPECT_NEAR(along, 2 * radius, 3);
     }
 }
+
+TEST(OverlayPlacement, ALongSteadyGazeGrowsTheFocusDiscToTheWholeDrawingAndNoFurther)
+{
+    TimeLineItem item{};
+    item.avgX = 500000;
+    item.avgY = 500000;
+    item.blink = 1;
+    item.pupil = 120000; // the hole inside the green disc
+    const Graphics graphics(256, QSize(640, 360));
+    for (const int stillCount : {10, 26, 27, 200}) {
+        SCOPED_TRACE(stillCount);
+        item.stillCount = stillCount;
+        const QImage drawing = graphics.singleViewer(item, OverlayOptions{}).image;
+        const auto cyan = [&](int x, int y) { return (drawing.pixel(x, y) & RGB_MASK) == 0x00FFFF; };
+        const int last = Graphics::kBitmapSize - 1;
+        const int inset = std::max(0, 80 - 3 * stillCount);
+        // A round disc: cyan on its rim's widest row, the drawing's corners left out
+        EXPECT_TRUE(cyan(inset + 1, last / 2));
+        EXPECT_TRUE(cyan(last / 2, inset + 1));
+        EXPECT_FALSE(cyan(0, 0));
+        EXPECT_FALSE(cyan(last, last));
+        EXPECT_FALSE(cyan(inset + 10, inset + 10));
+    }
+}
