@@ -10,6 +10,7 @@
 #include "player/overlay/Legend.h"
 #include "player/overlay/OverlayFrame.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <algorithm>
 
@@ -51,6 +52,11 @@ bool OverlayFrames::load(const RenderOptions& options, std::string& error, std::
     }
     results_.calculateStats();
     legend_ = options.legend.value_or(false);
+    // The legend speaks the player's language; its catalogue lies beside the programs.
+    if (legend_) {
+        app_.ownFileName = QCoreApplication::applicationFilePath();
+        app_.LoadLanguage();
+    }
 
     const std::filesystem::path shotFile = options.shotFile.value_or(shotFileOf(options.movie));
     if (!ServiceShotFile(shots_, shotFile, true))
