@@ -84,6 +84,7 @@ const Menu kMenus[] = {
       {ID_BIGGEST_PUPIL, QT_TRANSLATE_NOOP("Menu", "Find the biggest pupil size")}}},
     {QT_TRANSLATE_NOOP("Menu", "View"),
      {{ID_SHOW_COUNTER, QT_TRANSLATE_NOOP("Menu", "Show Timeline / Shot counter"), nullptr, true},
+      {ID_SHOW_LEGEND, QT_TRANSLATE_NOOP("Menu", "Show legend"), nullptr, true},
       {0, nullptr},
       {ID_FULL_SCREEN, QT_TRANSLATE_NOOP("Menu", "Full Screen")}}},
     {QT_TRANSLATE_NOOP("Menu", "Settings"), {}},
@@ -149,5 +150,6 @@ void syncMenuChecks(const QHash<int, QAction*>& items, const AppCtrl& app, bool 
     check(ID_SHOW_PUPIL, app.showPupil);
     check(ID_SHOW_SCANPATH, app.showScanPath);
     check(ID_SHOW_SYNCHRONY, app.showSynchrony);
+    check(ID_SHOW_LEGEND, app.showLegend);
     check(ID_LOOP_SHOT, loopCurrentShot);
 }

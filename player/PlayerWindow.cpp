@@ -8,6 +8,7 @@
 #include "player/PlayerMenus.h"
 #include "player/PlayerPrompts.h"
 #include "player/SynchronyStrip.h"
+#include "player/TimeSlider.h"
 #include "player/VideoWidget.h"
 #include "player/core/AppCtrl.h"
 #include "player/core/KeyCommands.h"
@@ -15,6 +16,7 @@
 #include "player/core/TitleText.h"
 #include "player/media/DsCtrl.h"
 #include "player/overlay/Graphics.h"
+#include "player/overlay/Legend.h"
 #include "player/overlay/OverlayFrame.h"
 
 #include <QAction>
@@ -25,6 +27,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
 #include <QProgressBar>
 #include <QScreen>
 #include <QSlider>
@@ -34,12 +37,11 @@
 namespace {
 
 constexpr QSize kCounterSize(256, 80);
-constexpr int kCounterAboveSlider = 102;
 
 } // namespace
 
 PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
-    : QMainWindow(parent), app_(app), video_(new VideoWidget), slider_(new QSlider(Qt::Horizontal)),
+    : QMainWindow(parent), app_(app), video_(new VideoWidget), slider_(new TimeSlider),
       strip_(new SynchronyStrip), counter_(new BigCounter), shots_(results_), link_(app),
       clock_(*this, app, shots_, link_), commands_(*this, app, results_, shots_, clock_, link_),
       session_(app, *this, *this, shots_, clock_, link_)
@@ -58,10 +60,10 @@ PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
         if (DsCtrl::IsMovieOpen())
             DsCtrl::MoveVideoWindow(video_->rect(), viewScale());
     });
+    video_->setPaintOnTop([this](QPainter& painter) { paintLegend(painter); });
     slider_->setParent(client);
     slider_->setObjectName(QStringLiteral("positionSlider"));
     slider_->setRange(0, sliderRange);
-    slider_->setTickPosition(QSlider::TicksBelow);
     setGrooveSeek(*slider_);
     // The keys belong to the window's commands, not to the slider.
     slider_->setFocusPolicy(Qt::NoFocus);
@@ -151,6 +153,7 @@ void PlayerWindow::overlayOpened(bool idle)
 
 void PlayerWindow::movieOpened()
 {
+    slider_->setTotalTimeMs(clock_.totalTimeMs());
     exports_->movieOpened();
     UpdateTitle(position(), shots_.currentShot(position()).number);
 }
@@ -159,6 +162,7 @@ void PlayerWindow::movieClosed()
 {
     setWindowTitle(TitleText::caption());
     graphics_.reset();
+    slider_->setTotalTimeMs(0);
     slider_->show();
     video_->update();
 }
@@ -203,6 +207,19 @@ void PlayerWindow::drawOverlay(int positionMs)
     strip_->follow(results_, shots_, many && app_.showSynchrony, clock_.totalTimeMs());
     if (strip_->wanted() != stripWanted)
         layoutClientArea();
+}
+
+void PlayerWindow::paintLegend(QPainter& painter) const
+{
+    const bool many = app_.mode == AppCtrl::Mode::Directory;
+    if (!app_.showLegend || (app_.mode != AppCtrl::Mode::File && !many) || results_.timeLines().empty())
+        return;
+    LegendContent content;
+    content.manyViewers = many;
+    content.viewers = static_cast<int>(results_.timeLines().size());
+    content.options = overlayOptionsOf(app_);
+    content.positionMs = position();
+    Legend(content).draw(painter, DsCtrl::VideoRect());
 }
 
 void PlayerWindow::clearOverlay()
@@ -275,7 +292,9 @@ void PlayerWindow::layoutClientArea()
     strip_->setGeometry(0, videoHeight, client.width(), SynchronyStrip::stripHeight);
     strip_->setVisible(strip);
     slider_->setGeometry(0, client.height() - sliderHeight, client.width(), sliderHeight);
-    counter_->setGeometry(QRect(QPoint(0, videoHeight - kCounterAboveSlider), kCounterSize));
+    // Top left: along the bottom it would hide the pupil bar and the keypoint
+    // squares, and the legend takes the top right.
+    counter_->setGeometry(QRect(QPoint(0, 0), kCounterSize));
 }
 
 void PlayerWindow::setFullScreen(bool on)
@@ -384,8 +403,10 @@ void PlayerWindow::commandDone()
 {
     syncChecks();
     // A paused movie shows a changed option or new results at once, not at its next move.
-    if (DsCtrl::IsMovieOpen())
+    if (DsCtrl::IsMovieOpen()) {
         drawOverlay(position());
+        video_->update();
+    }
 }
 
 void PlayerWindow::showCounter(bool shown)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/PlayerPrompts.h"
+#include "player/TimeSlider.h"
 #include "player/core/ClockView.h"
 #include "player/core/CommandTarget.h"
 #include "player/core/MovieScreen.h"
@@ -22,6 +23,7 @@ class Graphics;
 class PlayerExports;
 class QAction;
 class QLabel;
+class QPainter;
 class QSlider;
 class SynchronyStrip;
 class VideoWidget;
@@ -137,6 +139,8 @@ protected:
 
 private:
     void layoutClientArea();
+    // The key to the marks, over the picture, when the View menu asks for it.
+    void paintLegend(QPainter& painter) const;
     void reportClick(QMouseEvent& event);
     void syncChecks();
     void seekFromSlider();
@@ -146,7 +150,7 @@ private:
     AppCtrl& app_;
     Prompts prompts_;
     VideoWidget* video_;
-    QSlider* slider_;
+    TimeSlider* slider_;
     SynchronyStrip* strip_;
     QLabel* counter_;
     QHash<int, QAction*> actions_;

@@ -17,6 +17,11 @@ void VideoWidget::setOnResize(std::function<void()> onResize)
     onResize_ = std::move(onResize);
 }
 
+void VideoWidget::setPaintOnTop(std::function<void(QPainter&)> paintOnTop)
+{
+    paintOnTop_ = std::move(paintOnTop);
+}
+
 void VideoWidget::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -27,6 +32,8 @@ void VideoWidget::paintEvent(QPaintEvent*)
     // The parts of the widget outside the video rectangle stay black.
     painter.fillRect(rect(), Qt::black);
     DsCtrl::PaintVideo(painter);
+    if (paintOnTop_)
+        paintOnTop_(painter);
 }
 
 void VideoWidget::resizeEvent(QResizeEvent* event)

@@ -3,6 +3,8 @@
 #include <QWidget>
 #include <functional>
 
+class QPainter;
+
 // The area the movie is painted in: the newest frame with the overlay, or
 // black while no frame has arrived. Mouse presses go on to the main window.
 class VideoWidget : public QWidget
@@ -12,6 +14,8 @@ public:
 
     // Runs after every resize with the new size, so the movie can be placed.
     void setOnResize(std::function<void()> onResize);
+    // Paints over the picture and its overlay, last, while a movie is open.
+    void setPaintOnTop(std::function<void(QPainter&)> paintOnTop);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -19,4 +23,5 @@ protected:
 
 private:
     std::function<void()> onResize_;
+    std::function<void(QPainter&)> paintOnTop_;
 };

@@ -148,6 +148,10 @@
         <translation>Pokaż zgodność spojrzeń widzów</translation>
     </message>
     <message>
+        <source>Show legend</source>
+        <translation>Pokaż legendę</translation>
+    </message>
+    <message>
         <source>Fast presentation</source>
         <translation>Szybka prezentacja</translation>
     </message>
@@ -353,6 +357,45 @@ Parametry -p, -f i -d wykluczają się wzajemnie<byte value="xd"/>
     <message>
         <source>Do you want to accept and load for the analysis these CSV files?</source>
         <translation>Czy przyjąć i wczytać te pliki CSV do analizy?</translation>
+    </message>
+</context>
+<context>
+    <name>Legend</name>
+    <message>
+        <source>Time %1</source>
+        <translation>Czas %1</translation>
+    </message>
+    <message>
+        <source>Gaze point</source>
+        <translation>Punkt spojrzenia</translation>
+    </message>
+    <message>
+        <source>Focus: grows while the gaze rests</source>
+        <translation>Skupienie: rośnie, gdy wzrok spoczywa</translation>
+    </message>
+    <message>
+        <source>Pupil: the hole, red near a keypoint</source>
+        <translation>Źrenica: otwór, czerwony przy punkcie kluczowym</translation>
+    </message>
+    <message>
+        <source>Fixation: larger the longer it lasts</source>
+        <translation>Fiksacja: tym większa, im dłuższa</translation>
+    </message>
+    <message>
+        <source>Saccade</source>
+        <translation>Sakkada</translation>
+    </message>
+    <message>
+        <source>Heat map: viewers looking here, of %1</source>
+        <translation>Mapa cieplna: widzowie patrzący tutaj, z %1</translation>
+    </message>
+    <message>
+        <source>Pupil bar: mean pupil, bright if viewers agree</source>
+        <translation>Pasek źrenicy: średnia źrenica, jasny przy zgodności widzów</translation>
+    </message>
+    <message>
+        <source>Squares: viewers with a keypoint in the shot</source>
+        <translation>Kwadraty: widzowie z punktem kluczowym w ujęciu</translation>
     </message>
 </context>
 </TS>

@@ -36,9 +36,11 @@ public:
     // path and monitor. Errors only log and request the quit with code 1.
     void ProcessCommandLine(const QStringList& arguments);
 
-private:
+    // Installs the catalogue of `language` found beside ownFileName (or in the
+    // data folder) for as long as this object lives; English stays otherwise.
     void LoadLanguage();
 
+private:
     std::unique_ptr<QTranslator> translator_;
     QByteArray catalogue_; // the translator reads from it for its whole life
     bool started_ = false;

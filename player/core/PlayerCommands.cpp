@@ -135,6 +135,9 @@ void PlayerCommands::command(int id)
     case ID_SHOW_SYNCHRONY:
         toggleGuiSetting(app_.showSynchrony, "showSynchrony");
         break;
+    case ID_SHOW_LEGEND:
+        toggleGuiSetting(app_.showLegend, "showLegend");
+        break;
     case ID_FAST_PRESENTATION:
     case ID_ACCURATE_PRESENTATION:
         setPresentation(id == ID_ACCURATE_PRESENTATION ? 1 : 0);

@@ -55,6 +55,7 @@ const SettingKey guiFileKeys[] = {
     {"GUI", "showPupil", &PlayerState::showPupil},
     {"GUI", "showScanPath", &PlayerState::showScanPath},
     {"GUI", "showSynchrony", &PlayerState::showSynchrony},
+    {"GUI", "showLegend", &PlayerState::showLegend},
 };
 
 const SettingKey viewScaleKeys[] = {

@@ -13,7 +13,7 @@ void read(PlayerState& app);
 void readViewScale(PlayerState& app);
 
 // A GUI switch (showHeatmap, showActions, showPupil, showScanPath, showSynchrony,
-// showBigCounter) as "1" or "0".
+// showLegend, showBigCounter) as "1" or "0".
 void writeSwitch(const PlayerState& app, const char* key, bool on);
 // The view scale as "100" or "50" percent.
 void writeViewScale(const PlayerState& app);

@@ -80,6 +80,7 @@ struct PlayerState
     bool showPupil = true;
     bool showScanPath = false;  // one viewer: the last fixations and saccades
     bool showSynchrony = false; // many viewers: the synchrony strip along the slider
+    bool showLegend = false;    // the key to the overlay's marks, over the picture
     double viewScaleX = 1.0;
     double viewScaleY = 1.0;
 

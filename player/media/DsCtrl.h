@@ -36,9 +36,11 @@ MediaResult PlayMovieInWindow(const QString& fileName, VideoWindow& window, View
 // Creates the video sink, the frame delivery to the window and the mixer.
 MediaResult InitWindowlessVMR(VideoWindow& window);
 // In a window with its normal frame, sizes the window to the video at the view
-// scale; then places the video over the client area less the slider strip.
+// scale; then places the video in the client area less the slider strip.
 MediaResult InitVideoWindow(VideoWindow& window, ViewScale scale);
-// Places the video in rect (client coordinates), showing the view scale's part.
+// Places the video in rect (client coordinates), showing the view scale's part
+// in its own shape: the picture is centred with black bars where rect is wider
+// or taller than the picture.
 MediaResult MoveVideoWindow(const QRect& rect, ViewScale scale);
 
 std::int64_t GetCurrentPositionMilis();
@@ -74,8 +76,15 @@ bool IsMovieOpen();
 bool HasVideo();
 // The size of the decoded frames; 0 x 0 while unknown or without video.
 QSize NativeVideoSize();
+// Where the picture is painted (client coordinates): the largest rectangle of
+// the shown part's shape inside the area the video was placed in. Everything
+// drawn over the picture and every mouse position on it goes through this and
+// SourceRect().
 QRect VideoRect();
+// The part of the frame shown, in frame pixels.
 QRect SourceRect();
+// The largest rectangle of shape's proportions centred in area.
+QRect Letterboxed(const QRect& area, QSize shape);
 // The overlay mixer of the open movie; null when none is open.
 MixerBitmap* GetMixerBitmap();
 QImage NewestFrame();

@@ -31,11 +31,11 @@ QRect scaledSource(QSize native, ViewScale scale)
     return QRect(0, 0, int(native.width() * scale.x), int(native.height() * scale.y));
 }
 
-void placeVideo(const QRect& videoRect, ViewScale scale)
+void placeVideo(const QRect& area, ViewScale scale)
 {
     auto& s = state();
-    s.videoRect = videoRect;
     s.sourceRect = scaledSource(nativeOrDefault(), scale);
+    s.videoRect = Letterboxed(area, s.sourceRect.size());
     if (s.window != nullptr)
         s.window->videoChanged();
 }
@@ -117,6 +117,24 @@ bool HasVideo()
 {
     const QSize native = NativeVideoSize();
     return native.width() != 0 || native.height() != 0;
+}
+
+QRect Letterboxed(const QRect& area, QSize shape)
+{
+    if (area.isEmpty() || shape.isEmpty())
+        return area;
+    // Whichever side of the area is relatively shorter limits the picture; the
+    // other keeps the picture's shape, rounded to the nearest pixel.
+    const qint64 wide = qint64{area.width()} * shape.height();
+    const qint64 tall = qint64{area.height()} * shape.width();
+    QSize fitted = area.size();
+    if (wide > tall)
+        fitted.setWidth(static_cast<int>((tall + shape.height() / 2) / shape.height()));
+    else
+        fitted.setHeight(static_cast<int>((wide + shape.width() / 2) / shape.width()));
+    fitted = fitted.expandedTo(QSize(1, 1));
+    return QRect(area.x() + (area.width() - fitted.width()) / 2,
+                 area.y() + (area.height() - fitted.height()) / 2, fitted.width(), fitted.height());
 }
 
 QRect VideoRect()

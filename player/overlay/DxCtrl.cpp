@@ -1,6 +1,7 @@
 #include "player/overlay/DxCtrl.h"
 
 #include "common/Logger.h"
+#include "player/overlay/OverlayColours.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +15,26 @@ constexpr int kMaxTabledCount = 1 << 20;
 std::uint32_t level(double fraction)
 {
     return static_cast<std::uint32_t>(std::clamp(fraction, 0.0, 1.0) * 255.0);
+}
+
+// The most a mark covers the heat under it: a bar or a square drawn over a
+// blob must leave the blob's colour and shape visible through it.
+constexpr std::uint32_t kMarkOverHeat = 128;
+
+// The mark's magenta laid over a heat colour (both with straight alpha).
+QRgb markOverHeat(std::uint32_t mark, QRgb heat)
+{
+    const std::uint32_t a = std::min(mark, kMarkOverHeat);
+    const std::uint32_t under = qAlpha(heat) * (255 - a) / 255;
+    const std::uint32_t alpha = a + under;
+    const auto channel = [&](std::uint32_t top, std::uint32_t bottom) {
+        return (top * a + bottom * under + alpha / 2) / alpha;
+    };
+    const QRgb magenta = OverlayColours::kMark;
+    return qRgba(static_cast<int>(channel(static_cast<std::uint32_t>(qRed(magenta)), qRed(heat))),
+                 static_cast<int>(channel(static_cast<std::uint32_t>(qGreen(magenta)), qGreen(heat))),
+                 static_cast<int>(channel(static_cast<std::uint32_t>(qBlue(magenta)), qBlue(heat))),
+                 static_cast<int>(alpha));
 }
 
 // The largest w with w² <= v.
@@ -204,12 +225,19 @@ std::uint32_t DxCtrl::cell(int column, int row) const
 
 QRgb DxCtrl::heatColour(std::uint32_t cell, const HeatThresholds& t, int resultCount)
 {
-    if (const std::uint32_t mark = cell >> 24; mark != 0)
-        return (mark << 24) | 0xFF00FF;
-    const int results = std::max(1, resultCount);
+    const std::uint32_t mark = cell >> 24;
     const std::uint32_t count = cell & kCountMask;
+    if (mark != 0 && count == 0)
+        return (mark << 24) | OverlayColours::kMark;
     if (count == 0)
         return 0;
+    const QRgb heat = countColour(count, t, resultCount);
+    return mark == 0 ? heat : markOverHeat(mark, heat);
+}
+
+QRgb DxCtrl::countColour(std::uint32_t count, const HeatThresholds& t, int resultCount)
+{
+    const int results = std::max(1, resultCount);
     const double v = static_cast<double>(count) / results;
     if (v < t.cyan)
         return 0xCF0000FF | level(v / t.cyan) << 8;
@@ -231,7 +259,7 @@ QImage DxCtrl::GetSurface(const HeatThresholds& thresholds, int resultCount) con
         colours_.resize(static_cast<size_t>(tabled) + 1);
         for (int count = 0; count <= tabled; ++count)
             colours_[static_cast<size_t>(count)] =
-                heatColour(static_cast<std::uint32_t>(count), thresholds, resultCount);
+                count == 0 ? 0 : countColour(static_cast<std::uint32_t>(count), thresholds, resultCount);
         coloursResults_ = resultCount;
         coloursThresholds_ = thresholds;
     }
@@ -244,8 +272,8 @@ QImage DxCtrl::GetSurface(const HeatThresholds& thresholds, int resultCount) con
         const std::uint32_t* cells = &canvas_[static_cast<size_t>(n_ / 2 + row) * (2 * n_) + n_ / 2];
         for (int column = 0; column < n_; ++column) {
             const std::uint32_t c = cells[column];
-            if (const std::uint32_t mark = c >> 24; mark != 0)
-                line[column] = (mark << 24) | 0xFF00FF;
+            if (c >> 24 != 0)
+                line[column] = heatColour(c, thresholds, resultCount);
             else if ((c & kCountMask) < tabled)
                 line[column] = colours[c & kCountMask];
             else

@@ -55,8 +55,12 @@ public:
     // nothing covers a cell. resultCount is the number of loaded results (at
     // least 1 is assumed).
     QImage GetSurface(const HeatThresholds& thresholds, int resultCount) const;
-    // The colour of one cell.
+    // The colour of one cell: the heat of its count, with its mark over it at
+    // no more than half opacity, so that a mark never hides the heat under it;
+    // a mark alone is magenta at the mark's alpha.
     static QRgb heatColour(std::uint32_t cell, const HeatThresholds& thresholds, int resultCount);
+    // The heat colour of a count above 0, with no mark.
+    static QRgb countColour(std::uint32_t count, const HeatThresholds& thresholds, int resultCount);
 
     // A cell of the visible area, for inspection.
     std::uint32_t cell(int column, int row) const;

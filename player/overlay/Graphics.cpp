@@ -4,6 +4,7 @@
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 #include "player/overlay/KeypointMarks.h"
+#include "player/overlay/OverlayColours.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -12,9 +13,9 @@ namespace {
 
 constexpr QSize kIdleSize(320, 240);
 constexpr qreal kGazeAlpha = 0.7;
-constexpr QRgb kCyan = 0x00FFFF;
-constexpr QRgb kGreen = 0x00FF00;
-constexpr QRgb kRed = 0xFF0000;
+constexpr QRgb kCyan = OverlayColours::kFocus;
+constexpr QRgb kGreen = OverlayColours::kGaze;
+constexpr QRgb kRed = OverlayColours::kNearAction;
 constexpr QRgb kKeyedOut = 0x000000;
 // Widest surface the scan path is drawn on; wider frames get it stretched.
 constexpr int kMaxScanPathWidth = 1280;
@@ -92,8 +93,10 @@ AlphaBitmap Graphics::singleViewer(const TimeLineItem& item, const OverlayOption
     if (item.blink >= 0) {
         QPainter painter(&gaze.image);
         painter.setPen(Qt::NoPen);
+        // A long steady gaze grows the focus disc up to the whole drawing; beyond
+        // that the drawing's edge would cut it into a square.
         if (item.stillCount != 0)
-            disc(painter, 80 - 3 * item.stillCount, kCyan);
+            disc(painter, std::max(0, 80 - 3 * item.stillCount), kCyan);
         disc(painter, 80, kGreen);
         if (item.blink > 0)
             disc(painter, item.pupil / 2000 + 40, item.nearAction == 1 ? kRed : kKeyedOut);

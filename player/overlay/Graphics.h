@@ -17,6 +17,11 @@ class TimeLineManager;
 // focus and pupil rings, and its scan path when asked) or of many viewers (focus
 // heat map, pupil-size bar, keypoint markers). One object exists while a movie is open; it is made anew
 // when the presentation quality changes.
+//
+// Marks are laid in one order, so that none hides what another means: the heat
+// map, then the gaze marks (one viewer's drawing over its scan path), then the
+// pupil bar and the keypoint squares (over the heat at no more than half
+// opacity), then text: the legend, which whoever shows the picture draws last.
 class Graphics
 {
 public:

@@ -2,6 +2,7 @@
 
 #include "measures/EventClassifier.h"
 #include "player/data/TimeLine.h"
+#include "player/overlay/OverlayColours.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -10,8 +11,8 @@
 
 namespace {
 
-constexpr QRgb kFixationColour = 0xFFFFD700;
-constexpr QRgb kSaccadeColour = 0xFFFFFFFF;
+constexpr QRgb kFixationColour = OverlayColours::kFixation;
+constexpr QRgb kSaccadeColour = OverlayColours::kSaccade;
 
 // Where a results-file position lands on the canvas, as the gaze drawing places it.
 QPointF onCanvas(int x, int y, QSize canvas, const OverlayOptions& options)

@@ -280,3 +280,217 @@ TEST_F(PlayerWindowTest, TheGazeRingLiesOverTheFramePointInAWindowAndFullScreen)
         window.reset();
     }
 }
+
+namespace {
+
+// The bounding box of the bright pixels of image inside area.
+QRect brightBox(const QImage& image, const QRect& area)
+{
+    QRect box;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qGray(image.pixel(x, y)) > 128)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+// Resizes the window so that its video area has this size, as far as the
+// window's minimum allows, and lets the layout settle.
+void resizeVideoArea(PlayerWindow& window, QSize area)
+{
+    for (int attempt = 0; attempt < 5 && window.videoWidget()->size() != area; ++attempt) {
+        window.resize(window.size() + area - window.videoWidget()->size());
+        waitUntil([] { return false; }, 50);
+    }
+}
+
+} // namespace
+
+TEST_F(PlayerWindowTest, AWideMovieKeepsItsShapeInAWindowOfAnotherShape)
+{
+    // Given a 16:9 movie of a round ball on black
+    const std::string movie = (folder / "ball.avi").string();
+    ASSERT_TRUE(runPipeline("videotestsrc num-buffers=10 pattern=ball ! "
+                            "video/x-raw,width=320,height=180,framerate=25/1 ! jpegenc ! avimux ! filesink "
+                            "location=\"" +
+                            movie + "\""));
+    app.movieFileName = QString::fromStdString(movie);
+    startAndOpen();
+    ASSERT_TRUE(waitUntil([] { return !DsCtrl::NewestFrame().isNull(); }));
+
+    // Wider than 16:9, taller than 16:9, and both in full screen
+    for (const QSize area : {QSize(960, 340), QSize(960, 900)})
+        for (const bool fullScreen : {false, true}) {
+            SCOPED_TRACE(testing::Message() << area.width() << "x" << area.height()
+                                            << (fullScreen ? ", full screen" : ", in a window"));
+            // When the window takes that shape
+            window->setFullScreen(fullScreen);
+            if (!fullScreen)
+                resizeVideoArea(*window, area);
+            waitUntil([] { return false; }, 50);
+            const QImage shown =
+                window->videoWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            const QRect widget = window->videoWidget()->rect();
+            const QRect video = DsCtrl::VideoRect();
+            // (the window's minimum size may keep it from the exact size, not from the shape)
+            if (!fullScreen) {
+                ASSERT_EQ(widget.width() * 9 > widget.height() * 16, area.width() * 9 > area.height() * 16);
+            }
+
+            // Then the picture keeps the movie's shape, centred, with black bars
+            ASSERT_FALSE(video.isEmpty());
+            EXPECT_TRUE(widget.contains(video));
+            EXPECT_TRUE(video.width() == widget.width() || video.height() == widget.height());
+            EXPECT_NEAR(video.width() * 9.0, video.height() * 16.0, 16.0);
+            EXPECT_NEAR(video.center().x(), widget.center().x(), 1);
+            EXPECT_NEAR(video.center().y(), widget.center().y(), 1);
+            EXPECT_EQ(shown.pixel(0, 0), qRgb(0, 0, 0));
+            EXPECT_EQ(shown.pixel(widget.right(), widget.bottom()), qRgb(0, 0, 0));
+
+            // And the ball is round: as wide as it is tall
+            const QRect ball = brightBox(shown, video);
+            ASSERT_FALSE(ball.isEmpty());
+            EXPECT_GT(ball.width(), 10);
+            EXPECT_NEAR(ball.width(), ball.height(), 2 + ball.width() / 50);
+        }
+}
+
+TEST_F(PlayerWindowTest, TheOverlayFollowsThePictureInAWindowOfAnotherShape)
+{
+    writeFile(folder / "viewer.csv", steadyGaze(kGazeX, kGazeY));
+    for (const Scale scale : {Scale{1.0, 1.0}, Scale{0.5, 1.0}})
+        for (const QSize area : {QSize(1200, 340), QSize(960, 900)}) {
+            SCOPED_TRACE(testing::Message() << area.width() << "x" << area.height() << " at " << scale.x);
+            // Given the landscape movie with one viewer in a window of another shape
+            app.mode = AppCtrl::Mode::File;
+            app.resultsPath = QString::fromStdString((folder / "viewer.csv").string());
+            app.movieFileName = movies->blackLandscape;
+            app.viewScaleX = scale.x;
+            app.viewScaleY = scale.y;
+            startAndOpen();
+            resizeVideoArea(*window, area);
+            ASSERT_EQ(window->videoWidget()->size(), area);
+            ASSERT_TRUE(waitUntil([] { return !DsCtrl::GetMixerBitmap()->isEmpty(); }));
+            ASSERT_TRUE(waitUntil([] { return !DsCtrl::NewestFrame().isNull(); }));
+            waitUntil([] { return false; }, 50);
+
+            // Then the picture has the shape of the part shown
+            const QRect video = DsCtrl::VideoRect();
+            const QRect source = DsCtrl::SourceRect();
+            EXPECT_NEAR(static_cast<double>(video.width()) / video.height(),
+                        static_cast<double>(source.width()) / source.height(), 0.02);
+            // And the ring lies over the gaze's place in it
+            const QImage shown = window->videoWidget()->grab().toImage();
+            const auto ring = centreOf(shown, isGreen, window->videoWidget()->rect());
+            ASSERT_TRUE(ring.has_value());
+            EXPECT_NEAR(ring->x(), video.x() + kGazeX * video.width(), 2.0);
+            EXPECT_NEAR(ring->y(), video.y() + kGazeY * video.height(), 2.0);
+            window.reset();
+        }
+}
+
+TEST(OverlayOrder, AHeatBlobUnderThePupilBarStaysVisible)
+{
+    // Given one viewer looking at the middle of the pupil bar's filled part, with the pupil at its largest
+    std::vector<results_text::Row> rows;
+    for (int t = 0; t <= 3000; t += 20)
+        rows.push_back({t, 100000, 860000, 1, 20000 + t * 10, 0});
+    Study study({results_text::fileOf(rows)});
+    const QSize frame(256, 256);
+    const QSize video(512, 512);
+    OverlayOptions options;
+    options.considerFocusTime = false;
+    options.showActions = false;
+    options.pupilStandardDeviationPercentThreshold = 2.0; // the bar at its brightest
+    Graphics graphics(256, frame);
+    MixerBitmap mixer;
+    graphics.DrawMulti(mixer, study.results, study.shots, 3000, options);
+    const QImage shown = compose(mixer, frame, 1.0, 1.0, video);
+
+    // Then the bar is magenta where nobody looks, and where the blob lies under it the blob's red shows
+    // through: the bar does not cut the blob in half
+    const int row = static_cast<int>(0.86 * video.height());
+    const QRgb bar = shown.pixel(static_cast<int>(0.4 * video.width()), row);
+    EXPECT_EQ(qRed(bar), qBlue(bar));
+    EXPECT_GT(qRed(bar), 200);
+    const QRgb blob = shown.pixel(static_cast<int>(0.1 * video.width()), row);
+    EXPECT_GT(qRed(blob), 200);
+    EXPECT_LT(qBlue(blob), qRed(blob) * 3 / 4) << std::hex << blob;
+    // ... the same red as the blob just above the bar, only tinted
+    const QRgb above =
+        shown.pixel(static_cast<int>(0.1 * video.width()), static_cast<int>(0.83 * video.height()));
+    EXPECT_TRUE(isRed(above)) << std::hex << above;
+}
+
+TEST(OverlayPlacement, AGazeDiscAtTheFramesEdgeIsCutByTheEdgeOnly)
+{
+    TimeLineItem item{};
+    item.blink = 1;
+    item.pupil = 120000;
+    const QSize frame(640, 360);
+    // The green disc is 95 of the drawing's 255 pixels across, the drawing shown at the frame's own scale.
+    const double radius = 95.0 / 2;
+    struct Case
+    {
+        double x, y;
+    };
+    for (const Case c : {Case{0.995, 0.5}, Case{0.005, 0.5}, Case{0.5, 0.995}, Case{0.5, 0.005}}) {
+        SCOPED_TRACE(testing::Message() << "gaze at " << c.x << ", " << c.y);
+        item.avgX = static_cast<int>(c.x * 1e6);
+        item.avgY = static_cast<int>(c.y * 1e6);
+        const Graphics graphics(256, frame);
+        MixerBitmap mixer;
+        mixer.SetAlphaBitmap(graphics.singleViewer(item, OverlayOptions{}));
+        const QImage shown = compose(mixer, frame, 1.0, 1.0, frame);
+
+        // Then the part inside the frame is there, reaching the edge, and the inner side lies one radius
+        // from the gaze
+        QRect green;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                if (isGreen(shown.pixel(x, y)))
+                    green |= QRect(x, y, 1, 1);
+        ASSERT_FALSE(green.isEmpty());
+        const QPointF gaze(c.x * frame.width(), c.y * frame.height());
+        if (c.x > 0.9) {
+            EXPECT_EQ(green.right(), frame.width() - 1);
+            EXPECT_NEAR(green.left(), gaze.x() - radius, 2);
+        } else if (c.x < 0.1) {
+            EXPECT_EQ(green.left(), 0);
+            EXPECT_NEAR(green.right() + 1, gaze.x() + radius, 2);
+        } else if (c.y > 0.9) {
+            EXPECT_EQ(green.bottom(), frame.height() - 1);
+            EXPECT_NEAR(green.top(), gaze.y() - radius, 2);
+        } else {
+            EXPECT_EQ(green.top(), 0);
+            EXPECT_NEAR(green.bottom() + 1, gaze.y() + radius, 2);
+        }
+        // ... and as wide or tall along the edge as the whole disc
+        const int along = c.x > 0.9 || c.x < 0.1 ? green.height() : green.width();
+        EXPECT_NEAR(along, 2 * radius, 3);
+    }
+}
+
+TEST(OverlayPlacement, ALongSteadyGazeGrowsTheFocusDiscToTheWholeDrawingAndNoFurther)
+{
+    TimeLineItem item{};
+    item.avgX = 500000;
+    item.avgY = 500000;
+    item.blink = 1;
+    item.pupil = 120000; // the hole inside the green disc
+    const Graphics graphics(256, QSize(640, 360));
+    for (const int stillCount : {10, 26, 27, 200}) {
+        SCOPED_TRACE(stillCount);
+        item.stillCount = stillCount;
+        const QImage drawing = graphics.singleViewer(item, OverlayOptions{}).image;
+        const auto cyan = [&](int x, int y) { return (drawing.pixel(x, y) & RGB_MASK) == 0x00FFFF; };
+        const int last = Graphics::kBitmapSize - 1;
+        const int inset = std::max(0, 80 - 3 * stillCount);
+        // A round disc: cyan on its rim's widest row, the drawing's corners left out
+        EXPECT_TRUE(cyan(inset + 1, last / 2));
+        EXPECT_TRUE(cyan(last / 2, inset + 1));
+        EXPECT_FALSE(cyan(0, 0));
+        EXPECT_FALSE(cyan(last, last));
+        EXPECT_FALSE(cyan(inset + 10, inset + 10));
+    }
+}

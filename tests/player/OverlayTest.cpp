@@ -7,6 +7,8 @@
 #include "player/overlay/DxCtrl.h"
 #include "player/overlay/Graphics.h"
 
+#include <QAction>
+#include <QLabel>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -37,15 +39,15 @@ TEST(HeatMap, ColoursFollowTheShareOfViewers)
         QRgb colour;
     };
     const Case cases[] = {
-        {0, 4, 0},                                      // nobody looks here
-        {4, 4, 0xCFFF0000},                             // everybody: red
-        {1, 1, 0xCFFF0000},                             // the only viewer: red
-        {1, 8, 0xCF0000FF | (127u << 8)},               // 1/8: half-way from blue to cyan
-        {3, 8, 0xCF00FF00 | 127u},                      // 3/8: half-way from cyan to green
-        {5, 8, 0xCF00FF00 | (127u << 16)},              // 5/8: half-way from green to yellow
-        {7, 8, 0xCFFF0000 | (127u << 8)},               // 7/8: half-way from yellow to red
-        {(200u << 24) | 3, 4, (200u << 24) | 0xFF00FF}, // a mark wins over the heat
-        {2, 0, 0xCFFF0000},                             // no results count as one
+        {0, 4, 0},                                // nobody looks here
+        {4, 4, 0xCFFF0000},                       // everybody: red
+        {1, 1, 0xCFFF0000},                       // the only viewer: red
+        {1, 8, 0xCF0000FF | (127u << 8)},         // 1/8: half-way from blue to cyan
+        {3, 8, 0xCF00FF00 | 127u},                // 3/8: half-way from cyan to green
+        {5, 8, 0xCF00FF00 | (127u << 16)},        // 5/8: half-way from green to yellow
+        {7, 8, 0xCFFF0000 | (127u << 8)},         // 7/8: half-way from yellow to red
+        {200u << 24, 4, (200u << 24) | 0xFF00FF}, // a mark where nobody looks: magenta
+        {2, 0, 0xCFFF0000},                       // no results count as one
     };
     for (const Case& c : cases)
         EXPECT_EQ(DxCtrl::heatColour(c.cell, t, c.results), c.colour)
@@ -199,4 +201,59 @@ TEST_F(PlayerWindowTest, AFolderOfResultsShowsTheHeatMapAndOptionsApplyAtOnce)
     // When the heat map is switched off, the standing movie shows it gone
     window->command(ID_SHOW_HEATMAP);
     EXPECT_EQ(window->graphics()->canvas().cell(n / 2, middleRow) & 0xFFFFFF, 0u);
+}
+
+TEST_F(PlayerWindowTest, TheLegendIsShownOnlyWhenTheViewMenuAsksForIt)
+{
+    // Given two viewers over a black movie, the legend off as it starts
+    const auto results = folder / "results";
+    std::filesystem::create_directory(results);
+    writeFile(results / "a.csv", steadyGaze(300000, 600000));
+    writeFile(results / "b.csv", steadyGaze(300000, 600000));
+    app.mode = AppCtrl::Mode::Directory;
+    app.resultsPath = QString::fromStdString(results.string());
+    app.movieFileName = movies->blackLandscape;
+    startAndOpen();
+    ASSERT_FALSE(app.showLegend);
+    ASSERT_TRUE(
+        waitUntil([] { return !DsCtrl::GetMixerBitmap()->isEmpty() && !DsCtrl::NewestFrame().isNull(); }));
+    const auto whiteInTopRight = [&] {
+        const QImage shown = window->videoWidget()->grab().toImage();
+        const QRect video = DsCtrl::VideoRect();
+        int white = 0;
+        for (int y = video.top(); y < video.top() + video.height() / 3; ++y)
+            for (int x = video.center().x(); x <= video.right(); ++x)
+                white += qGray(shown.pixel(x, y)) > 240;
+        return white;
+    };
+    EXPECT_EQ(whiteInTopRight(), 0);
+
+    // When the View menu's item is chosen, the legend's text stands in the picture's top right
+    window->action(ID_SHOW_LEGEND)->trigger();
+    EXPECT_TRUE(app.showLegend);
+    EXPECT_GT(whiteInTopRight(), 10);
+
+    // And chosen again, it is gone
+    window->action(ID_SHOW_LEGEND)->trigger();
+    EXPECT_EQ(whiteInTopRight(), 0);
+}
+
+TEST_F(PlayerWindowTest, TheBigCounterLeavesThePupilBarAndTheSquaresInSight)
+{
+    app.showBigCounter = true;
+    app.movieFileName = movies->blackLandscape;
+    startAndOpen();
+    for (const bool fullScreen : {false, true}) {
+        window->setFullScreen(fullScreen);
+        waitUntil([] { return false; }, 50);
+        ASSERT_TRUE(window->counter()->isVisible());
+        // The pupil bar and the keypoint squares lie from 0.75 to 0.88 of the picture's height, from 0.05 of
+        // its width on
+        const QRect video = DsCtrl::VideoRect().translated(window->videoWidget()->pos());
+        const QRect marks(QPoint(video.left() + static_cast<int>(0.05 * video.width()),
+                                 video.top() + static_cast<int>(0.75 * video.height())),
+                          QPoint(video.right(), video.top() + static_cast<int>(0.88 * video.height())));
+        EXPECT_FALSE(window->counter()->geometry().intersects(marks))
+            << (fullScreen ? "full screen" : "window");
+    }
 }

@@ -1,6 +1,7 @@
 #include "PlayerWindowFixture.h"
 #include "platform/quit_signals.h"
 #include "player/PlayerMenus.h"
+#include "player/TimeSlider.h"
 #include "player/core/TitleText.h"
 #include "player/media/DsCtrl.h"
 
@@ -34,9 +35,13 @@ TEST_F(PlayerWindowTest, TheCommandLineMovieOpensPausedWithItsTitle)
     ASSERT_TRUE(waitUntil([&] { return window->windowTitle().contains(QStringLiteral(" -- time ")); }));
     EXPECT_EQ(window->windowTitle(),
               movies->videoOnly + " -- time 00:00:00:00 -- shot # 1 / 1 -- Orvalis Reelscan Gazeview");
-    // The video fills the client area but for the slider strip.
+    // The video area fills the client area but for the slider strip; the 4:3
+    // picture stands in its middle, as tall as the area.
     const QRect client = window->centralWidget()->rect();
-    EXPECT_EQ(DsCtrl::VideoRect(), QRect(0, 0, client.width(), client.height() - 22));
+    const QRect area(0, 0, client.width(), client.height() - 22);
+    EXPECT_EQ(window->videoWidget()->geometry(), area);
+    EXPECT_EQ(DsCtrl::VideoRect(), DsCtrl::Letterboxed(area, QSize(160, 120)));
+    EXPECT_EQ(DsCtrl::VideoRect().height(), area.height());
     EXPECT_EQ(window->slider()->geometry(), QRect(0, client.height() - 22, client.width(), 22));
 
     // Faster, faster, slower, normal
@@ -108,8 +113,10 @@ TEST_F(PlayerWindowTest, SwitchesAreStoredAndChecked)
     window->command(ID_ACCURATE_PRESENTATION);
     window->command(ID_ADJUST_HORIZONTAL);
     window->command(ID_SHOW_COUNTER);
+    window->command(ID_SHOW_LEGEND);
 
     EXPECT_FALSE(app.showHeatmap);
+    EXPECT_TRUE(window->action(ID_SHOW_LEGEND)->isChecked());
     EXPECT_FALSE(window->action(ID_SHOW_HEATMAP)->isChecked());
     EXPECT_TRUE(window->action(ID_ACCURATE_PRESENTATION)->isChecked());
     EXPECT_FALSE(window->action(ID_FAST_PRESENTATION)->isChecked());
@@ -118,7 +125,7 @@ TEST_F(PlayerWindowTest, SwitchesAreStoredAndChecked)
     EXPECT_TRUE(window->counter()->isVisible());
     const std::string gui = testing_support::readFile(app.guiFilePath);
     for (const char* line : {"showHeatmap=0", "multiQuality=1", "viewScaleXPercent=50",
-                             "viewScaleYPercent=100", "showBigCounter=1"})
+                             "viewScaleYPercent=100", "showBigCounter=1", "showLegend=1"})
         EXPECT_NE(gui.find(line), std::string::npos) << line << " in\n" << gui;
 
     // Another language only after a yes, then the program closes
@@ -437,4 +444,32 @@ TEST_F(PlayerWindowTest, AClickOnTheSlidersGrooveSeeksThere)
     now += 64;
     window->clock().TimerProc();
     EXPECT_EQ(slider->value(), thumb);
+}
+
+TEST_F(PlayerWindowTest, TheSliderShowsTheMovieTimeUnderItsTicks)
+{
+    // Given a movie open in the window
+    app.movieFileName = movies->videoOnly;
+    startAndOpen();
+    auto* slider = static_cast<TimeSlider*>(window->slider());
+    ASSERT_GT(slider->totalTimeMs(), 0);
+
+    // Then the strip under the groove holds the times' text, at every width; closing the movie forgets its
+    // duration
+    const auto textPixels = [&] {
+        const QImage shown = slider->grab().toImage();
+        const QRgb background = shown.pixel(shown.width() / 2, shown.height() - 1);
+        int differing = 0;
+        for (int y = shown.height() - TimeSlider::kLabelPixels; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                differing += shown.pixel(x, y) != background;
+        return differing;
+    };
+    for (const int width : {960, 1600}) {
+        window->resize(width, window->height());
+        waitUntil([] { return false; }, 50);
+        EXPECT_GT(textPixels(), 20) << width;
+    }
+    window->command(ID_FILE_CLOSE);
+    EXPECT_EQ(slider->totalTimeMs(), 0);
 }

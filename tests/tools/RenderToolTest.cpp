@@ -166,6 +166,43 @@ TEST(RenderTool, FiveSecondsOfAStudyBecomeAnMp4WithTheHeatMapWhereTheViewersLook
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
 }
 
+TEST(RenderTool, TheLegendIsBurntInOnlyWhenAskedFor)
+{
+    // [GIVEN] a study over a black 640 x 360 movie
+    TempDir dir;
+    const QSize size(640, 360);
+    const auto movie = blackMovie(dir, 2, size.width(), size.height());
+    writeStudy(dir / "study", 5, 0.25, 0.5);
+    const auto pictureWith = [&](std::optional<bool> legend, const std::string& name) {
+        RenderOptions options = heatOptions(dir, movie, name);
+        options.atMs = {1000};
+        options.legend = legend;
+        const Outcome run = render(options);
+        EXPECT_EQ(run.status, 0) << run.err;
+        return QImage(QString::fromStdString((dir / name).string())).convertToFormat(QImage::Format_RGB32);
+    };
+    const auto whiteInTopRight = [&](const QImage& picture) {
+        int white = 0;
+        for (int y = 0; y < size.height() / 3; ++y)
+            for (int x = size.width() / 2; x < size.width(); ++x)
+                white += qGray(picture.pixel(x, y)) > 240;
+        return white;
+    };
+
+    // [WHEN] pictures are made by default, with the legend off and with it on
+    const QImage byDefault = pictureWith(std::nullopt, "default.png");
+    const QImage off = pictureWith(false, "off.png");
+    const QImage on = pictureWith(true, "on.png");
+
+    // [THEN] only the last has the legend's text in its top right, and the marks are the same in all
+    ASSERT_EQ(on.size(), size);
+    EXPECT_EQ(whiteInTopRight(byDefault), 0);
+    EXPECT_EQ(off, byDefault);
+    EXPECT_GT(whiteInTopRight(on), 10);
+    EXPECT_EQ(on.pixel(size.width() / 4, size.height() / 2), off.pixel(size.width() / 4, size.height() / 2));
+    EXPECT_TRUE(reddish(on.pixel(size.width() / 4, size.height() / 2)));
+}
+
 TEST(RenderTool, APartOfTheMovieShowsTheGazeOfItsOwnTimes)
 {
     // [GIVEN] viewers who look left until 3 s, then right
@@ -436,13 +473,15 @@ TEST(RenderTool, CommandLineAndProgress)
         arguments.insert(arguments.begin(), "gaze-render");
         return parseRenderArguments(arguments);
     };
-    const ParsedRenderArguments good = parse({"-m", "film.avi", "-d", "study", "-o", "out.png", "--at",
-                                              "100,2000", "--quality", "accurate", "--focus-time", "off"});
+    const ParsedRenderArguments good =
+        parse({"-m", "film.avi", "-d", "study", "-o", "out.png", "--at", "100,2000", "--quality", "accurate",
+               "--focus-time", "off", "--legend", "on"});
     ASSERT_EQ(good.error, "");
     EXPECT_EQ(good.options.format, RenderOptions::Output::Pictures);
     EXPECT_EQ(good.options.atMs, (std::vector<std::int64_t>{100, 2000}));
     EXPECT_EQ(good.options.quality, 1);
     EXPECT_EQ(good.options.focusTime, false);
+    EXPECT_EQ(good.options.legend, true);
     EXPECT_EQ(picturePath(good.options, 2000), "out-2000.png");
 
     for (const auto& bad : std::vector<std::vector<std::string>>{

@@ -7,7 +7,10 @@
 #include "player/data/ShotLine.h"
 #include "player/media/VideoPainter.h"
 #include "player/overlay/Graphics.h"
+#include "player/overlay/Legend.h"
+#include "player/overlay/OverlayFrame.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <algorithm>
 
@@ -48,7 +51,12 @@ bool OverlayFrames::load(const RenderOptions& options, std::string& error, std::
         return false;
     }
     results_.calculateStats();
-    options_ = overlayOptionsOf(app_);
+    legend_ = options.legend.value_or(false);
+    // The legend speaks the player's language; its catalogue lies beside the programs.
+    if (legend_) {
+        app_.ownFileName = QCoreApplication::applicationFilePath();
+        app_.LoadLanguage();
+    }
 
     const std::filesystem::path shotFile = options.shotFile.value_or(shotFileOf(options.movie));
     if (!ServiceShotFile(shots_, shotFile, true))
@@ -63,29 +71,78 @@ void OverlayFrames::setVideoSize(QSize size)
     graphics_ = std::make_unique<Graphics>(heatResolutionOf(app_), size);
 }
 
-void OverlayFrames::draw(int positionMs)
+QRect OverlayFrames::legendArea(int positionMs) const
 {
-    if (app_.mode == AppCtrl::Mode::File)
-        graphics_->DrawSingle(mixer_, results_, positionMs, options_);
-    else
-        graphics_->DrawMulti(mixer_, results_, shots_, positionMs, options_);
+    if (!legend_)
+        return QRect();
+    const QRect area = legendOf(positionMs).placeIn(QRect(QPoint(0, 0), videoSize_));
+    if (area.isEmpty())
+        return area;
+    // On even pixels, like the patches, so that no chroma sample is split.
+    const QPoint topLeft(area.left() & ~1, area.top() & ~1);
+    const QPoint end((area.right() + 2) & ~1, (area.bottom() + 2) & ~1);
+    return QRect(topLeft, end - QPoint(1, 1)).intersected(QRect(QPoint(0, 0), videoSize_));
+}
+
+Legend OverlayFrames::legendOf(int positionMs) const
+{
+    LegendContent content;
+    content.manyViewers = app_.mode == AppCtrl::Mode::Directory;
+    content.viewers = static_cast<int>(results_.timeLines().size());
+    content.options = overlayOptionsOf(app_);
+    content.positionMs = positionMs;
+    return Legend(content);
 }
 
 QImage OverlayFrames::compose(const QImage& frame, int positionMs)
 {
-    draw(positionMs);
+    drawOverlayFrame(*graphics_, mixer_, app_, results_, shots_, positionMs);
     QImage shown(frame.size(), QImage::Format_RGB32);
     QPainter painter(&shown);
     VideoPainter::paint(painter, frame, frame.rect(), shown.rect(), &mixer_);
+    if (legend_)
+        legendOf(positionMs).draw(painter, shown.rect());
     return shown;
 }
 
 std::vector<OverlayFrames::Patch> OverlayFrames::patches(int positionMs)
 {
-    draw(positionMs);
-    std::vector<Patch> found;
-    const QImage& overlay = mixer_.prepared();
+    drawOverlayFrame(*graphics_, mixer_, app_, results_, shots_, positionMs);
     const QRect frame(QPoint(0, 0), videoSize_);
+    const QRect legend = legendArea(positionMs);
+    std::vector<Patch> found;
+    const auto paint = [&](const QRect& area, bool withLegend) {
+        Patch patch;
+        patch.at = area.topLeft();
+        patch.image = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+        patch.image.fill(0);
+        QPainter painter(&patch.image);
+        painter.translate(-area.left(), -area.top());
+        mixer_.blend(painter, frame);
+        if (withLegend)
+            legendOf(positionMs).draw(painter, frame);
+        painter.end();
+        found.push_back(std::move(patch));
+    };
+    // The legend's area is one patch of its own, the overlay under it included;
+    // the overlay's patches leave it out, so that no pixel is laid twice.
+    const auto paintAround = [&](const QRect& area) {
+        if (!area.intersects(legend)) {
+            paint(area, false);
+            return;
+        }
+        const QRect inner = area.intersected(legend);
+        for (const QRect& part :
+             {QRect(QPoint(area.left(), area.top()), QPoint(area.right(), inner.top() - 1)),
+              QRect(QPoint(area.left(), inner.bottom() + 1), area.bottomRight()),
+              QRect(QPoint(area.left(), inner.top()), QPoint(inner.left() - 1, inner.bottom())),
+              QRect(QPoint(inner.right() + 1, inner.top()), QPoint(area.right(), inner.bottom()))})
+            if (part.isValid() && !part.isEmpty())
+                paint(part, false);
+    };
+    if (!legend.isEmpty())
+        paint(legend, true);
+    const QImage& overlay = mixer_.prepared();
     const QRect target = mixer_.destinationIn(frame);
     if (overlay.isNull() || target.isEmpty() || !target.intersects(frame))
         return found;
@@ -182,15 +239,7 @@ std::vector<OverlayFrames::Patch> OverlayFrames::patches(int positionMs)
             column = end;
             if (left >= right)
                 continue;
-            Patch patch;
-            patch.at = QPoint(left, top);
-            patch.image = QImage(right - left, bottom - top, QImage::Format_ARGB32_Premultiplied);
-            patch.image.fill(0);
-            QPainter painter(&patch.image);
-            painter.translate(-left, -top);
-            mixer_.blend(painter, frame);
-            painter.end();
-            found.push_back(std::move(patch));
+            paintAround(QRect(left, top, right - left, bottom - top));
         }
     }
     return found;

@@ -4,6 +4,7 @@
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 #include "player/media/MixerBitmap.h"
+#include "player/overlay/Legend.h"
 #include "player/overlay/OverlayOptions.h"
 #include "render/RenderOptions.h"
 
@@ -17,9 +18,10 @@
 class Graphics;
 
 // The player's overlay over frames of the movie, drawn by the player's own
-// code: its settings, its result set and shot list, its overlay drawing and
-// its mixer, and the painting of its video rectangle. The rectangle here is
-// the whole frame at the movie's own size.
+// code: its settings, its result set and shot list, its overlay drawing (the
+// same call that chooses one viewer's or many viewers' drawing in the player)
+// and its mixer, the painting of its video rectangle and, when asked for, its
+// legend. The rectangle here is the whole frame at the movie's own size.
 class OverlayFrames
 {
 public:
@@ -55,10 +57,12 @@ public:
     const TimeLineManager& results() const { return results_; }
 
 private:
-    void draw(int positionMs);
+    // The legend of movie time positionMs, and the even-edged part of the frame it takes (empty without one).
+    Legend legendOf(int positionMs) const;
+    QRect legendArea(int positionMs) const;
 
     AppCtrl app_;
-    OverlayOptions options_;
+    bool legend_ = false;
     TimeLineManager results_;
     ShotLine shots_;
     MixerBitmap mixer_;

@@ -90,6 +90,11 @@ ParsedRenderArguments parseRenderArguments(const std::vector<std::string>& argum
         QStringLiteral("scanpath"),
         QStringLiteral("Show one viewer's scan path: the fixations of the last 2 s joined by the saccades."),
         QStringLiteral("on|off"));
+    const QCommandLineOption legend(
+        QStringLiteral("legend"),
+        QStringLiteral("Draw the legend: what each mark means, the heat map's colours and the movie time "
+                       "(default: off)."),
+        QStringLiteral("on|off"));
     const QCommandLineOption shots(QStringLiteral("shots"),
                                    QStringLiteral("Shot file (default: the movie's name + \"_shots.csv\")."),
                                    QStringLiteral("file"));
@@ -101,7 +106,7 @@ ParsedRenderArguments parseRenderArguments(const std::vector<std::string>& argum
                                  QStringLiteral("Write the diagnostic log to this file."),
                                  QStringLiteral("file"));
     parser.addOptions({help, movie, file, folder, output, at, from, to, quality, focusTime, filtered, heatmap,
-                       pupil, keypoints, scanPath, shots, settings, log});
+                       pupil, keypoints, scanPath, legend, shots, settings, log});
     parser.addOptions({piece, length, join});
 
     QStringList list;
@@ -208,7 +213,8 @@ ParsedRenderArguments parseRenderArguments(const std::vector<std::string>& argum
         !readSwitch(parser, heatmap, options.heatmap, error) ||
         !readSwitch(parser, pupil, options.pupil, error) ||
         !readSwitch(parser, keypoints, options.keypoints, error) ||
-        !readSwitch(parser, scanPath, options.scanPath, error))
+        !readSwitch(parser, scanPath, options.scanPath, error) ||
+        !readSwitch(parser, legend, options.legend, error))
         return result;
     if (parser.isSet(shots))
         options.shotFile = parser.value(shots).toStdString();

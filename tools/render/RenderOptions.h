@@ -38,6 +38,7 @@ struct RenderOptions
     std::optional<bool> pupil;
     std::optional<bool> keypoints;
     std::optional<bool> scanPath;
+    std::optional<bool> legend;                       // off unless asked for, whatever the player shows
     std::optional<std::filesystem::path> shotFile;    // default: "<movie>_shots.csv"
     std::optional<std::filesystem::path> settingsDir; // default: the player's settings folder
     std::optional<std::filesystem::path> logFile;

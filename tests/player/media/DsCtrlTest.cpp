@@ -84,7 +84,8 @@ TEST_F(DsCtrlTest, MovieOpensFittedToItsVideoAndPlays)
 
         EXPECT_EQ(DsCtrl::NativeVideoSize(), QSize(160, 120));
         EXPECT_EQ(fresh.size, QSize(160, 120));
-        EXPECT_EQ(DsCtrl::VideoRect(), QRect(0, 0, 160, 98));
+        // The client area less the slider strip is wider than 4:3: the picture stands in its middle
+        EXPECT_EQ(DsCtrl::VideoRect(), QRect(14, 0, 131, 98));
         EXPECT_EQ(DsCtrl::SourceRect(), QRect(0, 0, 160, 120));
         EXPECT_EQ(fresh.shown, 1);
         EXPECT_EQ(DsCtrl::GetTotalTimeMilis(), 3000);
@@ -113,15 +114,16 @@ TEST_F(DsCtrlTest, ViewScaleChoosesThePartOfEachFrame)
     EXPECT_EQ(window.size, QSize(80, 120));
     EXPECT_EQ(DsCtrl::SourceRect(), QRect(0, 0, 80, 120));
 
-    // Full screen: the window keeps its size and the video keeps its own.
+    // Full screen: the window keeps its size and the video keeps its own; the
+    // part shown keeps its shape, 8:3 for the top half and 4:3 for the whole frame.
     window.normalFrame = false;
     window.size = QSize(1920, 1080);
     ASSERT_EQ(DsCtrl::InitVideoWindow(window, {1.0, 0.5}), media_result::Ok);
     EXPECT_EQ(window.size, QSize(1920, 1080));
     EXPECT_EQ(DsCtrl::SourceRect(), QRect(0, 0, 160, 60));
-    EXPECT_EQ(DsCtrl::VideoRect(), QRect(0, 0, 1920, 1058));
+    EXPECT_EQ(DsCtrl::VideoRect(), QRect(0, 169, 1920, 720));
     ASSERT_EQ(DsCtrl::MoveVideoWindow(QRect(0, 0, 1920, 1080), {}), media_result::Ok);
-    EXPECT_EQ(DsCtrl::VideoRect(), QRect(0, 0, 1920, 1080));
+    EXPECT_EQ(DsCtrl::VideoRect(), QRect(240, 0, 1440, 1080));
     EXPECT_EQ(DsCtrl::SourceRect(), QRect(0, 0, 160, 120));
 
     // The client area lies below a menu bar inside the window.
@@ -129,7 +131,7 @@ TEST_F(DsCtrlTest, ViewScaleChoosesThePartOfEachFrame)
     window.menuHeight = 20;
     ASSERT_EQ(DsCtrl::InitVideoWindow(window, {}), media_result::Ok);
     EXPECT_EQ(window.size, QSize(160, 120));
-    EXPECT_EQ(DsCtrl::VideoRect(), QRect(0, 0, 160, 78));
+    EXPECT_EQ(DsCtrl::VideoRect(), QRect(28, 0, 104, 78));
 
     DsCtrl::CloseInterfaces();
     EXPECT_NE(DsCtrl::InitVideoWindow(window, {}), media_result::Ok);
@@ -263,4 +265,31 @@ TEST_F(DsCtrlTest, WithoutAMovieEverythingIsQuiet)
     EXPECT_EQ(DsCtrl::GetMixerBitmap(), nullptr);
     EXPECT_FALSE(DsCtrl::HasVideo());
     EXPECT_TRUE(DsCtrl::NewestFrame().isNull());
+}
+
+TEST(Letterbox, ThePictureKeepsItsShapeCentredInAnyArea)
+{
+    struct Case
+    {
+        QRect area;
+        QSize shape;
+        QRect picture;
+    };
+    const Case cases[] = {
+        {QRect(0, 0, 960, 340), QSize(1920, 1080), QRect(178, 0, 604, 340)},  // wider: bars left and right
+        {QRect(0, 0, 960, 900), QSize(1920, 1080), QRect(0, 180, 960, 540)},  // taller: bars above and below
+        {QRect(10, 20, 640, 360), QSize(1280, 720), QRect(10, 20, 640, 360)}, // the same shape: no bars
+        {QRect(0, 0, 3, 1000), QSize(1920, 1080), QRect(0, 499, 3, 2)},       // a sliver still shows a pixel
+        {QRect(0, 0, 1000, 1), QSize(100, 4000), QRect(499, 0, 1, 1)},        // never less than one pixel
+        {QRect(0, 0, 640, 480), QSize(0, 0), QRect(0, 0, 640, 480)},          // no shape known: the area
+        {QRect(5, 5, 0, 0), QSize(16, 9), QRect(5, 5, 0, 0)},                 // no area: nothing
+    };
+    for (const Case& c : cases) {
+        const QRect picture = DsCtrl::Letterboxed(c.area, c.shape);
+        EXPECT_EQ(picture, c.picture) << c.area.width() << "x" << c.area.height() << " for "
+                                      << c.shape.width() << "x" << c.shape.height();
+        if (!c.area.isEmpty()) {
+            EXPECT_TRUE(c.area.contains(picture));
+        }
+    }
 }

@@ -1,0 +1,156 @@
+#include "player/overlay/Legend.h"
+#include "player/overlay/DxCtrl.h"
+
+#include <QPainter>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+bool hasSwatch(const Legend& legend, Legend::Swatch swatch)
+{
+    const auto& lines = legend.lines();
+    return std::any_of(lines.begin(), lines.end(), [&](const Legend::Line& l) { return l.swatch == swatch; });
+}
+
+// The bounding box of the pixels of image that differ from black.
+QRect drawnBox(const QImage& image)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) & RGB_MASK) != 0)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+bool anyPixel(const QImage& image, const QRect& area, const std::function<bool(QRgb)>& match)
+{
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (match(image.pixel(x, y)))
+                return true;
+    return false;
+}
+
+} // namespace
+
+TEST(Legend, HeatLabelsMarkWhereEachColourBandBeginsForTheViewersLoaded)
+{
+    const HeatThresholds defaults;
+    const HeatThresholds uneven{0.1, 0.3, 0.35, 0.9};
+    for (const HeatThresholds& t : {defaults, uneven})
+        for (const int viewers : {1, 3, 4, 7, 10, 20, 101}) {
+            SCOPED_TRACE(testing::Message() << viewers << " viewers, cyan at " << t.cyan);
+            const auto labels = Legend::heatLabels(viewers, t);
+            ASSERT_FALSE(labels.empty());
+            EXPECT_EQ(labels.front().viewers, 1);
+            EXPECT_EQ(labels.back().viewers, viewers);
+            for (size_t i = 1; i < labels.size(); ++i)
+                EXPECT_LT(labels[i - 1].viewers, labels[i].viewers);
+            for (const auto& label : labels)
+                EXPECT_DOUBLE_EQ(label.at, (label.viewers - 1.0) / viewers);
+            // Each threshold's band begins at a labelled count: its colour differs from the count
+            // before's band there, and the count before still lies below the threshold.
+            for (const double threshold : {t.cyan, t.green, t.yellow, t.red}) {
+                const auto first = std::find_if(labels.begin(), labels.end(), [&](const auto& l) {
+                    return l.viewers >= threshold * viewers - 1e-9;
+                });
+                ASSERT_NE(first, labels.end());
+                EXPECT_LT(first->viewers - 1, threshold * viewers - 1e-9);
+            }
+        }
+    // Ten viewers at the usual thresholds: the colours change at 3, 5, 8 and 10 viewers.
+    std::vector<int> counts;
+    for (const auto& label : Legend::heatLabels(10, defaults))
+        counts.push_back(label.viewers);
+    EXPECT_EQ(counts, (std::vector<int>{1, 3, 5, 8, 10}));
+}
+
+TEST(Legend, NamesTheMarksTheOverlayDrawsAndTheTime)
+{
+    LegendContent one;
+    one.positionMs = 3723456;
+    const Legend single(one);
+    ASSERT_FALSE(single.lines().empty());
+    EXPECT_EQ(single.lines().front().swatch, Legend::Swatch::None);
+    EXPECT_TRUE(single.lines().front().text.contains(QStringLiteral("01:02:03.456")));
+    EXPECT_TRUE(hasSwatch(single, Legend::Swatch::GazeDisc));
+    EXPECT_TRUE(hasSwatch(single, Legend::Swatch::FocusRing));
+    EXPECT_TRUE(hasSwatch(single, Legend::Swatch::PupilHole));
+    EXPECT_FALSE(hasSwatch(single, Legend::Swatch::Fixation));
+    one.options.showScanPath = true;
+    EXPECT_TRUE(hasSwatch(Legend(one), Legend::Swatch::Saccade));
+
+    LegendContent many;
+    many.manyViewers = true;
+    many.viewers = 12;
+    const Legend all(many);
+    EXPECT_TRUE(hasSwatch(all, Legend::Swatch::HeatRamp));
+    EXPECT_TRUE(hasSwatch(all, Legend::Swatch::PupilBar));
+    EXPECT_TRUE(hasSwatch(all, Legend::Swatch::KeypointSquares));
+    EXPECT_FALSE(hasSwatch(all, Legend::Swatch::GazeDisc));
+    many.options.showHeatmap = false;
+    many.options.showPupil = false;
+    EXPECT_FALSE(hasSwatch(Legend(many), Legend::Swatch::HeatRamp));
+    EXPECT_FALSE(hasSwatch(Legend(many), Legend::Swatch::PupilBar));
+}
+
+TEST(Legend, IsDrawnInThePicturesTopRightWithTheHeatColours)
+{
+    LegendContent many;
+    many.manyViewers = true;
+    many.viewers = 8;
+    many.positionMs = 1500;
+    const Legend legend(many);
+    for (const QSize size : {QSize(640, 360), QSize(1920, 1080), QSize(320, 180)}) {
+        SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
+        // Given a black picture standing in a larger area, as a letterboxed picture does
+        QImage image(size + QSize(40, 40), QImage::Format_RGB32);
+        image.fill(Qt::black);
+        const QRect picture(QPoint(20, 20), size);
+        QPainter painter(&image);
+        legend.draw(painter, picture);
+        painter.end();
+
+        // Then it takes the picture's top right corner and nothing else
+        const QRect drawn = drawnBox(image);
+        const QRect place = legend.placeIn(picture);
+        ASSERT_FALSE(drawn.isEmpty());
+        EXPECT_TRUE(place.contains(drawn))
+            << drawn.x() << "," << drawn.y() << " " << drawn.width() << "x" << drawn.height();
+        EXPECT_TRUE(picture.contains(place));
+        EXPECT_LT(picture.right() - place.right(), picture.width() / 50 + 2);
+        EXPECT_LT(place.top() - picture.top(), picture.height() / 50 + 2);
+        // (a picture of usual size keeps its left half clear)
+        if (size.width() >= 640) {
+            EXPECT_GT(place.left(), picture.center().x());
+        }
+        // ... and shows the heat colours of one viewer and of all of them
+        const QRgb fewest = DxCtrl::heatColour(1, many.options.heatThresholds, 8) | 0xFF000000;
+        const QRgb most = DxCtrl::heatColour(8, many.options.heatThresholds, 8) | 0xFF000000;
+        EXPECT_TRUE(anyPixel(image, place, [&](QRgb c) { return c == fewest; }));
+        EXPECT_TRUE(anyPixel(image, place, [&](QRgb c) { return c == most; }));
+        // ... and white text
+        EXPECT_TRUE(anyPixel(image, place,
+                             [](QRgb c) { return qRed(c) > 240 && qGreen(c) > 240 && qBlue(c) > 240; }));
+    }
+}
+
+TEST(Legend, HaloTextReadsOverLightAndDarkPictures)
+{
+    for (const QColor& background : {QColor(Qt::white), QColor(Qt::black)}) {
+        QImage image(120, 40, QImage::Format_RGB32);
+        image.fill(background);
+        QPainter painter(&image);
+        QFont font;
+        font.setPixelSize(20);
+        painter.setFont(font);
+        drawHaloText(painter, QPointF(5, 28), QStringLiteral("Time"));
+        painter.end();
+        // Both the white ink and its dark halo are there, whatever the picture
+        EXPECT_TRUE(anyPixel(image, image.rect(), [](QRgb c) { return qGray(c) > 240; }));
+        EXPECT_TRUE(anyPixel(image, image.rect(), [](QRgb c) { return qGray(c) < 40; }));
+    }
+}
