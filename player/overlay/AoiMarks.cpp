@@ -34,7 +34,7 @@ void drawArea(QPainter& painter, const AoiBox& box, QSize canvas, const QColor& 
     outline(painter, box.shape, rect);
 
     if (selected) {
-        const double side = std::max(6.0, canvas.height() / 80.0);
+        const double side = std::max(9.0, canvas.height() / 50.0);
         painter.setPen(QPen(kHalo, 1));
         painter.setBrush(colour);
         for (const QPointF& corner : {rect.topLeft(), rect.topRight(), rect.bottomLeft(), rect.bottomRight()})
