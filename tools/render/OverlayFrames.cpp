@@ -3,9 +3,11 @@
 #include "common/AppDataFolder.h"
 #include "player/core/PlayerSettings.h"
 #include "player/core/ResultsFiles.h"
+#include "player/data/AoiFile.h"
 #include "player/data/ServiceShotFile.h"
 #include "player/data/ShotLine.h"
 #include "player/media/VideoPainter.h"
+#include "player/overlay/AoiMarks.h"
 #include "player/overlay/Graphics.h"
 
 #include <QPainter>
@@ -54,6 +56,17 @@ bool OverlayFrames::load(const RenderOptions& options, std::string& error, std::
     if (!ServiceShotFile(shots_, shotFile, true))
         warnings +=
             "the shot file " + shotFile.string() + " has an error; the shots read before it are used\n";
+    showAois_ = options.aois.value_or(options.aoiFile.has_value());
+    if (showAois_) {
+        const std::filesystem::path aoiFile = options.aoiFile.value_or(AoiFile::fileOf(options.movie));
+        AoiFile::Result areas = AoiFile::load(aoiFile);
+        if (areas.status != AoiFile::Loaded) {
+            error = "the areas of interest in " + aoiFile.string() +
+                    " cannot be used: " + AoiFile::describe(areas);
+            return false;
+        }
+        aois_ = std::move(areas.aois);
+    }
     return true;
 }
 
@@ -69,6 +82,8 @@ void OverlayFrames::draw(int positionMs)
         graphics_->DrawSingle(mixer_, results_, positionMs, options_);
     else
         graphics_->DrawMulti(mixer_, results_, shots_, positionMs, options_);
+    if (showAois_)
+        layAoiMarks(mixer_, videoSize_, AoiView{&aois_, -1, std::nullopt}, positionMs, true);
 }
 
 QImage OverlayFrames::compose(const QImage& frame, int positionMs)

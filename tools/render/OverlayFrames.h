@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/core/AppCtrl.h"
+#include "player/data/Aoi.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 #include "player/media/MixerBitmap.h"
@@ -61,6 +62,8 @@ private:
     OverlayOptions options_;
     TimeLineManager results_;
     ShotLine shots_;
+    std::vector<Aoi> aois_;
+    bool showAois_ = false;
     MixerBitmap mixer_;
     std::unique_ptr<Graphics> graphics_;
     QSize videoSize_;
