@@ -155,12 +155,14 @@ void PlayerAois::movieClosed()
     changed();
 }
 
-void PlayerAois::drawOver(MixerBitmap& mixer, int positionMs, bool overGaze) const
+void PlayerAois::drawOver(MixerBitmap& mixer, int positionMs, bool overGaze)
 {
     AoiView view = editor_.view();
     if (!shown_ && !editor_.editing())
         view.aois = nullptr;
-    layAoiMarks(mixer, DsCtrl::NativeVideoSize(), view, positionMs, overGaze);
+    const bool drawn =
+        layAoiMarks(mixer, DsCtrl::NativeVideoSize(), view, positionMs, overGaze || !drewAlone_);
+    drewAlone_ = drawn && !overGaze;
 }
 
 void PlayerAois::showAt(int positionMs)

@@ -50,8 +50,8 @@ public:
     void movieOpened();
     // Saves the edited areas as the shot file is saved, and forgets them.
     void movieClosed();
-    // Lays the shown areas over what the mixer holds (overGaze) or alone.
-    void drawOver(MixerBitmap& mixer, int positionMs, bool overGaze) const;
+    // Lays the shown areas over the gaze the mixer holds (overGaze), or alone.
+    void drawOver(MixerBitmap& mixer, int positionMs, bool overGaze);
     void run(int item);
 
     AoiEditor& editor() { return editor_; }
@@ -81,4 +81,7 @@ private:
     AoiDock* dock_;
     QHash<int, QAction*> actions_;
     bool shown_ = true;
+    // The mixer holds areas drawn alone, to be replaced; anything else in it (the idle pattern) stays under
+    // them.
+    bool drewAlone_ = false;
 };

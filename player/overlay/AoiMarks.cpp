@@ -91,7 +91,7 @@ void drawAoiMarks(QPainter& painter, QSize canvas, const AoiView& view, int time
     painter.restore();
 }
 
-void layAoiMarks(MixerBitmap& mixer, QSize frameSize, const AoiView& view, int timeMs, bool overMixer)
+bool layAoiMarks(MixerBitmap& mixer, QSize frameSize, const AoiView& view, int timeMs, bool overMixer)
 {
     const bool any =
         view.aois != nullptr && !frameSize.isEmpty() &&
@@ -100,7 +100,7 @@ void layAoiMarks(MixerBitmap& mixer, QSize frameSize, const AoiView& view, int t
     if (!any) {
         if (!overMixer && !mixer.isEmpty())
             mixer.Clear();
-        return;
+        return false;
     }
     const QSize canvas = frameSize.width() > kMaxAoiCanvasWidth
                              ? frameSize.scaled(kMaxAoiCanvasWidth, frameSize.height(), Qt::KeepAspectRatio)
@@ -125,4 +125,5 @@ void layAoiMarks(MixerBitmap& mixer, QSize frameSize, const AoiView& view, int t
     marks.destination = QRectF(0, 0, 1, 1);
     marks.alpha = 1.0;
     mixer.SetAlphaBitmap(marks);
+    return true;
 }

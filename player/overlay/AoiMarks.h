@@ -22,5 +22,6 @@ void drawAoiMarks(QPainter& painter, QSize canvas, const AoiView& view, int time
 
 // Lays the areas over the frame of frameSize as one surface, drawn over what
 // the mixer holds (overMixer), or in its place. With nothing to draw, the mixer
-// keeps what it holds when overMixer, and is emptied otherwise.
-void layAoiMarks(MixerBitmap& mixer, QSize frameSize, const AoiView& view, int timeMs, bool overMixer);
+// keeps what it holds when overMixer, and is emptied otherwise. True when the
+// mixer now shows the areas.
+bool layAoiMarks(MixerBitmap& mixer, QSize frameSize, const AoiView& view, int timeMs, bool overMixer);

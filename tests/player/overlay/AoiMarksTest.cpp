@@ -113,10 +113,10 @@ TEST(AoiMarksTest, NothingToDrawLeavesTheGazeOrClearsAnOverlayOfAreasAlone)
 {
     MixerBitmap mixer;
     const AoiView view{&kAreas, -1, std::nullopt};
-    layAoiMarks(mixer, kCanvas, view, 2000, false);
+    EXPECT_TRUE(layAoiMarks(mixer, kCanvas, view, 2000, false));
     ASSERT_FALSE(mixer.isEmpty());
     // At 0.7 s nothing is shown: the areas drawn before go.
-    layAoiMarks(mixer, kCanvas, view, 700, false);
+    EXPECT_FALSE(layAoiMarks(mixer, kCanvas, view, 700, false));
     EXPECT_TRUE(mixer.isEmpty());
 
     AlphaBitmap gaze;
