@@ -295,7 +295,8 @@ void PlayerAois::finishDrawing(const AoiKey& box)
     QString problem;
     for (;;) {
         const QString name = prompts_.nameArea(problem);
-        if (name.isEmpty())
+        // The movie may have closed while the question was open.
+        if (name.isEmpty() || !document_.isOpen())
             break;
         const AoiSet::Edit done = editor_.addNamed(name.toStdString(), box.timeMs, box);
         if (done != AoiSet::Edit::BadName && done != AoiSet::Edit::NameTaken) {

@@ -11,7 +11,7 @@ namespace {
 
 constexpr double kUnits = 1e6;
 // Drawn under every line so that dark colours show over dark pictures too.
-const QColor kHalo(255, 255, 255, 170);
+const QColor kHalo(255, 255, 255, 140);
 const QColor kNewArea(255, 255, 255);
 
 void outline(QPainter& painter, AoiShape shape, const QRectF& rect)
@@ -28,7 +28,7 @@ void drawArea(QPainter& painter, const AoiBox& box, QSize canvas, const QColor& 
     const QRectF rect = aoiBoxOnCanvas(box, canvas);
     const double width = selected ? 2 * line : line;
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(kHalo, width + 2 * std::max(1.0, line / 2)));
+    painter.setPen(QPen(kHalo, width + 2));
     outline(painter, box.shape, rect);
     painter.setPen(QPen(colour, width));
     outline(painter, box.shape, rect);
@@ -71,7 +71,7 @@ void drawAoiMarks(QPainter& painter, QSize canvas, const AoiView& view, int time
     QFont font = painter.font();
     font.setPixelSize(std::max(10, canvas.height() / 36));
     painter.setFont(font);
-    const double line = std::max(2.0, canvas.height() / 360.0);
+    const double line = std::max(3.0, canvas.height() / 240.0);
     const std::vector<Aoi>& aois = *view.aois;
     // The selected area last, so that it lies over the others and its handles can be seen.
     const auto draw = [&](std::size_t i) {
