@@ -160,6 +160,11 @@ void PlayerAois::drawOver(MixerBitmap& mixer, int positionMs, bool overGaze)
     AoiView view = editor_.view();
     if (!shown_ && !editor_.editing())
         view.aois = nullptr;
+    if (naming_) {
+        view.selected = -1;
+        view.dragged = AoiBox{naming_->shape, double(naming_->x), double(naming_->y), double(naming_->width),
+                              double(naming_->height)};
+    }
     const bool drawn =
         layAoiMarks(mixer, DsCtrl::NativeVideoSize(), view, positionMs, overGaze || !drewAlone_);
     drewAlone_ = drawn && !overGaze;
@@ -292,6 +297,8 @@ void PlayerAois::finishDrawing(const AoiKey& box)
 {
     if (!prompts_.nameArea || !document_.isOpen())
         return;
+    naming_ = box;
+    view_.drawOverlay(position());
     QString problem;
     for (;;) {
         const QString name = prompts_.nameArea(problem);
@@ -306,5 +313,6 @@ void PlayerAois::finishDrawing(const AoiKey& box)
         LOG("area of interest name refused: ", static_cast<int>(done));
         problem = problemOf(done);
     }
+    naming_.reset();
     changed();
 }

@@ -81,6 +81,8 @@ private:
     AoiDock* dock_;
     QHash<int, QAction*> actions_;
     bool shown_ = true;
+    // A new area's box, shown while its name is asked for.
+    std::optional<AoiKey> naming_;
     // The mixer holds areas drawn alone, to be replaced; anything else in it (the idle pattern) stays under
     // them.
     bool drewAlone_ = false;

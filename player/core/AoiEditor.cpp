@@ -104,13 +104,16 @@ bool AoiEditor::press(QPoint at, int timeMs, QPoint slack)
     for (std::size_t i = aois.size(); hit < 0 && i-- > 0;)
         if (inside(i))
             hit = static_cast<std::ptrdiff_t>(i);
-    selected_ = hit;
     if (hit >= 0) {
+        selected_ = hit;
         drag_ = Drag::Moving;
         start_ = rounded(aois[static_cast<std::size_t>(hit)].at(dragTimeMs_));
-    } else {
-        drag_ = Drag::Drawing;
+        return true;
     }
+    // A selected area that is absent now is drawn back from here; otherwise a new area is drawn.
+    if (selectionValid() && aois[static_cast<std::size_t>(selected_)].at(dragTimeMs_).present())
+        selected_ = -1;
+    drag_ = Drag::Drawing;
     return true;
 }
 
@@ -153,12 +156,18 @@ std::optional<AoiKey> AoiEditor::release(QPoint at)
     AoiKey box = draggedBox();
     box.timeMs = dragTimeMs_;
     drag_ = Drag::None;
+    if (drag == Drag::Drawing && (box.width < kMinDrawnSize || box.height < kMinDrawnSize)) {
+        // A click beside every area shown lets go of the selection.
+        selected_ = -1;
+        return std::nullopt;
+    }
     if (!moved_)
         return std::nullopt;
     if (drag == Drag::Drawing) {
-        if (box.width < kMinDrawnSize || box.height < kMinDrawnSize)
-            return std::nullopt;
-        return box;
+        if (!selectionValid())
+            return box;
+        aois_.setKey(static_cast<std::size_t>(selected_), dragTimeMs_, box);
+        return std::nullopt;
     }
     if (drag == Drag::Resizing && (box.width < 1 || box.height < 1))
         return std::nullopt;

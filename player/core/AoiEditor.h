@@ -38,13 +38,14 @@ public:
     // A press at `at` on the frame at movie time timeMs, in the mode: on a
     // corner handle of the selected area (within slack of it, per axis) it
     // starts a resize; inside an area shown then (the topmost) it selects it
-    // and starts a move; elsewhere it selects nothing and starts drawing.
-    // False outside the mode.
+    // and starts a move; elsewhere it starts drawing, for the selected area
+    // when that is absent then (hidden, or before its first key), else for a
+    // new one. False outside the mode.
     bool press(QPoint at, int timeMs, QPoint slack);
     void moveTo(QPoint at);
-    // Ends the drag at `at`. A move or resize puts the area's new box at the
-    // press's time (a key there). A drawing gives the box of the new area,
-    // which addNamed() then adds once it has a name.
+    // Ends the drag at `at`. A move, a resize or a drawing for the selected
+    // area puts its new box at the press's time (a key there). A drawing of a
+    // new area gives its box, which addNamed() then adds once it has a name.
     std::optional<AoiKey> release(QPoint at);
     bool dragging() const { return drag_ != Drag::None; }
 

@@ -208,3 +208,34 @@ TEST_F(AoiEditorTest, AMoveStopsWhereTheBoxWouldLeaveThePositionsAFileHolds)
     EXPECT_EQ(aois.aois()[0].keys[0].x, AoiSet::kMaxPosition - 500000);
     EXPECT_TRUE(AoiSet::validBox(aois.aois()[0].keys[0]));
 }
+
+TEST_F(AoiEditorTest, DrawingWhileTheSelectedAreaIsAbsentBringsItBackFromThere)
+{
+    drawFace(1000);
+    ASSERT_EQ(editor.hideSelected(3000), AoiSet::Edit::Done);
+    // At 4 s the face is hidden: drawn again there, it is shown from 4 s on.
+    editor.setNewShape(AoiShape::Ellipse);
+    ASSERT_TRUE(editor.press({500000, 500000}, 4000, kSlack));
+    EXPECT_FALSE(editor.release({700000, 600000}));
+    ASSERT_EQ(aois.aois().size(), 1u);
+    ASSERT_EQ(face().keys.size(), 3u);
+    EXPECT_EQ(face().keys[2], (AoiKey{4000, AoiShape::Ellipse, 500000, 500000, 200000, 100000}));
+    EXPECT_FALSE(face().at(3500).present());
+    EXPECT_EQ(editor.selected(), 0);
+
+    // Before its first key too; but where it is shown, a drawing makes a new area.
+    ASSERT_TRUE(editor.press({500000, 500000}, 0, kSlack));
+    editor.release({600000, 600000});
+    EXPECT_EQ(face().keys.front().timeMs, 0);
+    editor.press({900000, 900000}, 0, kSlack);
+    EXPECT_EQ(editor.selected(), -1);
+    EXPECT_TRUE(editor.release({950000, 950000}));
+
+    // A click where the face is absent lets go of it, so that the next drawing makes a new area.
+    editor.select(0);
+    editor.press({900000, 900000}, 3500, kSlack);
+    editor.release({900000, 900000});
+    EXPECT_EQ(editor.selected(), -1);
+    editor.press({100000, 100000}, 3500, kSlack);
+    EXPECT_TRUE(editor.release({200000, 200000}));
+}
