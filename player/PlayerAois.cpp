@@ -91,7 +91,7 @@ PlayerAois::PlayerAois(QMainWindow& window, QWidget& video, const AppCtrl& app, 
     connect(dock_, &QDockWidget::visibilityChanged, this,
             [this](bool visible) { actions_.value(ShowList)->setChecked(visible); });
     video.installEventFilter(this);
-    changed();
+    syncMenu();
 }
 
 PlayerAois::~PlayerAois() = default;
@@ -177,7 +177,7 @@ void PlayerAois::showAt(int positionMs)
     view_.drawOverlay(positionMs);
 }
 
-void PlayerAois::changed()
+void PlayerAois::syncMenu()
 {
     const bool open = document_.isOpen();
     const bool editing = open && editor_.editing();
@@ -194,6 +194,11 @@ void PlayerAois::changed()
     actions_.value(Rectangles)->setChecked(editor_.newShape() == AoiShape::Rectangle);
     actions_.value(Ellipses)->setChecked(editor_.newShape() == AoiShape::Ellipse);
     dock_->showAreas(document_.aois().aois(), editor_.selected());
+}
+
+void PlayerAois::changed()
+{
+    syncMenu();
     if (DsCtrl::IsMovieOpen())
         view_.drawOverlay(position());
 }

@@ -67,6 +67,9 @@ private:
     std::optional<QPoint> frameAt(const QPointF& point) const;
     void finishDrawing(const AoiKey& box);
     void report(AoiSet::Edit edit);
+    // The menu's items and the list as the areas and the mode are now.
+    void syncMenu();
+    // syncMenu(), and the overlay drawn again.
     void changed();
     void showAt(int positionMs);
     int position() const;

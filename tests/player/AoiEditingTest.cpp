@@ -85,3 +85,25 @@ TEST_F(AoiEditingTest, TheMoviesAreasAreListedAndADragInTheModeDrawsANamedAreaSa
     EXPECT_NE(readFile(file).find("face;rectangle;0;500000;500000;200000;200000"), std::string::npos);
     EXPECT_FALSE(window->aois().action(PlayerAois::Editing)->isEnabled());
 }
+
+TEST_F(AoiEditingTest, AtAViewScaleTheMouseDrawsOnThePartOfTheFrameShown)
+{
+    // [GIVEN] the left half of each frame filling the video area
+    app.movieFileName = privateMovie();
+    app.viewScaleX = 0.5;
+    startAndOpen();
+    ASSERT_EQ(DsCtrl::SourceRect().width() * 2, DsCtrl::NativeVideoSize().width());
+
+    // [WHEN] an area is drawn from 20 % to 60 % of the area's width
+    window->aois().action(PlayerAois::Editing)->trigger();
+    areaNames = QStringList{QStringLiteral("sign")};
+    drag({0.2, 0.2}, {0.6, 0.8});
+    ASSERT_TRUE(waitUntil([this] { return areas().size() == 1; }));
+
+    // [THEN] it covers 10 % to 30 % of the frame's width, and the full height's share
+    const AoiKey& key = areas()[0].keys.at(0);
+    EXPECT_NEAR(key.x, 100000, 5000);
+    EXPECT_NEAR(key.width, 200000, 5000);
+    EXPECT_NEAR(key.y, 200000, 5000);
+    EXPECT_NEAR(key.height, 600000, 5000);
+}
