@@ -94,7 +94,11 @@ PlayerAois::PlayerAois(QMainWindow& window, QWidget& video, const AppCtrl& app, 
     syncMenu();
 }
 
-PlayerAois::~PlayerAois() = default;
+PlayerAois::~PlayerAois()
+{
+    // The list calls back into this object: it goes first.
+    delete dock_;
+}
 
 QMenu* PlayerAois::buildMenu(QMainWindow& window, int menuIndex)
 {
@@ -143,6 +147,8 @@ void PlayerAois::movieOpened()
 
 void PlayerAois::movieClosed()
 {
+    // The next movie starts outside the mode, where a click is a keypoint again.
+    editor_.setEditing(false);
     editor_.reset();
     const bool ending = platform::terminationRequested();
     const QString told = document_.close(
