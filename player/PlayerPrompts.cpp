@@ -5,8 +5,10 @@
 #include "player/core/StringTable.h"
 #include "player/core/TitleText.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 
 #include <cstdlib>
@@ -42,6 +44,7 @@ PlayerPrompts unattendedPrompts()
     prompts.chooseMovie = [] { return QString(); };
     prompts.chooseResults = [] { return QStringList(); };
     prompts.chooseRecording = [] { return QString(); };
+    prompts.nameArea = [](const QString&) { return QString(); };
     return prompts;
 }
 
@@ -70,6 +73,12 @@ PlayerPrompts dialogPrompts(QWidget* owner)
     prompts.chooseRecording = [owner] {
         return QFileDialog::getOpenFileName(owner, loadString(IDS_OPEN_RECORDING_TITLE), QStringLiteral("/"),
                                             dialogFilter(IDS_MOVIE_FILTER));
+    };
+    prompts.nameArea = [owner](const QString& problem) {
+        const QString label = QCoreApplication::translate("PlayerWindow", "Name of the area of interest:");
+        return QInputDialog::getText(owner, TitleText::caption(),
+                                     problem.isEmpty() ? label : problem + QStringLiteral("\n\n") + label)
+            .trimmed();
     };
     return prompts;
 }

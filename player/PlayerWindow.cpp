@@ -4,6 +4,7 @@
 #include "common/QtLogItems.h"
 #include "player/BigCounter.h"
 #include "player/GrooveSeekStyle.h"
+#include "player/PlayerAois.h"
 #include "player/PlayerExports.h"
 #include "player/PlayerMenus.h"
 #include "player/PlayerPrompts.h"
@@ -82,6 +83,8 @@ PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
         if (!item->shortcut().isEmpty())
             addAction(item);
     exports_ = std::make_unique<PlayerExports>(*this, app_, shots_, actions_.value(ID_FIND_SHOTS));
+    // Its menu goes after the Shots menu, whose file it keeps beside the movie the same way.
+    aois_ = std::make_unique<PlayerAois>(*this, *video_, app_, prompts_, *this, 3);
     syncChecks();
 
     LOG("ownFileName: ", app_.ownFileName);
@@ -155,12 +158,14 @@ void PlayerWindow::movieOpened()
 {
     slider_->setTotalTimeMs(clock_.totalTimeMs());
     exports_->movieOpened();
+    aois_->movieOpened();
     UpdateTitle(position(), shots_.currentShot(position()).number);
 }
 
 void PlayerWindow::movieClosed()
 {
     setWindowTitle(TitleText::caption());
+    aois_->movieClosed();
     graphics_.reset();
     slider_->setTotalTimeMs(0);
     slider_->show();
@@ -199,10 +204,15 @@ void PlayerWindow::OpenCsv()
 void PlayerWindow::drawOverlay(int positionMs)
 {
     const bool many = app_.mode == AppCtrl::Mode::Directory;
+    const bool gaze = app_.mode == AppCtrl::Mode::File || many;
     MixerBitmap* mixer = DsCtrl::GetMixerBitmap();
-    if ((app_.mode != AppCtrl::Mode::File && !many) || mixer == nullptr || !graphics_)
+    if (app_.mode == AppCtrl::Mode::Play || mixer == nullptr || !graphics_)
         return;
-    drawOverlayFrame(*graphics_, *mixer, app_, results_, shots_, positionMs);
+    if (gaze)
+        drawOverlayFrame(*graphics_, *mixer, app_, results_, shots_, positionMs);
+    aois_->drawOver(*mixer, positionMs, gaze);
+    if (!gaze)
+        return;
     const bool stripWanted = strip_->wanted();
     strip_->follow(results_, shots_, many && app_.showSynchrony, clock_.totalTimeMs());
     if (strip_->wanted() != stripWanted)
@@ -244,11 +254,6 @@ void PlayerWindow::UpdateTitle(int positionMs, int shotNumber)
 }
 
 // ---- the window as the movie sees it
-
-bool PlayerWindow::hasNormalFrame() const
-{
-    return !fullScreen_;
-}
 
 void PlayerWindow::resizeWindow(QSize size)
 {
@@ -445,11 +450,6 @@ QStringList PlayerWindow::chooseResults()
 QString PlayerWindow::chooseRecording()
 {
     return prompts_.chooseRecording ? prompts_.chooseRecording() : QString();
-}
-
-int PlayerWindow::moviePositionMs() const
-{
-    return position();
 }
 
 void PlayerWindow::startMovie()

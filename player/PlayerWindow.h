@@ -20,6 +20,7 @@
 
 class AppCtrl;
 class Graphics;
+class PlayerAois;
 class PlayerExports;
 class QAction;
 class QLabel;
@@ -82,6 +83,7 @@ public:
     QAction* action(int id) const { return actions_.value(id); }
     Graphics* graphics() const { return graphics_.get(); }
     PlayerExports& exports() { return *exports_; }
+    PlayerAois& aois() { return *aois_; }
 
     AppCtrl& app() { return app_; }
     PlaybackClock& clock() { return clock_; }
@@ -115,7 +117,7 @@ public:
     void movieClosed() override;
 
     // ClockView
-    int moviePositionMs() const override;
+    int moviePositionMs() const override { return position(); }
     void startMovie() override;
     void seekMovie(int positionMs) override;
     void finishExamination(int positionMs) override { session_.finishExamination(positionMs); }
@@ -123,7 +125,7 @@ public:
     void setSliderPosition(int value) override;
 
     // VideoWindow
-    bool hasNormalFrame() const override;
+    bool hasNormalFrame() const override { return !fullScreen_; }
     void resizeWindow(QSize size) override;
     QRect clientArea() const override;
     void showAndActivate() override;
@@ -162,5 +164,6 @@ private:
     MovieSession session_;
     std::unique_ptr<Graphics> graphics_;
     std::unique_ptr<PlayerExports> exports_;
+    std::unique_ptr<PlayerAois> aois_;
     bool fullScreen_ = false;
 };

@@ -211,6 +211,54 @@
         <source>&amp;About...</source>
         <translation>&amp;O programie...</translation>
     </message>
+    <message>
+        <source>Areas of interest</source>
+        <translation>Obszary zainteresowania</translation>
+    </message>
+    <message>
+        <source>Edit areas of interest</source>
+        <translation>Edytuj obszary zainteresowania</translation>
+    </message>
+    <message>
+        <source>Show areas of interest</source>
+        <translation>Pokaż obszary zainteresowania</translation>
+    </message>
+    <message>
+        <source>List of areas</source>
+        <translation>Lista obszarów</translation>
+    </message>
+    <message>
+        <source>Draw rectangles</source>
+        <translation>Rysuj prostokąty</translation>
+    </message>
+    <message>
+        <source>Draw ellipses</source>
+        <translation>Rysuj elipsy</translation>
+    </message>
+    <message>
+        <source>Hide from here</source>
+        <translation>Ukryj od tego miejsca</translation>
+    </message>
+    <message>
+        <source>Delete the key at this time</source>
+        <translation>Usuń klucz w tej chwili</translation>
+    </message>
+    <message>
+        <source>Delete the area	Del</source>
+        <translation>Usuń obszar	Del</translation>
+    </message>
+    <message>
+        <source>Previous key	[</source>
+        <translation>Poprzedni klucz	[</translation>
+    </message>
+    <message>
+        <source>Next key	]</source>
+        <translation>Następny klucz	]</translation>
+    </message>
+    <message>
+        <source>Undo	^Z</source>
+        <translation>Cofnij	^Z</translation>
+    </message>
 </context>
 <context>
     <name>PlayerExports</name>
@@ -282,6 +330,68 @@ Try again?</source>
         <translation>Nie udało się zapisać ujęć do pliku
 %1
 Spróbować ponownie?</translation>
+    </message>
+    <message>
+        <source>The file of areas of interest
+%1
+cannot be used: %2.
+
+It is left as it is: areas drawn now are saved to a new file beside it.</source>
+        <translation>Pliku obszarów zainteresowania
+%1
+nie można użyć: %2.
+
+Plik pozostaje bez zmian: narysowane teraz obszary zostaną zapisane do nowego pliku obok niego.</translation>
+    </message>
+    <message>
+        <source>Save the edited areas of interest?</source>
+        <translation>Zapisać zmienione obszary zainteresowania?</translation>
+    </message>
+    <message>
+        <source>The areas of interest could not be saved to
+%1
+Try again?</source>
+        <translation>Nie udało się zapisać obszarów zainteresowania do
+%1
+Spróbować ponownie?</translation>
+    </message>
+    <message>
+        <source>The file of areas of interest
+%1
+could not be read, so it was left as it is. The areas were saved to
+%2</source>
+        <translation>Nie udało się odczytać pliku obszarów zainteresowania
+%1
+więc pozostawiono go bez zmian. Obszary zapisano do
+%2</translation>
+    </message>
+    <message>
+        <source>A name must not be empty or longer than 200 bytes, nor hold &apos;;&apos; or a line break.</source>
+        <translation>Nazwa nie może być pusta ani dłuższa niż 200 bajtów, nie może też zawierać &apos;;&apos; ani końca wiersza.</translation>
+    </message>
+    <message>
+        <source>Another area already has this name.</source>
+        <translation>Inny obszar ma już tę nazwę.</translation>
+    </message>
+    <message>
+        <source>Select an area first.</source>
+        <translation>Najpierw zaznacz obszar.</translation>
+    </message>
+    <message>
+        <source>The selected area has no key at this time.</source>
+        <translation>Zaznaczony obszar nie ma klucza w tej chwili.</translation>
+    </message>
+    <message>
+        <source>The area cannot be placed there.</source>
+        <translation>Obszaru nie można tam umieścić.</translation>
+    </message>
+    <message>
+        <source>No more areas or keys can be added.</source>
+        <translation>Nie można dodać więcej obszarów ani kluczy.</translation>
+    </message>
+    <message>
+        <source>Name of the area of interest:</source>
+        <translation>Nazwa obszaru zainteresowania:</translation>
     </message>
 </context>
 <context>

@@ -127,6 +127,13 @@ std::string text(const std::vector<Aoi>& aois)
     return out;
 }
 
+std::filesystem::path fileOf(const std::filesystem::path& movie)
+{
+    std::filesystem::path file = movie;
+    file += "_aois.csv";
+    return file;
+}
+
 std::string describe(const Result& result)
 {
     std::string problem;

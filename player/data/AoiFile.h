@@ -43,6 +43,9 @@ Result read(std::string_view text);
 Result load(const std::filesystem::path& path, bool* exists = nullptr);
 std::string text(const std::vector<Aoi>& aois);
 
+// "<movie>_aois.csv" beside the movie, the shot file's sibling.
+std::filesystem::path fileOf(const std::filesystem::path& movie);
+
 // The problem in words, e.g. "line 4: the shape is not rectangle, ellipse or hidden".
 std::string describe(const Result& result);
 

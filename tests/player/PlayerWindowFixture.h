@@ -87,6 +87,10 @@ protected:
         prompts.tell = [this](const QString& message) { told.push_back(message); };
         prompts.chooseMovie = [] { return QString(); };
         prompts.chooseResults = [this] { return chosenResults; };
+        prompts.nameArea = [this](const QString& problem) {
+            namingProblems.push_back(problem);
+            return areaNames.isEmpty() ? QString() : areaNames.takeFirst();
+        };
         window->setPrompts(prompts);
         window->show();
         return *window;
@@ -130,6 +134,8 @@ protected:
     bool answer = false;
     std::vector<bool> answers; // taken first, one per question; then `answer`
     QStringList chosenResults;
+    QStringList areaNames; // given one per area drawn; then none
+    std::vector<QString> namingProblems;
     // Last, so it closes its movie while everything it asks still exists.
     std::unique_ptr<PlayerWindow> window;
 };

@@ -1,6 +1,7 @@
 #include "analysis/AoiPanel.h"
 
 #include "analysis/PanelDrawing.h"
+#include "player/data/AoiView.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -13,10 +14,13 @@ using panel_drawing::kInk;
 
 namespace {
 
-// Told apart in print and by most colour-blind readers.
-const std::array<QColor, 6> kLines = {QColor(0x1f, 0x4e, 0x9a), QColor(0xd3, 0x7a, 0x1f),
-                                      QColor(0x2e, 0x8b, 0x57), QColor(0xb2, 0x22, 0x22),
-                                      QColor(0x6a, 0x3d, 0x9a), QColor(0x55, 0x55, 0x55)};
+// The colours the player shows the areas in.
+const std::array<QColor, kAoiColours.size()> kLines = [] {
+    std::array<QColor, kAoiColours.size()> lines;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        lines[i] = QColor(QRgb(kAoiColours[i]));
+    return lines;
+}();
 
 } // namespace
 

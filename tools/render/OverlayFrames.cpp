@@ -3,9 +3,11 @@
 #include "common/AppDataFolder.h"
 #include "player/core/PlayerSettings.h"
 #include "player/core/ResultsFiles.h"
+#include "player/data/AoiFile.h"
 #include "player/data/ServiceShotFile.h"
 #include "player/data/ShotLine.h"
 #include "player/media/VideoPainter.h"
+#include "player/overlay/AoiMarks.h"
 #include "player/overlay/Graphics.h"
 #include "player/overlay/Legend.h"
 #include "player/overlay/OverlayFrame.h"
@@ -62,6 +64,17 @@ bool OverlayFrames::load(const RenderOptions& options, std::string& error, std::
     if (!ServiceShotFile(shots_, shotFile, true))
         warnings +=
             "the shot file " + shotFile.string() + " has an error; the shots read before it are used\n";
+    showAois_ = options.aois.value_or(options.aoiFile.has_value());
+    if (showAois_) {
+        const std::filesystem::path aoiFile = options.aoiFile.value_or(AoiFile::fileOf(options.movie));
+        AoiFile::Result areas = AoiFile::load(aoiFile);
+        if (areas.status != AoiFile::Loaded) {
+            error = "the areas of interest in " + aoiFile.string() +
+                    " cannot be used: " + AoiFile::describe(areas);
+            return false;
+        }
+        aois_ = std::move(areas.aois);
+    }
     return true;
 }
 
@@ -94,9 +107,16 @@ Legend OverlayFrames::legendOf(int positionMs) const
     return Legend(content);
 }
 
-QImage OverlayFrames::compose(const QImage& frame, int positionMs)
+void OverlayFrames::draw(int positionMs)
 {
     drawOverlayFrame(*graphics_, mixer_, app_, results_, shots_, positionMs);
+    if (showAois_)
+        layAoiMarks(mixer_, videoSize_, AoiView{&aois_, -1, std::nullopt}, positionMs, true);
+}
+
+QImage OverlayFrames::compose(const QImage& frame, int positionMs)
+{
+    draw(positionMs);
     QImage shown(frame.size(), QImage::Format_RGB32);
     QPainter painter(&shown);
     VideoPainter::paint(painter, frame, frame.rect(), shown.rect(), &mixer_);
@@ -107,7 +127,7 @@ QImage OverlayFrames::compose(const QImage& frame, int positionMs)
 
 std::vector<OverlayFrames::Patch> OverlayFrames::patches(int positionMs)
 {
-    drawOverlayFrame(*graphics_, mixer_, app_, results_, shots_, positionMs);
+    draw(positionMs);
     const QRect frame(QPoint(0, 0), videoSize_);
     const QRect legend = legendArea(positionMs);
     std::vector<Patch> found;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/core/AppCtrl.h"
+#include "player/data/Aoi.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 #include "player/media/MixerBitmap.h"
@@ -57,6 +58,9 @@ public:
     const TimeLineManager& results() const { return results_; }
 
 private:
+    // The player's overlay of movie time positionMs, with the areas of interest when asked for, into the
+    // mixer.
+    void draw(int positionMs);
     // The legend of movie time positionMs, and the even-edged part of the frame it takes (empty without one).
     Legend legendOf(int positionMs) const;
     QRect legendArea(int positionMs) const;
@@ -65,6 +69,8 @@ private:
     bool legend_ = false;
     TimeLineManager results_;
     ShotLine shots_;
+    std::vector<Aoi> aois_;
+    bool showAois_ = false;
     MixerBitmap mixer_;
     std::unique_ptr<Graphics> graphics_;
     QSize videoSize_;

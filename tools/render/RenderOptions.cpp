@@ -98,6 +98,14 @@ ParsedRenderArguments parseRenderArguments(const std::vector<std::string>& argum
     const QCommandLineOption shots(QStringLiteral("shots"),
                                    QStringLiteral("Shot file (default: the movie's name + \"_shots.csv\")."),
                                    QStringLiteral("file"));
+    const QCommandLineOption aois(QStringLiteral("aois"),
+                                  QStringLiteral("Draw the movie's areas of interest (default off)."),
+                                  QStringLiteral("on|off"));
+    const QCommandLineOption aoiFile(
+        QStringLiteral("aoi-file"),
+        QStringLiteral(
+            "File of areas of interest (default: the movie's name + \"_aois.csv\"); implies --aois on."),
+        QStringLiteral("file"));
     const QCommandLineOption settings(QStringLiteral("settings"),
                                       QStringLiteral("Folder holding Gazeview.ini and GazeviewGUI.ini "
                                                      "(default: the player's)."),
@@ -107,6 +115,7 @@ ParsedRenderArguments parseRenderArguments(const std::vector<std::string>& argum
                                  QStringLiteral("file"));
     parser.addOptions({help, movie, file, folder, output, at, from, to, quality, focusTime, filtered, heatmap,
                        pupil, keypoints, scanPath, legend, shots, settings, log});
+    parser.addOptions({aois, aoiFile});
     parser.addOptions({piece, length, join});
 
     QStringList list;
@@ -214,8 +223,16 @@ ParsedRenderArguments parseRenderArguments(const std::vector<std::string>& argum
         !readSwitch(parser, pupil, options.pupil, error) ||
         !readSwitch(parser, keypoints, options.keypoints, error) ||
         !readSwitch(parser, scanPath, options.scanPath, error) ||
-        !readSwitch(parser, legend, options.legend, error))
+        !readSwitch(parser, legend, options.legend, error) || !readSwitch(parser, aois, options.aois, error))
         return result;
+    if (parser.isSet(aoiFile)) {
+        if (options.aois == false) {
+            error = "--aoi-file is for --aois on";
+            return result;
+        }
+        options.aois = true;
+        options.aoiFile = parser.value(aoiFile).toStdString();
+    }
     if (parser.isSet(shots))
         options.shotFile = parser.value(shots).toStdString();
     if (parser.isSet(settings)) {

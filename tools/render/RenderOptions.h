@@ -40,6 +40,8 @@ struct RenderOptions
     std::optional<bool> scanPath;
     std::optional<bool> legend;                       // off unless asked for, whatever the player shows
     std::optional<std::filesystem::path> shotFile;    // default: "<movie>_shots.csv"
+    std::optional<bool> aois;                         // the areas of interest, off unless asked for
+    std::optional<std::filesystem::path> aoiFile;     // default: "<movie>_aois.csv"
     std::optional<std::filesystem::path> settingsDir; // default: the player's settings folder
     std::optional<std::filesystem::path> logFile;
 };
