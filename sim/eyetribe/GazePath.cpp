@@ -71,9 +71,11 @@ GazePath GazePath::followingBall(unsigned seed, int framerate, int screenWidth, 
         const FramePoint p = MovingBall::at(timeMs);
         return std::pair{p.x * screenWidth, p.y * screenHeight};
     };
-    // Pursuit starts about 120 ms after the ball does, a little slower than the ball.
-    constexpr double pursuitLagMs = 120, pursuitGain = 0.9;
-    constexpr double catchUpDeg = 1.2, saccadeRefractoryMs = 180;
+    // Pursuit starts about 150 ms after the ball does, a little slower than the ball.
+    constexpr double pursuitLagMs = 150, pursuitGain = 0.75;
+    // Per frame at 60 frames a second, as a share of the distance left.
+    const double drift = 0.01 * 60.0 / framerate;
+    constexpr double catchUpDeg = 1.5, saccadeRefractoryMs = 180;
 
     GazePath path;
     path.samples_.reserve(frames);
@@ -93,8 +95,8 @@ GazePath GazePath::followingBall(unsigned seed, int framerate, int screenWidth, 
             const auto [lagX, lagY] = ball(timeMs - pursuitLagMs);
             const auto [lagNextX, lagNextY] = ball(timeMs - pursuitLagMs + frameMs);
             // Smooth pursuit, and a slow drift that takes up what is left when the ball rests.
-            x += pursuitGain * (lagNextX - lagX) + 0.03 * (ballX - x);
-            y += pursuitGain * (lagNextY - lagY) + 0.03 * (ballY - y);
+            x += pursuitGain * (lagNextX - lagX) + drift * (ballX - x);
+            y += pursuitGain * (lagNextY - lagY) + drift * (ballY - y);
             const double error = std::hypot(ballX - x, ballY - y);
             if (error > catchUpDeg * degree && timeMs - lastSaccadeMs >= saccadeRefractoryMs) {
                 // A catch-up saccade of 30-50 ms lands near where the ball will be.

@@ -66,10 +66,12 @@ TEST(MovingBall, TheViewerFollowsTheBallAndBlinks)
     const int width = 1920, height = 1080, framerate = 60;
     const GazePath path = GazePath::followingBall(7, framerate, width, height);
     ASSERT_EQ(path.size(), std::size_t{MovingBall::periodMs * framerate / 1000});
-    int near = 0, tracked = 0, blinks = 0, moving = 0;
-    bool wasTracked = true;
+    int near = 0, tracked = 0, blinks = 0, moving = 0, saccades = 0;
+    bool wasTracked = true, wasFixation = true;
     for (std::size_t frame = 0; frame < path.size(); ++frame) {
         const GazeSample& s = path.at(frame);
+        saccades += s.tracked && !s.fixation && wasFixation;
+        wasFixation = !s.tracked || s.fixation;
         if (!s.tracked && wasTracked)
             ++blinks;
         wasTracked = s.tracked;
@@ -84,6 +86,7 @@ TEST(MovingBall, TheViewerFollowsTheBallAndBlinks)
         EXPECT_GT(s.pupilSize, 10.0f);
     }
     EXPECT_GE(blinks, 2);
+    EXPECT_GE(saccades, 3) << "the eye catches up with the gliding ball now and then";
     EXPECT_GT(tracked, 0.9 * path.size());
     EXPECT_GT(near, 0.9 * tracked) << near << " of " << tracked << " samples near the ball";
     EXPECT_GT(moving, 0.4 * tracked) << "the ball moves for much of the loop, and the eye with it";
