@@ -5,6 +5,7 @@
 # stop signals, shared by the tracker stand-ins.
 add_library(gaze_path_sim STATIC
   eyetribe/Script.h eyetribe/Script.cpp
+  eyetribe/MovingBall.h eyetribe/MovingBall.cpp
   eyetribe/GazePath.h eyetribe/GazePath.cpp
   eyetribe/StandInProgram.h eyetribe/StandInProgram.cpp)
 target_link_libraries(gaze_path_sim PUBLIC gaze_options common)
@@ -24,3 +25,8 @@ target_link_libraries(EyeTribe PRIVATE eyetribe_sim)
 set_target_properties(EyeTribe PROPERTIES
   AUTOMOC OFF AUTOUIC OFF AUTORCC OFF
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/sim/EyeTribe/Server)
+
+# The demo movie's frames, drawn from the ball the stand-in's viewer can follow.
+gaze_add_program(demo-movie eyetribe/demo_movie_main.cpp)
+target_link_libraries(demo-movie PRIVATE gaze_path_sim)
+set_target_properties(demo-movie PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)

@@ -140,6 +140,7 @@ void TimeLine::clear()
 {
     columns_.clear();
     movieName_.clear();
+    pupilUnit_ = PupilUnit::Unit::trackerUnits;
     time_ = {};
     x_ = {};
     y_ = {};
@@ -284,6 +285,8 @@ int TimeLine::readLine(std::string_view line, const char* readableEnd, const Lin
             const std::string_view moviePath = line.substr(movieComment.size());
             const size_t slash = moviePath.rfind('/');
             movieName_ = slash == std::string_view::npos ? moviePath : moviePath.substr(slash + 1);
+        } else if (PupilUnit::saysMillimetres(line)) {
+            pupilUnit_ = PupilUnit::Unit::millimetres;
         }
         return Loaded;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/PupilUnit.h"
 #include "player/data/PackedColumn.h"
 #include "player/data/ResultColumn.h"
 #include "player/data/TimeLineItem.h"
@@ -119,6 +120,8 @@ public:
     const std::filesystem::path& path() const { return path_; }
     // Movie file name (without folder) from the last "#Movie path: " comment after the header.
     const std::string& movieName() const { return movieName_; }
+    // Millimetres when the header says so (see PupilUnit), else the tracker's own units.
+    PupilUnit::Unit pupilUnit() const { return pupilUnit_; }
     // Kind of every header field, by position.
     const std::vector<ResultColumn>& columns() const { return columns_; }
 
@@ -167,5 +170,6 @@ private:
     int maxPupil_ = -1;
     std::filesystem::path path_;
     std::string movieName_;
+    PupilUnit::Unit pupilUnit_ = PupilUnit::Unit::trackerUnits;
     std::vector<ResultColumn> columns_;
 };

@@ -281,7 +281,7 @@ bool EyeTrackerController::saveExaminationResult(const QString& filePath, const 
         return false;
     }
     LOG("saving results");
-    const std::string failure = resultsWriter_(filePath, headerLines, screenArea, points);
+    const std::string failure = resultsWriter_(filePath, withOwnHeaderLines(headerLines), screenArea, points);
     if (!failure.empty()) {
         LOG("ResultsFile::save failed: results not written, path: ", filePath, ", reason: ", failure);
         prompt_.warning(tr("Error"),
@@ -302,12 +302,18 @@ std::string EyeTrackerController::writeResults(const QString& filePath, const QS
     const std::vector<GazePoint> points = gazePoints();
     if (points.empty())
         return "there are no samples";
-    const std::string failure = resultsWriter_(filePath, headerLines, screenArea, points);
+    const std::string failure = resultsWriter_(filePath, withOwnHeaderLines(headerLines), screenArea, points);
     if (failure.empty()) {
         QMutexLocker lock(&mutex_);
         lastResultPath_ = filePath;
     }
     return failure;
+}
+
+QStringList EyeTrackerController::withOwnHeaderLines(QStringList headerLines)
+{
+    QMutexLocker lock(&mutex_);
+    return headerLines << ownHeaderLines();
 }
 
 std::vector<GazePoint> EyeTrackerController::interestingPoints()

@@ -58,6 +58,9 @@ public:
     // The display as the tracker last reported it, with every size above zero; none
     // while the tracker has not said. Safe from any thread.
     virtual std::optional<TrackerScreen> trackerScreen() const { return std::nullopt; }
+    // Header lines the tracker adds to the results file about its own samples (without
+    // the "#"), after the examination's. Called with mutex() held.
+    virtual QStringList ownHeaderLines() const { return {}; }
 
     void startExamination();
     // Stops recording and, when asked, saves. Returns the result of saveExaminationResult,
@@ -167,6 +170,7 @@ private:
 
     void stopPlayer();
     bool askToKeep(const std::vector<GazePoint>& points, bool finishedWithError);
+    QStringList withOwnHeaderLines(QStringList headerLines);
 
     QMutex mutex_;
     std::vector<GazePoint> gazePoints_;

@@ -1,6 +1,7 @@
 #include "recorder/trackers/PupilController.h"
 
 #include "common/Logger.h"
+#include "common/PupilUnit.h"
 #include "common/QtLogItems.h"
 
 #include <QGuiApplication>
@@ -222,7 +223,7 @@ void PupilController::onPupil(const pupil::PupilDatum& datum, bool threeD)
         sizes.pop_front();
 }
 
-double PupilController::pupilSizeAt(int eye, double timestamp) const
+PupilController::PupilSize PupilController::pupilSizeAt(int eye, double timestamp) const
 {
     // Millimetres from the 3d detector when it has a datum near, else pixels from the 2d one.
     for (const bool millimetres : {true, false}) {
@@ -234,9 +235,18 @@ double PupilController::pupilSizeAt(int eye, double timestamp) const
                 nearest = &size;
         }
         if (nearest && std::fabs(nearest->timestamp - timestamp) <= nearestPupilWindowS)
-            return nearest->value;
+            return *nearest;
     }
-    return 0;
+    return {};
+}
+
+QStringList PupilController::ownHeaderLines() const
+{
+    // Millimetres only when the 3d model gave every sample's size: the column is one unit or the tracker's.
+    if (sizedSamples_ > 0 && millimetreSamples_ == sizedSamples_)
+        return {QString::fromUtf8(PupilUnit::millimetresLine.substr(1).data(),
+                                  static_cast<int>(PupilUnit::millimetresLine.size() - 1))};
+    return {};
 }
 
 qint64 PupilController::sampleTimeMs(double pupilSeconds, double clockOffsetMs)
@@ -259,6 +269,7 @@ void PupilController::onSurface(const pupil::SurfaceMessage& message, double clo
     const double minConfidence = minConfidence_;
     QMutexLocker lock(&mutex());
     for (const pupil::SurfaceGaze& gaze : message.gaze) {
+        bool sized = false, millimetres = false;
         GazePoint point;
         point.fix = 0;
         point.interestingPointValue = 0;
@@ -267,15 +278,23 @@ void PupilController::onSurface(const pupil::SurfaceMessage& message, double clo
             // The surface's y grows upwards, the screen's downwards.
             point.avg = {static_cast<float>(gaze.x * width), static_cast<float>((1.0 - gaze.y) * height)};
             point.raw = point.avg;
-            const double right = pupilSizeAt(0, gaze.timestamp);
-            const double left = pupilSizeAt(1, gaze.timestamp);
-            point.lefteye.psize = static_cast<float>(left > 0 ? left : right);
-            point.righteye.psize = static_cast<float>(right > 0 ? right : left);
+            const PupilSize right = pupilSizeAt(0, gaze.timestamp);
+            const PupilSize left = pupilSizeAt(1, gaze.timestamp);
+            point.lefteye.psize = static_cast<float>(left.value > 0 ? left.value : right.value);
+            point.righteye.psize = static_cast<float>(right.value > 0 ? right.value : left.value);
+            sized = left.value > 0 || right.value > 0;
+            millimetres = (left.value <= 0 || left.millimetres) && (right.value <= 0 || right.millimetres);
         } else {
             point.state = 0;
         }
         if (syncMovieTime != -1 && syncSystemTime != -1)
             point.time = static_cast<int32_t>(movieTimeAt(sampleTimeMs(gaze.timestamp, clockOffsetMs)));
-        addNewGazePointPosition(point, false, true);
+        // An examination's first sample starts its count.
+        if (!lastGazePoint())
+            sizedSamples_ = millimetreSamples_ = 0;
+        if (addNewGazePointPosition(point, false, true) && sized) {
+            ++sizedSamples_;
+            millimetreSamples_ += millimetres ? 1 : 0;
+        }
     }
 }

@@ -86,7 +86,8 @@ private:
     void setTrackerState(int state);
     void setCalibrationMark(int mark);
     // The pupil size of one eye nearest to a gaze time; 0 when none is near.
-    double pupilSizeAt(int eye, double timestamp) const;
+    PupilSize pupilSizeAt(int eye, double timestamp) const;
+    QStringList ownHeaderLines() const override;
     qint64 sampleTimeMs(double pupilSeconds, double clockOffsetMs);
 
     PupilSettings settings_;
@@ -99,5 +100,9 @@ private:
     std::atomic<int> screenHeight_ = 0;
     // Client thread only.
     std::deque<PupilSize> pupilSizes_[2];
+    // Samples of this examination with a pupil size, and those of them in millimetres;
+    // under mutex().
+    std::uint64_t sizedSamples_ = 0;
+    std::uint64_t millimetreSamples_ = 0;
     std::uint64_t untrustedTimes_ = 0;
 };

@@ -158,7 +158,7 @@ void EyeTribeServer::Impl::handleRequest(const SessionPtr& session, const std::s
     }
     if (silent)
         return;
-    const TrackerModel::Outcome outcome = model->handle(text, session->client);
+    const TrackerModel::Outcome outcome = model->handle(text, session->client, elapsedMs());
     if (outcome.heartbeat) {
         session->lastHeartbeat = Clock::now();
         std::lock_guard lock(statsMutex);
@@ -377,7 +377,10 @@ bool EyeTribeServer::start(std::string& error)
     }
     d.started = true;
     GazePath path;
-    if (d.options.gazeFile.empty()) {
+    if (d.options.followBall) {
+        path = GazePath::followingBall(d.options.seed, d.options.framerate, d.options.screenWidth,
+                                       d.options.screenHeight);
+    } else if (d.options.gazeFile.empty()) {
         path = GazePath::synthetic(d.options.seed, d.options.framerate, d.options.screenWidth,
                                    d.options.screenHeight);
     } else {

@@ -26,6 +26,11 @@ public:
     static GazePath synthetic(unsigned seed, int framerate, int screenWidth, int screenHeight,
                               int lengthMs = 60000);
 
+    // A viewer who watches the demo movie's ball (MovingBall) for one round of its loop:
+    // pursuit that lags a little, catch-up saccades when the ball runs away, fixations
+    // with a little tremor while it rests, and a blink every few seconds.
+    static GazePath followingBall(unsigned seed, int framerate, int screenWidth, int screenHeight);
+
     // One sample per line: "x;y" or "x;y;psize"; "-" is a blink; blank lines and
     // "#" comments are skipped. On failure error says "line N: ...".
     static GazePath read(std::istream& in, std::string& error);

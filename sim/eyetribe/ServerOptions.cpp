@@ -86,6 +86,10 @@ ParsedServerOptions parseServerOptions(const std::vector<std::string>& args)
             o.silent = true;
             continue;
         }
+        if (arg == "--follow-ball") {
+            o.followBall = true;
+            continue;
+        }
         if (arg == "--verbose") {
             o.verbose = true;
             continue;
@@ -140,6 +144,9 @@ std::string serverUsage()
            "  --trackerstate=N         tracker state at start (default 0, streaming)\n"
            "  --gaze-file=FILE         replay samples \"x;y[;psize]\" per frame, \"-\" for a blink\n"
            "  --seed=N                 seed of the synthetic viewer (default 1)\n"
+           "  --follow-ball            the synthetic viewer follows the ball of demo-movie's movie, in\n"
+           "                           movie time once a client sends {\"category\":\"movie\",\n"
+           "                           \"request\":\"set\",\"values\":{\"time\":MS}}\n"
            "  --calibration-error=DEG  average calibration error (default 0.4)\n"
            "  --screen-width=PX --screen-height=PX --screen-width-mm=MM --screen-height-mm=MM\n"
            "  --script=FILE            timed events: \"MS trackerstate N\", \"MS drop\", \"MS raw TEXT\",\n"

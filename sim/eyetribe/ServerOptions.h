@@ -18,6 +18,7 @@ struct ServerOptions
     int trackerState = 0;       // 0 = tracker connected and streaming
     unsigned seed = 1;
     std::filesystem::path gazeFile;   // empty: a synthetic viewer
+    bool followBall = false;          // the synthetic viewer watches the demo movie's ball
     std::filesystem::path scriptFile; // timed events, see ScriptEvent
     double calibrationErrorDeg = 0.4;
     int screenWidth = 1920;

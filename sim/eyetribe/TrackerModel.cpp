@@ -143,7 +143,7 @@ std::string TrackerModel::notice()
     return R"({"category":"tracker","request":"get","statuscode":200,"values":{}})";
 }
 
-TrackerModel::Outcome TrackerModel::handle(std::string_view request, Client& client)
+TrackerModel::Outcome TrackerModel::handle(std::string_view request, Client& client, int nowMs)
 {
     std::string error;
     const auto tree = parseJson(request, error);
@@ -163,6 +163,8 @@ TrackerModel::Outcome TrackerModel::handle(std::string_view request, Client& cli
         return handleTracker(kind, values, client);
     if (category == "calibration")
         return handleCalibration(kind, values);
+    if (category == "movie")
+        return handleMovie(kind, values, nowMs);
     return {errorReply(category, kind, 400, "unknown category")};
 }
 
@@ -379,9 +381,27 @@ std::string TrackerModel::notification(Change change)
     return reply("tracker", "", code);
 }
 
+TrackerModel::Outcome TrackerModel::handleMovie(const std::string& kind, const JsonValue* values, int nowMs)
+{
+    const JsonValue* time =
+        values && values->type == JsonValue::Type::object ? values->member("time") : nullptr;
+    if (kind != "set" || !time || time->type != JsonValue::Type::number || !std::isfinite(time->number) ||
+        std::fabs(time->number) > 1e9)
+        return {errorReply("movie", kind, 400, "expected set with a time in ms")};
+    movieOffsetMs_ = std::llround(time->number) - nowMs;
+    return {reply("movie", "set", 200)};
+}
+
 std::string TrackerModel::nextFrameMessage(int timeMs)
 {
     if (!path_.empty()) {
+        if (movieOffsetMs_) {
+            // Rounded down, also before the movie's start, so that no frame is shown twice.
+            const long long frames = static_cast<long long>(
+                std::floor(static_cast<double>(timeMs + *movieOffsetMs_) * options_.framerate / 1000));
+            const auto size = static_cast<long long>(path_.size());
+            frameIndex_ = static_cast<std::size_t>((frames % size + size) % size);
+        }
         sample_ = path_.at(frameIndex_++);
         // The synthetic viewer watches whatever screen the client has set up; replayed files stay as written.
         if (options_.gazeFile.empty() && options_.screenWidth > 0 && options_.screenHeight > 0) {

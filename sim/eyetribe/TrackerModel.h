@@ -81,7 +81,8 @@ public:
 
     TrackerModel(const ServerOptions& options, GazePath path);
 
-    Outcome handle(std::string_view request, Client& client);
+    // `nowMs` is the server's time, on the clock nextFrameMessage() is given.
+    Outcome handle(std::string_view request, Client& client, int nowMs = 0);
 
     // The frame for this moment, as a pushed tracker "get" reply; moves the path on.
     std::string nextFrameMessage(int timeMs);
@@ -100,12 +101,16 @@ private:
     Outcome handleGet(const JsonValue& values, Client& client);
     Outcome handleSet(const JsonValue& values, Client& client);
     Outcome handleCalibration(const std::string& kind, const JsonValue* values);
+    Outcome handleMovie(const std::string& kind, const JsonValue* values, int nowMs);
     std::string frameObject() const;
     Calibration computeCalibration();
 
     ServerOptions options_;
     GazePath path_;
     std::size_t frameIndex_ = 0;
+    // Movie time minus server time, once a client told the movie's time: the path then
+    // plays in movie time, so a viewer follows what the movie shows.
+    std::optional<long long> movieOffsetMs_;
     int frameTimeMs_ = 0;
     GazeSample sample_;
     float avgX_ = 0;

@@ -1,6 +1,7 @@
 #include "sim/eyetribe/TrackerModel.h"
 
 #include <gtest/gtest.h>
+#include <sstream>
 
 using namespace sim;
 
@@ -153,4 +154,46 @@ TEST(TrackerModel, TheSyntheticViewerLooksAtTheScreenTheClientSetUp)
         EXPECT_LE(x, 640.0) << frame;
         EXPECT_LE(y, 360.0) << frame;
     }
+}
+
+TEST(TrackerModel, AViewerForTheMovieLooksWhereTheMovieIsOnceToldItsTime)
+{
+    ServerOptions options;
+    options.framerate = 50;
+    // Fixed points in place of a viewer: sample k sits at (k, 0), so a frame names its path time.
+    std::ostringstream points;
+    for (int k = 0; k < 500; ++k)
+        points << k << ";0\n";
+    std::istringstream in(points.str());
+    std::string error;
+    TrackerModel tracker(options, GazePath::read(in, error));
+    TrackerModel::Client client;
+    const auto pathFrame = [&](int serverMs) {
+        const std::string frame = tracker.nextFrameMessage(serverMs);
+        return std::lround(std::stod(frame.substr(frame.find(R"("raw":{"x":)") + 11)));
+    };
+    EXPECT_EQ(pathFrame(0), 0);
+    EXPECT_EQ(pathFrame(20), 1) << "before a movie time the path runs frame by frame";
+
+    // The movie was at 2000 ms when the server was at 700 ms.
+    const auto told =
+        tracker.handle(R"({"category":"movie","request":"set","values":{"time":2000}})", client, 700);
+    EXPECT_NE(told.reply.find(R"("statuscode":200)"), std::string::npos) << told.reply;
+    EXPECT_EQ(pathFrame(700), 100);
+    EXPECT_EQ(pathFrame(1000), 115) << "frames follow the clock, not their count";
+    EXPECT_EQ(pathFrame(8700), 0) << "the path repeats after its length (10 s at 50 frames a second)";
+
+    // A movie that starts again (time 0 at server time 9000) takes the path back to its start.
+    tracker.handle(R"({"category":"movie","request":"set","values":{"time":0}})", client, 9000);
+    EXPECT_EQ(pathFrame(9000), 0);
+    EXPECT_EQ(pathFrame(8990), 499) << "a time before the movie's start wraps to the path's end";
+
+    for (const char* bad : {R"({"category":"movie","request":"set","values":{"time":"soon"}})",
+                            R"({"category":"movie","request":"get","values":{"time":5}})",
+                            R"({"category":"movie","request":"set"})",
+                            R"({"category":"movie","request":"set","values":{"time":1e300}})"}) {
+        const auto refused = tracker.handle(bad, client, 9000);
+        EXPECT_NE(refused.reply.find(R"("statuscode":400)"), std::string::npos) << bad;
+    }
+    EXPECT_EQ(pathFrame(9000), 0) << "a refused request leaves the clock alone";
 }

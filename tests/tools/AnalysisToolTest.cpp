@@ -103,6 +103,39 @@ TEST_F(AnalysisToolTest, PrintsAPlainReport)
     EXPECT_EQ(result.out.find("Pupil series"), std::string::npos);
 }
 
+TEST_F(AnalysisToolTest, NamesMillimetresWhereTheFilesSaySo)
+{
+    // As the recorder of an eye model's diameters writes it, next to the screen line.
+    std::string text = results_text::fileOf(results_text::steadyRows(2000, 100, 35000));
+    text.insert(text.find('\n') + 1, "#Screen: 1920x1080 px, 531x299 mm, viewing distance 650 mm\n"
+                                     "#Pupil: diameter_3d mm\n");
+    std::filesystem::create_directories(dir / "mm");
+    writeFile(dir / "mm" / "A.csv", text);
+    writeFile(dir / "mm" / "B.csv", text);
+
+    const Output plain = run({"--no-series", "--at", "1000", (dir / "mm").string()});
+    EXPECT_EQ(plain.status, 0) << plain.err;
+    EXPECT_NE(plain.out.find("blink, pupil in mm, interestingPoint"), std::string::npos) << plain.out;
+    EXPECT_NE(plain.out.find("Pupil statistics in mm: minDiameter 3.5000"), std::string::npos) << plain.out;
+    EXPECT_NE(plain.out.find(": 1000 500000 500000 1 3.5000 "), std::string::npos) << plain.out;
+
+    const Output json = run({"--json", "--at", "1000", (dir / "mm").string()});
+    const QJsonObject root = QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).object();
+    const QJsonObject item = root[QStringLiteral("files")][0][QStringLiteral("item")].toObject();
+    EXPECT_EQ(item[QStringLiteral("pupil_mm")].toDouble(), 3.5) << json.out;
+    EXPECT_FALSE(item.contains(QStringLiteral("pupil_tracker_units")));
+    EXPECT_EQ(root[QStringLiteral("pupil")][QStringLiteral("minDiameter_mm")].toDouble(), 3.5);
+
+    // With a file in the tracker's units beside them the study's statistics are in no length.
+    const Output mixed = run({"--json", "--at", "1000", (dir / "mm").string(), at("P01.csv")});
+    const QJsonObject mixedRoot = QJsonDocument::fromJson(QByteArray::fromStdString(mixed.out)).object();
+    EXPECT_TRUE(
+        mixedRoot[QStringLiteral("pupil")].toObject().contains(QStringLiteral("minDiameter_tracker_units")));
+    EXPECT_TRUE(mixedRoot[QStringLiteral("files")][0][QStringLiteral("item")].toObject().contains(
+        QStringLiteral("pupil_mm")))
+        << "each file's own value keeps its own unit";
+}
+
 TEST_F(AnalysisToolTest, PrintsJson)
 {
     const Output result =

@@ -210,3 +210,34 @@ TEST_F(PupilPlotTest, NothingIsWrittenWhenThePlotCannotBeMade)
 }
 
 } // namespace
+
+TEST_F(PupilPlotTest, TheAxisSaysMillimetresOnlyWhenEveryFileDoes)
+{
+    const auto axisTexts = [&](const TimeLineManager& results) {
+        std::ostringstream err;
+        EXPECT_TRUE(writePlot(dir / "units.svg", results, nullptr, err)) << err.str();
+        QXmlStreamReader xml(QByteArray::fromStdString(readFile(dir / "units.svg")));
+        QStringList texts;
+        while (!xml.atEnd())
+            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("text"))
+                texts << xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+        return texts;
+    };
+    std::string millimetres = results_text::fileOf(results_text::steadyRows(5000, 40, 40000));
+    millimetres.insert(millimetres.find('\n') + 1, "#Pupil: diameter_3d mm\r\n");
+    TimeLineManager study;
+    for (const char* name : {"M1.csv", "M2.csv"}) {
+        writeFile(dir / name, millimetres);
+        ASSERT_EQ(study.add(dir / name, 8, 20000, 500), 0);
+    }
+    study.calculateStats();
+    EXPECT_TRUE(axisTexts(study).contains(QStringLiteral("pupil diameter (mm)")));
+
+    // One viewer in the tracker's units makes the column no length for the study.
+    writeFile(dir / "T1.csv", results_text::fileOf(results_text::steadyRows(5000, 40, 40000)));
+    ASSERT_EQ(study.add(dir / "T1.csv", 8, 20000, 500), 0);
+    study.calculateStats();
+    const QStringList mixed = axisTexts(study);
+    EXPECT_TRUE(mixed.contains(QStringLiteral("pupil size (tracker units)")));
+    EXPECT_FALSE(mixed.contains(QStringLiteral("pupil diameter (mm)")));
+}

@@ -6,6 +6,7 @@
 #include "analysis/JsonWriter.h"
 #include "analysis/PupilPlot.h"
 #include "common/OutputGuard.h"
+#include "common/PupilUnit.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 
@@ -25,7 +26,7 @@ struct FileEntry
     std::optional<ScreenGeometry> screen; // when the file names its screen
 };
 
-// Results files keep the tracker's pupil value times 10,000.
+// Results files keep the pupil value (in the tracker's units or millimetres) times 10,000.
 constexpr double kPupilPerTrackerUnit = 10000.0;
 
 std::string pupilText(double value)
@@ -148,6 +149,7 @@ std::string settingsSource(const AnalysisOptions& options)
 void printText(const AnalysisOptions& options, const TimeLineManager& results, const Analysis& analysis,
                std::ostream& out)
 {
+    const std::string unit = PupilUnit::words(PupilUnit::commonUnit(results.timeLines()));
     out << "Preprocessing: eventsNum " << options.eventsNum << ", filterRadius " << options.filterRadius
         << ", actionRadius " << options.actionRadius << " (settings: " << settingsSource(options) << ")\n";
     for (const std::string& problem : analysis.folderProblems)
@@ -161,8 +163,9 @@ void printText(const AnalysisOptions& options, const TimeLineManager& results, c
         out << '\n';
     }
 
-    out << "Items at " << options.atMs
-        << " ms (time ms, x y in millionths of the screen, blink, pupil in tracker units, interestingPoint, "
+    out << "Items at " << options.atMs << " ms (time ms, x y in millionths of the screen, blink, pupil in "
+        << unit
+        << ", interestingPoint, "
            "avgX avgY in millionths of the screen, nearAction, stillCount in samples; then the gaze in "
            "pixels and in degrees from the screen's centre where the file names its screen):\n";
     for (const FileEntry& entry : analysis.files) {
@@ -187,7 +190,7 @@ void printText(const AnalysisOptions& options, const TimeLineManager& results, c
 
     // Without a loaded file there are no statistics, only the marks of none.
     if (!results.timeLines().empty()) {
-        out << "Pupil statistics in tracker units: minDiameter " << pupilText(results.minDiameter())
+        out << "Pupil statistics in " << unit << ": minDiameter " << pupilText(results.minDiameter())
             << ", maxDiameter " << pupilText(results.maxDiameter()) << ", maxDiameterTime "
             << results.maxDiameterTime() << " ms, smallest deviation "
             << pupilText(results.smallestDeviation()) << ", largest deviation "
@@ -196,7 +199,7 @@ void printText(const AnalysisOptions& options, const TimeLineManager& results, c
     if (options.series && !results.timeLines().empty()) {
         // A run of equal steps is one line: the series grows with the samples, not with the film's length.
         out << "Pupil series in runs of equal " << TimeLineManager::statsStepMs
-            << " ms steps (time ms, mean and deviation in tracker units, steps):\n";
+            << " ms steps (time ms, mean and deviation in " << unit << ", steps):\n";
         for (const PupilRun& run : results.pupilRuns())
             out << "  " << run.first.time << ' ' << pupilText(run.first.mean) << ' '
                 << pupilText(run.first.deviation) << ' ' << run.steps << '\n';
@@ -212,7 +215,8 @@ void printText(const AnalysisOptions& options, const TimeLineManager& results, c
     }
 }
 
-void writeItem(JsonWriter& json, const TimeLineItem& i, const std::optional<ScreenGeometry>& screen)
+void writeItem(JsonWriter& json, const TimeLineItem& i, PupilUnit::Unit pupilUnit,
+               const std::optional<ScreenGeometry>& screen)
 {
     json.beginObject();
     const std::pair<const char*, int> values[] = {
@@ -230,7 +234,7 @@ void writeItem(JsonWriter& json, const TimeLineItem& i, const std::optional<Scre
         json.key(name);
         json.value(value);
     }
-    json.key("pupil_tracker_units");
+    json.key(std::string("pupil_") + PupilUnit::keySuffix(pupilUnit));
     json.number(i.pupil / kPupilPerTrackerUnit, 4);
     if (screen) {
         const ScreenPosition at = onScreen(*screen, i.x, i.y);
@@ -377,7 +381,7 @@ void printJson(const AnalysisOptions& options, const TimeLineManager& results, c
         json.value(entry.timeLine ? static_cast<long long>(entry.timeLine->size()) : 0);
         json.key("item");
         if (entry.timeLine)
-            writeItem(json, entry.item, entry.screen);
+            writeItem(json, entry.item, entry.timeLine->pupilUnit(), entry.screen);
         else
             json.null();
         if (film && entry.timeLine)
@@ -401,14 +405,15 @@ void printJson(const AnalysisOptions& options, const TimeLineManager& results, c
         json.null();
     } else {
         json.beginObject();
+        const std::string unit = PupilUnit::keySuffix(PupilUnit::commonUnit(results.timeLines()));
         const std::pair<const char*, int> sizes[] = {
-            {"minDiameter_tracker_units", results.minDiameter()},
-            {"maxDiameter_tracker_units", results.maxDiameter()},
-            {"smallestDeviation_tracker_units", results.smallestDeviation()},
-            {"largestDeviation_tracker_units", results.largestDeviation()},
+            {"minDiameter_", results.minDiameter()},
+            {"maxDiameter_", results.maxDiameter()},
+            {"smallestDeviation_", results.smallestDeviation()},
+            {"largestDeviation_", results.largestDeviation()},
         };
         for (const auto& [name, value] : sizes) {
-            json.key(name);
+            json.key(name + unit);
             json.number(value / kPupilPerTrackerUnit, 4);
         }
         json.key("maxDiameterTime_ms");
@@ -416,7 +421,7 @@ void printJson(const AnalysisOptions& options, const TimeLineManager& results, c
         json.key("steps");
         json.value(static_cast<long long>(results.pupilStepCount()));
         if (options.series) {
-            // Each run: time_ms, mean and deviation in tracker units, steps.
+            // Each run: time_ms, mean and deviation in the unit of the keys above, steps.
             json.key("series_time_ms_mean_deviation_steps");
             json.beginArray();
             for (const PupilRun& run : results.pupilRuns()) {

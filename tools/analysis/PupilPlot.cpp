@@ -3,6 +3,7 @@
 #include "analysis/AoiPanel.h"
 #include "analysis/SynchronyPanel.h"
 #include "common/AtomicFile.h"
+#include "common/PupilUnit.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
 
@@ -380,7 +381,9 @@ void PupilPlot::paintAxes(QPainter& painter) const
     painter.translate(24, pupil.center().y());
     painter.rotate(-90);
     painter.drawText(QRectF(-pupil.height() / 2, -14, pupil.height(), 28), Qt::AlignCenter,
-                     QStringLiteral("pupil size (tracker units)"));
+                     PupilUnit::commonUnit(results_.timeLines()) == PupilUnit::Unit::millimetres
+                         ? QStringLiteral("pupil diameter (mm)")
+                         : QStringLiteral("pupil size (tracker units)"));
     painter.restore();
     painter.drawText(QRectF(0, keys.top() - 30, keys.left() + 200, 24), Qt::AlignLeft | Qt::AlignVCenter,
                      QStringLiteral("  keypoints per viewer"));

@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QTcpSocket>
 #include <QThread>
 #include <functional>
 #include <iostream>
@@ -89,6 +90,31 @@ bool startPupilCapture(QProcess& standIn, quint16 port)
     qputenv(PupilSettings::addressVariable, QStringLiteral("127.0.0.1:%1").arg(port).toLocal8Bit());
     return true;
 }
+
+// Tells the EyeTribe stand-in the movie's time whenever the player reports it, so that a
+// viewer made for the movie (--follow-ball) looks at what the movie shows at that moment.
+// A real server answers with an error and nothing else happens.
+class MovieClockToStandIn
+{
+public:
+    explicit MovieClockToStandIn(quint16 port) : port_(port) {}
+
+    void tell(qint64 movieTimeMs)
+    {
+        // The stand-in drops a client that sends no heartbeat; a new connection for a later report.
+        if (socket_.state() == QAbstractSocket::UnconnectedState)
+            socket_.connectToHost(QStringLiteral("127.0.0.1"), port_);
+        socket_.write(
+            QStringLiteral("{\"category\":\"movie\",\"request\":\"set\",\"values\":{\"time\":%1}}\n")
+                .arg(movieTimeMs)
+                .toUtf8());
+        socket_.readAll();
+    }
+
+private:
+    quint16 port_;
+    QTcpSocket socket_;
+};
 
 } // namespace
 
@@ -197,6 +223,10 @@ int main(int argc, char** argv)
     if (!waitFor([&] { return window.currentMovieDuration() > 0; }, 10000))
         say("the movie's length is unknown; examining it anyway");
 
+    MovieClockToStandIn movieClock(port);
+    if (!pupil && port != 0)
+        QObject::connect(window.workflow(), &ExaminationWorkflow::movieTimeReported, &app,
+                         [&movieClock](qint64 movieTimeMs) { movieClock.tell(movieTimeMs); });
     say("starting the examination");
     ui->buttonExaminationStart->click();
     if (!ui->buttonExaminationAbort->isEnabled()) {

@@ -1,8 +1,10 @@
 #include "recorder/trackers/PupilController.h"
 #include "ControllerSignals.h"
 #include "TestEnvironment.h"
+#include "common/PupilUnit.h"
 #include "mocks/CalibratingPupilStandIn.h"
 #include "mocks/FakePrompt.h"
+#include "player/data/TimeLine.h"
 #include "recorder/trackers/ResultsFile.h"
 #include "sim/pupil/PupilCaptureStandIn.h"
 
@@ -77,11 +79,13 @@ protected:
         EXPECT_EQ(controller.writeResults(QString::fromStdString(path.string()), {},
                                           QRect(0, 0, screenWidth, screenHeight)),
                   "");
+        resultsPath = path;
         return {dataLines(testing_support::readFile(path)), standIn.published()};
     }
 
     FakePrompt prompt;
     testing_support::TempDir folder;
+    std::filesystem::path resultsPath;
 };
 
 TEST_F(PupilControllerTest, SamplesLieWhereTheStandInPutTheGazeWithYFlippedAtTheDevicesRate)
@@ -128,6 +132,34 @@ TEST_F(PupilControllerTest, SamplesLieWhereTheStandInPutTheGazeWithYFlippedAtThe
     std::nth_element(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2),
                      steps.end());
     EXPECT_EQ(steps[steps.size() / 2], 5);
+}
+
+TEST_F(PupilControllerTest, AFileOfMillimetresSaysSoAndIsReadBackInMillimetres)
+{
+    for (const bool threeD : {true, false}) {
+        sim::PupilOptions options;
+        options.rate = 200;
+        options.threeD = threeD;
+        const auto [lines, published] = record(options, 100);
+        const std::string text = testing_support::readFile(resultsPath);
+        EXPECT_EQ(text.find(std::string(PupilUnit::millimetresLine) + '\n') != std::string::npos, threeD)
+            << "3d: " << threeD << "\n"
+            << text.substr(0, 300);
+        // Read back by the player's reader; samples stamped before the movie's start are left out.
+        std::istringstream in(text);
+        std::string kept, line;
+        std::size_t samples = 0;
+        while (std::getline(in, line))
+            if (line.empty() || line[0] != '-') {
+                kept += line + '\n';
+                samples += !line.empty() && std::isdigit(static_cast<unsigned char>(line[0]));
+            }
+        TimeLine timeLine;
+        ASSERT_EQ(timeLine.loadText(kept), TimeLine::Loaded);
+        EXPECT_EQ(timeLine.size(), samples) << "the line is a comment to every reader";
+        EXPECT_EQ(timeLine.pupilUnit(),
+                  threeD ? PupilUnit::Unit::millimetres : PupilUnit::Unit::trackerUnits);
+    }
 }
 
 TEST_F(PupilControllerTest, UnsureOrOffSurfaceGazeIsWrittenAsLostSamples)
