@@ -1,6 +1,7 @@
 #include "player/overlay/AoiMarks.h"
 
 #include "player/media/MixerBitmap.h"
+#include "player/overlay/FrameLayer.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -102,9 +103,7 @@ bool layAoiMarks(MixerBitmap& mixer, QSize frameSize, const AoiView& view, int t
             mixer.Clear();
         return false;
     }
-    const QSize canvas = frameSize.width() > kMaxAoiCanvasWidth
-                             ? frameSize.scaled(kMaxAoiCanvasWidth, frameSize.height(), Qt::KeepAspectRatio)
-                             : frameSize;
+    const QSize canvas = FrameLayer::sizeFor(frameSize);
     AlphaBitmap marks;
     marks.image = QImage(canvas, QImage::Format_ARGB32_Premultiplied);
     marks.image.fill(Qt::transparent);
@@ -114,16 +113,12 @@ bool layAoiMarks(MixerBitmap& mixer, QSize frameSize, const AoiView& view, int t
         const QRectF& to = mixer.parameters().destination;
         painter.save();
         painter.setOpacity(mixer.parameters().alpha);
-        painter.drawImage(QRectF(to.x() * canvas.width(), to.y() * canvas.height(),
-                                 to.width() * canvas.width(), to.height() * canvas.height()),
-                          mixer.prepared());
+        painter.drawImage(FrameLayer::placed(to, canvas), mixer.prepared());
         painter.restore();
     }
     drawAoiMarks(painter, canvas, view, timeMs);
     painter.end();
-    marks.source = marks.image.rect();
-    marks.destination = QRectF(0, 0, 1, 1);
-    marks.alpha = 1.0;
+    FrameLayer::coverFrame(marks);
     mixer.SetAlphaBitmap(marks);
     return true;
 }

@@ -8,9 +8,6 @@
 class MixerBitmap;
 class QPainter;
 
-// Widest surface the areas are drawn on; wider frames get it stretched.
-constexpr int kMaxAoiCanvasWidth = 1280;
-
 // The pixel rectangle of a box (in results-file units) on a canvas laid over
 // the whole frame.
 QRectF aoiBoxOnCanvas(const AoiBox& box, QSize canvas);

@@ -3,6 +3,7 @@
 #include "common/Logger.h"
 #include "player/data/ShotLine.h"
 #include "player/data/TimeLineManager.h"
+#include "player/overlay/FrameLayer.h"
 #include "player/overlay/KeypointMarks.h"
 #include "player/overlay/OverlayColours.h"
 
@@ -17,8 +18,6 @@ constexpr QRgb kCyan = OverlayColours::kFocus;
 constexpr QRgb kGreen = OverlayColours::kGaze;
 constexpr QRgb kRed = OverlayColours::kNearAction;
 constexpr QRgb kKeyedOut = 0x000000;
-// Widest surface the scan path is drawn on; wider frames get it stretched.
-constexpr int kMaxScanPathWidth = 1280;
 
 // A disc inset from every side of the gaze drawing; no smoothing, so the black
 // colour key stays exact at the rim.
@@ -128,10 +127,7 @@ void Graphics::DrawSingle(MixerBitmap& mixer, TimeLineManager& results, int posi
 AlphaBitmap Graphics::withScanPath(const AlphaBitmap& gaze, const TimeLine& viewer, int positionMs,
                                    const OverlayOptions& options) const
 {
-    // The frame's own shape, at no more detail than a wide picture needs.
-    const QSize canvas = videoSize_.width() > kMaxScanPathWidth
-                             ? videoSize_.scaled(kMaxScanPathWidth, videoSize_.height(), Qt::KeepAspectRatio)
-                             : videoSize_;
+    const QSize canvas = FrameLayer::sizeFor(videoSize_);
     AlphaBitmap both;
     // The mixer takes straight alpha and premultiplies once; a premultiplied canvas would cost a pass more.
     both.image = QImage(canvas, QImage::Format_ARGB32);
@@ -148,15 +144,12 @@ AlphaBitmap Graphics::withScanPath(const AlphaBitmap& gaze, const TimeLine& view
                 line[x] = (line[x] & RGB_MASK) == key ? 0 : line[x];
         }
     }
-    const QRectF at(gaze.destination.x() * canvas.width(), gaze.destination.y() * canvas.height(),
-                    gaze.destination.width() * canvas.width(), gaze.destination.height() * canvas.height());
+    const QRectF at = FrameLayer::placed(gaze.destination, canvas);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.setOpacity(gaze.alpha);
     painter.drawImage(at, keyed, gaze.source);
     painter.end();
-    both.source = both.image.rect();
-    both.destination = QRectF(0, 0, 1, 1);
-    both.alpha = 1.0;
+    FrameLayer::coverFrame(both);
     return both;
 }
 

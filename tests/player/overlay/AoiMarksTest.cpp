@@ -1,6 +1,7 @@
 #include "player/overlay/AoiMarks.h"
 #include "player/media/MixerBitmap.h"
 #include "player/media/VideoPainter.h"
+#include "player/overlay/FrameLayer.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -132,5 +133,5 @@ TEST(AoiMarksTest, NothingToDrawLeavesTheGazeOrClearsAnOverlayOfAreasAlone)
 
     // A wide frame gets a canvas of bounded width.
     layAoiMarks(mixer, QSize(3840, 1600), view, 2000, false);
-    EXPECT_EQ(mixer.prepared().size(), QSize(kMaxAoiCanvasWidth, 1600 * kMaxAoiCanvasWidth / 3840));
+    EXPECT_EQ(mixer.prepared().size(), QSize(FrameLayer::kMaxWidth, 1600 * FrameLayer::kMaxWidth / 3840));
 }
