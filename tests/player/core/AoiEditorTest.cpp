@@ -139,6 +139,37 @@ TEST_F(AoiEditorTest, ACornerOfTheSelectedAreaResizesItAgainstTheOppositeCorner)
     EXPECT_EQ(face().keys.at(0).width, 100000);
 }
 
+TEST_F(AoiEditorTest, AnEllipseIsHitWithinItsOutlineAndResizedByTheCornersOfItsBox)
+{
+    drawFace(1000); // rectangle 100000..300000 x 200000..400000
+    editor.setNewShape(AoiShape::Ellipse);
+    ASSERT_TRUE(editor.press({50000, 150000}, 1000, kSlack));
+    const auto drawn = editor.release({250000, 350000});
+    ASSERT_TRUE(drawn);
+    ASSERT_EQ(editor.addNamed("hat", 1000, *drawn), AoiSet::Edit::Done);
+    editor.select(-1);
+
+    // In the hat's box but outside its outline, over the face: the face is taken.
+    ASSERT_TRUE(editor.press({235000, 335000}, 1000, kSlack));
+    EXPECT_EQ(editor.selected(), 0);
+    editor.release({235000, 335000});
+    // Inside the hat only.
+    editor.press({80000, 250000}, 1000, kSlack);
+    EXPECT_EQ(editor.selected(), 1);
+    editor.release({80000, 250000});
+    // Beside every shape (in the hat's box only): a click lets go of the selection.
+    editor.press({65000, 165000}, 1000, kSlack);
+    editor.release({65000, 165000});
+    EXPECT_EQ(editor.selected(), -1);
+
+    // Selected, the hat's corner handle (outside the outline) still resizes it.
+    editor.select(1);
+    ASSERT_TRUE(editor.press({250000, 350000}, 1000, kSlack));
+    editor.release({450000, 550000});
+    EXPECT_EQ(aois.aois().at(1).keys.at(0), (AoiKey{1000, AoiShape::Ellipse, 50000, 150000, 400000, 400000}));
+    EXPECT_EQ(face().keys.at(0), (AoiKey{1000, AoiShape::Rectangle, 100000, 200000, 200000, 200000}));
+}
+
 TEST_F(AoiEditorTest, HidingDeletingKeysAndAreasAndSteppingActOnTheSelection)
 {
     drawFace(1000);
