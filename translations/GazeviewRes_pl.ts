@@ -236,6 +236,10 @@
         <translation>Rysuj elipsy</translation>
     </message>
     <message>
+        <source>Rename area...</source>
+        <translation>Zmień nazwę obszaru...</translation>
+    </message>
+    <message>
         <source>Hide from here</source>
         <translation>Ukryj od tego miejsca</translation>
     </message>

@@ -205,6 +205,12 @@ AoiSet::Edit AoiEditor::removeSelected()
     return done;
 }
 
+AoiSet::Edit AoiEditor::renameSelected(const std::string& name)
+{
+    return selectionValid() ? aois_.rename(static_cast<std::size_t>(selected_), name)
+                            : AoiSet::Edit::NoSuchAoi;
+}
+
 std::optional<int> AoiEditor::previousKey(int timeMs) const
 {
     return selectionValid() ? aois_.previousKeyTime(static_cast<std::size_t>(selected_), timeMs)

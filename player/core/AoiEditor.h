@@ -56,6 +56,8 @@ public:
     AoiSet::Edit hideSelected(int timeMs);
     AoiSet::Edit removeSelectedKey(int timeMs);
     AoiSet::Edit removeSelected();
+    // Names the selected area anew, under the rules of names in the file.
+    AoiSet::Edit renameSelected(const std::string& name);
     // The selected area's key times either side of timeMs.
     std::optional<int> previousKey(int timeMs) const;
     std::optional<int> nextKey(int timeMs) const;

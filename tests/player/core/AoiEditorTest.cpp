@@ -197,6 +197,38 @@ TEST_F(AoiEditorTest, HidingDeletingKeysAndAreasAndSteppingActOnTheSelection)
     EXPECT_EQ(editor.nextKey(0), std::nullopt);
 }
 
+TEST_F(AoiEditorTest, RenamingKeepsNamesUniqueAndFitForTheFileAndCanBeUndone)
+{
+    EXPECT_EQ(editor.renameSelected("face"), AoiSet::Edit::NoSuchAoi);
+    drawFace(1000);
+    ASSERT_EQ(aois.addAoi("hand", 0, box(500000, 500000, 100000, 100000)), AoiSet::Edit::Done);
+    editor.select(0);
+    aois.setModified(false);
+
+    EXPECT_EQ(editor.renameSelected("hand"), AoiSet::Edit::NameTaken);
+    for (const char* bad : {"", "left;face", "left\nface", "left\r\nface"})
+        EXPECT_EQ(editor.renameSelected(bad), AoiSet::Edit::BadName) << bad;
+    EXPECT_EQ(editor.renameSelected(std::string(kMaxAoiNameBytes + 1, 'a')), AoiSet::Edit::BadName);
+    // Its own name again changes nothing.
+    EXPECT_EQ(editor.renameSelected("face"), AoiSet::Edit::Done);
+    EXPECT_FALSE(aois.modified());
+    EXPECT_EQ(face().name, "face");
+
+    EXPECT_EQ(editor.renameSelected("her face"), AoiSet::Edit::Done);
+    EXPECT_EQ(face().name, "her face");
+    EXPECT_EQ(face().keys.size(), 1u);
+    EXPECT_TRUE(aois.modified());
+    // The old name is free again.
+    editor.select(1);
+    EXPECT_EQ(editor.renameSelected("face"), AoiSet::Edit::Done);
+
+    ASSERT_TRUE(editor.undo());
+    EXPECT_EQ(aois.aois().at(1).name, "hand");
+    ASSERT_TRUE(editor.undo());
+    EXPECT_EQ(face().name, "face");
+    EXPECT_EQ(editor.selected(), 1);
+}
+
 TEST_F(AoiEditorTest, UndoTakesBackEachChangeNewestFirstAndDropsASelectionThatIsGone)
 {
     drawFace(1000);
