@@ -185,6 +185,11 @@ void PlayerAois::drawOver(MixerBitmap& mixer, int positionMs, bool overGaze)
     drewAlone_ = drawn && !overGaze;
 }
 
+bool PlayerAois::areasShown() const
+{
+    return document_.isOpen() && (shown_ || editor_.editing()) && !document_.aois().aois().empty();
+}
+
 void PlayerAois::showAt(int positionMs)
 {
     if (positionMs != position())

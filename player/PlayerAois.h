@@ -59,6 +59,8 @@ public:
     AoiDocument& document() { return document_; }
     QAction* action(int item) const { return actions_.value(item); }
     AoiDock* dock() const { return dock_; }
+    // True while areas are drawn over the movie.
+    bool areasShown() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -511,5 +511,9 @@ Parametry -p, -f i -d wykluczają się wzajemnie<byte value="xd"/>
         <source>Squares: viewers with a keypoint in the shot</source>
         <translation>Kwadraty: widzowie z punktem kluczowym w ujęciu</translation>
     </message>
+    <message>
+        <source>Area of interest: outline and name</source>
+        <translation>Obszar zainteresowania: obrys i nazwa</translation>
+    </message>
 </context>
 </TS>

@@ -99,6 +99,11 @@ TEST_F(AoiEditingTest, TheSelectedAreaIsRenamedFromTheMenuOrTheListAndTheRenameU
     startAndOpen();
     ASSERT_EQ(areas().size(), 2u);
     EXPECT_FALSE(window->aois().action(PlayerAois::RenameArea)->isEnabled());
+    // The legend names the areas while they are shown.
+    EXPECT_TRUE(window->aois().areasShown());
+    window->aois().action(PlayerAois::Shown)->trigger();
+    EXPECT_FALSE(window->aois().areasShown());
+    window->aois().action(PlayerAois::Shown)->trigger();
     window->aois().action(PlayerAois::Editing)->trigger();
     QListWidget* list = window->aois().dock()->list();
     list->setCurrentRow(0);
