@@ -7,7 +7,7 @@
 #include <QPixmap>
 #include <QSignalBlocker>
 
-AoiDock::AoiDock(QWidget* parent, std::function<void(int)> onChosen)
+AoiDock::AoiDock(QWidget* parent, std::function<void(int)> onChosen, std::function<void(int)> onRename)
     : QDockWidget(QCoreApplication::translate("Menu", "Areas of interest"), parent), list_(new QListWidget)
 {
     setObjectName(QStringLiteral("aoiList"));
@@ -20,6 +20,11 @@ AoiDock::AoiDock(QWidget* parent, std::function<void(int)> onChosen)
         if (row >= 0)
             onChosen(row);
     });
+    connect(list_, &QListWidget::itemDoubleClicked, this,
+            [this, onRename = std::move(onRename)](QListWidgetItem* item) {
+                if (const int row = list_->row(item); row >= 0)
+                    onRename(row);
+            });
 }
 
 void AoiDock::showAreas(const std::vector<Aoi>& aois, std::ptrdiff_t selected)

@@ -38,6 +38,7 @@ const Entry kEntries[] = {
     {PlayerAois::Rectangles, QT_TRANSLATE_NOOP("Menu", "Draw rectangles"), nullptr, true},
     {PlayerAois::Ellipses, QT_TRANSLATE_NOOP("Menu", "Draw ellipses"), nullptr, true},
     {0, nullptr},
+    {PlayerAois::RenameArea, QT_TRANSLATE_NOOP("Menu", "Rename area...")},
     {PlayerAois::HideFromHere, QT_TRANSLATE_NOOP("Menu", "Hide from here")},
     {PlayerAois::RemoveKey, QT_TRANSLATE_NOOP("Menu", "Delete the key at this time")},
     {PlayerAois::RemoveArea, QT_TRANSLATE_NOOP("Menu", "Delete the area\tDel"), "Del"},
@@ -80,10 +81,18 @@ constexpr int kHandleSlackPixels = 8;
 PlayerAois::PlayerAois(QMainWindow& window, QWidget& video, const AppCtrl& app, const PlayerPrompts& prompts,
                        ClockView& view, int menuIndex)
     : window_(window), video_(video), app_(app), prompts_(prompts), view_(view), editor_(document_.aois()),
-      dock_(new AoiDock(&window, [this](int row) {
-          editor_.select(row);
-          changed();
-      }))
+      dock_(new AoiDock(
+          &window,
+          [this](int row) {
+              editor_.select(row);
+              changed();
+          },
+          [this](int row) {
+              editor_.select(row);
+              changed();
+              // Asked once the click is over: the dialog runs no nested loop inside the list's handling.
+              QTimer::singleShot(0, this, [this] { renameSelected(); });
+          }))
 {
     buildMenu(window, menuIndex);
     window.addDockWidget(Qt::RightDockWidgetArea, dock_);
@@ -176,6 +185,11 @@ void PlayerAois::drawOver(MixerBitmap& mixer, int positionMs, bool overGaze)
     drewAlone_ = drawn && !overGaze;
 }
 
+bool PlayerAois::areasShown() const
+{
+    return document_.isOpen() && (shown_ || editor_.editing()) && !document_.aois().aois().empty();
+}
+
 void PlayerAois::showAt(int positionMs)
 {
     if (positionMs != position())
@@ -192,7 +206,7 @@ void PlayerAois::syncMenu()
         actions_.value(item)->setEnabled(open);
     for (const int item : {Rectangles, Ellipses})
         actions_.value(item)->setEnabled(editing);
-    for (const int item : {HideFromHere, RemoveKey, RemoveArea, PreviousKey, NextKey})
+    for (const int item : {RenameArea, HideFromHere, RemoveKey, RemoveArea, PreviousKey, NextKey})
         actions_.value(item)->setEnabled(chosen);
     actions_.value(Undo)->setEnabled(editing && document_.aois().canUndo());
     actions_.value(Editing)->setChecked(editing);
@@ -238,6 +252,9 @@ void PlayerAois::run(int item)
         break;
     case Ellipses:
         editor_.setNewShape(AoiShape::Ellipse);
+        break;
+    case RenameArea:
+        renameSelected();
         break;
     case HideFromHere:
         report(editor_.hideSelected(at));
@@ -312,7 +329,7 @@ void PlayerAois::finishDrawing(const AoiKey& box)
     view_.drawOverlay(position());
     QString problem;
     for (;;) {
-        const QString name = prompts_.nameArea(problem);
+        const QString name = prompts_.nameArea(problem, QString());
         // The movie may have closed while the question was open.
         if (name.isEmpty() || !document_.isOpen())
             break;
@@ -326,4 +343,29 @@ void PlayerAois::finishDrawing(const AoiKey& box)
     }
     naming_.reset();
     changed();
+}
+
+void PlayerAois::renameSelected()
+{
+    const std::ptrdiff_t index = editor_.selected();
+    if (!prompts_.nameArea || !document_.isOpen() || !editor_.editing() || index < 0)
+        return;
+    const std::vector<Aoi>& aois = document_.aois().aois();
+    if (static_cast<std::size_t>(index) >= aois.size())
+        return;
+    const QString current = QString::fromStdString(aois[static_cast<std::size_t>(index)].name);
+    QString problem;
+    for (;;) {
+        const QString name = prompts_.nameArea(problem, current);
+        // The movie may have closed, or the area gone, while the question was open.
+        if (name.isEmpty() || !document_.isOpen() || editor_.selected() != index)
+            break;
+        const AoiSet::Edit done = editor_.renameSelected(name.toStdString());
+        if (done != AoiSet::Edit::BadName && done != AoiSet::Edit::NameTaken) {
+            report(done);
+            break;
+        }
+        LOG("area of interest name refused: ", static_cast<int>(done));
+        problem = problemOf(done);
+    }
 }

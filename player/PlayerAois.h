@@ -34,6 +34,7 @@ public:
         HideFromHere,
         RemoveKey,
         RemoveArea,
+        RenameArea,
         PreviousKey,
         NextKey,
         Undo,
@@ -58,6 +59,8 @@ public:
     AoiDocument& document() { return document_; }
     QAction* action(int item) const { return actions_.value(item); }
     AoiDock* dock() const { return dock_; }
+    // True while areas are drawn over the movie.
+    bool areasShown() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -66,6 +69,8 @@ private:
     QMenu* buildMenu(QMainWindow& window, int menuIndex);
     std::optional<QPoint> frameAt(const QPointF& point) const;
     void finishDrawing(const AoiKey& box);
+    // Asks for the selected area's new name until one is taken or none is given.
+    void renameSelected();
     void report(AoiSet::Edit edit);
     // The menu's items and the list as the areas and the mode are now.
     void syncMenu();

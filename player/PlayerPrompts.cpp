@@ -44,7 +44,7 @@ PlayerPrompts unattendedPrompts()
     prompts.chooseMovie = [] { return QString(); };
     prompts.chooseResults = [] { return QStringList(); };
     prompts.chooseRecording = [] { return QString(); };
-    prompts.nameArea = [](const QString&) { return QString(); };
+    prompts.nameArea = [](const QString&, const QString&) { return QString(); };
     return prompts;
 }
 
@@ -74,10 +74,11 @@ PlayerPrompts dialogPrompts(QWidget* owner)
         return QFileDialog::getOpenFileName(owner, loadString(IDS_OPEN_RECORDING_TITLE), QStringLiteral("/"),
                                             dialogFilter(IDS_MOVIE_FILTER));
     };
-    prompts.nameArea = [owner](const QString& problem) {
+    prompts.nameArea = [owner](const QString& problem, const QString& current) {
         const QString label = QCoreApplication::translate("PlayerWindow", "Name of the area of interest:");
         return QInputDialog::getText(owner, TitleText::caption(),
-                                     problem.isEmpty() ? label : problem + QStringLiteral("\n\n") + label)
+                                     problem.isEmpty() ? label : problem + QStringLiteral("\n\n") + label,
+                                     QLineEdit::Normal, current)
             .trimmed();
     };
     return prompts;

@@ -15,9 +15,10 @@ struct PlayerPrompts
     std::function<QString()> chooseMovie;
     std::function<QStringList()> chooseResults;
     std::function<QString()> chooseRecording;
-    // A name for an area of interest just drawn; empty when the user gives none.
-    // problem says why the name given before was refused (empty the first time).
-    std::function<QString(const QString& problem)> nameArea;
+    // A name for an area of interest just drawn (current empty) or renamed
+    // (current its name now); empty when the user gives none. problem says why
+    // the name given before was refused (empty the first time).
+    std::function<QString(const QString& problem, const QString& current)> nameArea;
 };
 
 // Qt dialogs owned by owner. Where nobody sees a window (displayless()), questions

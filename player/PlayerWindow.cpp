@@ -229,6 +229,7 @@ void PlayerWindow::paintLegend(QPainter& painter) const
     content.viewers = static_cast<int>(results_.timeLines().size());
     content.options = overlayOptionsOf(app_);
     content.positionMs = position();
+    content.aois = aois_ && aois_->areasShown();
     Legend(content).draw(painter, DsCtrl::VideoRect());
 }
 

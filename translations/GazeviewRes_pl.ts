@@ -236,6 +236,10 @@
         <translation>Rysuj elipsy</translation>
     </message>
     <message>
+        <source>Rename area...</source>
+        <translation>Zmień nazwę obszaru...</translation>
+    </message>
+    <message>
         <source>Hide from here</source>
         <translation>Ukryj od tego miejsca</translation>
     </message>
@@ -506,6 +510,10 @@ Parametry -p, -f i -d wykluczają się wzajemnie<byte value="xd"/>
     <message>
         <source>Squares: viewers with a keypoint in the shot</source>
         <translation>Kwadraty: widzowie z punktem kluczowym w ujęciu</translation>
+    </message>
+    <message>
+        <source>Area of interest: outline and name</source>
+        <translation>Obszar zainteresowania: obrys i nazwa</translation>
     </message>
 </context>
 </TS>

@@ -95,11 +95,8 @@ bool AoiEditor::press(QPoint at, int timeMs, QPoint slack)
         }
     }
     // The topmost area is the last drawn: the selected one, then the latest.
-    const auto inside = [&](std::size_t i) {
-        const AoiBox box = aois[i].at(dragTimeMs_);
-        return box.present() && at.x() >= box.x && at.y() >= box.y && at.x() <= box.x + box.width &&
-               at.y() <= box.y + box.height;
-    };
+    // An ellipse is hit inside its outline, not in the corners of its box.
+    const auto inside = [&](std::size_t i) { return aois[i].at(dragTimeMs_).contains(at.x(), at.y()); };
     std::ptrdiff_t hit = selectionValid() && inside(static_cast<std::size_t>(selected_)) ? selected_ : -1;
     for (std::size_t i = aois.size(); hit < 0 && i-- > 0;)
         if (inside(i))
@@ -206,6 +203,12 @@ AoiSet::Edit AoiEditor::removeSelected()
     const AoiSet::Edit done = aois_.removeAoi(static_cast<std::size_t>(selected_));
     selected_ = -1;
     return done;
+}
+
+AoiSet::Edit AoiEditor::renameSelected(const std::string& name)
+{
+    return selectionValid() ? aois_.rename(static_cast<std::size_t>(selected_), name)
+                            : AoiSet::Edit::NoSuchAoi;
 }
 
 std::optional<int> AoiEditor::previousKey(int timeMs) const

@@ -37,10 +37,11 @@ public:
 
     // A press at `at` on the frame at movie time timeMs, in the mode: on a
     // corner handle of the selected area (within slack of it, per axis) it
-    // starts a resize; inside an area shown then (the topmost) it selects it
-    // and starts a move; elsewhere it starts drawing, for the selected area
-    // when that is absent then (hidden, or before its first key), else for a
-    // new one. False outside the mode.
+    // starts a resize; inside the shape of an area shown then (the topmost;
+    // an ellipse within its outline) it selects it and starts a move;
+    // elsewhere it starts drawing, for the selected area when that is absent
+    // then (hidden, or before its first key), else for a new one. False
+    // outside the mode.
     bool press(QPoint at, int timeMs, QPoint slack);
     void moveTo(QPoint at);
     // Ends the drag at `at`. A move, a resize or a drawing for the selected
@@ -55,6 +56,8 @@ public:
     AoiSet::Edit hideSelected(int timeMs);
     AoiSet::Edit removeSelectedKey(int timeMs);
     AoiSet::Edit removeSelected();
+    // Names the selected area anew, under the rules of names in the file.
+    AoiSet::Edit renameSelected(const std::string& name);
     // The selected area's key times either side of timeMs.
     std::optional<int> previousKey(int timeMs) const;
     std::optional<int> nextKey(int timeMs) const;

@@ -60,6 +60,9 @@ AoiSet::Edit AoiSet::rename(std::size_t index, const std::string& name)
         return Edit::BadName;
     if (const auto other = find(name); other >= 0 && static_cast<std::size_t>(other) != index)
         return Edit::NameTaken;
+    // The same name again is no change: nothing to save or undo.
+    if (aois_[index].name == name)
+        return Edit::Done;
     remember({index, aois_[index], true});
     aois_[index].name = name;
     return Edit::Done;

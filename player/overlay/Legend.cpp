@@ -1,5 +1,6 @@
 #include "player/overlay/Legend.h"
 
+#include "player/data/AoiView.h"
 #include "player/overlay/DxCtrl.h"
 #include "player/overlay/OverlayColours.h"
 
@@ -83,6 +84,17 @@ void drawSwatch(QPainter& painter, Legend::Swatch swatch, const QRectF& box)
                 mark);
         }
         break;
+    case Legend::Swatch::AoiOutline: {
+        // As over the picture: the outline, and the name on a label of its colour above it.
+        const QColor colour = opaque(aoiColour(0));
+        const double line = std::max(1.0, u / 10);
+        painter.setPen(QPen(colour, line));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(
+            QRectF(box.left() + line / 2, box.top() + 0.4 * u, box.width() - line, 0.6 * u - line / 2));
+        painter.fillRect(QRectF(box.left(), box.top(), box.width() * 0.6, 0.4 * u), colour);
+        break;
+    }
     case Legend::Swatch::None:
     case Legend::Swatch::HeatRamp:
         break;
@@ -104,15 +116,18 @@ Legend::Legend(LegendContent content) : content_(std::move(content))
             lines_.push_back({Swatch::Fixation, tr("Fixation: larger the longer it lasts")});
             lines_.push_back({Swatch::Saccade, tr("Saccade")});
         }
-        return;
+    } else {
+        if (o.showHeatmap)
+            lines_.push_back(
+                {Swatch::HeatRamp,
+                 tr("Heat map: viewers looking here, of %1").arg(std::max(1, content_.viewers))});
+        if (o.showPupil)
+            lines_.push_back({Swatch::PupilBar, tr("Pupil bar: mean pupil, bright if viewers agree")});
+        if (o.showActions)
+            lines_.push_back({Swatch::KeypointSquares, tr("Squares: viewers with a keypoint in the shot")});
     }
-    if (o.showHeatmap)
-        lines_.push_back({Swatch::HeatRamp,
-                          tr("Heat map: viewers looking here, of %1").arg(std::max(1, content_.viewers))});
-    if (o.showPupil)
-        lines_.push_back({Swatch::PupilBar, tr("Pupil bar: mean pupil, bright if viewers agree")});
-    if (o.showActions)
-        lines_.push_back({Swatch::KeypointSquares, tr("Squares: viewers with a keypoint in the shot")});
+    if (content_.aois)
+        lines_.push_back({Swatch::AoiOutline, tr("Area of interest: outline and name")});
 }
 
 QString Legend::timeText(int positionMs)

@@ -19,6 +19,7 @@ struct LegendContent
     int viewers = 1; // loaded results: what the heat map's colours count
     OverlayOptions options;
     std::optional<int> positionMs;
+    bool aois = false; // areas of interest outlined with their names
 };
 
 // The key to the overlay, drawn in the top-right corner of the picture: one
@@ -39,7 +40,8 @@ public:
         Saccade,
         HeatRamp,
         PupilBar,
-        KeypointSquares
+        KeypointSquares,
+        AoiOutline
     };
     struct Line
     {

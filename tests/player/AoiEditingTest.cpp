@@ -89,6 +89,50 @@ TEST_F(AoiEditingTest, TheMoviesAreasAreListedAndADragInTheModeDrawsANamedAreaSa
     EXPECT_FALSE(window->aois().action(PlayerAois::Editing)->isEnabled());
 }
 
+TEST_F(AoiEditingTest, TheSelectedAreaIsRenamedFromTheMenuOrTheListAndTheRenameUndone)
+{
+    // [GIVEN] two areas, in the mode, the face chosen in the list
+    app.movieFileName = privateMovie();
+    writeFile(folder / "movie.avi_aois.csv", "name;shape;time_ms;x;y;width;height\n"
+                                             "face;rectangle;0;500000;500000;200000;200000\n"
+                                             "hand;ellipse;0;100000;100000;100000;100000\n");
+    startAndOpen();
+    ASSERT_EQ(areas().size(), 2u);
+    EXPECT_FALSE(window->aois().action(PlayerAois::RenameArea)->isEnabled());
+    // The legend names the areas while they are shown.
+    EXPECT_TRUE(window->aois().areasShown());
+    window->aois().action(PlayerAois::Shown)->trigger();
+    EXPECT_FALSE(window->aois().areasShown());
+    window->aois().action(PlayerAois::Shown)->trigger();
+    window->aois().action(PlayerAois::Editing)->trigger();
+    QListWidget* list = window->aois().dock()->list();
+    list->setCurrentRow(0);
+    ASSERT_TRUE(window->aois().action(PlayerAois::RenameArea)->isEnabled());
+
+    // [WHEN] the menu renames it, first to a name taken; then a double click renames the hand
+    areaNames = QStringList{QStringLiteral("hand"), QStringLiteral("her face")};
+    window->aois().action(PlayerAois::RenameArea)->trigger();
+    areaNames = QStringList{QStringLiteral("his hand")};
+    Q_EMIT list->itemDoubleClicked(list->item(1));
+    ASSERT_TRUE(waitUntil([this] { return areas()[1].name == "his hand"; }));
+
+    // [THEN] each question started from the name then; the taken name was asked again
+    ASSERT_EQ(namesShown.size(), 3u);
+    EXPECT_EQ(namesShown[0], QStringLiteral("face"));
+    EXPECT_EQ(namesShown[1], QStringLiteral("face"));
+    EXPECT_EQ(namesShown[2], QStringLiteral("hand"));
+    EXPECT_FALSE(namingProblems[1].isEmpty());
+    EXPECT_EQ(areas()[0].name, "her face");
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("her face"));
+    EXPECT_EQ(list->currentRow(), 1);
+    window->aois().action(PlayerAois::Undo)->trigger();
+    EXPECT_EQ(areas()[1].name, "hand");
+    EXPECT_EQ(areas()[0].name, "her face");
+    // Closing without saving leaves the file as it was.
+    answers = {false};
+    window->command(ID_FILE_CLOSE);
+}
+
 TEST_F(AoiEditingTest, AtAViewScaleTheMouseDrawsOnThePartOfTheFrameShown)
 {
     // [GIVEN] the left half of each frame filling the video area

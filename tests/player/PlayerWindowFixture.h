@@ -87,8 +87,9 @@ protected:
         prompts.tell = [this](const QString& message) { told.push_back(message); };
         prompts.chooseMovie = [] { return QString(); };
         prompts.chooseResults = [this] { return chosenResults; };
-        prompts.nameArea = [this](const QString& problem) {
+        prompts.nameArea = [this](const QString& problem, const QString& current) {
             namingProblems.push_back(problem);
+            namesShown.push_back(current);
             return areaNames.isEmpty() ? QString() : areaNames.takeFirst();
         };
         window->setPrompts(prompts);
@@ -136,6 +137,7 @@ protected:
     QStringList chosenResults;
     QStringList areaNames; // given one per area drawn; then none
     std::vector<QString> namingProblems;
+    std::vector<QString> namesShown; // the name each question started from
     // Last, so it closes its movie while everything it asks still exists.
     std::unique_ptr<PlayerWindow> window;
 };

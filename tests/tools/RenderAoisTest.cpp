@@ -49,6 +49,7 @@ protected:
         options.settingsDir = dir / "settings";
         options.aois = aois;
         options.aoiFile = std::move(aoiFile);
+        options.legend = legend;
         std::ostringstream out;
         const int status = runRender(options, out);
         err = out.str();
@@ -62,6 +63,7 @@ protected:
     TempDir dir;
     std::filesystem::path movie = dir / "film.avi";
     std::filesystem::path picture = dir / "at.png";
+    bool legend = false;
 };
 
 bool near(QRgb pixel, std::uint32_t colour)
@@ -108,6 +110,28 @@ TEST_F(RenderAoisTest, APictureShowsTheAreasBesideTheMovieOnlyWhenAskedFor)
     ASSERT_EQ(render(std::nullopt, dir / "other.csv", err), 0) << err;
     EXPECT_TRUE(dark(shown().pixel(32, 60)));
     EXPECT_TRUE(lineNear(shown(), 160, 168, aoiColour(0))) << "the ellipse's left end";
+}
+
+TEST_F(RenderAoisTest, TheLegendNamesTheAreasWhenTheyAreDrawn)
+{
+    writeFile(dir / "film.avi_aois.csv", kAreas);
+    std::string err;
+    // The legend takes the top right: right of the face's outline (which ends by x 130), above the gaze.
+    const auto legendShowsArea = [&] {
+        const QImage image = shown();
+        for (int y = 0; y < kHeight / 2; ++y)
+            for (int x = 130; x < kWidth; ++x)
+                if (near(image.pixel(x, y), aoiColour(0)))
+                    return true;
+        return false;
+    };
+    ASSERT_EQ(render(true, std::nullopt, err), 0) << err;
+    EXPECT_FALSE(legendShowsArea()) << "nothing of the area's colour there without the legend";
+    legend = true;
+    ASSERT_EQ(render(true, std::nullopt, err), 0) << err;
+    EXPECT_TRUE(legendShowsArea());
+    ASSERT_EQ(render(false, std::nullopt, err), 0) << err;
+    EXPECT_FALSE(legendShowsArea());
 }
 
 TEST_F(RenderAoisTest, AnAreaFileThatCannotBeUsedIsToldAndNothingIsWritten)

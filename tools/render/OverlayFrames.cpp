@@ -104,6 +104,7 @@ Legend OverlayFrames::legendOf(int positionMs) const
     content.viewers = static_cast<int>(results_.timeLines().size());
     content.options = overlayOptionsOf(app_);
     content.positionMs = positionMs;
+    content.aois = showAois_ && !aois_.empty();
     return Legend(content);
 }
 

@@ -139,6 +139,37 @@ TEST_F(AoiEditorTest, ACornerOfTheSelectedAreaResizesItAgainstTheOppositeCorner)
     EXPECT_EQ(face().keys.at(0).width, 100000);
 }
 
+TEST_F(AoiEditorTest, AnEllipseIsHitWithinItsOutlineAndResizedByTheCornersOfItsBox)
+{
+    drawFace(1000); // rectangle 100000..300000 x 200000..400000
+    editor.setNewShape(AoiShape::Ellipse);
+    ASSERT_TRUE(editor.press({50000, 150000}, 1000, kSlack));
+    const auto drawn = editor.release({250000, 350000});
+    ASSERT_TRUE(drawn);
+    ASSERT_EQ(editor.addNamed("hat", 1000, *drawn), AoiSet::Edit::Done);
+    editor.select(-1);
+
+    // In the hat's box but outside its outline, over the face: the face is taken.
+    ASSERT_TRUE(editor.press({235000, 335000}, 1000, kSlack));
+    EXPECT_EQ(editor.selected(), 0);
+    editor.release({235000, 335000});
+    // Inside the hat only.
+    editor.press({80000, 250000}, 1000, kSlack);
+    EXPECT_EQ(editor.selected(), 1);
+    editor.release({80000, 250000});
+    // Beside every shape (in the hat's box only): a click lets go of the selection.
+    editor.press({65000, 165000}, 1000, kSlack);
+    editor.release({65000, 165000});
+    EXPECT_EQ(editor.selected(), -1);
+
+    // Selected, the hat's corner handle (outside the outline) still resizes it.
+    editor.select(1);
+    ASSERT_TRUE(editor.press({250000, 350000}, 1000, kSlack));
+    editor.release({450000, 550000});
+    EXPECT_EQ(aois.aois().at(1).keys.at(0), (AoiKey{1000, AoiShape::Ellipse, 50000, 150000, 400000, 400000}));
+    EXPECT_EQ(face().keys.at(0), (AoiKey{1000, AoiShape::Rectangle, 100000, 200000, 200000, 200000}));
+}
+
 TEST_F(AoiEditorTest, HidingDeletingKeysAndAreasAndSteppingActOnTheSelection)
 {
     drawFace(1000);
@@ -164,6 +195,38 @@ TEST_F(AoiEditorTest, HidingDeletingKeysAndAreasAndSteppingActOnTheSelection)
     EXPECT_EQ(editor.hideSelected(0), AoiSet::Edit::NoSuchAoi);
     EXPECT_EQ(editor.removeSelectedKey(0), AoiSet::Edit::NoSuchAoi);
     EXPECT_EQ(editor.nextKey(0), std::nullopt);
+}
+
+TEST_F(AoiEditorTest, RenamingKeepsNamesUniqueAndFitForTheFileAndCanBeUndone)
+{
+    EXPECT_EQ(editor.renameSelected("face"), AoiSet::Edit::NoSuchAoi);
+    drawFace(1000);
+    ASSERT_EQ(aois.addAoi("hand", 0, box(500000, 500000, 100000, 100000)), AoiSet::Edit::Done);
+    editor.select(0);
+    aois.setModified(false);
+
+    EXPECT_EQ(editor.renameSelected("hand"), AoiSet::Edit::NameTaken);
+    for (const char* bad : {"", "left;face", "left\nface", "left\r\nface"})
+        EXPECT_EQ(editor.renameSelected(bad), AoiSet::Edit::BadName) << bad;
+    EXPECT_EQ(editor.renameSelected(std::string(kMaxAoiNameBytes + 1, 'a')), AoiSet::Edit::BadName);
+    // Its own name again changes nothing.
+    EXPECT_EQ(editor.renameSelected("face"), AoiSet::Edit::Done);
+    EXPECT_FALSE(aois.modified());
+    EXPECT_EQ(face().name, "face");
+
+    EXPECT_EQ(editor.renameSelected("her face"), AoiSet::Edit::Done);
+    EXPECT_EQ(face().name, "her face");
+    EXPECT_EQ(face().keys.size(), 1u);
+    EXPECT_TRUE(aois.modified());
+    // The old name is free again.
+    editor.select(1);
+    EXPECT_EQ(editor.renameSelected("face"), AoiSet::Edit::Done);
+
+    ASSERT_TRUE(editor.undo());
+    EXPECT_EQ(aois.aois().at(1).name, "hand");
+    ASSERT_TRUE(editor.undo());
+    EXPECT_EQ(face().name, "face");
+    EXPECT_EQ(editor.selected(), 1);
 }
 
 TEST_F(AoiEditorTest, UndoTakesBackEachChangeNewestFirstAndDropsASelectionThatIsGone)

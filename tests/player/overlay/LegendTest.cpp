@@ -1,4 +1,5 @@
 #include "player/overlay/Legend.h"
+#include "player/data/AoiView.h"
 #include "player/overlay/DxCtrl.h"
 
 #include <QPainter>
@@ -135,6 +136,35 @@ TEST(Legend, IsDrawnInThePicturesTopRightWithTheHeatColours)
         // ... and white text
         EXPECT_TRUE(anyPixel(image, place,
                              [](QRgb c) { return qRed(c) > 240 && qGreen(c) > 240 && qBlue(c) > 240; }));
+    }
+}
+
+TEST(Legend, NamesTheAreasOfInterestOnlyWhenTheyAreShownAndDrawsTheirOutline)
+{
+    for (const bool manyViewers : {false, true}) {
+        SCOPED_TRACE(manyViewers ? "many viewers" : "one viewer");
+        LegendContent content;
+        content.manyViewers = manyViewers;
+        content.viewers = manyViewers ? 5 : 1;
+        EXPECT_FALSE(hasSwatch(Legend(content), Legend::Swatch::AoiOutline));
+        content.aois = true;
+        const Legend legend(content);
+        ASSERT_FALSE(legend.lines().empty());
+        EXPECT_EQ(legend.lines().back().swatch, Legend::Swatch::AoiOutline);
+        EXPECT_FALSE(legend.lines().back().text.isEmpty());
+        // Beside the other marks, not in their place.
+        EXPECT_TRUE(hasSwatch(legend, manyViewers ? Legend::Swatch::HeatRamp : Legend::Swatch::GazeDisc));
+
+        // The swatch shows the first area's colour, as over the picture; the legend is taller for it.
+        QImage image(640, 360, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        legend.draw(painter, image.rect());
+        painter.end();
+        const QRgb area = aoiColour(0) | 0xFF000000;
+        EXPECT_TRUE(anyPixel(image, legend.placeIn(image.rect()), [&](QRgb c) { return c == area; }));
+        content.aois = false;
+        EXPECT_GT(legend.placeIn(image.rect()).height(), Legend(content).placeIn(image.rect()).height());
     }
 }
 
