@@ -153,3 +153,10 @@ void syncMenuChecks(const QHash<int, QAction*>& items, const AppCtrl& app, bool 
     check(ID_SHOW_LEGEND, app.showLegend);
     check(ID_LOOP_SHOT, loopCurrentShot);
 }
+
+void holdShortcuts(QWidget& window, const QHash<int, QAction*>& items)
+{
+    for (QAction* item : items)
+        if (!item->shortcut().isEmpty())
+            window.addAction(item);
+}

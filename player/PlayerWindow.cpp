@@ -3,7 +3,6 @@
 #include "common/Logger.h"
 #include "common/QtLogItems.h"
 #include "player/BigCounter.h"
-#include "player/GrooveSeekStyle.h"
 #include "player/PlayerAois.h"
 #include "player/PlayerExports.h"
 #include "player/PlayerMenus.h"
@@ -20,18 +19,14 @@
 #include "player/overlay/Legend.h"
 #include "player/overlay/OverlayFrame.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPainter>
 #include <QProgressBar>
 #include <QScreen>
-#include <QSlider>
 
 #include <algorithm>
 
@@ -42,7 +37,7 @@ constexpr QSize kCounterSize(256, 80);
 } // namespace
 
 PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
-    : QMainWindow(parent), app_(app), video_(new VideoWidget), slider_(new TimeSlider),
+    : QMainWindow(parent), app_(app), video_(new VideoWidget), slider_(new TimeSlider(sliderRange)),
       strip_(new SynchronyStrip), counter_(new BigCounter), shots_(results_), link_(app),
       clock_(*this, app, shots_, link_), commands_(*this, app, results_, shots_, clock_, link_),
       session_(app, *this, *this, shots_, clock_, link_)
@@ -63,11 +58,6 @@ PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
     });
     video_->setPaintOnTop([this](QPainter& painter) { paintLegend(painter); });
     slider_->setParent(client);
-    slider_->setObjectName(QStringLiteral("positionSlider"));
-    slider_->setRange(0, sliderRange);
-    setGrooveSeek(*slider_);
-    // The keys belong to the window's commands, not to the slider.
-    slider_->setFocusPolicy(Qt::NoFocus);
     connect(slider_, &QSlider::sliderMoved, this, &PlayerWindow::seekFromSlider);
     connect(slider_, &QSlider::sliderReleased, this, &PlayerWindow::seekFromSlider);
 
@@ -77,11 +67,7 @@ PlayerWindow::PlayerWindow(AppCtrl& app, QWidget* parent)
     setCentralWidget(client);
 
     actions_ = buildPlayerMenus(*menuBar(), [this](int id) { command(id); });
-    // The menu bar is hidden in full screen, and with it the shortcuts of its
-    // items: the window holds them too.
-    for (QAction* item : std::as_const(actions_))
-        if (!item->shortcut().isEmpty())
-            addAction(item);
+    holdShortcuts(*this, actions_);
     exports_ = std::make_unique<PlayerExports>(*this, app_, shots_, actions_.value(ID_FIND_SHOTS));
     // Its menu goes after the Shots menu, whose file it keeps beside the movie the same way.
     aois_ = std::make_unique<PlayerAois>(*this, *video_, app_, prompts_, *this, 3);
@@ -224,13 +210,9 @@ void PlayerWindow::paintLegend(QPainter& painter) const
     const bool many = app_.mode == AppCtrl::Mode::Directory;
     if (!app_.showLegend || (app_.mode != AppCtrl::Mode::File && !many) || results_.timeLines().empty())
         return;
-    LegendContent content;
-    content.manyViewers = many;
-    content.viewers = static_cast<int>(results_.timeLines().size());
-    content.options = overlayOptionsOf(app_);
-    content.positionMs = position();
-    content.aois = aois_ && aois_->areasShown();
-    Legend(content).draw(painter, DsCtrl::VideoRect());
+    const int viewers = static_cast<int>(results_.timeLines().size());
+    Legend(legendContentOf(app_, viewers, position(), aois_ && aois_->areasShown()))
+        .draw(painter, DsCtrl::VideoRect());
 }
 
 void PlayerWindow::clearOverlay()

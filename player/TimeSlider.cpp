@@ -1,5 +1,6 @@
 #include "player/TimeSlider.h"
 
+#include "player/GrooveSeekStyle.h"
 #include "player/core/TimeTicks.h"
 
 #include <QPainter>
@@ -13,7 +14,13 @@ constexpr int kTickLength = 3;
 
 } // namespace
 
-TimeSlider::TimeSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {}
+TimeSlider::TimeSlider(int range, QWidget* parent) : QSlider(Qt::Horizontal, parent)
+{
+    setObjectName(QStringLiteral("positionSlider"));
+    setRange(0, range);
+    setGrooveSeek(*this);
+    setFocusPolicy(Qt::NoFocus);
+}
 
 void TimeSlider::setTotalTimeMs(std::int64_t totalMs)
 {

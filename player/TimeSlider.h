@@ -10,7 +10,9 @@
 class TimeSlider : public QSlider
 {
 public:
-    explicit TimeSlider(QWidget* parent = nullptr);
+    // A slider over 0..range that seeks where its groove is pressed and leaves
+    // the keys to the window's commands.
+    explicit TimeSlider(int range, QWidget* parent = nullptr);
 
     // The duration the slider's range stands for; 0 while no movie is open.
     void setTotalTimeMs(std::int64_t totalMs);

@@ -1,5 +1,7 @@
 #include "player/overlay/Legend.h"
 
+#include "player/core/AppCtrl.h"
+
 #include "player/data/AoiView.h"
 #include "player/overlay/DxCtrl.h"
 #include "player/overlay/OverlayColours.h"
@@ -278,4 +280,15 @@ void drawHaloText(QPainter& painter, const QPointF& baseline, const QString& tex
     painter.strokePath(path, QPen(halo, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.fillPath(path, ink);
     painter.restore();
+}
+
+LegendContent legendContentOf(const AppCtrl& app, int viewers, int positionMs, bool aois)
+{
+    LegendContent content;
+    content.manyViewers = app.mode == AppCtrl::Mode::Directory;
+    content.viewers = viewers;
+    content.options = overlayOptionsOf(app);
+    content.positionMs = positionMs;
+    content.aois = aois;
+    return content;
 }

@@ -22,6 +22,12 @@ struct LegendContent
     bool aois = false; // areas of interest outlined with their names
 };
 
+class AppCtrl;
+
+// The legend's content for what the settings draw over a movie with this many
+// results loaded, at movie time positionMs, with the areas of interest or not.
+LegendContent legendContentOf(const AppCtrl& app, int viewers, int positionMs, bool aois);
+
 // The key to the overlay, drawn in the top-right corner of the picture: one
 // line for every mark the overlay draws, each with a small copy of the mark, and
 // for the heat map a ramp of its colours labelled with the number of viewers

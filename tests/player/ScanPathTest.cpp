@@ -136,7 +136,7 @@ TEST_F(ScanPathDrawing, FixationsAreCirclesWhereTheViewerLookedJoinedByTheSaccad
 {
     const QSize video(800, 500);
     for (const QSize frame : {QSize(640, 360), QSize(500, 500), QSize(1920, 1080)})
-        for (const auto [scaleX, scaleY] : {std::pair{1.0, 1.0}, {0.5, 1.0}, {1.0, 0.5}}) {
+        for (const auto& [scaleX, scaleY] : {std::pair{1.0, 1.0}, {0.5, 1.0}, {1.0, 0.5}}) {
             SCOPED_TRACE(testing::Message()
                          << frame.width() << "x" << frame.height() << " at " << scaleX << " x " << scaleY);
             OverlayOptions options;
@@ -306,7 +306,7 @@ TEST_F(PlayerWindowTest, TheScanPathLiesOverTheFramePointsInAWindowAndFullScreen
     }
     writeFile(folder / "viewer.csv", results_text::fileOf(rows));
     for (const bool fullScreen : {false, true})
-        for (const auto [scaleX, scaleY] : {std::pair{1.0, 1.0}, {0.5, 1.0}}) {
+        for (const auto& [scaleX, scaleY] : {std::pair{1.0, 1.0}, {0.5, 1.0}}) {
             SCOPED_TRACE(testing::Message()
                          << scaleX << " x " << scaleY << (fullScreen ? ", full screen" : ""));
             // Given the movie opened paused at 1.5 s with the scan path switched on

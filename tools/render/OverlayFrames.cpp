@@ -99,13 +99,8 @@ QRect OverlayFrames::legendArea(int positionMs) const
 
 Legend OverlayFrames::legendOf(int positionMs) const
 {
-    LegendContent content;
-    content.manyViewers = app_.mode == AppCtrl::Mode::Directory;
-    content.viewers = static_cast<int>(results_.timeLines().size());
-    content.options = overlayOptionsOf(app_);
-    content.positionMs = positionMs;
-    content.aois = showAois_ && !aois_.empty();
-    return Legend(content);
+    const int viewers = static_cast<int>(results_.timeLines().size());
+    return Legend(legendContentOf(app_, viewers, positionMs, showAois_ && !aois_.empty()));
 }
 
 void OverlayFrames::draw(int positionMs)
