@@ -182,11 +182,13 @@ void Graphics::DrawMulti(MixerBitmap& mixer, TimeLineManager& results, const Sho
         dx_.SetMark(QRectF(QPointF(0.057 + d * 0.005, 0.84), QPointF(0.557, 0.88)), agreed ? 64 : 16);
     }
 
+    std::vector<QRect> countText;
     if (options.showActions)
-        drawKeypointMarks(dx_, resultCount, shots.currentShot(positionMs).interestingCount);
+        countText = drawKeypointMarks(dx_, resultCount, shots.currentShot(positionMs).interestingCount);
 
     AlphaBitmap heat;
     heat.image = dx_.GetSurface(options.heatThresholds, resultCount);
+    haloKeypointCount(heat.image, countText);
     heat.source = heat.image.rect();
     // The canvas is laid over the whole frame, like the gaze of one viewer.
     heat.destination = QRectF(0, 0, 1, dx_.visibleShareOfHeight());

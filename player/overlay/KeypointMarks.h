@@ -4,6 +4,7 @@
 #include <vector>
 
 class DxCtrl;
+class QImage;
 
 // Where the keypoint squares of the many-viewer overlay go: one square per
 // loaded result, in visible canvas cells. Up to 47 viewers they stand in one row
@@ -23,4 +24,11 @@ struct KeypointLayout
 KeypointLayout keypointLayout(int viewers, int columns, int rows);
 
 // Squares of the first withPoint results opaque, the others faint; or the count.
-void drawKeypointMarks(DxCtrl& canvas, int viewers, int withPoint);
+// Returns the cells of the count's text, one per font pixel, empty when
+// squares are drawn.
+std::vector<QRect> drawKeypointMarks(DxCtrl& canvas, int viewers, int withPoint);
+
+// The canvas has one mark colour, which alone does not read over a light
+// picture: this darkens the pixels of the canvas's surface within one font
+// pixel around the text that the text itself does not cover.
+void haloKeypointCount(QImage& surface, const std::vector<QRect>& text);

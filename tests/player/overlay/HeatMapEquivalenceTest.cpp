@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 using testing_support::TempDir;
@@ -232,7 +233,7 @@ TEST(KeypointMarks, BeyondASquareEachTheCountIsWritten)
     dx.SetAspect(1280, 720);
     const KeypointLayout layout = keypointLayout(100000, 256, dx.visibleHeight());
     ASSERT_TRUE(layout.countInstead);
-    drawKeypointMarks(dx, 100000, 123);
+    const std::vector<QRect> text = drawKeypointMarks(dx, 100000, 123);
     // "123/100000": ten glyphs of 3 x 5 cells, four cells apart.
     int marked = 0;
     for (int row = 0; row < dx.visibleHeight(); ++row)
@@ -245,4 +246,32 @@ TEST(KeypointMarks, BeyondASquareEachTheCountIsWritten)
                 EXPECT_LT(row, layout.countOrigin.y() + 5);
             }
     EXPECT_GT(marked, 40);
+    EXPECT_EQ(text.size(), static_cast<size_t>(marked));
+
+    // A dark halo around the magenta text, over an empty canvas as over heat
+    dx.AddCircle(0.05, 0.78, 10); // under the first digits only
+    QImage surface = dx.GetSurface(HeatThresholds{}, 100000);
+    const QImage plain = surface.copy();
+    haloKeypointCount(surface, text);
+    const QRect box(layout.countOrigin, QSize(39, 5));
+    int dark = 0;
+    for (int row = box.top() - 1; row <= box.bottom() + 1; ++row)
+        for (int column = box.left() - 1; column <= box.right() + 1; ++column) {
+            const QRgb pixel = surface.pixel(column, row);
+            if (dx.cell(column, row) >> 24) {
+                EXPECT_EQ(pixel, plain.pixel(column, row)) << column << ", " << row;
+                continue;
+            }
+            const bool nextToText = std::any_of(text.begin(), text.end(), [&](const QRect& cell) {
+                return cell.adjusted(-1, -1, 1, 1).contains(column, row);
+            });
+            if (!nextToText)
+                continue;
+            ++dark;
+            EXPECT_LT(std::max({qRed(pixel), qGreen(pixel), qBlue(pixel)}), 40) << column << ", " << row;
+            EXPECT_GT(qAlpha(pixel), 200) << column << ", " << row;
+            // The canvas keys out black: the halo must survive that
+            EXPECT_NE(pixel & RGB_MASK, 0u) << column << ", " << row;
+        }
+    EXPECT_GT(dark, 40);
 }
