@@ -207,12 +207,9 @@ void PlayerWindow::drawOverlay(int positionMs)
 
 void PlayerWindow::paintLegend(QPainter& painter) const
 {
-    const bool many = app_.mode == AppCtrl::Mode::Directory;
-    if (!app_.showLegend || (app_.mode != AppCtrl::Mode::File && !many) || results_.timeLines().empty())
-        return;
     const int viewers = static_cast<int>(results_.timeLines().size());
-    Legend(legendContentOf(app_, viewers, position(), aois_ && aois_->areasShown()))
-        .draw(painter, DsCtrl::VideoRect());
+    if (const auto content = playerLegendOf(app_, viewers, position(), aois_ && aois_->areasShown()))
+        Legend(*content).draw(painter, DsCtrl::VideoRect());
 }
 
 void PlayerWindow::clearOverlay()

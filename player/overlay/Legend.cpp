@@ -110,7 +110,7 @@ Legend::Legend(LegendContent content) : content_(std::move(content))
     if (content_.positionMs)
         lines_.push_back({Swatch::None, tr("Time %1").arg(timeText(*content_.positionMs))});
     const OverlayOptions& o = content_.options;
-    if (!content_.manyViewers) {
+    if (content_.gaze && !content_.manyViewers) {
         lines_.push_back({Swatch::GazeDisc, tr("Gaze point")});
         lines_.push_back({Swatch::FocusRing, tr("Focus: grows while the gaze rests")});
         lines_.push_back({Swatch::PupilHole, tr("Pupil: the hole, red near a keypoint")});
@@ -118,7 +118,7 @@ Legend::Legend(LegendContent content) : content_(std::move(content))
             lines_.push_back({Swatch::Fixation, tr("Fixation: larger the longer it lasts")});
             lines_.push_back({Swatch::Saccade, tr("Saccade")});
         }
-    } else {
+    } else if (content_.gaze) {
         if (o.showHeatmap)
             lines_.push_back(
                 {Swatch::HeatRamp,
@@ -290,5 +290,16 @@ LegendContent legendContentOf(const AppCtrl& app, int viewers, int positionMs, b
     content.options = overlayOptionsOf(app);
     content.positionMs = positionMs;
     content.aois = aois;
+    return content;
+}
+
+std::optional<LegendContent> playerLegendOf(const AppCtrl& app, int viewers, int positionMs, bool aois)
+{
+    const bool many = app.mode == AppCtrl::Mode::Directory;
+    const bool gaze = viewers > 0 && (many || app.mode == AppCtrl::Mode::File);
+    if (!app.showLegend || app.mode == AppCtrl::Mode::Play || (!gaze && !aois))
+        return std::nullopt;
+    LegendContent content = legendContentOf(app, viewers, positionMs, aois);
+    content.gaze = gaze;
     return content;
 }

@@ -19,6 +19,7 @@ struct LegendContent
     int viewers = 1; // loaded results: what the heat map's colours count
     OverlayOptions options;
     std::optional<int> positionMs;
+    bool gaze = true;  // results are loaded, so the marks of their gaze are drawn
     bool aois = false; // areas of interest outlined with their names
 };
 
@@ -27,6 +28,10 @@ class AppCtrl;
 // The legend's content for what the settings draw over a movie with this many
 // results loaded, at movie time positionMs, with the areas of interest or not.
 LegendContent legendContentOf(const AppCtrl& app, int viewers, int positionMs, bool aois);
+// The player's legend, or none when it is switched off or has nothing to
+// explain: it needs results loaded or areas of interest shown (a movie opened
+// alone to draw them has a key to them too).
+std::optional<LegendContent> playerLegendOf(const AppCtrl& app, int viewers, int positionMs, bool aois);
 
 // The key to the overlay, drawn in the top-right corner of the picture: one
 // line for every mark the overlay draws, each with a small copy of the mark, and

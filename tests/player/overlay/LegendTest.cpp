@@ -1,4 +1,5 @@
 #include "player/overlay/Legend.h"
+#include "player/core/AppCtrl.h"
 #include "player/data/AoiView.h"
 #include "player/overlay/DxCtrl.h"
 
@@ -166,6 +167,46 @@ TEST(Legend, NamesTheAreasOfInterestOnlyWhenTheyAreShownAndDrawsTheirOutline)
         content.aois = false;
         EXPECT_GT(legend.placeIn(image.rect()).height(), Legend(content).placeIn(image.rect()).height());
     }
+}
+
+TEST(Legend, ThePlayerKeysTheAreasOfInterestOfAMovieOpenedWithoutResults)
+{
+    AppCtrl app;
+    app.showLegend = true;
+    // A movie alone: nothing to explain until areas are shown, then only they and the time are.
+    EXPECT_FALSE(playerLegendOf(app, 0, 1000, false));
+    const auto alone = playerLegendOf(app, 0, 1000, true);
+    ASSERT_TRUE(alone);
+    const Legend areas(*alone);
+    ASSERT_EQ(areas.lines().size(), 2u);
+    EXPECT_EQ(areas.lines().front().swatch, Legend::Swatch::None);
+    EXPECT_EQ(areas.lines().back().swatch, Legend::Swatch::AoiOutline);
+    QImage image(640, 360, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    areas.draw(painter, image.rect());
+    painter.end();
+    EXPECT_TRUE(anyPixel(image, areas.placeIn(image.rect()),
+                         [](QRgb c) { return c == (aoiColour(0) | 0xFF000000); }));
+
+    // With results the marks of their gaze come back, beside the areas.
+    for (const auto mode : {AppCtrl::Mode::File, AppCtrl::Mode::Directory}) {
+        app.mode = mode;
+        const auto content = playerLegendOf(app, mode == AppCtrl::Mode::File ? 1 : 4, 1000, true);
+        ASSERT_TRUE(content);
+        const Legend both(*content);
+        EXPECT_TRUE(hasSwatch(both, mode == AppCtrl::Mode::File ? Legend::Swatch::GazeDisc
+                                                                : Legend::Swatch::HeatRamp));
+        EXPECT_TRUE(hasSwatch(both, Legend::Swatch::AoiOutline));
+        EXPECT_TRUE(playerLegendOf(app, 1, 1000, false));
+    }
+
+    // Switched off, or while presenting, there is none.
+    app.showLegend = false;
+    EXPECT_FALSE(playerLegendOf(app, 4, 1000, true));
+    app.showLegend = true;
+    app.mode = AppCtrl::Mode::Play;
+    EXPECT_FALSE(playerLegendOf(app, 0, 1000, true));
 }
 
 TEST(Legend, HaloTextReadsOverLightAndDarkPictures)
