@@ -214,6 +214,12 @@ void PlayerAois::syncMenu()
     actions_.value(Rectangles)->setChecked(editor_.newShape() == AoiShape::Rectangle);
     actions_.value(Ellipses)->setChecked(editor_.newShape() == AoiShape::Ellipse);
     dock_->showAreas(document_.aois().aois(), editor_.selected());
+    // Full screen hides the window's cursor; drawing needs one over the movie.
+    // Unset, the movie takes the window's cursor again.
+    if (editing)
+        video_.setCursor(Qt::CrossCursor);
+    else
+        video_.unsetCursor();
 }
 
 void PlayerAois::changed()

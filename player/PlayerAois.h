@@ -72,7 +72,7 @@ private:
     // Asks for the selected area's new name until one is taken or none is given.
     void renameSelected();
     void report(AoiSet::Edit edit);
-    // The menu's items and the list as the areas and the mode are now.
+    // The menu's items, the list and the cursor as the areas and the mode are now.
     void syncMenu();
     // syncMenu(), and the overlay drawn again.
     void changed();

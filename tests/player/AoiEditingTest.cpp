@@ -154,3 +154,24 @@ TEST_F(AoiEditingTest, AtAViewScaleTheMouseDrawsOnThePartOfTheFrameShown)
     EXPECT_NEAR(key.y, 200000, 5000);
     EXPECT_NEAR(key.height, 600000, 5000);
 }
+
+TEST_F(AoiEditingTest, FullScreenShowsTheCursorOverTheMovieOnlyWhileEditing)
+{
+    app.movieFileName = privateMovie();
+    startAndOpen();
+    QWidget* video = window->videoWidget();
+    window->setFullScreen(true);
+    EXPECT_EQ(video->cursor().shape(), Qt::BlankCursor);
+
+    window->aois().action(PlayerAois::Editing)->trigger();
+    EXPECT_EQ(video->cursor().shape(), Qt::CrossCursor);
+    window->aois().action(PlayerAois::Editing)->trigger();
+    EXPECT_EQ(video->cursor().shape(), Qt::BlankCursor);
+
+    // In the mode when full screen ends, and still after it
+    window->aois().action(PlayerAois::Editing)->trigger();
+    window->setFullScreen(false);
+    EXPECT_EQ(video->cursor().shape(), Qt::CrossCursor);
+    window->aois().action(PlayerAois::Editing)->trigger();
+    EXPECT_EQ(video->cursor().shape(), Qt::ArrowCursor);
+}
