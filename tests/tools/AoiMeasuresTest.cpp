@@ -202,6 +202,19 @@ TEST(AoiMeasuresTest, TheToolWritesTheTableAndTheSummary)
     EXPECT_EQ(summary[0], kAoiSummaryHeader);
     EXPECT_TRUE(summary[1].starts_with("face;1;2;0.500;")) << summary[1];
 
+    // The plain-text report has the summary too, with its units.
+    const std::string face1 =
+        "face, shot 1: visible 2000 ms, looked 1 of 2 viewers (50.00 %), mean time to first "
+        "fixation ";
+    const auto start = output.out.find(face1);
+    ASSERT_NE(start, std::string::npos) << output.out;
+    const std::string line = output.out.substr(start, output.out.find('\n', start) - start);
+    EXPECT_NE(line.find(" ms, mean dwell "), std::string::npos) << line;
+    EXPECT_TRUE(line.ends_with(" ms")) << line;
+    EXPECT_NE(output.out.find("face, shot 2: visible 4000 ms, looked 1 of 2"), std::string::npos)
+        << output.out;
+    EXPECT_NE(output.out.find("face, shot all: visible 6000 ms"), std::string::npos) << output.out;
+
     // Outputs never replace inputs.
     const auto parsed = parseAnalysisArguments({"gaze-analyse", "--aois", at("film.avi_aois.csv"),
                                                 "--aoi-table", at("film.avi_aois.csv"), at("P1.csv")});

@@ -147,7 +147,7 @@ std::string settingsSource(const AnalysisOptions& options)
 }
 
 void printText(const AnalysisOptions& options, const TimeLineManager& results, const Analysis& analysis,
-               std::ostream& out)
+               const FilmReport* film, std::ostream& out)
 {
     const std::string unit = PupilUnit::words(PupilUnit::commonUnit(results.timeLines()));
     out << "Preprocessing: eventsNum " << options.eventsNum << ", filterRadius " << options.filterRadius
@@ -213,6 +213,8 @@ void printText(const AnalysisOptions& options, const TimeLineManager& results, c
             out << "  shot " << shot.number << " at " << shot.time << " ms: " << shot.interestingCount
                 << " of " << results.timeLines().size() << " files with an interesting point\n";
     }
+    if (film && film->aois)
+        printAoiSummary(out, *film->aois, film->aoiSummary);
 }
 
 void writeItem(JsonWriter& json, const TimeLineItem& i, PupilUnit::Unit pupilUnit,
@@ -581,7 +583,7 @@ int runAnalysis(const AnalysisOptions& options, std::ostream& out, std::ostream&
     if (options.json)
         printJson(options, results, analysis, film ? &*film : nullptr, out);
     else
-        printText(options, results, analysis, out);
+        printText(options, results, analysis, film ? &*film : nullptr, out);
     out.flush();
     std::optional<AoiPresence> aois;
     if (options.plotFile && film && film->aois) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <ostream>
 
 namespace {
 
@@ -180,4 +181,24 @@ bool writeAoiSummary(const std::filesystem::path& file, const AoiReport& report,
         }
         return static_cast<bool>(out);
     });
+}
+
+void printAoiSummary(std::ostream& out, const AoiReport& report, const std::vector<AoiSummaryRow>& rows)
+{
+    out << "Areas of interest over the viewers, per shot (time to first fixation from the area's first "
+           "visible moment in the shot):\n";
+    for (const AoiSummaryRow& row : rows) {
+        out << "  " << report.names[row.aoi] << ", shot " << aoiCellName(report, row.cell) << ": visible "
+            << report.film->visibleMs(row.aoi, row.cell) << " ms, looked " << row.looked << " of "
+            << row.viewers << " viewers";
+        if (row.viewers > 0)
+            out << " (" << percent(static_cast<long long>(row.looked), static_cast<long long>(row.viewers))
+                << " %)";
+        out << ", mean time to first fixation ";
+        if (row.meanTimeToFirstFixationMs)
+            out << fixed(*row.meanTimeToFirstFixationMs, 1) << " ms";
+        else
+            out << "none";
+        out << ", mean dwell " << fixed(row.meanDwellMs, 1) << " ms\n";
+    }
 }

@@ -3,6 +3,7 @@
 #include "analysis/AoiMeasures.h"
 
 #include <filesystem>
+#include <iosfwd>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,6 +54,9 @@ std::vector<AoiSummaryRow> summariseAois(const AoiReport& report);
 
 // The shot column's text of a cell: the shot's number, or "all".
 std::string aoiCellName(const AoiReport& report, std::size_t cell);
+
+// The summary as lines of plain text under a heading, one line per area and shot.
+void printAoiSummary(std::ostream& out, const AoiReport& report, const std::vector<AoiSummaryRow>& rows);
 
 // Written whole or not at all; viewerNames one per loaded file.
 bool writeAoiTable(const std::filesystem::path& file, const AoiReport& report,
