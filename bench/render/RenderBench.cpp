@@ -23,22 +23,45 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
 constexpr int kMovieMs = 4000;
 
-std::filesystem::path workFolder()
+// A folder of this run's own, removed with everything in it when the program ends.
+class TemporaryFolder
 {
-    static const std::filesystem::path folder = [] {
-        auto path = std::filesystem::temp_directory_path() / ("render-bench-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(path);
+public:
+    explicit TemporaryFolder(std::filesystem::path path) : path_(std::move(path))
+    {
+        std::filesystem::create_directories(path_);
+    }
+    ~TemporaryFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+const std::filesystem::path& workFolder()
+{
+    static const TemporaryFolder folder = [] {
         Logger::open(playerLogStyle(), "/dev/null");
         gst_init(nullptr, nullptr);
-        return path;
+        return TemporaryFolder(std::filesystem::temp_directory_path() /
+                               ("render-bench-" + std::to_string(::getpid())));
     }();
-    return folder;
+    return folder.path();
 }
 
 // Fixations of a few hundred ms around random points, sampled at 30 Hz.
