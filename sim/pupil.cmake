@@ -5,6 +5,7 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(ZMQ_SIM REQUIRED IMPORTED_TARGET libzmq)
 add_library(pupil_sim STATIC
   pupil/PupilOptions.h pupil/PupilOptions.cpp
+  pupil/PupilViewer.h pupil/PupilViewer.cpp
   pupil/PupilCaptureStandIn.h pupil/PupilCaptureStandIn.cpp)
 target_link_libraries(pupil_sim PUBLIC gaze_options gaze_path_sim common PkgConfig::ZMQ_SIM Threads::Threads)
 set_target_properties(pupil_sim PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)

@@ -70,23 +70,27 @@ PupilCaptureStandIn::~PupilCaptureStandIn()
 
 bool PupilCaptureStandIn::start(std::string& error)
 {
+    GazePath path;
     if (!options_.gazeFile.empty()) {
         std::ifstream in(options_.gazeFile);
         if (!in) {
             error = "cannot read the gaze file " + options_.gazeFile.string();
             return false;
         }
-        path_ = GazePath::read(in, error);
+        path = GazePath::read(in, error);
         if (!error.empty())
             return false;
-        if (path_.empty()) {
+        if (path.empty()) {
             error = "the gaze file holds no samples";
             return false;
         }
+    } else if (options_.followBall) {
+        path = GazePath::followingBall(options_.seed, options_.rate, options_.screenWidth,
+                                       options_.screenHeight);
     } else {
-        path_ =
-            GazePath::synthetic(options_.seed, options_.rate, options_.screenWidth, options_.screenHeight);
+        path = GazePath::synthetic(options_.seed, options_.rate, options_.screenWidth, options_.screenHeight);
     }
+    viewer_ = PupilViewer(std::move(path), options_.rate);
     if (!options_.scriptFile.empty()) {
         std::ifstream in(options_.scriptFile);
         ParsedScript parsed = parseScript(in);
@@ -236,7 +240,10 @@ void PupilCaptureStandIn::answer(std::vector<std::string> frames)
             reply = "Notification malformed.";
         } else {
             reply = "Notification received.";
-            if (subject == "calibration.should_start") {
+            if (subject == PupilViewer::movieTimeSubject) {
+                if (!viewer_.tellMovieTime(frames[1], elapsedMs))
+                    reply = "Notification malformed.";
+            } else if (subject == "calibration.should_start") {
                 ++calibrations_;
                 calibrationDueMs_ = elapsedMs + options_.calibrationMs;
                 publishNotification("calibration.started");
@@ -252,7 +259,7 @@ void PupilCaptureStandIn::answer(std::vector<std::string> frames)
 
 void PupilCaptureStandIn::publishTick(int tick)
 {
-    const GazeSample& sample = path_.at(static_cast<std::size_t>(tick));
+    const GazeSample& sample = viewer_.at(tick);
     const double timestamp = options_.timeBaseS + tick / static_cast<double>(options_.rate);
     ++gazeCount_;
     Published gaze;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "sim/eyetribe/GazePath.h"
 #include "sim/eyetribe/Script.h"
 #include "sim/pupil/PupilOptions.h"
+#include "sim/pupil/PupilViewer.h"
 
 #include <atomic>
 #include <chrono>
@@ -20,7 +20,7 @@ class socket_t;
 namespace sim {
 
 // Pupil Capture's network interface on 127.0.0.1: a Pupil Remote that answers
-// SUB_PORT, PUB_PORT, t, v and notifications, and a publisher of the simulated
+// SUB_PORT, PUB_PORT, t, v and notifications (the movie's time among them), and a publisher of the simulated
 // viewer's gaze on one surface and of pupil data, on a thread of its own.
 class PupilCaptureStandIn
 {
@@ -64,7 +64,7 @@ private:
     void runScript(double elapsedMs);
 
     PupilOptions options_;
-    GazePath path_;
+    PupilViewer viewer_;
     std::vector<ScriptEvent> script_;
     std::size_t nextEvent_ = 0;
     std::unique_ptr<zmq::context_t> context_;

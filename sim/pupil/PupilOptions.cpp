@@ -24,6 +24,7 @@ ParsedPupilOptions parsePupilOptions(const std::vector<std::string>& args)
         {"--off-surface", [&] { o.offSurface = true; }},
         {"--2d", [&] { o.threeD = false; }},
         {"--verbose", [&] { o.verbose = true; }},
+        {"--follow-ball", [&] { o.followBall = true; }},
     };
     // Options with a value; each answers whether the value is good.
     int port = 0;
@@ -105,6 +106,8 @@ std::string pupilUsage()
            "  --screen-width=PX --screen-height=PX  the screen the gaze path is made for\n"
            "  --seed=N              the synthetic viewer's seed\n"
            "  --gaze-file=FILE      \"x;y[;psize]\" lines in screen pixels instead of the synthetic viewer\n"
+           "  --follow-ball         the synthetic viewer follows the ball of demo-movie's movie, in movie\n"
+           "                        time once told it by the notification demo.movie_time {\"time\": MS}\n"
            "  --script=FILE         timed events: \"MS silent on|off\", \"MS drop\", \"MS raw TEXT\"\n"
            "  --2d                  pupil data of the 2d detector only (diameter in pixels)\n"
            "  --calibration=success|failure  the outcome of calibrations (default success)\n"

@@ -20,6 +20,7 @@ struct PupilOptions
     int screenHeight = 1080;
     unsigned seed = 1;
     std::filesystem::path gazeFile;   // empty: a synthetic viewer
+    bool followBall = false;          // the synthetic viewer follows demo-movie's ball
     std::filesystem::path scriptFile; // timed events: silent on|off, drop, raw TEXT
     double timeBaseS = 5000.0;        // Pupil time at start
     bool threeD = true;               // pupil data of the 3d detector (diameter in mm)

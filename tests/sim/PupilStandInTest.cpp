@@ -75,6 +75,15 @@ TEST(PupilStandIn, RemoteAnswersItsRequestsAndRefusesMalformedNotifications)
     EXPECT_EQ(remote.ask({"notify.calibration.should_start", std::string("\x81\xa7subject\xa1x", 10)}),
               "Notification malformed.");
     EXPECT_EQ(standIn.calibrationsStarted(), 0);
+    // The movie's time, which only the stand-in heeds: {"subject": ..., "time": 1500}, then no time.
+    EXPECT_EQ(remote.ask({"notify.demo.movie_time", std::string("\x82\xa7subject\xaf"
+                                                                "demo.movie_time\xa4time\xcd\x05\xdc",
+                                                                33)}),
+              "Notification received.");
+    EXPECT_EQ(remote.ask({"notify.demo.movie_time", std::string("\x81\xa7subject\xaf"
+                                                                "demo.movie_time",
+                                                                25)}),
+              "Notification malformed.");
 }
 
 TEST(PupilStandIn, PublishesAtItsRateAndVanishesWhenTold)
