@@ -33,6 +33,9 @@
 #include <QThread>
 #include <functional>
 #include <iostream>
+#include <msgpack.hpp>
+#include <optional>
+#include <zmq.hpp>
 
 namespace {
 
@@ -80,9 +83,10 @@ bool startPupilCapture(QProcess& standIn, quint16 port)
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize size = screen ? screen->geometry().size() : QSize(1920, 1080);
     standIn.setProcessChannelMode(QProcess::ForwardedChannels);
-    standIn.start(program, {QStringLiteral("--port=%1").arg(port), QStringLiteral("--rate=120"),
-                            QStringLiteral("--screen-width=%1").arg(size.width()),
-                            QStringLiteral("--screen-height=%1").arg(size.height())});
+    standIn.start(program,
+                  {QStringLiteral("--port=%1").arg(port), QStringLiteral("--rate=120"),
+                   QStringLiteral("--follow-ball"), QStringLiteral("--screen-width=%1").arg(size.width()),
+                   QStringLiteral("--screen-height=%1").arg(size.height())});
     if (!standIn.waitForStarted(5000)) {
         say("the Pupil Capture stand-in did not start: " + program.toStdString());
         return false;
@@ -114,6 +118,52 @@ public:
 private:
     quint16 port_;
     QTcpSocket socket_;
+};
+
+// Tells the Pupil Capture stand-in the movie's time as a notification of its own
+// (demo.movie_time), on a Pupil Remote connection apart from the recorder's; Pupil Capture
+// itself takes the notification and does nothing with it. Replies are read when they have
+// come and never waited for, so the window's thread never stops here.
+class MovieClockToPupilCapture
+{
+public:
+    explicit MovieClockToPupilCapture(quint16 port) : socket_(context_, zmq::socket_type::req)
+    {
+        socket_.set(zmq::sockopt::linger, 0);
+        // A request may follow one whose reply has not come yet; late replies are told apart.
+        socket_.set(zmq::sockopt::req_relaxed, 1);
+        socket_.set(zmq::sockopt::req_correlate, 1);
+        socket_.connect("tcp://127.0.0.1:" + std::to_string(port));
+    }
+
+    void tell(qint64 movieTimeMs)
+    {
+        try {
+            // A REQ socket reads only while a reply is owed; an older reply is dropped by the next send.
+            zmq::message_t reply;
+            if (awaitingReply_ && socket_.recv(reply, zmq::recv_flags::dontwait))
+                awaitingReply_ = false;
+            msgpack::sbuffer payload;
+            msgpack::packer<msgpack::sbuffer> packer(payload);
+            packer.pack_map(2);
+            packer.pack(std::string("subject"));
+            packer.pack(std::string(subject));
+            packer.pack(std::string("time"));
+            packer.pack(static_cast<std::int64_t>(movieTimeMs));
+            const std::string topic = std::string("notify.") + subject;
+            if (socket_.send(zmq::buffer(topic), zmq::send_flags::sndmore | zmq::send_flags::dontwait) &&
+                socket_.send(zmq::buffer(payload.data(), payload.size()), zmq::send_flags::dontwait))
+                awaitingReply_ = true;
+        } catch (const zmq::error_t& failure) {
+            say(std::string("telling Pupil Capture the movie's time failed: ") + failure.what());
+        }
+    }
+
+private:
+    static constexpr const char* subject = "demo.movie_time";
+    zmq::context_t context_;
+    zmq::socket_t socket_;
+    bool awaitingReply_ = false;
 };
 
 } // namespace
@@ -158,12 +208,16 @@ int main(int argc, char** argv)
     }
     const bool pupil = trackerName == "pupil";
     QProcess pupilCapture;
+    const quint16 pupilPort = parser.isSet(portOption) ? parser.value(portOption).toUShort() : 50020;
     if (pupil) {
         say("Pupil Core: the window's first tracker, the EyeTribe, is left out and reported missing");
-        const quint16 pupilPort = parser.isSet(portOption) ? parser.value(portOption).toUShort() : 50020;
         if (!startPupilCapture(pupilCapture, pupilPort))
             return 1;
     }
+    // Made before the window, so that it outlives every report of the movie's time.
+    std::optional<MovieClockToPupilCapture> pupilClock;
+    if (pupil)
+        pupilClock.emplace(pupilPort);
     // Ends the stand-in however the demo ends, as the operator closes Pupil Capture.
     const auto endPupilCapture = qScopeGuard([&] {
         if (pupilCapture.state() == QProcess::NotRunning)
@@ -227,6 +281,9 @@ int main(int argc, char** argv)
     if (!pupil && port != 0)
         QObject::connect(window.workflow(), &ExaminationWorkflow::movieTimeReported, &app,
                          [&movieClock](qint64 movieTimeMs) { movieClock.tell(movieTimeMs); });
+    if (pupilClock)
+        QObject::connect(window.workflow(), &ExaminationWorkflow::movieTimeReported, &app,
+                         [&pupilClock](qint64 movieTimeMs) { pupilClock->tell(movieTimeMs); });
     say("starting the examination");
     ui->buttonExaminationStart->click();
     if (!ui->buttonExaminationAbort->isEnabled()) {
