@@ -231,6 +231,9 @@ int main(int argc, char** argv)
     GazelogServices services;
     services.prompt = &robot;
     const unsigned short port = parser.value(portOption).toUShort();
+    // Made before the window, like Pupil Capture's clock, so that it outlives every report of the movie's
+    // time.
+    MovieClockToStandIn movieClock(port);
     services.makeController = [port, pupil](int trackerIndex, OperatorPrompt& prompt,
                                             QObject* parent) -> EyeTrackerController* {
         // The window starts with the EyeTribe tracker; its server is not wanted beside Pupil Capture.
@@ -277,7 +280,6 @@ int main(int argc, char** argv)
     if (!waitFor([&] { return window.currentMovieDuration() > 0; }, 10000))
         say("the movie's length is unknown; examining it anyway");
 
-    MovieClockToStandIn movieClock(port);
     if (!pupil && port != 0)
         QObject::connect(window.workflow(), &ExaminationWorkflow::movieTimeReported, &app,
                          [&movieClock](qint64 movieTimeMs) { movieClock.tell(movieTimeMs); });
