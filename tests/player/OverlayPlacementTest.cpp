@@ -2,6 +2,7 @@
 // to, which the view shows at the gaze's own place, at every view scale and
 // aspect ratio; and what the analysis options do to the picture.
 
+#include "OverlayCanvas.h"
 #include "PlayerWindowFixture.h"
 #include "data/ResultsText.h"
 #include "player/data/ShotLine.h"
@@ -33,21 +34,6 @@ std::string steadyGaze(double x, double y)
     for (int t = 0; t <= 3000; t += 20)
         rows.push_back({t, static_cast<int>(x * 1e6), static_cast<int>(y * 1e6), 1, 120000, 0});
     return results_text::fileOf(rows);
-}
-
-// A black frame cut by the view scale and stretched over a video rectangle of
-// videoSize, with the mixer's overlay.
-QImage compose(const MixerBitmap& mixer, QSize frameSize, double scaleX, double scaleY, QSize videoSize)
-{
-    QImage frame(frameSize, QImage::Format_RGB32);
-    frame.fill(Qt::black);
-    const QRect source(0, 0, static_cast<int>(frameSize.width() * scaleX),
-                       static_cast<int>(frameSize.height() * scaleY));
-    QImage out(videoSize, QImage::Format_RGB32);
-    out.fill(Qt::black);
-    QPainter painter(&out);
-    VideoPainter::paint(painter, frame, source, QRect(QPoint(0, 0), videoSize), &mixer);
-    return out;
 }
 
 bool isGreen(QRgb c)
@@ -131,7 +117,8 @@ TEST(OverlayPlacement, OneViewersRingLiesWhereTheViewShowsTheGaze)
             MixerBitmap mixer;
             mixer.SetAlphaBitmap(graphics.singleViewer(item, options));
 
-            const auto ring = centreOf(compose(mixer, frame, scale.x, scale.y, video), isGreen);
+            const auto ring =
+                centreOf(player_test::composeOverBlack(mixer, frame, scale.x, scale.y, video), isGreen);
             ASSERT_TRUE(ring.has_value());
             EXPECT_NEAR(ring->x(), kGazeX * video.width(), 2.0);
             EXPECT_NEAR(ring->y(), kGazeY * video.height(), 2.0);
@@ -156,7 +143,8 @@ TEST(OverlayPlacement, TheHeatMapLiesWhereTheViewShowsTheGaze)
             MixerBitmap mixer;
             graphics.DrawMulti(mixer, study.results, study.shots, 1000, options);
 
-            const auto heat = centreOf(compose(mixer, frame, scale.x, scale.y, video), isRed);
+            const auto heat =
+                centreOf(player_test::composeOverBlack(mixer, frame, scale.x, scale.y, video), isRed);
             ASSERT_TRUE(heat.has_value());
             // The canvas places circles to the cell: allow one and a half cells as shown.
             const double cellX = video.width() / (256 * scale.x);
@@ -183,7 +171,7 @@ TEST(OverlayOptions, ConsideringFocusTimeGrowsTheHeatWithASteadyGaze)
         Graphics graphics(256, frame);
         MixerBitmap mixer;
         graphics.DrawMulti(mixer, study.results, study.shots, 2000, options);
-        const QImage shown = compose(mixer, frame, 1.0, 1.0, video);
+        const QImage shown = player_test::composeOverBlack(mixer, frame, 1.0, 1.0, video);
         int width = 0;
         for (int x = 0; x < video.width(); ++x)
             width += isRed(shown.pixel(x, 257)) ? 1 : 0;
@@ -222,7 +210,7 @@ TEST(OverlayOptions, ThePupilBarShowsTheMeanPupilAndItsAgreement)
         Graphics graphics(256, frame);
         MixerBitmap mixer;
         graphics.DrawMulti(mixer, study.results, study.shots, 1500, options);
-        const QImage shown = compose(mixer, frame, 1.0, 1.0, video);
+        const QImage shown = player_test::composeOverBlack(mixer, frame, 1.0, 1.0, video);
 
         // Then the filled part reaches 0.05 + d x 0.005 of the width, the rest up to 0.557
         int filledEnd = -1;
@@ -405,7 +393,7 @@ TEST(OverlayOrder, AHeatBlobUnderThePupilBarStaysVisible)
     Graphics graphics(256, frame);
     MixerBitmap mixer;
     graphics.DrawMulti(mixer, study.results, study.shots, 3000, options);
-    const QImage shown = compose(mixer, frame, 1.0, 1.0, video);
+    const QImage shown = player_test::composeOverBlack(mixer, frame, 1.0, 1.0, video);
 
     // Then the bar is magenta where nobody looks, and where the blob lies under it the blob's red shows
     // through: the bar does not cut the blob in half
@@ -441,7 +429,7 @@ TEST(OverlayPlacement, AGazeDiscAtTheFramesEdgeIsCutByTheEdgeOnly)
         const Graphics graphics(256, frame);
         MixerBitmap mixer;
         mixer.SetAlphaBitmap(graphics.singleViewer(item, OverlayOptions{}));
-        const QImage shown = compose(mixer, frame, 1.0, 1.0, frame);
+        const QImage shown = player_test::composeOverBlack(mixer, frame, 1.0, 1.0, frame);
 
         // Then the part inside the frame is there, reaching the edge, and the inner side lies one radius
         // from the gaze

@@ -2,6 +2,7 @@
 // left out, and how the synchrony strip of many viewers is drawn.
 
 #include "player/overlay/ScanPath.h"
+#include "OverlayCanvas.h"
 #include "PlayerWindowFixture.h"
 #include "data/ResultsText.h"
 #include "player/SynchronyStrip.h"
@@ -50,20 +51,6 @@ std::string restingOn(const std::vector<Spot>& spots, int restMs)
                      120000, 0});
     }
     return results_text::fileOf(rows);
-}
-
-// A black frame cut by the view scale and stretched over a video rectangle of videoSize, with the overlay.
-QImage compose(const MixerBitmap& mixer, QSize frameSize, double scaleX, double scaleY, QSize videoSize)
-{
-    QImage frame(frameSize, QImage::Format_RGB32);
-    frame.fill(Qt::black);
-    const QRect source(0, 0, static_cast<int>(frameSize.width() * scaleX),
-                       static_cast<int>(frameSize.height() * scaleY));
-    QImage out(videoSize, QImage::Format_RGB32);
-    out.fill(Qt::black);
-    QPainter painter(&out);
-    VideoPainter::paint(painter, frame, source, QRect(QPoint(0, 0), videoSize), &mixer);
-    return out;
 }
 
 bool isGold(QRgb c)
@@ -121,7 +108,8 @@ protected:
         Graphics graphics(256, frameSize);
         MixerBitmap mixer;
         graphics.DrawSingle(mixer, results, positionMs, options);
-        return compose(mixer, frameSize, options.viewScaleX, options.viewScaleY, videoSize);
+        return player_test::composeOverBlack(mixer, frameSize, options.viewScaleX, options.viewScaleY,
+                                             videoSize);
     }
 
     // Three places, far apart; the viewer rests on each for 600 ms and is on the last at 1500 ms.

@@ -2,6 +2,8 @@
 
 #include "player/media/GstRef.h"
 
+#include <gtest/gtest.h>
+
 namespace generated_movie {
 
 bool run(const std::string& description)
@@ -25,6 +27,20 @@ std::string source(const std::string& pattern, int frames, int width, int height
     return "videotestsrc pattern=" + pattern + " num-buffers=" + std::to_string(frames) +
            " ! video/x-raw,width=" + std::to_string(width) + ",height=" + std::to_string(height) +
            ",framerate=" + std::to_string(fps) + "/1 ";
+}
+
+std::vector<MovieFrames::Frame> framesOf(const std::filesystem::path& file)
+{
+    MovieFrames movie;
+    EXPECT_TRUE(movie.open(file)) << movie.error();
+    std::vector<MovieFrames::Frame> frames;
+    MovieFrames::Frame frame;
+    while (movie.next(frame)) {
+        frame.image = frame.image.copy();
+        frames.push_back(frame);
+    }
+    EXPECT_EQ(movie.error(), "");
+    return frames;
 }
 
 } // namespace generated_movie

@@ -21,18 +21,14 @@ namespace {
 constexpr int kWidth = 320;
 constexpr int kHeight = 240;
 
-std::vector<MovieFrames::Frame> framesOf(const std::filesystem::path& file)
+// A movie of a moving ball with a tone: frames at fps, and the tone in buffers of 10 ms.
+bool ballMovieWithTone(const std::filesystem::path& movie, int frames, int fps, int toneBuffers)
 {
-    MovieFrames movie;
-    EXPECT_TRUE(movie.open(file)) << movie.error();
-    std::vector<MovieFrames::Frame> frames;
-    MovieFrames::Frame frame;
-    while (movie.next(frame)) {
-        frame.image = frame.image.copy();
-        frames.push_back(frame);
-    }
-    EXPECT_EQ(movie.error(), "");
-    return frames;
+    return generated_movie::run(
+        generated_movie::source("ball", frames, kWidth, kHeight, fps) +
+        "! jpegenc ! avimux name=mux ! filesink location=\"" + movie.string() +
+        "\" audiotestsrc num-buffers=" + std::to_string(toneBuffers) +
+        " samplesperbuffer=441 ! audio/x-raw,format=S16LE,rate=44100,channels=1 ! mux.");
 }
 
 // Samples of the file's sound, decoded; -1 when it cannot be decoded.
@@ -88,10 +84,7 @@ TEST(RenderPieces, ThreePiecesJoinedAreTheWholeRenderingFrameForFrame)
     // the ball around; the cuts fall inside frames (a frame lasts 33.3 ms)
     TempDir dir;
     const auto movie = dir / "film.avi";
-    ASSERT_TRUE(generated_movie::run(generated_movie::source("ball", 120, kWidth, kHeight, 30) +
-                                     "! jpegenc ! avimux name=mux ! filesink location=\"" + movie.string() +
-                                     "\" audiotestsrc num-buffers=400 samplesperbuffer=441 ! "
-                                     "audio/x-raw,format=S16LE,rate=44100,channels=1 ! mux."));
+    ASSERT_TRUE(ballMovieWithTone(movie, 120, 30, 400));
     std::filesystem::create_directories(dir / "study");
     for (int v = 0; v < 8; ++v) {
         std::vector<results_text::Row> rows;
@@ -125,8 +118,8 @@ TEST(RenderPieces, ThreePiecesJoinedAreTheWholeRenderingFrameForFrame)
     ASSERT_EQ(run(join, err), 0) << err;
 
     // [THEN] the frames are the same, at the same times, within the encoder's noise
-    const auto whole = framesOf(dir / "whole.mp4");
-    const auto joined = framesOf(dir / "joined.mp4");
+    const auto whole = generated_movie::framesOf(dir / "whole.mp4");
+    const auto joined = generated_movie::framesOf(dir / "joined.mp4");
     ASSERT_EQ(whole.size(), 120u);
     ASSERT_EQ(joined.size(), whole.size());
     double worst = 99;
@@ -146,10 +139,7 @@ TEST(RenderPieces, PartsThatDoNotFitAreRefusedAndLeaveNoOutput)
     // [GIVEN] a part rendered for joining, one rendered as a plain file, and a file that is no movie
     TempDir dir;
     const auto movie = dir / "film.avi";
-    ASSERT_TRUE(generated_movie::run(generated_movie::source("ball", 20, kWidth, kHeight, 25) +
-                                     "! jpegenc ! avimux name=mux ! filesink location=\"" + movie.string() +
-                                     "\" audiotestsrc num-buffers=100 samplesperbuffer=441 ! "
-                                     "audio/x-raw,format=S16LE,rate=44100,channels=1 ! mux."));
+    ASSERT_TRUE(ballMovieWithTone(movie, 20, 25, 100));
     std::filesystem::create_directories(dir / "study");
     writeFile(dir / "study" / "viewer.csv", results_text::fileOf({{0, 500000, 500000, 1, 30000, 0}}));
     writeFile(dir / "notes.mp4", "no movie in here");

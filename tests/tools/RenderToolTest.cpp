@@ -105,18 +105,30 @@ bool dark(QRgb pixel)
     return qRed(pixel) < 40 && qGreen(pixel) < 40 && qBlue(pixel) < 40;
 }
 
-std::vector<MovieFrames::Frame> readBack(const std::filesystem::path& file)
+// Waits until the player shows the frame of atMs with its overlay, in a video
+// rectangle of the movie's own size so that neither picture is scaled, and grabs it.
+void grabPlayerPicture(PlayerWindow& window, QSize size, int atMs, QImage& picture)
 {
-    MovieFrames movie;
-    EXPECT_TRUE(movie.open(file)) << movie.error();
-    std::vector<MovieFrames::Frame> frames;
-    MovieFrames::Frame frame;
-    while (movie.next(frame)) {
-        frame.image = frame.image.copy();
-        frames.push_back(frame);
+    ASSERT_TRUE(
+        testing_support::waitUntil([] { return DsCtrl::IsMovieOpen() && !DsCtrl::NewestFrame().isNull(); }));
+    // The window's parts settle over a few layouts: the size is corrected until it fits.
+    for (int attempt = 0; attempt < 5 && DsCtrl::VideoRect().size() != size; ++attempt) {
+        window.resize(window.size() + size - DsCtrl::VideoRect().size());
+        testing_support::waitUntil([] { return false; }, std::chrono::milliseconds(100));
     }
-    EXPECT_EQ(movie.error(), "");
-    return frames;
+    ASSERT_EQ(DsCtrl::VideoRect().size(), size);
+    ASSERT_TRUE(testing_support::waitUntil([] { return !DsCtrl::GetMixerBitmap()->isEmpty(); }));
+    ASSERT_EQ(DsCtrl::GetCurrentPositionMilis(), atMs);
+    picture = window.videoWidget()->grab(DsCtrl::VideoRect()).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+int differingPixels(const QImage& a, const QImage& b)
+{
+    int differing = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            differing += a.pixel(x, y) != b.pixel(x, y);
+    return differing;
 }
 
 bool hasSound(const std::filesystem::path& file)
@@ -152,7 +164,7 @@ TEST(RenderTool, FiveSecondsOfAStudyBecomeAnMp4WithTheHeatMapWhereTheViewersLook
     // [THEN] five seconds of frames at the movie's size, with its sound
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(hasSound(dir / "study.mp4"));
-    const auto frames = readBack(dir / "study.mp4");
+    const auto frames = generated_movie::framesOf(dir / "study.mp4");
     ASSERT_NEAR(static_cast<double>(frames.size()), 125.0, 1.0);
     const QImage& image = frames[60].image;
     ASSERT_EQ(image.size(), QSize(kWidth, kHeight));
@@ -218,7 +230,7 @@ TEST(RenderTool, APartOfTheMovieShowsTheGazeOfItsOwnTimes)
 
     // [THEN] it lasts one second; its first half shows the gaze on the left, its second on the right
     ASSERT_EQ(run.status, 0) << run.err;
-    const auto frames = readBack(dir / "part.webm");
+    const auto frames = generated_movie::framesOf(dir / "part.webm");
     ASSERT_NEAR(static_cast<double>(frames.size()), 25.0, 1.0);
     const QPoint left(kWidth / 4, kHeight / 2);
     const QPoint right(kWidth * 3 / 4, kHeight / 2);
@@ -251,19 +263,8 @@ TEST(RenderTool, APictureEqualsWhatThePlayerShowsAtThatTime)
         PlayerWindow window(app);
         window.show();
         window.startUp();
-        ASSERT_TRUE(testing_support::waitUntil(
-            [] { return DsCtrl::IsMovieOpen() && !DsCtrl::NewestFrame().isNull(); }));
-        // The video rectangle is made the movie's size, so that neither picture is scaled.
-        // The window's parts settle over a few layouts: the size is corrected until it fits.
-        for (int attempt = 0; attempt < 5 && DsCtrl::VideoRect().size() != size; ++attempt) {
-            window.resize(window.size() + size - DsCtrl::VideoRect().size());
-            testing_support::waitUntil([] { return false; }, std::chrono::milliseconds(100));
-        }
-        ASSERT_EQ(DsCtrl::VideoRect().size(), size);
-        ASSERT_TRUE(testing_support::waitUntil([] { return !DsCtrl::GetMixerBitmap()->isEmpty(); }));
-        ASSERT_EQ(DsCtrl::GetCurrentPositionMilis(), kAtMs);
-        const QImage player =
-            window.videoWidget()->grab(DsCtrl::VideoRect()).toImage().convertToFormat(QImage::Format_RGB32);
+        QImage player;
+        ASSERT_NO_FATAL_FAILURE(grabPlayerPicture(window, size, kAtMs, player));
 
         // [WHEN] the tool draws the same time
         RenderOptions options;
@@ -280,11 +281,7 @@ TEST(RenderTool, APictureEqualsWhatThePlayerShowsAtThatTime)
         const QImage picture =
             QImage(QString::fromStdString((dir / "at.png").string())).convertToFormat(QImage::Format_RGB32);
         ASSERT_EQ(picture.size(), player.size());
-        int differing = 0;
-        for (int y = 0; y < picture.height(); ++y)
-            for (int x = 0; x < picture.width(); ++x)
-                differing += picture.pixel(x, y) != player.pixel(x, y);
-        EXPECT_EQ(differing, 0);
+        EXPECT_EQ(differingPixels(picture, player), 0);
         EXPECT_TRUE(reddish(
             picture.pixel(static_cast<int>(0.4 * size.width()), static_cast<int>(0.3 * size.height()))));
     }
@@ -322,17 +319,8 @@ TEST(RenderTool, AScanPathPictureEqualsWhatThePlayerShows)
         PlayerWindow window(app);
         window.show();
         window.startUp();
-        ASSERT_TRUE(testing_support::waitUntil(
-            [] { return DsCtrl::IsMovieOpen() && !DsCtrl::NewestFrame().isNull(); }));
-        for (int attempt = 0; attempt < 5 && DsCtrl::VideoRect().size() != size; ++attempt) {
-            window.resize(window.size() + size - DsCtrl::VideoRect().size());
-            testing_support::waitUntil([] { return false; }, std::chrono::milliseconds(100));
-        }
-        ASSERT_EQ(DsCtrl::VideoRect().size(), size);
-        ASSERT_TRUE(testing_support::waitUntil([] { return !DsCtrl::GetMixerBitmap()->isEmpty(); }));
-        ASSERT_EQ(DsCtrl::GetCurrentPositionMilis(), kAtMs);
-        const QImage player =
-            window.videoWidget()->grab(DsCtrl::VideoRect()).toImage().convertToFormat(QImage::Format_RGB32);
+        QImage player;
+        ASSERT_NO_FATAL_FAILURE(grabPlayerPicture(window, size, kAtMs, player));
 
         // [WHEN] the tool draws the same time with the scan path
         RenderOptions options;
@@ -349,11 +337,7 @@ TEST(RenderTool, AScanPathPictureEqualsWhatThePlayerShows)
         const QImage picture =
             QImage(QString::fromStdString((dir / "at.png").string())).convertToFormat(QImage::Format_RGB32);
         ASSERT_EQ(picture.size(), player.size());
-        int differing = 0;
-        for (int y = 0; y < picture.height(); ++y)
-            for (int x = 0; x < picture.width(); ++x)
-                differing += picture.pixel(x, y) != player.pixel(x, y);
-        EXPECT_EQ(differing, 0);
+        EXPECT_EQ(differingPixels(picture, player), 0);
 
         // Without the switch the tool leaves the path out: the first place's fixation is gone.
         options.scanPath = false;
@@ -630,7 +614,7 @@ TEST(RenderTool, ThePlayerFindsTheShotsOfAMovieWithoutAShotFileAndExportsWhatItS
                                                std::chrono::milliseconds(60000)));
         ASSERT_TRUE(told.last().contains(QStringLiteral("ready")))
             << told.join(QLatin1Char('|')).toStdString();
-        const auto frames = readBack(dir / "shown.mp4");
+        const auto frames = generated_movie::framesOf(dir / "shown.mp4");
         ASSERT_NEAR(static_cast<double>(frames.size()), 50.0, 1.0);
         EXPECT_TRUE(reddish(frames[10].image.pixel(kWidth / 2, kHeight / 2)));
     }

@@ -274,19 +274,13 @@ void writeFilmMeasures(JsonWriter& json, const FilmReport& film, std::size_t vie
     json.beginArray();
     for (const measures::GazeEvent& event : film.film.viewers[viewer].events) {
         json.beginObject();
-        json.key("type");
-        json.value(std::string(measures::eventTypeName(event.type)));
-        json.key("start_ms");
-        json.value(event.startMs);
-        json.key("end_ms");
-        json.value(event.endMs);
-        json.key("duration_ms");
-        json.value(event.durationMs);
+        json.field("type", std::string(measures::eventTypeName(event.type)));
+        json.field("start_ms", event.startMs);
+        json.field("end_ms", event.endMs);
+        json.field("duration_ms", event.durationMs);
         if (measures::hasPosition(event.type)) {
-            json.key("x");
-            json.value(event.x);
-            json.key("y");
-            json.value(event.y);
+            json.field("x", event.x);
+            json.field("y", event.y);
         }
         if (measures::hasAmplitude(event.type)) {
             json.key("amplitude_deg");
@@ -306,14 +300,10 @@ void writeAoiSummary(JsonWriter& json, const AoiReport& report, const std::vecto
     json.beginArray();
     for (const AoiSummaryRow& row : rows) {
         json.beginObject();
-        json.key("aoi");
-        json.value(report.names[row.aoi]);
-        json.key("shot");
-        json.value(aoiCellName(report, row.cell));
-        json.key("visible_ms");
-        json.value(report.film->visibleMs(row.aoi, row.cell));
-        json.key("viewers");
-        json.value(static_cast<long long>(row.viewers));
+        json.field("aoi", report.names[row.aoi]);
+        json.field("shot", aoiCellName(report, row.cell));
+        json.field("visible_ms", report.film->visibleMs(row.aoi, row.cell));
+        json.field("viewers", static_cast<long long>(row.viewers));
         json.key("looked_share");
         if (row.viewers > 0)
             json.number(static_cast<double>(row.looked) / static_cast<double>(row.viewers), 3);
@@ -343,12 +333,9 @@ void printJson(const AnalysisOptions& options, const TimeLineManager& results, c
     json.beginObject();
     json.key("settings");
     json.beginObject();
-    json.key("eventsNum");
-    json.value(options.eventsNum);
-    json.key("filterRadius");
-    json.value(options.filterRadius);
-    json.key("actionRadius");
-    json.value(options.actionRadius);
+    json.field("eventsNum", options.eventsNum);
+    json.field("filterRadius", options.filterRadius);
+    json.field("actionRadius", options.actionRadius);
     json.key("file");
     if (options.settingsFile.empty())
         json.null();
@@ -356,8 +343,7 @@ void printJson(const AnalysisOptions& options, const TimeLineManager& results, c
         json.value(options.settingsFile.string());
     json.endObject();
 
-    json.key("atMs");
-    json.value(options.atMs);
+    json.field("atMs", options.atMs);
     json.key("inputProblems");
     json.beginArray();
     for (const std::string& problem : analysis.folderProblems)
@@ -368,19 +354,15 @@ void printJson(const AnalysisOptions& options, const TimeLineManager& results, c
     json.beginArray();
     for (const FileEntry& entry : analysis.files) {
         json.beginObject();
-        json.key("path");
-        json.value(entry.path.string());
-        json.key("status");
-        json.value(entry.status);
-        json.key("message");
-        json.value(resultsStatusText(entry.status));
+        json.field("path", entry.path.string());
+        json.field("status", entry.status);
+        json.field("message", resultsStatusText(entry.status));
         json.key("movie");
         if (entry.timeLine)
             json.value(entry.timeLine->movieName());
         else
             json.null();
-        json.key("samples");
-        json.value(entry.timeLine ? static_cast<long long>(entry.timeLine->size()) : 0);
+        json.field("samples", entry.timeLine ? static_cast<long long>(entry.timeLine->size()) : 0);
         json.key("item");
         if (entry.timeLine)
             writeItem(json, entry.item, entry.timeLine->pupilUnit(), entry.screen);
@@ -395,10 +377,9 @@ void printJson(const AnalysisOptions& options, const TimeLineManager& results, c
 
     json.key("keypoints");
     json.beginObject();
-    json.key("previous");
-    json.value(results.timeLines().empty() ? -1 : results.GetFirstPreviousActionTime(options.atMs));
-    json.key("next");
-    json.value(results.timeLines().empty() ? -1 : results.GetFirstNextActionTime(options.atMs));
+    json.field("previous",
+               results.timeLines().empty() ? -1 : results.GetFirstPreviousActionTime(options.atMs));
+    json.field("next", results.timeLines().empty() ? -1 : results.GetFirstNextActionTime(options.atMs));
     json.endObject();
 
     json.key("pupil");
@@ -418,10 +399,8 @@ void printJson(const AnalysisOptions& options, const TimeLineManager& results, c
             json.key(name + unit);
             json.number(value / kPupilPerTrackerUnit, 4);
         }
-        json.key("maxDiameterTime_ms");
-        json.value(results.maxDiameterTime());
-        json.key("steps");
-        json.value(static_cast<long long>(results.pupilStepCount()));
+        json.field("maxDiameterTime_ms", results.maxDiameterTime());
+        json.field("steps", static_cast<long long>(results.pupilStepCount()));
         if (options.series) {
             // Each run: time_ms, mean and deviation in the unit of the keys above, steps.
             json.key("series_time_ms_mean_deviation_steps");
@@ -443,22 +422,16 @@ void printJson(const AnalysisOptions& options, const TimeLineManager& results, c
         const ShotEntry& shots = *analysis.shots;
         json.key("shots");
         json.beginObject();
-        json.key("path");
-        json.value(shots.path.string());
-        json.key("status");
-        json.value(shots.status);
-        json.key("message");
-        json.value(shotStatusText(shots.status));
+        json.field("path", shots.path.string());
+        json.field("status", shots.status);
+        json.field("message", shotStatusText(shots.status));
         json.key("list");
         json.beginArray();
         for (const Shot& shot : shots.shots->shots()) {
             json.beginObject();
-            json.key("number");
-            json.value(shot.number);
-            json.key("time");
-            json.value(shot.time);
-            json.key("interestingCount");
-            json.value(shot.interestingCount);
+            json.field("number", shot.number);
+            json.field("time", shot.time);
+            json.field("interestingCount", shot.interestingCount);
             json.endObject();
         }
         json.endArray();

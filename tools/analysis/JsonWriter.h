@@ -27,6 +27,12 @@ public:
     // A real number with a fixed count of decimals; null when not finite.
     void number(double value, int decimals);
     void boolean(bool value);
+    // A key with its whole number or text.
+    template <typename T> void field(std::string_view name, const T& v)
+    {
+        key(name);
+        value(v);
+    }
 
 private:
     void separate();
