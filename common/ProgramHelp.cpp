@@ -1,5 +1,7 @@
 #include "common/ProgramHelp.h"
 
+#include "platform/known_folders.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <cstdlib>
@@ -44,6 +46,8 @@ void offscreenForHelp(int argc, char** argv)
 {
     if (requested(argc, argv) == Request::None)
         return;
+    // Qt warns about a missing runtime folder on the way to the help text; a quiet private one serves.
+    platform::provideRuntimeFolder();
     for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
         const char* value = std::getenv(name);
         if (value && *value)

@@ -30,7 +30,12 @@ int runGazeview(AppCtrl& app, const QStringList& arguments, const QString& execu
     if (app.helpRequested) {
         QString help = loadString(IDS_HELP);
         help.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        helpOutput << help.toStdString() << std::flush;
+        // The historic parameter list stays as the heading of the usage.
+        helpOutput << "Usage: Gazeview [options]\n"
+                   << help.toStdString()
+                   << "\t-h, --help\tshow this help and exit\n"
+                      "\t--version\tshow the version and exit\n"
+                   << std::flush;
     }
 
     PlayerWindow window(app);

@@ -49,6 +49,8 @@ TEST(Gazeview, HelpGoesToStandardOutputAndEndsWithCodeZero)
     const ProgramRun run = runGazeview({QStringLiteral("-h")});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.output.find('\r'), std::string::npos);
+    EXPECT_EQ(run.output.rfind("Usage: Gazeview [options]\n", 0), 0u);
+    EXPECT_NE(run.output.find("\t--version\t"), std::string::npos);
     EXPECT_NE(run.output.find("\nHELP:\n\nCommand line parameters:\n\t-m <movie_filename>\n"),
               std::string::npos);
     EXPECT_NE(run.output.find("\t-u <screen_num> fullscreen on chosen screen in play mode\n"
